@@ -1,0 +1,146 @@
+#include "link/serialline.h"
+
+#include "link/trafficlog.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+
+namespace {
+
+// Exit codes of the waits; anything else (0 from QCoreApplication::exit)
+// means the application is quitting.
+enum WaitResult { Reply = 101, TimedOut = 102, PortFailed = 103 };
+
+} // namespace
+
+QString trimBlanks(const QString &s)
+{
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && s.at(b) == QLatin1Char(' '))
+        ++b;
+    while (e > b && s.at(e - 1) == QLatin1Char(' '))
+        --e;
+    return s.mid(b, e - b);
+}
+
+SerialLine::SerialLine(QObject *parent) : QObject(parent)
+{
+    m_intervalTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_intervalTimer, &QTimer::timeout, this, [this] { m_intervalElapsed = true; });
+}
+
+SerialLine::~SerialLine() = default;
+
+bool SerialLine::attachPort(std::unique_ptr<LinkPort> port)
+{
+    if (m_exchanging)
+        return false;
+    if (m_port)
+        m_port->close();
+    m_port = std::move(port);
+    return true;
+}
+
+void SerialLine::close()
+{
+    if (m_port)
+        m_port->close();
+    IntervalTimerOff();
+}
+
+void SerialLine::IntervalTimerOn(int tick)
+{
+    m_intervalElapsed = false;
+    m_intervalTimer.setInterval(tick);
+    m_intervalTimer.start();
+}
+
+void SerialLine::IntervalTimerOff()
+{
+    m_intervalTimer.stop();
+}
+
+bool SerialLine::pause()
+{
+    if (m_timing.pauseMs <= 0)
+        return isOpen();
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, &loop, [&loop] { loop.exit(Reply); });
+    connect(m_port.get(), &LinkPort::failed, &loop, [&loop] { loop.exit(PortFailed); });
+    timer.start(m_timing.pauseMs);
+    return loop.exec() == Reply && isOpen();
+}
+
+QString SerialLine::SendCommand(const QString &line)
+{
+    // A command issued from an event handled inside another exchange's wait
+    // would share the reply timer and steal its reply: refuse it.
+    if (m_exchanging || !isOpen())
+        return {};
+    m_exchanging = true;
+    QString buffer;
+    if (pause())
+        ExchangeLine(line, buffer);
+    m_exchanging = false;
+    return trimBlanks(buffer);
+}
+
+QString SerialLine::ExchangeLine(const QString &line, QString &buffer)
+{
+    buffer.clear();
+    if (!isOpen())
+        return buffer;
+    LinkPort *port = m_port.get();
+    const QByteArray command = line.toLatin1();
+    QByteArray raw;
+    auto replyComplete = [&raw, port] {
+        raw += port->readAll();
+        const qsizetype cr = raw.indexOf('\r');
+        if (cr < 0)
+            return false;
+        // Anything after the first CR (a line feed, noise) is not the reply.
+        raw.truncate(cr + 1);
+        return true;
+    };
+
+    // A reply that came after its own time-out must not become this one.
+    port->discardInput();
+    TrafficEntry entry;
+    if (m_log)
+        entry.startMs = m_log->nowMs();
+    QElapsedTimer clock;
+    clock.start();
+    IntervalTimerOn(m_timing.replyTimeoutMs);
+
+    int result = PortFailed;
+    if (port->write(command)) {
+        QEventLoop loop;
+        connect(port, &LinkPort::readyRead, &loop, [&] {
+            if (replyComplete())
+                loop.exit(Reply);
+        });
+        connect(port, &LinkPort::failed, &loop, [&loop] { loop.exit(PortFailed); });
+        // Bytes already in are looked at before the time-out, so a reply that
+        // completes as the timer fires still counts.
+        connect(&m_intervalTimer, &QTimer::timeout, &loop, [&] {
+            loop.exit(replyComplete() ? Reply : TimedOut);
+        });
+        result = replyComplete() ? Reply : loop.exec();
+    }
+    IntervalTimerOff();
+
+    if (result == Reply && !raw.isEmpty())
+        buffer = QString::fromLatin1(raw.constData(), raw.size() - 1);
+    if (m_log) {
+        entry.command = command;
+        entry.reply = raw;
+        entry.elapsedMs = static_cast<int>(clock.elapsed());
+        entry.timedOut = result != Reply;
+        m_log->append(std::move(entry));
+    }
+    return buffer;
+}

@@ -1,0 +1,136 @@
+#include "link/serialportlink.h"
+
+#include <QSerialPort>
+#include <QStringList>
+
+namespace {
+
+struct LineSettings
+{
+    qint32 baud = 1200;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+
+// "1200,n,8,1" -> line settings; fields that are missing keep their default.
+std::optional<LineSettings> parseSettings(const QString &text)
+{
+    const QStringList f = text.split(QLatin1Char(','));
+    LineSettings s;
+    bool ok = true;
+    s.baud = f.value(0).trimmed().toInt(&ok);
+    if (!ok || s.baud <= 0)
+        return std::nullopt;
+    const QString parity = f.value(1, QStringLiteral("n")).trimmed().toLower();
+    if (parity == QLatin1String("n"))
+        s.parity = QSerialPort::NoParity;
+    else if (parity == QLatin1String("e"))
+        s.parity = QSerialPort::EvenParity;
+    else if (parity == QLatin1String("o"))
+        s.parity = QSerialPort::OddParity;
+    else
+        return std::nullopt;
+    const int bits = f.value(2, QStringLiteral("8")).trimmed().toInt(&ok);
+    if (!ok || bits < 5 || bits > 8)
+        return std::nullopt;
+    s.dataBits = static_cast<QSerialPort::DataBits>(bits);
+    const QString stop = f.value(3, QStringLiteral("1")).trimmed();
+    if (stop == QLatin1String("1"))
+        s.stopBits = QSerialPort::OneStop;
+    else if (stop == QLatin1String("2"))
+        s.stopBits = QSerialPort::TwoStop;
+    else
+        return std::nullopt;
+    return s;
+}
+
+} // namespace
+
+SerialPortLink::SerialPortLink(QString device, QObject *parent)
+    : LinkPort(parent), m_device(std::move(device)), m_serial(new QSerialPort(this))
+{
+    m_serial->setPortName(m_device);
+    connect(m_serial, &QSerialPort::readyRead, this, &LinkPort::readyRead);
+    connect(m_serial, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError e) { onError(static_cast<int>(e)); });
+}
+
+SerialPortLink::~SerialPortLink() = default;
+
+QString SerialPortLink::open(const QString &settings)
+{
+    const auto s = parseSettings(settings);
+    if (!s)
+        return QStringLiteral("Invalid line settings \"%1\"").arg(settings);
+    if (m_serial->isOpen())
+        m_serial->close();
+    m_serial->setBaudRate(s->baud);
+    m_serial->setParity(s->parity);
+    m_serial->setDataBits(s->dataBits);
+    m_serial->setStopBits(s->stopBits);
+    m_serial->setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_serial->open(QIODevice::ReadWrite))
+        return QStringLiteral("%1: %2").arg(m_device, m_serial->errorString());
+    // Qt 6.4 does not flush on open; drop whatever the driver still holds.
+    m_serial->clear();
+    return {};
+}
+
+void SerialPortLink::close()
+{
+    if (!m_serial->isOpen())
+        return;
+    m_serial->close();
+    emit failed(QStringLiteral("Port closed"));
+}
+
+bool SerialPortLink::isOpen() const
+{
+    return m_serial->isOpen();
+}
+
+bool SerialPortLink::write(const QByteArray &bytes)
+{
+    if (!m_serial->isOpen())
+        return false;
+    return m_serial->write(bytes) == bytes.size();
+}
+
+QByteArray SerialPortLink::readAll()
+{
+    return m_serial->isOpen() ? m_serial->readAll() : QByteArray();
+}
+
+void SerialPortLink::discardInput()
+{
+    if (!m_serial->isOpen())
+        return;
+    m_serial->readAll();
+    m_serial->clear(QSerialPort::Input);
+}
+
+void SerialPortLink::onError(int error)
+{
+    switch (static_cast<QSerialPort::SerialPortError>(error)) {
+    case QSerialPort::NoError:
+    case QSerialPort::TimeoutError:
+    // Pseudo-terminals refuse modem-line queries; that is no lost link.
+    case QSerialPort::UnsupportedOperationError:
+        return;
+    case QSerialPort::OpenError:
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::PermissionError:
+        // Reported through open()'s result.
+        if (!m_serial->isOpen())
+            return;
+        break;
+    default:
+        break;
+    }
+    const QString reason = m_serial->errorString();
+    m_serial->clearError();
+    if (m_serial->isOpen())
+        m_serial->close();
+    emit failed(reason);
+}

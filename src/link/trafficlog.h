@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <deque>
+
+// One command line and what came back for it.
+struct TrafficEntry
+{
+    qint64 startMs = 0;   // ms since the log was created
+    QByteArray command;   // as written, CR included
+    QByteArray reply;     // raw bytes received, CR included
+    int elapsedMs = 0;    // from the write to the end of the exchange
+    bool timedOut = false;
+};
+
+// A bounded record of exchanges, fed by the program's link and by the
+// simulator alike, so traffic can be shown and compared.
+class TrafficLog final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TrafficLog(std::size_t capacity = 5000, QObject *parent = nullptr);
+
+    void append(TrafficEntry entry);
+    const std::deque<TrafficEntry> &entries() const { return m_entries; }
+    void clear() { m_entries.clear(); }
+    qint64 nowMs() const;
+
+signals:
+    void appended(const TrafficEntry &entry);
+
+private:
+    std::size_t m_capacity;
+    std::deque<TrafficEntry> m_entries;
+    qint64 m_originNs;
+};

@@ -1,0 +1,70 @@
+#include "link/transactions.h"
+
+#include "link/serialline.h"
+
+namespace {
+
+const QString kCok = QStringLiteral("COK");
+const QString kCng = QStringLiteral("CNG");
+const QString kCnu = QStringLiteral("CNU");
+
+bool selectCard(SerialLine &line, const QString &card)
+{
+    return line.SendCommand(QLatin1Char('G') + card + QLatin1Char('\r')) == kCok;
+}
+
+bool refused(const QString &reply)
+{
+    return reply.isEmpty() || reply == kCng || reply == kCnu;
+}
+
+template <typename Attempt> QString withRetries(int retries, Attempt attempt)
+{
+    QString result;
+    for (int n = 0; n <= retries; ++n) {
+        result = trimBlanks(attempt());
+        if (!result.isEmpty())
+            break;
+    }
+    return result;
+}
+
+} // namespace
+
+QString ReadItemOnce(SerialLine &line, const QString &card, const QString &item)
+{
+    if (!selectCard(line, card))
+        return {};
+    const QString reply = line.SendCommand(QLatin1Char('I') + item + QLatin1Char('\r'));
+    if (reply.isEmpty())
+        return {};
+    if (reply == kCng)
+        return kCng;
+    if (reply == kCnu)
+        return QStringLiteral("NEEDLESS");
+    return reply.mid(1);
+}
+
+QString ReadItem(SerialLine &line, int retries, const QString &card, const QString &item)
+{
+    return withRetries(retries, [&] { return ReadItemOnce(line, card, item); });
+}
+
+QString WriteItemOnce(SerialLine &line, const QString &card, const QString &item,
+                      const QString &data)
+{
+    if (!selectCard(line, card))
+        return {};
+    if (refused(line.SendCommand(QLatin1Char('I') + item + QLatin1Char('\r'))))
+        return {};
+    const QString reply = line.SendCommand(QLatin1Char('D') + data + QLatin1Char('\r'));
+    if (refused(reply))
+        return {};
+    return reply.mid(1);
+}
+
+QString WriteItem(SerialLine &line, int retries, const QString &card, const QString &item,
+                  const QString &data)
+{
+    return withRetries(retries, [&] { return WriteItemOnce(line, card, item, data); });
+}

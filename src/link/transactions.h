@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class SerialLine;
+
+// Reads and writes of one card item: card select "G", item select "I",
+// data write "D". "" means no usable answer; a read may also give "CNG"
+// (refused) or "NEEDLESS" (the card does not use the item).
+QString ReadItemOnce(SerialLine &line, const QString &card, const QString &item);
+QString ReadItem(SerialLine &line, int retries, const QString &card, const QString &item);
+QString WriteItemOnce(SerialLine &line, const QString &card, const QString &item,
+                      const QString &data);
+QString WriteItem(SerialLine &line, int retries, const QString &card, const QString &item,
+                  const QString &data);
+
+// Every caller in the program retries three times (four attempts).
+inline constexpr int kRetries = 3;

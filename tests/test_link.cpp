@@ -1,0 +1,236 @@
+// The serial exchange and the read/write transactions against an in-memory
+// port, with the time-out shortened so silence costs milliseconds.
+#include "link/serialline.h"
+#include "link/trafficlog.h"
+#include "link/transactions.h"
+#include "scriptedrack.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+class TestLink : public QObject
+{
+    Q_OBJECT
+
+    static constexpr int kTimeout = 300;
+
+    SerialLine *line = nullptr;
+    MemoryPort *port = nullptr;
+    ScriptedRack *rack = nullptr;
+
+private slots:
+    void init()
+    {
+        line = new SerialLine(this);
+        auto p = std::make_unique<MemoryPort>();
+        port = p.get();
+        line->attachPort(std::move(p));
+        QVERIFY(port->open(QStringLiteral("1200,n,8,1")).isEmpty());
+        line->setTiming({kTimeout, 2});
+        rack = new ScriptedRack(port);
+    }
+    void cleanup()
+    {
+        delete line;
+        line = nullptr;
+    }
+
+    void wireBytesOfReadAndWrite()
+    {
+        rack->answerBy("COK", "0TS:15", "0:1234");
+        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("3"), QStringLiteral("14")),
+                 QStringLiteral("TS:15"));
+        QCOMPARE(rack->commands, (QList<QByteArray>{"G3\r", "I14\r"}));
+        rack->commands.clear();
+        QCOMPARE(WriteItem(*line, kRetries, QStringLiteral("3"), QStringLiteral("14"),
+                           QStringLiteral("1234")),
+                 QStringLiteral(":1234"));
+        QCOMPARE(rack->commands, (QList<QByteArray>{"G3\r", "I14\r", "D1234\r"}));
+    }
+
+    void replyShapes_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("chunks");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one chunk") << QList<QByteArray>{"COK\r"} << "COK";
+        QTest::newRow("three chunks") << QList<QByteArray>{"C", "OK", "\r"} << "COK";
+        QTest::newRow("blanks trimmed") << QList<QByteArray>{"  12.5  \r"} << "12.5";
+        QTest::newRow("tab is no blank") << QList<QByteArray>{"\t7 \r"} << "\t7";
+        // A line feed after the CR in the same chunk used to stall the exchange.
+        QTest::newRow("CR LF in one chunk") << QList<QByteArray>{"COK\r\n"} << "COK";
+        QTest::newRow("noise after CR") << QList<QByteArray>{"COK\rXYZ\r"} << "COK";
+        QTest::newRow("CR split off") << QList<QByteArray>{"0AB:1", "2\r\n"} << "0AB:12";
+        QTest::newRow("empty line") << QList<QByteArray>{"\r"} << "";
+    }
+    void replyShapes()
+    {
+        QFETCH(QList<QByteArray>, chunks);
+        QFETCH(QString, expected);
+        rack->setResponder([chunks](const QByteArray &) {
+            QList<Chunk> out;
+            int t = 0;
+            for (const QByteArray &c : chunks)
+                out << Chunk{t += 5, c};
+            return out;
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), expected);
+        QVERIFY2(clock.elapsed() < kTimeout, "a complete reply must not wait for the time-out");
+        QCOMPARE(rack->commands, QList<QByteArray>{"G00\r"});
+    }
+
+    void silenceTimesOutAndStopsTheTimer()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
+        QVERIFY(clock.elapsed() >= kTimeout);
+        QVERIFY(line->IntervalTimerCheck());
+        QVERIFY(!line->isIntervalTimerActive());
+    }
+
+    void replyTooLateIsDiscardedWhole()
+    {
+        rack->setResponder([](const QByteArray &) {
+            return QList<Chunk>{{10, "CO"}, {kTimeout + 40, "K\r"}};
+        });
+        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
+    }
+
+    void lateReplyDoesNotBecomeTheNextReply()
+    {
+        line->setTiming({kTimeout, 100});
+        int n = 0;
+        rack->setResponder([&n](const QByteArray &) -> QList<Chunk> {
+            // The first answer arrives after its time-out but before the next
+            // command goes out.
+            if (n++ == 0)
+                return {{kTimeout + 30, "COK\r"}};
+            return {{0, "0AB:2\r"}};
+        });
+        QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QString());
+        QCOMPARE(line->SendCommand(QStringLiteral("I10\r")), QStringLiteral("0AB:2"));
+    }
+
+    void closedPortFailsAtOnce()
+    {
+        port->close();
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("00"), QStringLiteral("40")),
+                 QString());
+        QVERIFY(clock.elapsed() < kTimeout);
+        QVERIFY(rack->commands.isEmpty());
+    }
+
+    void portLostMidExchangeEndsItAtOnce()
+    {
+        rack->setResponder([this](const QByteArray &) {
+            QTimer::singleShot(20, port, [this] {
+                port->fail(QStringLiteral("Device disappeared from the system"));
+            });
+            return QList<Chunk>{};
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
+        QVERIFY(clock.elapsed() < kTimeout);
+        QVERIFY(!line->isIntervalTimerActive());
+        QVERIFY(!line->isOpen());
+    }
+
+    void nestedCommandIsRefused()
+    {
+        QString inner = QStringLiteral("unset");
+        rack->setResponder([&](const QByteArray &cmd) -> QList<Chunk> {
+            if (cmd == "G00\r")
+                QTimer::singleShot(5, line, [&] { inner = line->SendCommand(QStringLiteral("G1\r")); });
+            return {{30, "COK\r"}};
+        });
+        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QStringLiteral("COK"));
+        QCOMPARE(inner, QString());
+        QCOMPARE(rack->commands, QList<QByteArray>{"G00\r"});
+    }
+
+    void trafficIsRecorded()
+    {
+        TrafficLog log;
+        line->setTrafficLog(&log);
+        rack->answerBy("COK", "");
+        line->SendCommand(QStringLiteral("G2\r"));
+        line->SendCommand(QStringLiteral("I40\r"));
+        QCOMPARE(log.entries().size(), std::size_t(2));
+        QCOMPARE(log.entries()[0].command, QByteArray("G2\r"));
+        QCOMPARE(log.entries()[0].reply, QByteArray("COK\r"));
+        QVERIFY(!log.entries()[0].timedOut);
+        QVERIFY(log.entries()[1].timedOut);
+    }
+
+    // Replies to card select / item select / data write, what the transaction
+    // returns and the exact commands it sent over all its attempts.
+    void transactions_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QByteArray>("g");
+        QTest::addColumn<QByteArray>("i");
+        QTest::addColumn<QByteArray>("d");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QByteArray>("wire");
+
+        QTest::newRow("read ok") << false << QByteArray("COK") << QByteArray("1PA:K(CA)")
+                                 << QByteArray() << "PA:K(CA)" << QByteArray("G5|I8|");
+        QTest::newRow("read select refused x4")
+            << false << QByteArray("CNG") << QByteArray("1X") << QByteArray() << ""
+            << QByteArray("G5|G5|G5|G5|");
+        QTest::newRow("read CNU is NEEDLESS, one attempt")
+            << false << QByteArray("COK") << QByteArray("CNU") << QByteArray() << "NEEDLESS"
+            << QByteArray("G5|I8|");
+        QTest::newRow("read CNG is final")
+            << false << QByteArray("COK") << QByteArray("CNG") << QByteArray() << "CNG"
+            << QByteArray("G5|I8|");
+        QTest::newRow("read one character is retried")
+            << false << QByteArray("COK") << QByteArray("R") << QByteArray() << ""
+            << QByteArray("G5|I8|G5|I8|G5|I8|G5|I8|");
+        QTest::newRow("read blank value is retried")
+            << false << QByteArray("COK") << QByteArray("R   ") << QByteArray() << ""
+            << QByteArray("G5|I8|G5|I8|G5|I8|G5|I8|");
+        QTest::newRow("read silent rack x4") << false << QByteArray() << QByteArray()
+                                             << QByteArray() << "" << QByteArray("G5|G5|G5|G5|");
+        QTest::newRow("write COK gives OK") << true << QByteArray("COK") << QByteArray("0A:1")
+                                            << QByteArray("COK") << "OK"
+                                            << QByteArray("G5|I8|Dx|");
+        QTest::newRow("write item CNU: no data, x4")
+            << true << QByteArray("COK") << QByteArray("CNU") << QByteArray("COK") << ""
+            << QByteArray("G5|I8|G5|I8|G5|I8|G5|I8|");
+        QTest::newRow("write item CNG: no data, x4")
+            << true << QByteArray("COK") << QByteArray("CNG") << QByteArray("COK") << ""
+            << QByteArray("G5|I8|G5|I8|G5|I8|G5|I8|");
+        QTest::newRow("write data CNG x4")
+            << true << QByteArray("COK") << QByteArray("0A:1") << QByteArray("CNG") << ""
+            << QByteArray("G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|");
+        QTest::newRow("write data CNU x4")
+            << true << QByteArray("COK") << QByteArray("0A:1") << QByteArray("CNU") << ""
+            << QByteArray("G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|");
+    }
+    void transactions()
+    {
+        QFETCH(bool, write);
+        QFETCH(QByteArray, g);
+        QFETCH(QByteArray, i);
+        QFETCH(QByteArray, d);
+        QFETCH(QString, result);
+        QFETCH(QByteArray, wire);
+        line->setTiming({40, 0}); // silence is part of several rows
+        rack->answerBy(g, i, d);
+        const QString card = QStringLiteral("5");
+        const QString item = QStringLiteral("8");
+        const QString got = write ? WriteItem(*line, kRetries, card, item, QStringLiteral("x"))
+                                  : ReadItem(*line, kRetries, card, item);
+        QCOMPARE(got, result);
+        QCOMPARE(rack->commands.join().replace('\r', '|'), wire);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLink)
+#include "test_link.moc"
