@@ -44,7 +44,7 @@ private slots:
                 const QByteArray cmd = pending.left(cr);
                 pending.remove(0, cr + 1);
                 const QByteArray reply = cmd == "G00"   ? "COK\r\n"
-                                         : cmd == "I04" ? "0MD:V9-XS1-A\r"
+                                         : cmd == "I04" ? "0V9-XS1-A:ETH\r"
                                                         : "CNU\r";
                 QVERIFY(::write(master, reply.constData(), reply.size()) == reply.size());
             }
@@ -56,7 +56,7 @@ private slots:
         line.attachPort(std::move(port));
         line.setTiming({2000, 10});
         QCOMPARE(ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04")),
-                 QStringLiteral("MD:V9-XS1-A"));
+                 QStringLiteral("V9-XS1-A:ETH"));
         QCOMPARE(seen, QByteArray("G00\rI04\r"));
         line.close();
         QVERIFY(!line.isOpen());

@@ -1,0 +1,322 @@
+#include "app/frmv9con.h"
+
+#include "app/frmversion.h"
+#include "app/lampshape.h"
+#include "app/session.h"
+#include "app/twips.h"
+#include "app/vbcolor.h"
+#include "exchange/frmloading.h"
+#include "exchange/upload.h"
+#include "link/frmcomport.h"
+#include "monitor/frmoverview.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename W> W *named(W *w, const char *name)
+{
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &text)
+{
+    return named(new QPushButton(text, parent), name);
+}
+
+} // namespace
+
+frmV9Con::frmV9Con(Session &session, QWidget *parent)
+    : QMainWindow(parent), m_session(session), m_lock(this), m_connection(session, *this)
+{
+    setObjectName(QStringLiteral("frmV9Con"));
+    setWindowTitle(QStringLiteral("V9CON"));
+
+    auto *central = new QWidget(this);
+    auto *outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    outer->addWidget(buildTopBar());
+    auto *body = new QHBoxLayout;
+    body->setSpacing(0);
+    body->addWidget(buildLeftPanel());
+    m_mdi = named(new QMdiArea(central), "MDIClient");
+    body->addWidget(m_mdi, 1);
+    outer->addLayout(body, 1);
+    setCentralWidget(central);
+    buildMenus();
+
+    m_overview = new frmOverView(m_session.cards);
+    m_overviewSub = m_mdi->addSubWindow(m_overview);
+    m_overviewSub->setWindowTitle(QStringLiteral("Over View"));
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *w) {
+        if (w && w == m_overviewSub)
+            m_overview->Form_Activate();
+    });
+    m_loading = new frmLoading(this);
+
+    startUp();
+}
+
+frmV9Con::~frmV9Con() = default;
+
+QWidget *frmV9Con::buildTopBar()
+{
+    auto *bar = named(new QWidget(this), "Picture1");
+    bar->setFixedHeight(twips(855));
+    auto *h = new QHBoxLayout(bar);
+    h->setContentsMargins(4, 0, 4, 2);
+
+    auto *fraSign = named(new QGroupBox(bar), "fraSign");
+    auto *sign = new QHBoxLayout(fraSign);
+    m_lblComPortNo = named(new QLabel(fraSign), "lblComPortNo");
+    m_lblComPortNo->setMinimumWidth(40);
+    m_shpLamp = named(new LampShape(fraSign), "shpLamp");
+    m_lblConStatus = named(new QLabel(fraSign), "lblConStatus");
+    m_lblConStatus->setMinimumWidth(80);
+    sign->addWidget(m_lblComPortNo);
+    sign->addWidget(m_shpLamp);
+    sign->addWidget(m_lblConStatus);
+
+    auto *fraUnit = named(new QGroupBox(bar), "fraUnit");
+    auto *unit = new QHBoxLayout(fraUnit);
+    unit->addWidget(named(new QLabel(QStringLiteral("Card No."), fraUnit), "Label2"));
+    m_cboCardNo = named(new QComboBox(fraUnit), "cboCardNo");
+    m_cboCardNo->setToolTip(QStringLiteral("Module select"));
+    for (int n = 0; n <= kCardCount; ++n)
+        m_cboCardNo->addItem(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));
+    m_cmdOverView = button(fraUnit, "cmdOverView", QStringLiteral("OverView"));
+    unit->addWidget(m_cboCardNo);
+    unit->addWidget(m_cmdOverView);
+
+    m_fraCmd = named(new QGroupBox(bar), "fraCmd");
+    auto *cmd = new QHBoxLayout(m_fraCmd);
+    m_cmdEther = button(m_fraCmd, "cmdEther", QStringLiteral("Ethernet Setting"));
+    cmd->addWidget(m_cmdEther);
+
+    h->addWidget(fraSign);
+    h->addWidget(fraUnit);
+    h->addWidget(m_fraCmd);
+    h->addStretch();
+
+    connect(m_cboCardNo, &QComboBox::currentIndexChanged, this, &frmV9Con::cboCardNo_Click);
+    connect(m_cmdOverView, &QPushButton::clicked, this, &frmV9Con::cmdOverView_Click);
+    return bar;
+}
+
+QWidget *frmV9Con::buildLeftPanel()
+{
+    auto *panel = named(new QWidget(this), "Picture2");
+    panel->setFixedWidth(twips(2160));
+    auto *v = new QVBoxLayout(panel);
+    v->setContentsMargins(4, 4, 4, 4);
+
+    auto *frame1 = named(new QGroupBox(QStringLiteral("All I/O Cards"), panel), "Frame1");
+    auto *f1 = new QVBoxLayout(frame1);
+    m_cmdUpload = button(frame1, "cmdUpload", QStringLiteral("Upload"));
+    m_cmdDownload = button(frame1, "cmdDownload", QStringLiteral("Download"));
+    f1->addWidget(m_cmdUpload);
+    f1->addWidget(m_cmdDownload);
+
+    auto *frame2 = named(new QGroupBox(QStringLiteral("Monitoring"), panel), "Frame2");
+    auto *f2 = new QVBoxLayout(frame2);
+    m_cmdStart = button(frame2, "cmdStart", QStringLiteral("Start"));
+    m_cmdStop = button(frame2, "cmdStop", QStringLiteral("Stop"));
+    f2->addWidget(m_cmdStart);
+    f2->addWidget(m_cmdStop);
+
+    auto *frame3 = named(new QGroupBox(QStringLiteral("Com.Card"), panel), "Frame3");
+    auto *f3 = new QVBoxLayout(frame3);
+    m_lblMasterType = named(new QLabel(frame3), "lblMasterType");
+    m_lblVersionNo = named(new QLabel(frame3), "lblVersionNo");
+    m_cmdComSet = button(frame3, "cmdComSet", QStringLiteral("Setting"));
+    f3->addWidget(m_lblMasterType);
+    f3->addWidget(m_lblVersionNo);
+    f3->addWidget(m_cmdComSet);
+
+    v->addWidget(frame1);
+    v->addWidget(frame2);
+    v->addWidget(frame3);
+    v->addStretch();
+
+    connect(m_cmdUpload, &QPushButton::clicked, this, &frmV9Con::cmdUpload_Click);
+    return panel;
+}
+
+void frmV9Con::buildMenus()
+{
+    auto action = [this](QMenu *menu, const char *name, const QString &text) {
+        QAction *a = menu->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    QMenu *files = named(menuBar()->addMenu(QStringLiteral("File")), "mnuFiles");
+    action(files, "mnuFilesOpen", QStringLiteral("Open"));
+    action(files, "mnuFilesSave", QStringLiteral("Save"));
+    files->addSeparator();
+    QAction *exit = action(files, "mnuFilesEnd", QStringLiteral("Exit"));
+    connect(exit, &QAction::triggered, this, &frmV9Con::mnuFilesEnd_Click);
+
+    m_mnuConnect = named(menuBar()->addMenu(QStringLiteral("Connect")), "mnuConnect");
+    m_mnuConnectConnect = action(m_mnuConnect, "mnuConnectConnect", QStringLiteral("Connect"));
+    m_mnuConnectDisconnect =
+        action(m_mnuConnect, "mnuConnectDisconnect", QStringLiteral("Disconnect"));
+    connect(m_mnuConnectConnect, &QAction::triggered, this, &frmV9Con::mnuConnectConnect_Click);
+    connect(m_mnuConnectDisconnect, &QAction::triggered, this,
+            &frmV9Con::mnuConnectDisconnect_Click);
+
+    QMenu *help = named(menuBar()->addMenu(QStringLiteral("Help")), "mnuHelp");
+    QAction *version = action(help, "mnuHelpVersion", QStringLiteral("Version"));
+    connect(version, &QAction::triggered, this, &frmV9Con::mnuHelpVersion_Click);
+}
+
+void frmV9Con::startUp()
+{
+    // Relative file names resolve in the program's own folder.
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    resize(twips(12000), twips(8600));
+
+    GlobalState &st = m_session.state;
+    InitTables(st);
+    m_cboCardNo->setCurrentIndex(0);
+    for (QWidget *w : {static_cast<QWidget *>(m_cmdDownload), static_cast<QWidget *>(m_cmdUpload),
+                       static_cast<QWidget *>(m_cmdStart), static_cast<QWidget *>(m_cmdStop),
+                       static_cast<QWidget *>(m_cmdComSet)})
+        w->setEnabled(false);
+    m_fraCmd->hide();
+    showLinkState(false, QString());
+
+    ShowCardForm(m_overview);
+    st.Initialising = false;
+}
+
+void frmV9Con::ShowCardForm(QWidget *form)
+{
+    auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget());
+    QWidget *placed = sub ? static_cast<QWidget *>(sub) : form;
+    placed->setGeometry(0, 0, twips(9650), twips(7400));
+    placed->show();
+    if (sub)
+        m_mdi->setActiveSubWindow(sub);
+    // Card windows start reading their card here once they exist.
+}
+
+void frmV9Con::ResetCardTable()
+{
+    ::ResetCardTable(m_session.cards, [this](int i) { m_overview->ClearOverviewRow(i); });
+}
+
+void frmV9Con::showLinkState(bool connected, const QString &portText)
+{
+    m_shpLamp->setFillColor(connected ? VbColor::LampGreen : VbColor::Navy);
+    m_lblComPortNo->setText(portText);
+    m_lblConStatus->setText(connected ? QStringLiteral("Connected")
+                                      : QStringLiteral("Disconnected"));
+    m_mnuConnectConnect->setEnabled(!connected);
+    m_mnuConnectDisconnect->setEnabled(connected);
+}
+
+void frmV9Con::setEthernetCommandsVisible(bool visible)
+{
+    m_fraCmd->setVisible(visible);
+}
+
+void frmV9Con::setUploadEnabled(bool enabled)
+{
+    m_cmdUpload->setEnabled(enabled);
+}
+
+void frmV9Con::lockCommands()
+{
+    m_lock.DisableCommands(m_session.state.SelectedCardNo);
+}
+
+void frmV9Con::mnuConnectConnect_Click()
+{
+    m_mnuConnect->setEnabled(false);
+    frmComPort dialog(m_session.state.ComPortNo, *m_session.ports, this);
+    if (dialog.exec() == QDialog::Accepted && !m_session.quitting) {
+        m_session.state.ComPortNo = dialog.comPortNo();
+        m_connection.openAndConnect();
+    }
+    m_mnuConnect->setEnabled(true);
+}
+
+void frmV9Con::mnuConnectDisconnect_Click()
+{
+    m_connection.DisconnectComCard();
+}
+
+void frmV9Con::mnuHelpVersion_Click()
+{
+    frmVersion dialog(this);
+    dialog.exec();
+}
+
+void frmV9Con::mnuFilesEnd_Click()
+{
+    close();
+}
+
+void frmV9Con::closeEvent(QCloseEvent *event)
+{
+    shutDown();
+    event->accept();
+}
+
+void frmV9Con::shutDown()
+{
+    if (m_session.quitting)
+        return;
+    // An operation waiting for the rack sees the closed port and ends quietly.
+    m_session.quitting = true;
+    m_session.line.close();
+    m_overviewSub->hide();
+    m_loading->hide();
+    QCoreApplication::exit(0);
+}
+
+void frmV9Con::cmdUpload_Click()
+{
+    GlobalState &st = m_session.state;
+    m_lock.DisableCommands(st.SelectedCardNo);
+    m_cboCardNo->setCurrentText(QStringLiteral("00"));
+    ResetCardTable();
+    const UploadTargets targets{*m_overview, *m_loading, m_lblMasterType, m_lblVersionNo,
+                                [this] { m_connection.DisconnectComCard(); }, this};
+    UploadAllCards(m_session, targets);
+    // After a failed upload the link is gone: the commands stay locked
+    // until the next connect rather than offering a Download to nowhere.
+    if (st.IsConnected)
+        m_lock.EnableCommands(st.SelectedCardNo);
+}
+
+void frmV9Con::cmdOverView_Click()
+{
+    m_cboCardNo->setCurrentText(QStringLiteral("00"));
+}
+
+void frmV9Con::cboCardNo_Click()
+{
+    GlobalState &st = m_session.state;
+    if (st.Initialising)
+        return;
+    st.SelectedCardNo = m_cboCardNo->currentText().toInt();
+    // Until the card windows exist every selection shows the overview.
+    if (st.SelectedCardNo != 0 && m_session.cards[st.SelectedCardNo].FormType == 0)
+        m_cboCardNo->setCurrentText(QStringLiteral("00"));
+    ShowCardForm(m_overview);
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "exchange/commandlock.h"
+#include "link/comconnection.h"
+#include "link/linkdisplay.h"
+
+#include <QMainWindow>
+
+struct Session;
+class frmLoading;
+class frmOverView;
+class LampShape;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPushButton;
+
+// The main window: link state, card selector, every command, and the MDI
+// area in which the card windows open.
+class frmV9Con final : public QMainWindow, public LinkDisplay
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmV9Con)
+public:
+    // Builds the window and runs the start-up (MDIForm_Load).
+    explicit frmV9Con(Session &session, QWidget *parent = nullptr);
+    ~frmV9Con() override;
+
+    frmOverView *overview() const { return m_overview; }
+    frmLoading *loading() const { return m_loading; }
+    ComConnection &connection() { return m_connection; }
+    CommandLock &commandLock() { return m_lock; }
+
+    // Places a card window at the top left of the client area and shows it.
+    void ShowCardForm(QWidget *form);
+    void ResetCardTable();
+
+    void mnuConnectConnect_Click();
+    void mnuConnectDisconnect_Click();
+    void mnuHelpVersion_Click();
+    void mnuFilesEnd_Click();
+    void cmdUpload_Click();
+    void cmdOverView_Click();
+    void cboCardNo_Click();
+
+    // LinkDisplay
+    void showLinkState(bool connected, const QString &portText) override;
+    void setEthernetCommandsVisible(bool visible) override;
+    void setUploadEnabled(bool enabled) override;
+    void lockCommands() override;
+    QWidget *messageParent() override { return this; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override; // MDIForm_Unload
+
+private:
+    QWidget *buildTopBar();
+    QWidget *buildLeftPanel();
+    void buildMenus();
+    void startUp();
+    void shutDown();
+
+    Session &m_session;
+    CommandLock m_lock;
+    ComConnection m_connection;
+
+    QMdiArea *m_mdi = nullptr;
+    frmOverView *m_overview = nullptr;
+    QMdiSubWindow *m_overviewSub = nullptr;
+    frmLoading *m_loading = nullptr;
+
+    QLabel *m_lblComPortNo = nullptr;
+    LampShape *m_shpLamp = nullptr;
+    QLabel *m_lblConStatus = nullptr;
+    QComboBox *m_cboCardNo = nullptr;
+    QPushButton *m_cmdOverView = nullptr;
+    QGroupBox *m_fraCmd = nullptr;
+    QPushButton *m_cmdEther = nullptr;
+    QPushButton *m_cmdUpload = nullptr;
+    QPushButton *m_cmdDownload = nullptr;
+    QPushButton *m_cmdStart = nullptr;
+    QPushButton *m_cmdStop = nullptr;
+    QLabel *m_lblMasterType = nullptr;
+    QLabel *m_lblVersionNo = nullptr;
+    QPushButton *m_cmdComSet = nullptr;
+
+    QMenu *m_mnuConnect = nullptr;
+    QAction *m_mnuConnectConnect = nullptr;
+    QAction *m_mnuConnectDisconnect = nullptr;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// The command line of v9con.
+struct AppOptions
+{
+    QMap<int, QString> comDevices; // --com N=DEVICE
+    bool simulate = false;         // --simulate [RACK.json]
+    QString rackFile;
+    bool help = false;
+    QString error; // not empty: the command line was not understood
+};
+
+AppOptions parseOptions(const QStringList &arguments); // arguments without the program name
+QString usageText();

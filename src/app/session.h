@@ -1,0 +1,28 @@
+#pragma once
+
+#include "link/portprovider.h"
+#include "link/serialline.h"
+#include "link/trafficlog.h"
+#include "model/cardrecord.h"
+#include "model/catalogue.h"
+
+#include <memory>
+
+// What the program holds for one run: the global state, the rack's card
+// table and the serial line with the ports it can reach.
+struct Session
+{
+    explicit Session(std::unique_ptr<PortProvider> portProvider)
+        : ports(std::move(portProvider))
+    {
+        line.setTrafficLog(&traffic);
+    }
+
+    GlobalState state;
+    CardTable cards;
+    TrafficLog traffic;
+    SerialLine line;
+    std::unique_ptr<PortProvider> ports;
+    // Set by shut-down; an operation that fails because of it stays silent.
+    bool quitting = false;
+};

@@ -1,0 +1,40 @@
+#include "app/vbcolor.h"
+
+#include <QWidget>
+
+namespace VbColor {
+
+QColor toQColor(quint32 bgr, const QPalette &palette)
+{
+    switch (bgr) {
+    case MenuBackground:
+        return palette.color(QPalette::Window);
+    case WindowBackground:
+        return palette.color(QPalette::Base);
+    case ButtonFace:
+        return palette.color(QPalette::Button);
+    case ButtonText:
+        return palette.color(QPalette::ButtonText);
+    default:
+        return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+    }
+}
+
+void setForeColor(QWidget *w, quint32 bgr)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, toQColor(bgr, QPalette()));
+    w->setPalette(p);
+    w->setProperty("ForeColor", bgr);
+}
+
+void setBackColor(QWidget *w, quint32 bgr)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, toQColor(bgr, QPalette()));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+    w->setProperty("BackColor", bgr);
+}
+
+} // namespace VbColor

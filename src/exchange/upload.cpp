@@ -1,0 +1,243 @@
+#include "exchange/upload.h"
+
+#include "app/messages.h"
+#include "app/session.h"
+#include "app/vbcolor.h"
+#include "exchange/frmloading.h"
+#include "link/transactions.h"
+#include "model/encodings.h"
+#include "monitor/frmoverview.h"
+
+#include <QLabel>
+
+namespace {
+
+const QString kComm = QStringLiteral("00");
+
+// Mask of occupied slots, bit 0 = card 1; nullopt when it is no hex number.
+std::optional<quint32> parseMask(const QString &text)
+{
+    bool ok = false;
+    const quint32 v = text.trimmed().toUInt(&ok, 16);
+    if (!ok)
+        return std::nullopt;
+    return v;
+}
+
+class Upload
+{
+public:
+    Upload(Session &s, const UploadTargets &t) : m_s(s), m_t(t) {}
+
+    bool run();
+
+private:
+    // The reply's value, or nullopt when the read got no answer.
+    std::optional<QString> read(const QString &card, const QString &item)
+    {
+        const QString r = ReadItem(m_s.line, kRetries, card, item);
+        if (r.isEmpty())
+            return std::nullopt;
+        return TextAfterColon(r);
+    }
+    bool readSlots(const QString &card, CardRecord &r, int first, int last);
+    bool readAux(const QString &card, const QString &item, int &target);
+    bool readCard(int i);
+    bool readSensor(const QString &card, int i);
+    bool fail();
+
+    Session &m_s;
+    const UploadTargets &m_t;
+    bool m_progressOpen = false;
+};
+
+bool Upload::fail()
+{
+    if (!m_s.quitting)
+        Messages::show(m_t.messageParent, Messages::Icon::Critical, QStringLiteral("Uploading"),
+                       QStringLiteral("Uploading incomplete"));
+    m_t.disconnect();
+    if (m_progressOpen)
+        m_t.progress.unload();
+    return false;
+}
+
+bool Upload::run()
+{
+    const QString model = ReadItem(m_s.line, kRetries, kComm, QStringLiteral("4"));
+    if (model.isEmpty())
+        return fail();
+    m_t.lblMasterType->setText(TextBeforeColon(model));
+    const auto version = read(kComm, QStringLiteral("40"));
+    if (!version)
+        return fail();
+    m_t.lblVersionNo->setText(QLatin1Char('V') + *version);
+
+    m_t.progress.ShowProgress(kCardCount, QStringLiteral("Uploading"));
+    m_progressOpen = true;
+    // Set-up writes whose replies the rack gives no meaning to.
+    WriteItem(m_s.line, kRetries, kComm, QStringLiteral("1"), QStringLiteral("F"));
+    WriteItem(m_s.line, kRetries, kComm, QStringLiteral("41"), QStringLiteral("847"));
+    WriteItem(m_s.line, kRetries, kComm, QStringLiteral("1"), QStringLiteral("0"));
+
+    const auto maskText = read(kComm, QStringLiteral("6"));
+    // A garbled mask would mark arbitrary slots present: treat it as no answer.
+    const auto mask = maskText ? parseMask(*maskText) : std::nullopt;
+    if (!mask)
+        return fail();
+
+    for (int i = 1; i <= kCardCount; ++i) {
+        m_t.overview.ClearOverviewRow(i);
+        QString modelText = QStringLiteral("NONE");
+        const QString card = QString::number(i);
+        if (*mask & (1u << (i - 1))) {
+            WriteItem(m_s.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
+            const auto m = read(card, QStringLiteral("2"));
+            if (!m)
+                return fail();
+            modelText = *m;
+        }
+        ClassifyCard(m_s.cards, i, modelText);
+        if (m_s.cards[i].ModelKind == kNoCard) {
+            m_t.overview.lblCardType(i)->setText(QStringLiteral("NONE"));
+            VbColor::setForeColor(m_t.overview.lblCardStatus(i), VbColor::MenuBackground);
+            m_t.overview.lblCardStatus(i)->clear();
+            m_t.overview.lblCardType(i)->setEnabled(false);
+        } else {
+            if (!readCard(i))
+                return fail();
+            m_t.overview.ShowChData(modelText, i);
+        }
+        m_t.progress.advance();
+    }
+    m_t.progress.unload();
+    return true;
+}
+
+bool Upload::readCard(int i)
+{
+    CardRecord &r = m_s.cards[i];
+    const QString card = QString::number(i);
+    const int status = KindStatus(r.ModelKind);
+    m_t.overview.lblCardType(i)->setText(r.ModelName);
+    VbColor::setForeColor(m_t.overview.lblCardStatus(i), StatusColor(status));
+    m_t.overview.lblCardStatus(i)->setText(StatusName(status));
+    m_t.overview.lblCardType(i)->setEnabled(true);
+
+    const auto version = read(card, QStringLiteral("40"));
+    if (!version)
+        return false;
+    m_t.overview.lblCardVerNo(i)->setText(QLatin1Char('V') + *version);
+    r.VerNo = *version;
+
+    const int kind = r.ModelKind;
+    const bool rangeOne = kind == 18 || kind == 30 || kind == 32;
+    const bool rangeTwo = kind == 19 || kind == 31 || kind == 33;
+    switch (r.ChCount.toInt()) {
+    case 1:
+        if (!readSlots(card, r, 1, 6))
+            return false;
+        if (rangeOne && !readAux(card, QStringLiteral("24"), r.AuxSetting[0]))
+            return false;
+        break;
+    case 2:
+        if (!readSlots(card, r, 1, 6))
+            return false;
+        if (rangeTwo && !readAux(card, QStringLiteral("37"), r.AuxSetting[0]))
+            return false;
+        if (!readSlots(card, r, 7, 12))
+            return false;
+        if (rangeTwo && !readAux(card, QStringLiteral("38"), r.AuxSetting[1]))
+            return false;
+        break;
+    case 4:
+    case 16:
+        for (int j = 1; j <= r.ChCount.toInt(); ++j) {
+            const auto v = read(card, QString::number(j + 9));
+            if (!v)
+                return false;
+            r.ChData.at(static_cast<std::size_t>(j - 1)) = *v;
+        }
+        break;
+    default:
+        break;
+    }
+    if (r.InputClass == 0 || r.InputClass == 1)
+        return readSensor(card, i);
+    return true;
+}
+
+bool Upload::readSlots(const QString &card, CardRecord &r, int first, int last)
+{
+    // Item "-1" is sent as it stands; the card answers for itself.
+    for (int k = first; k <= last; ++k) {
+        const auto v = read(card, r.par(k).ItemNo);
+        if (!v)
+            return false;
+        r.par(k).Value = *v;
+    }
+    return true;
+}
+
+bool Upload::readAux(const QString &card, const QString &item, int &target)
+{
+    const auto v = read(card, item);
+    if (!v)
+        return false;
+    bool ok = false;
+    const int n = v->trimmed().toInt(&ok);
+    // Anything but a 16-bit whole number keeps the "not read" value.
+    if (ok && n >= -32768 && n <= 32767)
+        target = n;
+    return true;
+}
+
+bool Upload::readSensor(const QString &card, int i)
+{
+    CardRecord &r = m_s.cards[i];
+    const QString burnout0 = WriteItem(m_s.line, kRetries, card, QStringLiteral("9"), QStringLiteral("0"));
+    if (burnout0.isEmpty())
+        return false;
+    r.Burnout[0] = TextAfterColon(burnout0);
+    if (r.ChCount.toInt() == 2) {
+        const QString burnout1 =
+            WriteItem(m_s.line, kRetries, card, QStringLiteral("9"), QStringLiteral("1"));
+        if (burnout1.isEmpty())
+            return false;
+        r.Burnout[1] = TextAfterColon(burnout1);
+    }
+    const auto unit = read(card, QStringLiteral("6"));
+    if (!unit)
+        return false;
+    if (*unit == QLatin1String("C"))
+        r.TempUnit = 0;
+    else if (*unit == QLatin1String("F"))
+        r.TempUnit = 1;
+    else if (*unit == QLatin1String("K"))
+        r.TempUnit = 2;
+    const auto name = read(card, QStringLiteral("8"));
+    if (!name)
+        return false;
+    const SensorTable &table = r.InputClass == 1 ? RTDTable() : TCTable();
+    const qsizetype type = table[0].Names.indexOf(*name);
+    if (type >= 0)
+        r.InputType = static_cast<int>(type);
+    m_t.overview.lblInputType(i)->setText(table[0].Names.value(r.InputType));
+    if (r.InputClass == 0) {
+        if (r.VerNo.left(1) != QLatin1String("0")) {
+            // No answer here does not end the upload: the card may lack the function.
+            const QString limit = ReadItem(m_s.line, kRetries, card, QStringLiteral("37"));
+            r.LimitState = TextAfterColon(limit) == QLatin1String("DIS") ? 0 : 1;
+        } else {
+            r.LimitState = 2;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool UploadAllCards(Session &session, const UploadTargets &targets)
+{
+    return Upload(session, targets).run();
+}

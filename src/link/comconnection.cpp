@@ -1,0 +1,60 @@
+#include "link/comconnection.h"
+
+#include "app/messages.h"
+#include "app/session.h"
+#include "link/linkdisplay.h"
+#include "link/transactions.h"
+
+void ComConnection::openAndConnect()
+{
+    const QString error = openPort();
+    if (!error.isEmpty()) {
+        ShowCommError(error);
+        DisconnectComCard();
+        return;
+    }
+    if (!ConnectComCard())
+        DisconnectComCard();
+}
+
+QString ComConnection::openPort()
+{
+    GlobalState &st = m_session.state;
+    if (!m_session.line.attachPort(m_session.ports->create(st.ComPortNo)))
+        return QStringLiteral("The line is busy.");
+    return m_session.line.port()->open(st.CommBaudRate + QStringLiteral(",n,8,1"));
+}
+
+bool ComConnection::ConnectComCard()
+{
+    SerialLine &line = m_session.line;
+    if (ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("40")).isEmpty()) {
+        if (!m_session.quitting)
+            ShowCommError();
+        return false;
+    }
+    m_display.showLinkState(true, QStringLiteral("COM%1").arg(m_session.state.ComPortNo));
+    m_session.state.IsConnected = true;
+    const QString model = ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04"));
+    m_display.setEthernetCommandsVisible(model.left(6) == QLatin1String("V9-XS1"));
+    m_display.setUploadEnabled(true);
+    return true;
+}
+
+void ComConnection::DisconnectComCard()
+{
+    m_session.line.close();
+    m_display.showLinkState(false, QString());
+    m_session.state.IsConnected = false;
+    m_display.lockCommands();
+}
+
+void ComConnection::ShowCommError(const QString &reason)
+{
+    QString text = QStringLiteral(
+        "Communication error. Check the signal conditioner, cable and/or COM port setting.");
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
+    Messages::show(m_display.messageParent(), Messages::Icon::Exclamation,
+                   QStringLiteral("Test of communication"), text);
+}

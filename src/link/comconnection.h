@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+struct Session;
+class LinkDisplay;
+
+// Connecting to and disconnecting from the rack's communication card.
+class ComConnection
+{
+public:
+    ComConnection(Session &session, LinkDisplay &display) : m_session(session), m_display(display) {}
+
+    // Opens COM ComPortNo at CommBaudRate,n,8,1 and identifies the card;
+    // on any failure reports it and leaves the link disconnected.
+    void openAndConnect();
+    // Empty on success, else why the port could not be opened.
+    QString openPort();
+    bool ConnectComCard();
+    void DisconnectComCard();
+    // The communication error; a reason, when known, follows on a second line.
+    void ShowCommError(const QString &reason = {});
+
+private:
+    Session &m_session;
+    LinkDisplay &m_display;
+};

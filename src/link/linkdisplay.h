@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The main window's side of connecting: how the link state is shown.
+class LinkDisplay
+{
+public:
+    virtual ~LinkDisplay() = default;
+    // Lamp, port text, status text and the Connect/Disconnect menu items.
+    virtual void showLinkState(bool connected, const QString &portText) = 0;
+    // The "Ethernet Setting" frame, for the Ethernet communication card only.
+    virtual void setEthernetCommandsVisible(bool visible) = 0;
+    virtual void setUploadEnabled(bool enabled) = 0;
+    // DisableCommands of the command lock.
+    virtual void lockCommands() = 0;
+    virtual QWidget *messageParent() = 0;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "link/linkport.h"
+
+#include <QMap>
+#include <memory>
+
+// Turns the operator's COM port number into a port.
+class PortProvider
+{
+public:
+    virtual ~PortProvider() = default;
+    virtual std::unique_ptr<LinkPort> create(int comNo) = 0;
+    // What COM n reaches, shown as the option's tool tip.
+    virtual QString describe(int comNo) const = 0;
+};
+
+// Real serial devices: COMn is /dev/ttyS<n-1> on Linux and COMn on Windows,
+// unless mapped to another device (a USB adapter, a pseudo-terminal).
+class SerialPortProvider final : public PortProvider
+{
+public:
+    void map(int comNo, const QString &device) { m_map.insert(comNo, device); }
+    std::unique_ptr<LinkPort> create(int comNo) override;
+    QString describe(int comNo) const override;
+
+private:
+    QMap<int, QString> m_map;
+};

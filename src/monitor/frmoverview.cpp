@@ -1,0 +1,157 @@
+#include "monitor/frmoverview.h"
+
+#include "app/vbcolor.h"
+#include "model/cardrecord.h"
+#include "model/catalogue.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text = {})
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+// Column headers over the rows; the value column has two headings.
+const char *const kHeaders[] = {"No.", "Type", "In/Out", "Ver No.", "Input Type"};
+
+} // namespace
+
+frmOverView::frmOverView(const CardTable &cards, QWidget *parent) : QWidget(parent), m_cards(cards)
+{
+    setObjectName(QStringLiteral("frmOverView"));
+    setWindowTitle(QStringLiteral("Over View"));
+
+    auto *frame = new QGroupBox(QStringLiteral("Over View"), this);
+    frame->setObjectName(QStringLiteral("fraOverView"));
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+    outer->addWidget(frame);
+
+    auto *grid = new QGridLayout(frame);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(2);
+    auto *title = makeLabel(frame, QStringLiteral("lblTitle"), QStringLiteral("I/O Cards"));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    grid->addWidget(title, 0, 0, 1, 6);
+
+    int col = 0;
+    for (const char *h : kHeaders) {
+        grid->addWidget(makeLabel(frame, QStringLiteral("lblHeader_%1").arg(col),
+                                  QString::fromLatin1(h)),
+                        1, col);
+        ++col;
+    }
+    auto *valueHeader = new QWidget(frame);
+    auto *vh = new QHBoxLayout(valueHeader);
+    vh->setContentsMargins(0, 0, 0, 0);
+    vh->addWidget(makeLabel(valueHeader, QStringLiteral("lblHeaderValue"), QStringLiteral("Value")));
+    vh->addWidget(makeLabel(valueHeader, QStringLiteral("lblHeaderCh1"), QStringLiteral("Ch. 1")));
+    vh->addWidget(makeLabel(valueHeader, QStringLiteral("lblHeaderCh2"), QStringLiteral("Ch. 2")));
+    vh->addStretch();
+    grid->addWidget(valueHeader, 1, col);
+
+    buildRows(grid);
+    grid->setColumnStretch(5, 1);
+    grid->setRowStretch(18, 1);
+}
+
+void frmOverView::buildRows(QGridLayout *grid)
+{
+    QWidget *frame = grid->parentWidget();
+    for (int i = 1; i <= kCardCount; ++i) {
+        Row &r = m_rows.at(idx(i));
+        const int gridRow = i + 1;
+        const QString n = QString::number(i);
+        r.unitNo = makeLabel(frame, QStringLiteral("UnitNo_") + n,
+                             QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
+        r.cardType = makeLabel(frame, QStringLiteral("lblCardType_") + n);
+        r.cardStatus = makeLabel(frame, QStringLiteral("lblCardStatus_") + n);
+        r.verNo = makeLabel(frame, QStringLiteral("lblCardVerNo_") + n);
+        r.inputType = makeLabel(frame, QStringLiteral("lblInputType_") + n);
+        r.cardType->setMinimumWidth(90);
+        r.inputType->setMinimumWidth(95);
+        grid->addWidget(r.unitNo, gridRow, 0);
+        grid->addWidget(r.cardType, gridRow, 1);
+        grid->addWidget(r.cardStatus, gridRow, 2);
+        grid->addWidget(r.verNo, gridRow, 3);
+        grid->addWidget(r.inputType, gridRow, 4);
+
+        // Both value displays share one cell; ShowChData picks which shows.
+        auto *values = new QWidget(frame);
+        auto *h = new QHBoxLayout(values);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->setSpacing(2);
+        r.data1 = makeLabel(values, QStringLiteral("lblInputDataCh1_") + n);
+        r.data2 = makeLabel(values, QStringLiteral("lblInputDataCh2_") + n);
+        for (QLabel *l : {r.data1, r.data2}) {
+            l->setMinimumWidth(70);
+            l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            VbColor::setBackColor(l, VbColor::WindowBackground);
+            l->setFrameShape(QFrame::Panel);
+            l->setFrameShadow(QFrame::Sunken);
+            h->addWidget(l);
+        }
+        for (int ch = 1; ch <= 16; ++ch) {
+            QLabel *cell = makeLabel(values, QStringLiteral("lblDIDataCh%1_%2").arg(ch).arg(i));
+            cell->setFixedSize(11, 15);
+            cell->setFrameShape(QFrame::Box);
+            cell->setToolTip(QStringLiteral("Ch. %1").arg(ch));
+            VbColor::setBackColor(cell, VbColor::MenuBackground);
+            cell->hide();
+            r.di.at(static_cast<std::size_t>(ch - 1)) = cell;
+            h->addWidget(cell);
+        }
+        h->addStretch();
+        grid->addWidget(values, gridRow, 5);
+    }
+}
+
+QLabel *frmOverView::lblDIDataCh(int ch, int i) const
+{
+    return m_rows.at(idx(i)).di.at(static_cast<std::size_t>(ch - 1));
+}
+
+void frmOverView::Form_Activate()
+{
+    for (int i = 1; i <= kCardCount; ++i) {
+        const CardRecord &r = m_cards[i];
+        Row &row = m_rows.at(idx(i));
+        row.cardType->setText(r.ModelName);
+        QString inputType;
+        if (!r.ChCount.isEmpty() && (r.InputClass == 0 || r.InputClass == 1)) {
+            const SensorTable &t = r.InputClass == 0 ? TCTable() : RTDTable();
+            inputType = t[0].Names.value(r.InputType);
+        }
+        row.inputType->setText(inputType);
+        ShowChData(r.CardStatus, i);
+    }
+}
+
+void frmOverView::ShowChData(const QString & /*model*/, int i)
+{
+    Row &row = m_rows.at(idx(i));
+    const bool discrete = m_cards[i].InputClass == 2 || m_cards[i].InputClass == 3;
+    for (QLabel *cell : row.di)
+        cell->setVisible(discrete);
+    row.data1->setVisible(!discrete);
+    row.data2->setVisible(!discrete);
+}
+
+void frmOverView::ClearOverviewRow(int i)
+{
+    Row &row = m_rows.at(idx(i));
+    for (QLabel *l : {row.cardStatus, row.cardType, row.verNo, row.inputType, row.data1, row.data2})
+        l->clear();
+    for (QLabel *cell : row.di)
+        VbColor::setBackColor(cell, VbColor::MenuBackground);
+}

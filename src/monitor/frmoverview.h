@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+class CardTable;
+class QLabel;
+
+// All 16 slots at once: model, direction, version, sensor type and live
+// values (two numbers for analog cards, sixteen coloured cells for discrete).
+class frmOverView final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmOverView)
+public:
+    explicit frmOverView(const CardTable &cards, QWidget *parent = nullptr);
+
+    // Refreshes the type and input-type columns and the value display of
+    // every row from the card table; runs whenever the window is activated.
+    void Form_Activate();
+    // Shows row i's channel cells for discrete cards, else its two value
+    // labels. `model` is accepted for the callers' sake and not used.
+    void ShowChData(const QString &model, int i);
+    // Blanks row i.
+    void ClearOverviewRow(int i);
+
+    QLabel *lblCardType(int i) const { return m_rows.at(idx(i)).cardType; }
+    QLabel *lblCardStatus(int i) const { return m_rows.at(idx(i)).cardStatus; }
+    QLabel *lblCardVerNo(int i) const { return m_rows.at(idx(i)).verNo; }
+    QLabel *lblInputType(int i) const { return m_rows.at(idx(i)).inputType; }
+    QLabel *lblInputDataCh1(int i) const { return m_rows.at(idx(i)).data1; }
+    QLabel *lblInputDataCh2(int i) const { return m_rows.at(idx(i)).data2; }
+    // Channel ch (1..16) of card i.
+    QLabel *lblDIDataCh(int ch, int i) const;
+
+private:
+    struct Row
+    {
+        QLabel *unitNo = nullptr;
+        QLabel *cardType = nullptr;
+        QLabel *cardStatus = nullptr;
+        QLabel *verNo = nullptr;
+        QLabel *inputType = nullptr;
+        QLabel *data1 = nullptr;
+        QLabel *data2 = nullptr;
+        std::array<QLabel *, 16> di{};
+    };
+    static std::size_t idx(int i) { return static_cast<std::size_t>(i - 1); }
+    void buildRows(class QGridLayout *grid);
+
+    const CardTable &m_cards;
+    std::array<Row, 16> m_rows;
+};
