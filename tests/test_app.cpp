@@ -1,0 +1,260 @@
+// Start-up, connect and disconnect of the main window against the simulator.
+#include "appfixture.h"
+#include "app/lampshape.h"
+#include "app/options.h"
+#include "app/vbcolor.h"
+#include "link/frmcomport.h"
+#include "link/memoryport.h"
+#include "monitor/frmoverview.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QRadioButton>
+
+namespace {
+
+// COM ports that cannot be opened, for the failed-open path.
+class BrokenPorts final : public PortProvider
+{
+public:
+    std::unique_ptr<LinkPort> create(int comNo) override
+    {
+        auto p = std::make_unique<MemoryPort>(describe(comNo));
+        p->setOpenError(QStringLiteral("/dev/ttyS1: Permission denied"));
+        return p;
+    }
+    QString describe(int comNo) const override { return QStringLiteral("/dev/ttyS%1").arg(comNo - 1); }
+};
+
+const char *const kLockedWhenIdle[] = {"cmdUpload", "cmdDownload", "cmdStart", "cmdStop",
+                                       "cmdComSet"};
+
+} // namespace
+
+class TestApp : public QObject
+{
+    Q_OBJECT
+
+    static quint32 lamp(const AppFixture &f)
+    {
+        return f.find<LampShape>(QStringLiteral("shpLamp"))->fillColor();
+    }
+    static QString text(const AppFixture &f, const char *name)
+    {
+        return f.find<QLabel>(QLatin1String(name))->text();
+    }
+    static QAction *action(const AppFixture &f, const char *name)
+    {
+        return f.window.findChild<QAction *>(QLatin1String(name));
+    }
+    void verifyDisconnected(const AppFixture &f)
+    {
+        QCOMPARE(lamp(f), VbColor::Navy);
+        QCOMPARE(text(f, "lblConStatus"), QStringLiteral("Disconnected"));
+        QCOMPARE(text(f, "lblComPortNo"), QString());
+        QVERIFY(action(f, "mnuConnectConnect")->isEnabled());
+        QVERIFY(!action(f, "mnuConnectDisconnect")->isEnabled());
+        QVERIFY(!f.session.state.IsConnected);
+        QVERIFY(!f.session.line.isOpen());
+        for (const char *name : kLockedWhenIdle)
+            QVERIFY2(!f.enabled(name), name);
+    }
+
+private slots:
+    void startUpState()
+    {
+        AppFixture f;
+        QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON"));
+        QCOMPARE(f.window.size(), QSize(800, 573));
+        verifyDisconnected(f);
+        auto *cbo = f.find<QComboBox>(QStringLiteral("cboCardNo"));
+        QCOMPARE(cbo->count(), 17);
+        QCOMPARE(cbo->itemText(0), QStringLiteral("00"));
+        QCOMPARE(cbo->itemText(16), QStringLiteral("16"));
+        QCOMPARE(cbo->currentText(), QStringLiteral("00"));
+        QCOMPARE(cbo->toolTip(), QStringLiteral("Module select"));
+        QVERIFY(f.enabled("cboCardNo"));
+        QVERIFY(f.enabled("cmdOverView"));
+        QVERIFY(f.find<QWidget>(QStringLiteral("fraCmd"))->isHidden());
+        QVERIFY(!f.session.state.Initialising);
+        QCOMPARE(f.session.state.ComPortNo, 1);
+        QVERIFY(f.session.traffic.entries().empty());
+
+        // The overview at the top left of the client area, rows blank, each
+        // showing its two value labels.
+        auto *sub = qobject_cast<QMdiSubWindow *>(f.window.overview()->parentWidget());
+        QVERIFY(sub);
+        QCOMPARE(sub->geometry(), QRect(0, 0, 643, 493));
+        QVERIFY(!sub->isHidden());
+        for (int i = 1; i <= 16; ++i) {
+            QCOMPARE(f.window.overview()->lblCardType(i)->text(), QString());
+            QVERIFY(!f.window.overview()->lblInputDataCh1(i)->isHidden());
+            QVERIFY(f.window.overview()->lblDIDataCh(16, i)->isHidden());
+        }
+        QCOMPARE(f.find<QLabel>(QStringLiteral("UnitNo_7"))->text(), QStringLiteral("07"));
+    }
+
+    void connectOnCom2()
+    {
+        AppFixture f;
+        f.connectOn(2);
+        QVERIFY(f.messages.isEmpty());
+        QCOMPARE(f.session.state.ComPortNo, 2);
+        QCOMPARE(text(f, "lblComPortNo"), QStringLiteral("COM2"));
+        QCOMPARE(text(f, "lblConStatus"), QStringLiteral("Connected"));
+        QCOMPARE(lamp(f), VbColor::LampGreen);
+        QVERIFY(f.enabled("cmdUpload"));
+        QVERIFY(!f.enabled("cmdDownload"));
+        QVERIFY(!f.enabled("cmdStart"));
+        QVERIFY(!action(f, "mnuConnectConnect")->isEnabled());
+        QVERIFY(action(f, "mnuConnectDisconnect")->isEnabled());
+        QVERIFY(f.window.findChild<QMenu *>(QStringLiteral("mnuConnect"))->isEnabled());
+        QVERIFY(!f.find<QWidget>(QStringLiteral("fraCmd"))->isHidden()); // a V9-XS1 card
+        QCOMPARE(f.wire(), (QStringList{"G00", "I40", "G00", "I04"}));
+        QCOMPARE(qobject_cast<MemoryPort *>(f.session.line.port())->settings(),
+                 QStringLiteral("1200,n,8,1"));
+    }
+
+    void otherCommCardHidesEthernetSetting()
+    {
+        AppFixture f;
+        f.rack->setCommCard(QStringLiteral("V9-XC1"), QStringLiteral("1.00"));
+        f.connectOn(1);
+        QCOMPARE(text(f, "lblConStatus"), QStringLiteral("Connected"));
+        QVERIFY(f.find<QWidget>(QStringLiteral("fraCmd"))->isHidden());
+    }
+
+    void comPortDialog()
+    {
+        SerialPortProvider ports;
+        ports.map(3, QStringLiteral("/dev/ttyUSB0"));
+        frmComPort dialog(5, ports);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("COM Port Setting"));
+        auto *opt5 = dialog.findChild<QRadioButton *>(QStringLiteral("optCom_5"));
+        QVERIFY(opt5->isChecked());
+        QCOMPARE(dialog.findChild<QRadioButton *>(QStringLiteral("optCom_3"))->toolTip(),
+                 QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(dialog.findChild<QRadioButton *>(QStringLiteral("optCom_1"))->toolTip(),
+                 QStringLiteral("/dev/ttyS0"));
+        dialog.findChild<QAbstractButton *>(QStringLiteral("cmdOK"))->click();
+        QCOMPARE(dialog.comPortNo(), 5);
+
+        frmComPort outOfRange(12, ports);
+        QVERIFY(outOfRange.findChild<QRadioButton *>(QStringLiteral("optCom_1"))->isChecked());
+    }
+
+    void silentRackGivesCommunicationError()
+    {
+        AppFixture f;
+        SimFaults silent;
+        silent.silent = true;
+        f.rack->setFaults(silent);
+        f.connectOn(1);
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].icon, Messages::Icon::Exclamation);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Test of communication"));
+        QCOMPARE(f.messages[0].text,
+                 QStringLiteral("Communication error. Check the signal conditioner, cable "
+                                "and/or COM port setting."));
+        // Four attempts, each stopped at the card select.
+        QCOMPARE(f.wire(), (QStringList{"G00", "G00", "G00", "G00"}));
+        verifyDisconnected(f);
+        QVERIFY(!f.enabled("cboCardNo")); // the disconnect locks the commands
+    }
+
+    void portThatCannotBeOpened()
+    {
+        auto rack = SimulatedRack::demo();
+        Session session(std::make_unique<BrokenPorts>());
+        frmV9Con window(session);
+        QList<RecordedMessage> messages;
+        Messages::setHandler([&](Messages::Icon icon, const QString &title, const QString &text) {
+            messages.append({icon, title, text});
+        });
+        session.state.ComPortNo = 2;
+        window.connection().openAndConnect();
+        Messages::setHandler({});
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].title, QStringLiteral("Test of communication"));
+        QVERIFY(messages[0].text.startsWith(QStringLiteral("Communication error.")));
+        QVERIFY(messages[0].text.endsWith(QStringLiteral("\n/dev/ttyS1: Permission denied")));
+        QVERIFY(!session.state.IsConnected);
+        QVERIFY(session.traffic.entries().empty());
+    }
+
+    void disconnectWhileNotConnected()
+    {
+        AppFixture f;
+        f.window.mnuConnectDisconnect_Click();
+        verifyDisconnected(f);
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    void disconnectAfterConnect()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        QVERIFY(f.session.line.isOpen());
+        action(f, "mnuConnectDisconnect")->trigger();
+        verifyDisconnected(f);
+        QVERIFY(!f.session.line.isIntervalTimerActive());
+    }
+
+    void versionWindow()
+    {
+        AppFixture f;
+        QTimer::singleShot(0, &f.window, [] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Version V9CON "));
+            QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("lblName_1"))->text(),
+                     QStringLiteral("1.17"));
+            QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("lblTitle_0"))->text(),
+                     QStringLiteral("V9CON"));
+            dialog->findChild<QAbstractButton *>(QStringLiteral("cmdOK"))->click();
+        });
+        f.window.mnuHelpVersion_Click();
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void options_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("simulate");
+        QTest::addColumn<QString>("rack");
+        QTest::addColumn<QString>("com3");
+        QTest::newRow("none") << QStringList{} << true << false << "" << "";
+        QTest::newRow("simulate") << QStringList{"--simulate"} << true << true << "" << "";
+        QTest::newRow("simulate file") << QStringList{"--simulate", "r.json"} << true << true
+                                       << "r.json" << "";
+        QTest::newRow("com") << QStringList{"--com", "3=/dev/pts/4"} << true << false << ""
+                             << "/dev/pts/4";
+        QTest::newRow("com=") << QStringList{"--com=3=/dev/ttyUSB0", "--simulate"} << true << true
+                              << "" << "/dev/ttyUSB0";
+        QTest::newRow("com 9") << QStringList{"--com", "9=/dev/x"} << false << false << "" << "";
+        QTest::newRow("com no device") << QStringList{"--com", "3="} << false << false << "" << "";
+        QTest::newRow("unknown") << QStringList{"--fast"} << false << false << "" << "";
+    }
+    void options()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, ok);
+        QFETCH(bool, simulate);
+        QFETCH(QString, rack);
+        QFETCH(QString, com3);
+        const AppOptions o = parseOptions(args);
+        QCOMPARE(o.error.isEmpty(), ok);
+        if (!ok)
+            return;
+        QCOMPARE(o.simulate, simulate);
+        QCOMPARE(o.rackFile, rack);
+        QCOMPARE(o.comDevices.value(3), com3);
+    }
+};
+
+QTEST_MAIN(TestApp)
+#include "test_app.moc"

@@ -1,0 +1,363 @@
+// Upload of all cards from the simulated demo rack, through the main
+// window's own command, checked against command sequences written out by hand.
+#include "appfixture.h"
+#include "app/vbcolor.h"
+#include "exchange/frmloading.h"
+#include "monitor/frmoverview.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+// "R13" reads item 13, "W9=0" writes "0" to item 9, both at card `card`.
+QStringList expand(const QString &card, const QString &steps)
+{
+    QStringList out;
+    for (const QString &s : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        out << QLatin1Char('G') + card;
+        if (s.startsWith(QLatin1Char('R'))) {
+            out << QLatin1Char('I') + s.mid(1);
+        } else {
+            const qsizetype eq = s.indexOf(QLatin1Char('='));
+            out << QLatin1Char('I') + s.mid(1, eq - 1) << QLatin1Char('D') + s.mid(eq + 1);
+        }
+    }
+    return out;
+}
+
+// The commands addressed to one card: from its first select to the next
+// select of another card.
+QStringList segment(const QStringList &wire, const QString &card)
+{
+    const QString select = QLatin1Char('G') + card;
+    qsizetype i = wire.indexOf(select, 15); // past the communication card's part
+    QStringList out;
+    for (; i >= 0 && i < wire.size(); ++i) {
+        if (wire[i].startsWith(QLatin1Char('G')) && wire[i] != select)
+            break;
+        out << wire[i];
+    }
+    return out;
+}
+
+std::unique_ptr<SimulatedRack> rackWithSlots(const QByteArray &slotJson)
+{
+    QString error;
+    auto rack = SimulatedRack::fromJson(
+        QByteArray(R"({"comm": {"model": "V9-XC1", "version": "2.00"}, "slots": {)") + slotJson +
+            "}}",
+        &error);
+    if (!rack)
+        qFatal("bad test rack: %s", qPrintable(error));
+    return rack;
+}
+
+} // namespace
+
+class TestUpload : public QObject
+{
+    Q_OBJECT
+
+    static void upload(AppFixture &f)
+    {
+        f.connectOn(1);
+        QVERIFY(f.session.state.IsConnected);
+        f.session.traffic.clear();
+        f.find<QPushButton>(QStringLiteral("cmdUpload"))->click();
+    }
+    static QString cell(const AppFixture &f, QLabel *(frmOverView::*column)(int) const, int i)
+    {
+        return (f.window.overview()->*column)(i)->text();
+    }
+
+private slots:
+    void commCardPart()
+    {
+        AppFixture f;
+        upload(f);
+        const QStringList wire = f.wire();
+        QCOMPARE(wire.mid(0, 15),
+                 expand("00", "R4 R40 W1=F W41=847 W1=0 R6"));
+        QCOMPARE(f.find<QLabel>(QStringLiteral("lblMasterType"))->text(), QStringLiteral("V9-XS1-A"));
+        QCOMPARE(f.find<QLabel>(QStringLiteral("lblVersionNo"))->text(), QStringLiteral("V1.05"));
+    }
+
+    void cardSequences_data()
+    {
+        QTest::addColumn<QString>("card");
+        QTest::addColumn<QString>("steps");
+        // One-channel thermocouple, firmware 1.x: limit function read last.
+        QTest::newRow("TC 1ch") << "1"
+                                << "W1=1 R2 R40 R13 R14 R11 R12 R19 R20 W9=0 R6 R8 R37";
+        // Two-channel thermocouple, firmware 0.x: two burnouts, no limit read.
+        QTest::newRow("TC 2ch fw0") << "2"
+                                    << "W1=1 R2 R40 R16 R17 R12 R13 R28 R29 R18 R19 R14 R15 R30 "
+                                       "R31 W9=0 W9=1 R6 R8";
+        QTest::newRow("RTD kind 28") << "3" << "W1=1 R2 R40 R13 R14 R11 R12 R21 R22 W9=0 R6 R8";
+        QTest::newRow("transformer 2ch") << "8"
+                                         << "W1=1 R2 R40 R16 R17 R12 R13 R32 R33 R37 R18 R19 R14 "
+                                            "R15 R34 R35 R38";
+        QTest::newRow("transformer 1ch") << "9" << "W1=1 R2 R40 R13 R14 R11 R12 R21 R22 R24";
+        QTest::newRow("pulse") << "10"
+                               << "W1=1 R2 R40 R10 R14 R-1 R-1 R-1 R-1 R11 R15 R-1 R-1 R-1 R-1";
+        QTest::newRow("discrete 4") << "11" << "W1=1 R2 R40 R10 R11 R12 R13";
+        QTest::newRow("discrete 16") << "13"
+                                     << "W1=1 R2 R40 R10 R11 R12 R13 R14 R15 R16 R17 R18 R19 R20 "
+                                        "R21 R22 R23 R24 R25";
+        QTest::newRow("unknown code") << "15" << "W1=1 R2";
+        QTest::newRow("empty slot") << "12" << "";
+    }
+    void cardSequences()
+    {
+        QFETCH(QString, card);
+        QFETCH(QString, steps);
+        AppFixture f;
+        upload(f);
+        QCOMPARE(segment(f.wire(), card), expand(card, steps));
+    }
+
+    void unitTableAfterUpload()
+    {
+        AppFixture f;
+        upload(f);
+        QVERIFY(f.messages.isEmpty());
+        const CardTable &t = f.session.cards;
+        QCOMPARE(t[1].ModelName, QStringLiteral("XD1-K"));
+        QCOMPARE(t[1].ModelKind, 35);
+        QCOMPARE(t[1].VerNo, QStringLiteral("1.20"));
+        QCOMPARE(t[1].par(2).Value, QStringLiteral("12000"));
+        QCOMPARE(t[1].par(6).Value, QStringLiteral("1200"));
+        QCOMPARE(t[1].Burnout[0], QStringLiteral("1"));
+        QCOMPARE(t[1].InputType, 1); // K(CA)
+        QCOMPARE(t[1].LimitState, 1);
+        QCOMPARE(t[2].LimitState, 2); // firmware 0.95
+        QCOMPARE(t[2].InputType, 3);  // J(IC)
+        QCOMPARE(t[2].Burnout, (std::array<QString, 2>{QStringLiteral("1"), QStringLiteral("0")}));
+        QCOMPARE(t[2].par(8).Value, QStringLiteral("4000"));
+        QCOMPARE(t[3].InputType, 2); // Pt100JIS'97
+        QCOMPARE(t[3].LimitState, 0);
+        QCOMPARE(t[3].par(1).Value, QStringLiteral("-2000"));
+        QCOMPARE(t[4].TempUnit, 1); // F
+        QCOMPARE(t[7].AuxSetting[0], 1);
+        QCOMPARE(t[8].AuxSetting, (std::array<int, 2>{1, 2}));
+        QCOMPARE(t[9].AuxSetting[0], 2);
+        QCOMPARE(t[10].par(2).Value, QStringLiteral("1000"));
+        QCOMPARE(t[10].par(8).Value, QStringLiteral("2500"));
+        QCOMPARE(t[10].par(3).Value, QStringLiteral("NEEDLESS")); // item -1 is stored as answered
+        // 0005: channels 1 and 3 on.
+        QCOMPARE((QStringList{t[11].ChData[0], t[11].ChData[1], t[11].ChData[2], t[11].ChData[3]}),
+                 (QStringList{"1", "0", "1", "0"}));
+        // A5F0 = 1010 0101 1111 0000, channel 1 the least significant bit.
+        QCOMPARE(t[13].ChData[0], QStringLiteral("0"));
+        QCOMPARE(t[13].ChData[4], QStringLiteral("1"));
+        QCOMPARE(t[13].ChData[8], QStringLiteral("1"));
+        QCOMPARE(t[13].ChData[9], QStringLiteral("0"));
+        QCOMPARE(t[13].ChData[15], QStringLiteral("1"));
+        QCOMPARE(t[12].ModelName, QStringLiteral("NONE"));
+        QCOMPARE(t[12].ModelKind, 99);
+        QCOMPARE(t[15].ModelName, QStringLiteral("ZZ9-00"));
+        QCOMPARE(t[15].ModelKind, 99);
+        QCOMPARE(t[15].CardStatus, QString());
+        QCOMPARE(t[16].ModelKind, 39);
+        // Everything enabled again after a good upload, except Stop.
+        for (const char *name : {"cmdUpload", "cmdDownload", "cmdStart", "cmdOverView",
+                                 "cboCardNo", "cmdComSet", "cmdEther"})
+            QVERIFY2(f.enabled(name), name);
+        QVERIFY(!f.enabled("cmdStop"));
+        QVERIFY(f.window.loading()->isHidden());
+    }
+
+    void overviewRows_data()
+    {
+        QTest::addColumn<int>("card");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<quint32>("statusColour");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("inputType");
+        QTest::addColumn<bool>("discrete");
+        QTest::addColumn<bool>("typeEnabled");
+        QTest::newRow("TC") << 1 << "XD1-K" << "IN" << 0xC00000u << "V1.20" << "K(CA)" << false << true;
+        QTest::newRow("RTD") << 3 << "XEA1-P" << "IN" << 0xC00000u << "V1.10" << "Pt100JIS'97"
+                             << false << true;
+        QTest::newRow("RTD F") << 4 << "XE2-P" << "IN" << 0xC00000u << "V1.10" << "Pt100JIS'89"
+                               << false << true;
+        QTest::newRow("voltage") << 5 << "XA1-00" << "IN" << 0xC00000u << "V1.02" << "" << false
+                                 << true;
+        QTest::newRow("pulse") << 10 << "XL2-0" << "IN" << 0xC00000u << "V1.01" << "" << false
+                               << true;
+        QTest::newRow("DI 4") << 11 << "XG4-0" << "IN" << 0xC00000u << "V1.00" << "" << true << true;
+        QTest::newRow("empty") << 12 << "NONE" << "" << 0x80000004u << "" << "" << false << false;
+        QTest::newRow("DI 16") << 13 << "XG16-0" << "IN" << 0xC00000u << "V1.00" << "" << true
+                               << true;
+        QTest::newRow("DO 16") << 14 << "XH16-0" << "OUT" << 0x0000C0u << "V1.00" << "" << true
+                               << true;
+        QTest::newRow("unknown") << 15 << "NONE" << "" << 0x80000004u << "" << "" << false << false;
+        QTest::newRow("IN/OUT") << 16 << "XD1A" << "IN/OUT" << 0x80000012u << "V1.30" << "T(CC)"
+                                << false << true;
+    }
+    void overviewRows()
+    {
+        QFETCH(int, card);
+        QFETCH(QString, type);
+        QFETCH(QString, status);
+        QFETCH(quint32, statusColour);
+        QFETCH(QString, version);
+        QFETCH(QString, inputType);
+        QFETCH(bool, discrete);
+        QFETCH(bool, typeEnabled);
+        AppFixture f;
+        upload(f);
+        frmOverView *o = f.window.overview();
+        QCOMPARE(o->lblCardType(card)->text(), type);
+        QCOMPARE(o->lblCardType(card)->isEnabled(), typeEnabled);
+        QCOMPARE(o->lblCardStatus(card)->text(), status);
+        QCOMPARE(o->lblCardStatus(card)->property("ForeColor").toUInt(), statusColour);
+        QCOMPARE(o->lblCardVerNo(card)->text(), version);
+        QCOMPARE(o->lblInputType(card)->text(), inputType);
+        QCOMPARE(o->lblInputDataCh1(card)->isHidden(), discrete);
+        QCOMPARE(o->lblInputDataCh2(card)->isHidden(), discrete);
+        for (int ch = 1; ch <= 16; ++ch) {
+            QCOMPARE(o->lblDIDataCh(ch, card)->isHidden(), !discrete);
+            QCOMPARE(o->lblDIDataCh(ch, card)->property("BackColor").toUInt(), VbColor::MenuBackground);
+        }
+        // Activation rewrites type and input type from the table and keeps them.
+        o->Form_Activate();
+        QCOMPARE(o->lblCardType(card)->text(), type == QLatin1String("NONE") && card == 15
+                                                   ? QStringLiteral("ZZ9-00")
+                                                   : type);
+        QCOMPARE(o->lblInputType(card)->text(), inputType);
+    }
+
+    void progressRunsFromZeroToSixteen()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        QProgressBar *bar = f.window.loading()->progressBar();
+        bar->setValue(5); // a stale value from an earlier transfer
+        QList<int> seen;
+        QStringList captions;
+        connect(bar, &QProgressBar::valueChanged, bar, [&](int v) {
+            seen << v;
+            captions << f.window.loading()->findChild<QLabel *>(QStringLiteral("lblLoading"))->text();
+            if (v > 0)
+                QVERIFY2(!f.window.loading()->isHidden(), qPrintable(QString::number(v)));
+        });
+        f.window.cmdUpload_Click();
+        QCOMPARE(seen, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
+        QCOMPARE(bar->maximum(), 16);
+        QCOMPARE(captions.last(), QStringLiteral("Uploading"));
+        QVERIFY(f.window.loading()->isHidden());
+    }
+
+    void masks_data()
+    {
+        QTest::addColumn<QByteArray>("slotJson");
+        QTest::addColumn<QStringList>("selects");
+        QTest::addColumn<QList<int>>("present");
+        QTest::newRow("0000") << QByteArray() << QStringList{} << QList<int>{};
+        QTest::newRow("8001") << QByteArray(R"("1": {"model": "XA1-00", "version": "1.0"},
+                                                "16": {"model": "XC2-00", "version": "1.0"})")
+                              << QStringList{"G1", "G16"} << QList<int>{1, 16};
+    }
+    void masks()
+    {
+        QFETCH(QByteArray, slotJson);
+        QFETCH(QStringList, selects);
+        QFETCH(QList<int>, present);
+        AppFixture f(rackWithSlots(slotJson));
+        upload(f);
+        QVERIFY(f.messages.isEmpty());
+        QStringList cardSelects;
+        for (const QString &c : f.wire())
+            if (c.startsWith(QLatin1Char('G')) && c != QLatin1String("G00") &&
+                !cardSelects.contains(c))
+                cardSelects << c;
+        QCOMPARE(cardSelects, selects);
+        for (int i = 1; i <= 16; ++i) {
+            const bool here = present.contains(i);
+            QCOMPARE(f.window.overview()->lblCardType(i)->text() != QLatin1String("NONE"), here);
+            QCOMPARE(f.session.cards[i].ModelKind != 99, here);
+        }
+    }
+
+    void cardFallingSilentEndsTheUpload()
+    {
+        AppFixture f;
+        SimFaults silent;
+        silent.silent = true;
+        f.rack->setCardFaults(5, silent);
+        upload(f);
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].icon, Messages::Icon::Critical);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Uploading"));
+        QCOMPARE(f.messages[0].text, QStringLiteral("Uploading incomplete"));
+        QVERIFY(!f.session.state.IsConnected);
+        QVERIFY(!f.session.line.isOpen());
+        QVERIFY(f.window.loading()->isHidden());
+        // The rows read before the silent card stay; the rest are reset.
+        QCOMPARE(f.session.cards[4].ModelName, QStringLiteral("XE2-P"));
+        QCOMPARE(f.window.overview()->lblCardType(4)->text(), QStringLiteral("XE2-P"));
+        QCOMPARE(f.session.cards[6].ModelName, QStringLiteral("NONE"));
+        QCOMPARE(f.window.overview()->lblCardType(6)->text(), QString());
+        // The link is gone, so nothing may offer a transfer until the next connect.
+        for (const char *name : {"cmdUpload", "cmdDownload", "cmdStart", "cmdComSet", "cmdEther"})
+            QVERIFY2(!f.enabled(name), name);
+        QCOMPARE(f.find<QLabel>(QStringLiteral("lblConStatus"))->text(), QStringLiteral("Disconnected"));
+    }
+
+    void disconnectDuringUpload()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        int commands = 0;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+            if (++commands == 40)
+                QTimer::singleShot(0, &f.window, [&f] { f.window.mnuConnectDisconnect_Click(); });
+        });
+        QElapsedTimer clock;
+        clock.start();
+        f.window.cmdUpload_Click();
+        // The upload failed at once through its normal exit, without time-outs.
+        QVERIFY(clock.elapsed() < 4 * AppFixture::kTimeout);
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].text, QStringLiteral("Uploading incomplete"));
+        QVERIFY(commands <= 41);
+        QVERIFY(!f.session.line.isOpen());
+        QVERIFY(!f.session.state.IsConnected);
+        QVERIFY(f.window.loading()->isHidden());
+        QVERIFY(!f.enabled("cmdUpload"));
+    }
+
+    // Must stay last: it ends the application's event loop.
+    void exitDuringUpload()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        int commands = 0;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+            if (++commands == 60)
+                QTimer::singleShot(0, &f.window, [&f] { f.window.mnuFilesEnd_Click(); });
+        });
+        bool uploadReturned = false;
+        QTimer::singleShot(0, &f.window, [&] {
+            f.window.cmdUpload_Click();
+            uploadReturned = true;
+        });
+        const int rc = QApplication::exec();
+        QCOMPARE(rc, 0);
+        QVERIFY(uploadReturned);
+        QVERIFY(f.session.quitting);
+        QVERIFY(!f.session.line.isOpen());
+        QVERIFY(f.messages.isEmpty()); // shutting down is no upload failure to report
+        QVERIFY(commands < 70);
+        QVERIFY(f.window.loading()->isHidden());
+    }
+};
+
+QTEST_MAIN(TestUpload)
+#include "test_upload.moc"
