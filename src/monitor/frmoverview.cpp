@@ -21,6 +21,7 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text = {}
 
 // Column headers over the rows; the value column has two headings.
 const char *const kHeaders[] = {"No.", "Type", "In/Out", "Ver No.", "Input Type"};
+constexpr int kValueWidth = 70;
 
 } // namespace
 
@@ -42,7 +43,7 @@ frmOverView::frmOverView(const CardTable &cards, QWidget *parent) : QWidget(pare
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    grid->addWidget(title, 0, 0, 1, 6);
+    grid->addWidget(title, 0, 0, 1, 5);
 
     int col = 0;
     for (const char *h : kHeaders) {
@@ -51,12 +52,19 @@ frmOverView::frmOverView(const CardTable &cards, QWidget *parent) : QWidget(pare
                         1, col);
         ++col;
     }
+    // "Value" heads both value columns; "Ch. 1" and "Ch. 2" sit over their labels.
+    grid->addWidget(makeLabel(frame, QStringLiteral("lblHeaderValue"), QStringLiteral("Value")), 0, col);
     auto *valueHeader = new QWidget(frame);
     auto *vh = new QHBoxLayout(valueHeader);
     vh->setContentsMargins(0, 0, 0, 0);
-    vh->addWidget(makeLabel(valueHeader, QStringLiteral("lblHeaderValue"), QStringLiteral("Value")));
-    vh->addWidget(makeLabel(valueHeader, QStringLiteral("lblHeaderCh1"), QStringLiteral("Ch. 1")));
-    vh->addWidget(makeLabel(valueHeader, QStringLiteral("lblHeaderCh2"), QStringLiteral("Ch. 2")));
+    vh->setSpacing(2);
+    for (const char *ch : {"Ch. 1", "Ch. 2"}) {
+        QLabel *l = makeLabel(valueHeader, QStringLiteral("lblHeaderCh%1").arg(ch[4]),
+                              QString::fromLatin1(ch));
+        l->setFixedWidth(kValueWidth);
+        l->setAlignment(Qt::AlignCenter);
+        vh->addWidget(l);
+    }
     vh->addStretch();
     grid->addWidget(valueHeader, 1, col);
 
@@ -94,7 +102,7 @@ void frmOverView::buildRows(QGridLayout *grid)
         r.data1 = makeLabel(values, QStringLiteral("lblInputDataCh1_") + n);
         r.data2 = makeLabel(values, QStringLiteral("lblInputDataCh2_") + n);
         for (QLabel *l : {r.data1, r.data2}) {
-            l->setMinimumWidth(70);
+            l->setFixedWidth(kValueWidth);
             l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             VbColor::setBackColor(l, VbColor::WindowBackground);
             l->setFrameShape(QFrame::Panel);
@@ -103,7 +111,7 @@ void frmOverView::buildRows(QGridLayout *grid)
         }
         for (int ch = 1; ch <= 16; ++ch) {
             QLabel *cell = makeLabel(values, QStringLiteral("lblDIDataCh%1_%2").arg(ch).arg(i));
-            cell->setFixedSize(11, 15);
+            cell->setFixedSize(11, 13);
             cell->setFrameShape(QFrame::Box);
             cell->setToolTip(QStringLiteral("Ch. %1").arg(ch));
             VbColor::setBackColor(cell, VbColor::MenuBackground);
