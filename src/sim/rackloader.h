@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QJsonObject;
+class SimulatedRack;
+
+// Fills a rack from its JSON description (format in docs/simulator.md).
+// Item values go through the same checks as a data write, so a file cannot
+// put a value into a card that the card itself would refuse.
+class RackLoader
+{
+public:
+    // False and the first problem in *error (with where it is) on bad input.
+    static bool load(const QByteArray &json, SimulatedRack &rack, QString *error);
+
+private:
+    RackLoader(SimulatedRack &rack) : m_rack(rack) {}
+    bool loadComm(const QJsonObject &comm);
+    bool loadCard(int slot, const QJsonObject &card);
+    bool fail(const QString &message);
+
+    SimulatedRack &m_rack;
+    QString m_error;
+};
