@@ -1,0 +1,119 @@
+// v9rack-sim: a simulated V9 rack on a pseudo-terminal. Prints the device
+// path first, then serves until SIGINT or SIGTERM.
+#include "sim/ptyserver.h"
+#include "sim/signalquitter.h"
+#include "sim/simulatedrack.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+
+// A whole number option, or fail with a message naming it.
+bool intOption(const QCommandLineParser &p, const QString &name, int min, int &out)
+{
+    if (!p.isSet(name))
+        return true;
+    bool ok = false;
+    out = p.value(name).toInt(&ok);
+    if (ok && out >= min)
+        return true;
+    std::fprintf(stderr, "v9rack-sim: --%s needs a whole number of at least %d\n", qPrintable(name),
+                 min);
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("v9rack-sim"));
+
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral(
+        "Serves a simulated V9 rack on a pseudo-terminal. The first line of output is the\n"
+        "device path: open it in V9CON (--com N=PATH) or a serial terminal, 1200,n,8,1.\n"
+        "Runs until interrupted. Fault switches act on the whole rack, or with --card N\n"
+        "on the select of card N and the commands while it is selected (0 = comm card)."));
+    p.addHelpOption();
+    const QList<QCommandLineOption> options{
+        {QStringLiteral("rack"),
+         QStringLiteral("Rack description (JSON) instead of the demo rack."),
+         QStringLiteral("file")},
+        {QStringLiteral("pacing"),
+         QStringLiteral("Take the time of 1200 baud: 8.33 ms per character, both ways.")},
+        {QStringLiteral("trace"),
+         QStringLiteral("Print every command and reply with a timestamp on stderr.")},
+        {QStringLiteral("silent"), QStringLiteral("Answer nothing.")},
+        {QStringLiteral("silent-after"),
+         QStringLiteral("Answer nothing once <n> commands have come."), QStringLiteral("n")},
+        {QStringLiteral("chunk"), QStringLiteral("Send replies in pieces of <n> bytes."),
+         QStringLiteral("n")},
+        {QStringLiteral("chunk-pause"), QStringLiteral("Pause between pieces (default 20)."),
+         QStringLiteral("ms")},
+        {QStringLiteral("crlf"), QStringLiteral("End replies with CR LF instead of CR.")},
+        {QStringLiteral("late"),
+         QStringLiteral("Hold every reply back <ms> (3100 misses the 3 s limit)."),
+         QStringLiteral("ms")},
+        {QStringLiteral("garbage"),
+         QStringLiteral("Line noise: spoils card selects, replaces other replies.")},
+        {QStringLiteral("delay"), QStringLiteral("Think <ms> before every reply."),
+         QStringLiteral("ms")},
+        {QStringLiteral("card"),
+         QStringLiteral("Apply the fault switches to card <n> only (0..16)."), QStringLiteral("n")},
+        {QStringLiteral("timeout-refused"),
+         QStringLiteral("The comm card refuses its time-out item (09).")},
+    };
+    p.addOptions(options);
+    p.process(app);
+
+    QString error;
+    std::unique_ptr<SimulatedRack> rack =
+        p.isSet(QStringLiteral("rack"))
+            ? SimulatedRack::fromFile(p.value(QStringLiteral("rack")), &error)
+            : SimulatedRack::demo();
+    if (!rack) {
+        std::fprintf(stderr, "v9rack-sim: %s\n", qPrintable(error));
+        return 2;
+    }
+
+    SimFaults faults;
+    faults.silent = p.isSet(QStringLiteral("silent"));
+    faults.crlf = p.isSet(QStringLiteral("crlf"));
+    faults.garbage = p.isSet(QStringLiteral("garbage"));
+    faults.chunkPauseMs = 20;
+    int card = -1;
+    if (!intOption(p, QStringLiteral("silent-after"), 0, faults.silentAfter) ||
+        !intOption(p, QStringLiteral("chunk"), 1, faults.chunkSize) ||
+        !intOption(p, QStringLiteral("chunk-pause"), 0, faults.chunkPauseMs) ||
+        !intOption(p, QStringLiteral("late"), 0, faults.lateMs) ||
+        !intOption(p, QStringLiteral("delay"), 0, faults.replyDelayMs) ||
+        !intOption(p, QStringLiteral("card"), 0, card))
+        return 2;
+    if (card > 16) {
+        std::fprintf(stderr, "v9rack-sim: --card takes 0..16\n");
+        return 2;
+    }
+    if (card >= 0) {
+        rack->setCardFaults(card, faults);
+        faults = {};
+    }
+    faults.pacing = p.isSet(QStringLiteral("pacing"));
+    rack->setFaults(faults);
+    rack->setTimeoutRefused(p.isSet(QStringLiteral("timeout-refused")));
+
+    PtyServer server(rack.get());
+    server.setTrace(p.isSet(QStringLiteral("trace")));
+    error = server.open();
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "v9rack-sim: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(server.devicePath()));
+    std::fflush(stdout);
+
+    SignalQuitter quitter;
+    return app.exec();
+}

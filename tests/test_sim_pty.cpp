@@ -1,0 +1,103 @@
+// v9rack-sim as a separate process, reached through a real pseudo-terminal
+// with the program's QSerialPort path.
+#include "link/serialline.h"
+#include "link/serialportlink.h"
+#include "link/transactions.h"
+
+#include <QProcess>
+#include <QTemporaryFile>
+#include <QTest>
+
+class TestSimPty : public QObject
+{
+    Q_OBJECT
+
+    QProcess sim;
+
+    // Starts the simulator; its first line of output is the device path.
+    QString start(const QStringList &args)
+    {
+        sim.setProgram(QStringLiteral(V9RACK_SIM));
+        sim.setArguments(args);
+        sim.start();
+        if (!sim.waitForStarted(5000))
+            return {};
+        while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
+        }
+        return QString::fromLocal8Bit(sim.readLine()).trimmed();
+    }
+
+    static std::unique_ptr<SerialLine> connectTo(const QString &device)
+    {
+        auto line = std::make_unique<SerialLine>();
+        auto port = std::make_unique<SerialPortLink>(device);
+        if (!port->open(QStringLiteral("1200,n,8,1")).isEmpty())
+            return nullptr;
+        line->attachPort(std::move(port));
+        line->setTiming({2000, 10});
+        return line;
+    }
+
+private slots:
+    void cleanup()
+    {
+        if (sim.state() != QProcess::NotRunning) {
+            sim.kill();
+            sim.waitForFinished(5000);
+        }
+    }
+
+    void servesTheDemoRackAcrossReopens()
+    {
+        const QString device = start({});
+        QVERIFY2(device.startsWith(QLatin1String("/dev/")), qPrintable(device));
+
+        auto line = connectTo(device);
+        QVERIFY(line);
+        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("00"), QStringLiteral("04")),
+                 QStringLiteral("V9-XS1-A:COMM"));
+        line.reset(); // closes the port
+
+        for (int round = 0; round < 2; ++round) {
+            line = connectTo(device);
+            QVERIFY(line);
+            QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("2")),
+                     QStringLiteral("MD:XD1-K"));
+            line.reset();
+        }
+
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.exitCode(), 0);
+    }
+
+    void faultSwitchesReachTheLine()
+    {
+        const QString device =
+            start({QStringLiteral("--crlf"), QStringLiteral("--chunk"), QStringLiteral("2"),
+                   QStringLiteral("--card"), QStringLiteral("3"), QStringLiteral("--silent")});
+        auto line = connectTo(device);
+        QVERIFY(line);
+        line->setTiming({300, 10});
+        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("3"), QStringLiteral("2")), QString());
+        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("4"), QStringLiteral("2")),
+                 QStringLiteral("MD:XE2-P"));
+    }
+
+    void badRackFileIsReported()
+    {
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        file.write("{\"slots\": {\"3\": {\"model\": \"XA1-00\", \"items\": {\"11\": \"999\"}}}}");
+        file.close();
+        start({QStringLiteral("--rack"), file.fileName()});
+        QVERIFY(sim.state() == QProcess::NotRunning || sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 2);
+        const QString err = QString::fromLocal8Bit(sim.readAllStandardError());
+        QVERIFY2(err.contains(QStringLiteral("item 11")), qPrintable(err));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimPty)
+#include "test_sim_pty.moc"
