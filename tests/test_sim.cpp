@@ -61,7 +61,7 @@ private slots:
         }
     }
 
-    void demoRackSpecialCards()
+    void firmwareAndInstalledMask()
     {
         QVERIFY(read(2, 40).startsWith(QLatin1Char('0'))); // thermocouple without limit function
         QVERIFY(!read(1, 40).startsWith(QLatin1Char('0')));
