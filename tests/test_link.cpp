@@ -58,6 +58,7 @@ private slots:
         QTest::newRow("tab is no blank") << QList<QByteArray>{"\t7 \r"} << "\t7";
         // A line feed after the CR in the same chunk used to stall the exchange.
         QTest::newRow("CR LF in one chunk") << QList<QByteArray>{"COK\r\n"} << "COK";
+        QTest::newRow("late LF of the last reply") << QList<QByteArray>{"\n", "COK\r"} << "COK";
         QTest::newRow("noise after CR") << QList<QByteArray>{"COK\rXYZ\r"} << "COK";
         QTest::newRow("CR split off") << QList<QByteArray>{"0AB:1", "2\r\n"} << "0AB:12";
         QTest::newRow("empty line") << QList<QByteArray>{"\r"} << "";

@@ -99,6 +99,9 @@ QString SerialLine::ExchangeLine(const QString &line, QString &buffer)
     QByteArray raw;
     auto replyComplete = [&raw, port] {
         raw += port->readAll();
+        // The LF of a CR LF rack may trail in after the previous reply ended.
+        while (raw.startsWith('\n'))
+            raw.remove(0, 1);
         const qsizetype cr = raw.indexOf('\r');
         if (cr < 0)
             return false;
