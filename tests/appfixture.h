@@ -22,7 +22,7 @@ struct RecordedMessage
 
 struct AppFixture
 {
-    static constexpr int kTimeout = 150; // ms; the product waits 3000
+    static constexpr int kTimeout = 500; // ms; the product waits 3000
 
     explicit AppFixture(std::unique_ptr<SimulatedRack> r = SimulatedRack::demo())
         : rack(std::move(r)), session(std::make_unique<SimulatedPortProvider>(*rack)),
