@@ -192,10 +192,8 @@ void frmV9Con::startUp()
     GlobalState &st = m_session.state;
     InitTables(st);
     m_cboCardNo->setCurrentIndex(0);
-    for (QWidget *w : {static_cast<QWidget *>(m_cmdDownload), static_cast<QWidget *>(m_cmdUpload),
-                       static_cast<QWidget *>(m_cmdStart), static_cast<QWidget *>(m_cmdStop),
-                       static_cast<QWidget *>(m_cmdComSet)})
-        w->setEnabled(false);
+    for (QPushButton *b : {m_cmdDownload, m_cmdUpload, m_cmdStart, m_cmdStop, m_cmdComSet})
+        b->setEnabled(false);
     m_fraCmd->hide();
     showLinkState(false, QString());
 
