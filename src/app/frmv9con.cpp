@@ -124,19 +124,24 @@ QWidget *frmV9Con::buildLeftPanel()
     auto *v = new QVBoxLayout(panel);
     v->setContentsMargins(4, 4, 4, 4);
 
-    auto *frame1 = named(new QGroupBox(QStringLiteral("All I/O Cards"), panel), "Frame1");
-    auto *f1 = new QVBoxLayout(frame1);
-    m_cmdUpload = button(frame1, "cmdUpload", QStringLiteral("Upload"));
-    m_cmdDownload = button(frame1, "cmdDownload", QStringLiteral("Download"));
-    f1->addWidget(m_cmdUpload);
-    f1->addWidget(m_cmdDownload);
-
-    auto *frame2 = named(new QGroupBox(QStringLiteral("Monitoring"), panel), "Frame2");
-    auto *f2 = new QVBoxLayout(frame2);
-    m_cmdStart = button(frame2, "cmdStart", QStringLiteral("Start"));
-    m_cmdStop = button(frame2, "cmdStop", QStringLiteral("Stop"));
-    f2->addWidget(m_cmdStart);
-    f2->addWidget(m_cmdStop);
+    // A frame holding two command buttons, one above the other.
+    auto pairFrame = [panel](const char *name, const QString &title, QPushButton *&first,
+                             const char *firstName, const QString &firstText, QPushButton *&second,
+                             const char *secondName, const QString &secondText) {
+        auto *frame = named(new QGroupBox(title, panel), name);
+        auto *layout = new QVBoxLayout(frame);
+        first = button(frame, firstName, firstText);
+        second = button(frame, secondName, secondText);
+        layout->addWidget(first);
+        layout->addWidget(second);
+        return frame;
+    };
+    QGroupBox *frame1 = pairFrame("Frame1", QStringLiteral("All I/O Cards"), m_cmdUpload,
+                                  "cmdUpload", QStringLiteral("Upload"), m_cmdDownload,
+                                  "cmdDownload", QStringLiteral("Download"));
+    QGroupBox *frame2 = pairFrame("Frame2", QStringLiteral("Monitoring"), m_cmdStart, "cmdStart",
+                                  QStringLiteral("Start"), m_cmdStop, "cmdStop",
+                                  QStringLiteral("Stop"));
 
     auto *frame3 = named(new QGroupBox(QStringLiteral("Com.Card"), panel), "Frame3");
     auto *f3 = new QVBoxLayout(frame3);
