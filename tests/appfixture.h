@@ -10,6 +10,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -23,17 +25,26 @@ struct RecordedMessage
 struct AppFixture
 {
     static constexpr int kTimeout = 500; // ms; the product waits 3000
+    static constexpr int kModalGuardMs = 5000;
 
     explicit AppFixture(std::unique_ptr<SimulatedRack> r = SimulatedRack::demo())
         : rack(std::move(r)), session(std::make_unique<SimulatedPortProvider>(*rack)),
           window(session)
     {
-        session.line.setTiming({kTimeout, 0});
-        Messages::setHandler([this](Messages::Icon icon, const QString &title, const QString &text) {
-            messages.append({icon, title, text});
-        });
+        // No pause keeps the many uploads quick; fault tests that hinge on
+        // timing call productPacing().
+        session.line.setTiming({kTimeout, 0, kTimeout / 6});
+        // Live values stand still, so what an upload reads is known.
+        rack->setClock([] { return qint64(0); });
+        Messages::setHandler(
+            [this](Messages::Icon icon, const QString &title, const QString &text) {
+                messages.append({icon, title, text});
+            });
     }
     ~AppFixture() { Messages::setHandler({}); }
+
+    // The product's proportions: 10 ms pause, guard a sixth of the time-out.
+    void productPacing() { session.line.setTiming({kTimeout, 10, kTimeout / 6}); }
 
     template <typename T = QWidget> T *find(const QString &name) const
     {
@@ -45,19 +56,50 @@ struct AppFixture
         return w && w->isEnabled();
     }
 
+    // Runs `act` on the next modal dialog once it shows. A dialog that never
+    // comes, or that `act` leaves open, is closed after a few seconds and
+    // the test fails instead of hanging until ctest gives up.
+    void onModal(std::function<void(QWidget *)> act)
+    {
+        auto *poll = new QTimer(&window);
+        auto *clock = new QElapsedTimer;
+        clock->start();
+        QObject::connect(poll, &QTimer::timeout, &window,
+                         [this, poll, clock, act, acted = false]() mutable {
+                             QWidget *dialog = QApplication::activeModalWidget();
+                             if (dialog && !acted) {
+                                 acted = true;
+                                 act(dialog);
+                                 return;
+                             }
+                             if (!dialog && acted) {
+                                 poll->deleteLater();
+                                 delete clock;
+                                 return;
+                             }
+                             if (clock->elapsed() > kModalGuardMs) {
+                                 modalTimedOut = true;
+                                 if (auto *d = qobject_cast<QDialog *>(dialog))
+                                     d->reject();
+                                 poll->deleteLater();
+                                 delete clock;
+                             }
+                         });
+        poll->start(5);
+    }
+
     // Connects through the menu and the COM port dialog, as the operator does.
     void connectOn(int comNo)
     {
-        QTimer::singleShot(0, &window, [comNo] {
-            QWidget *dialog = QApplication::activeModalWidget();
-            if (!dialog)
-                return;
-            if (auto *opt = dialog->findChild<QAbstractButton *>(QStringLiteral("optCom_%1").arg(comNo)))
+        onModal([comNo](QWidget *dialog) {
+            if (auto *opt =
+                    dialog->findChild<QAbstractButton *>(QStringLiteral("optCom_%1").arg(comNo)))
                 opt->click();
             if (auto *ok = dialog->findChild<QAbstractButton *>(QStringLiteral("cmdOK")))
                 ok->click();
         });
         window.mnuConnectConnect_Click();
+        QVERIFY2(!modalTimedOut, "the COM port dialog did not come or did not close");
     }
 
     // Every command line the program wrote, CR removed.
@@ -73,4 +115,5 @@ struct AppFixture
     Session session;
     frmV9Con window;
     QList<RecordedMessage> messages;
+    bool modalTimedOut = false;
 };

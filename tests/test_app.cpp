@@ -1,8 +1,8 @@
 // Start-up, connect and disconnect of the main window against the simulator.
-#include "appfixture.h"
 #include "app/lampshape.h"
 #include "app/options.h"
 #include "app/vbcolor.h"
+#include "appfixture.h"
 #include "link/frmcomport.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
@@ -26,7 +26,10 @@ public:
         p->setOpenError(QStringLiteral("/dev/ttyS1: Permission denied"));
         return p;
     }
-    QString describe(int comNo) const override { return QStringLiteral("/dev/ttyS%1").arg(comNo - 1); }
+    QString describe(int comNo) const override
+    {
+        return QStringLiteral("/dev/ttyS%1").arg(comNo - 1);
+    }
 };
 
 const char *const kLockedWhenIdle[] = {"cmdUpload", "cmdDownload", "cmdStart", "cmdStop",
@@ -127,6 +130,39 @@ private slots:
         QVERIFY(f.find<QWidget>(QStringLiteral("fraCmd"))->isHidden());
     }
 
+    // The card answers "40" but not "04": connected, no Ethernet commands.
+    void silentModelItemKeepsTheConnection()
+    {
+        AppFixture f;
+        f.rack->setCardFaults(0, {.silent = true, .onlyItem = 4});
+        f.connectOn(1);
+        QVERIFY(f.messages.isEmpty());
+        QCOMPARE(text(f, "lblConStatus"), QStringLiteral("Connected"));
+        QVERIFY(f.find<QWidget>(QStringLiteral("fraCmd"))->isHidden());
+        QVERIFY(f.enabled("cmdUpload"));
+    }
+
+    // An adapter pulled while nothing runs: the window shows the truth at
+    // once, with one message; a reconnect works.
+    void unplugWhileIdle()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        qobject_cast<MemoryPort *>(f.session.line.port())
+            ->fail(QStringLiteral("Device disappeared from the system"));
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Test of communication"));
+        QVERIFY(
+            f.messages[0].text.endsWith(QStringLiteral("\nDevice disappeared from the system")));
+        verifyDisconnected(f);
+        QVERIFY(!f.enabled("cmdUpload"));
+        f.connectOn(1);
+        QCOMPARE(text(f, "lblConStatus"), QStringLiteral("Connected"));
+        QCOMPARE(f.messages.size(), 1);
+        f.window.mnuConnectDisconnect_Click(); // our own close is no failure
+        QCOMPARE(f.messages.size(), 1);
+    }
+
     void comPortDialog()
     {
         SerialPortProvider ports;
@@ -206,9 +242,7 @@ private slots:
     void versionWindow()
     {
         AppFixture f;
-        QTimer::singleShot(0, &f.window, [] {
-            QWidget *dialog = QApplication::activeModalWidget();
-            QVERIFY(dialog);
+        f.onModal([](QWidget *dialog) {
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Version V9CON "));
             QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("lblName_1"))->text(),
                      QStringLiteral("1.17"));
@@ -217,6 +251,7 @@ private slots:
             dialog->findChild<QAbstractButton *>(QStringLiteral("cmdOK"))->click();
         });
         f.window.mnuHelpVersion_Click();
+        QVERIFY(!f.modalTimedOut);
         QVERIFY(!QApplication::activeModalWidget());
     }
 
@@ -227,17 +262,24 @@ private slots:
         QTest::addColumn<bool>("simulate");
         QTest::addColumn<QString>("rack");
         QTest::addColumn<QString>("com3");
-        QTest::newRow("none") << QStringList{} << true << false << "" << "";
-        QTest::newRow("simulate") << QStringList{"--simulate"} << true << true << "" << "";
-        QTest::newRow("simulate file") << QStringList{"--simulate", "r.json"} << true << true
-                                       << "r.json" << "";
+        QTest::newRow("none") << QStringList{} << true << false << ""
+                              << "";
+        QTest::newRow("simulate") << QStringList{"--simulate"} << true << true << ""
+                                  << "";
+        QTest::newRow("simulate file")
+            << QStringList{"--simulate", "r.json"} << true << true << "r.json"
+            << "";
         QTest::newRow("com") << QStringList{"--com", "3=/dev/pts/4"} << true << false << ""
                              << "/dev/pts/4";
         QTest::newRow("com=") << QStringList{"--com=3=/dev/ttyUSB0", "--simulate"} << true << true
-                              << "" << "/dev/ttyUSB0";
-        QTest::newRow("com 9") << QStringList{"--com", "9=/dev/x"} << false << false << "" << "";
-        QTest::newRow("com no device") << QStringList{"--com", "3="} << false << false << "" << "";
-        QTest::newRow("unknown") << QStringList{"--fast"} << false << false << "" << "";
+                              << ""
+                              << "/dev/ttyUSB0";
+        QTest::newRow("com 9") << QStringList{"--com", "9=/dev/x"} << false << false << ""
+                               << "";
+        QTest::newRow("com no device") << QStringList{"--com", "3="} << false << false << ""
+                                       << "";
+        QTest::newRow("unknown") << QStringList{"--fast"} << false << false << ""
+                                 << "";
     }
     void options()
     {

@@ -6,6 +6,7 @@
 #include "scriptedrack.h"
 
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QTest>
 
 class TestLink : public QObject
@@ -13,6 +14,17 @@ class TestLink : public QObject
     Q_OBJECT
 
     static constexpr int kTimeout = 300;
+    static constexpr int kGuard = kTimeout / 6; // the product's 3000 to 500
+
+    // Replies that name their command: "G5" -> "COK", "I40" -> "0V:40",
+    // "D7" -> "0W:7".
+    static QByteArray echo(const QByteArray &cmd)
+    {
+        const QByteArray arg = cmd.mid(1).chopped(1);
+        if (cmd.startsWith('G'))
+            return "COK\r";
+        return (cmd.startsWith('I') ? "0V:" : "0W:") + arg + '\r';
+    }
 
     SerialLine *line = nullptr;
     MemoryPort *port = nullptr;
@@ -26,7 +38,7 @@ private slots:
         port = p.get();
         line->attachPort(std::move(p));
         QVERIFY(port->open(QStringLiteral("1200,n,8,1")).isEmpty());
-        line->setTiming({kTimeout, 2});
+        line->setTiming({kTimeout, 2, kTimeout / 6});
         rack = new ScriptedRack(port);
     }
     void cleanup()
@@ -99,19 +111,84 @@ private slots:
         QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
     }
 
-    void lateReplyDoesNotBecomeTheNextReply()
+    // At the product's proportions (pause 10 ms, guard a sixth of the
+    // time-out) a rack that answers every command of card 5 late: whatever
+    // the lateness within the guard, card 5 reads as silent and the next
+    // card's reads get their own replies.
+    void lateRepliesNeverAnswerAnotherCommand_data()
     {
-        line->setTiming({kTimeout, 100});
-        int n = 0;
-        rack->setResponder([&n](const QByteArray &) -> QList<Chunk> {
-            // The first answer arrives after its time-out but before the next
-            // command goes out.
-            if (n++ == 0)
-                return {{kTimeout + 30, "COK\r"}};
-            return {{0, "0AB:2\r"}};
+        QTest::addColumn<int>("lateBy"); // past the time-out
+        QTest::newRow("a little") << 5;
+        QTest::newRow("half the guard") << kGuard / 2;
+        QTest::newRow("just past the guard") << kGuard + 5;
+    }
+    void lateRepliesNeverAnswerAnotherCommand()
+    {
+        QFETCH(int, lateBy);
+        line->setTiming({kTimeout, 10, kGuard});
+        bool card5 = false;
+        rack->setResponder([&](const QByteArray &cmd) -> QList<Chunk> {
+            if (cmd.startsWith('G'))
+                card5 = cmd == "G5\r";
+            return {{card5 ? kTimeout + lateBy : 0, echo(cmd)}};
         });
+        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("5"), QStringLiteral("2")), QString());
+        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("40")),
+                 QStringLiteral("V:40"));
+        QCOMPARE(WriteItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("9"),
+                           QStringLiteral("0")),
+                 QStringLiteral("W:0"));
+    }
+
+    // Late replies scattered among good ones over a few hundred transactions:
+    // every result is its own command's answer or "".
+    void lateRepliesMixedWithGoodOnes()
+    {
+        constexpr int timeout = 60;
+        constexpr int guard = timeout / 6;
+        line->setTiming({timeout, 10, guard});
+        QRandomGenerator random(7);
+        int late = 0;
+        rack->setResponder([&](const QByteArray &cmd) -> QList<Chunk> {
+            if (random.bounded(8) != 0)
+                return {{0, echo(cmd)}};
+            ++late;
+            return {{timeout + 1 + static_cast<int>(random.bounded(guard)), echo(cmd)}};
+        });
+        int answered = 0;
+        for (int n = 0; n < 300; ++n) {
+            const QString item = QString::number(random.bounded(1, 60));
+            const bool write = n % 3 == 0;
+            const QString got = write ? WriteItem(*line, 0, QStringLiteral("3"), item, item)
+                                      : ReadItem(*line, 0, QStringLiteral("3"), item);
+            const QString own = (write ? QStringLiteral("W:") : QStringLiteral("V:")) + item;
+            QVERIFY2(got.isEmpty() || got == own, qPrintable(got + QStringLiteral(" for ") + own));
+            answered += !got.isEmpty();
+        }
+        QVERIFY(late > 20);
+        QVERIFY(answered > 150);
+    }
+
+    // A time-out with nothing late behind it costs the guard once, and a
+    // rack answering in time costs no guard at all.
+    void resyncOnlyAfterATimeOut()
+    {
+        line->setTiming({kTimeout, 2, kGuard});
+        rack->answerBy("COK", "0A:1");
+        QElapsedTimer clock;
+        clock.start();
+        for (int n = 0; n < 5; ++n)
+            QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QStringLiteral("COK"));
+        QVERIFY(!line->needsResync());
+        QVERIFY(clock.elapsed() < kGuard);
+        rack->answerBy("", "");
         QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QString());
-        QCOMPARE(line->SendCommand(QStringLiteral("I10\r")), QStringLiteral("0AB:2"));
+        QVERIFY(line->needsResync());
+        rack->answerBy("COK", "");
+        clock.restart();
+        QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QStringLiteral("COK"));
+        QVERIFY(clock.elapsed() >= kGuard);
+        QVERIFY(!line->needsResync());
     }
 
     void closedPortFailsAtOnce()
@@ -119,8 +196,7 @@ private slots:
         port->close();
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("00"), QStringLiteral("40")),
-                 QString());
+        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("00"), QStringLiteral("40")), QString());
         QVERIFY(clock.elapsed() < kTimeout);
         QVERIFY(rack->commands.isEmpty());
     }
@@ -146,11 +222,35 @@ private slots:
         QString inner = QStringLiteral("unset");
         rack->setResponder([&](const QByteArray &cmd) -> QList<Chunk> {
             if (cmd == "G00\r")
-                QTimer::singleShot(5, line, [&] { inner = line->SendCommand(QStringLiteral("G1\r")); });
+                QTimer::singleShot(5, line,
+                                   [&] { inner = line->SendCommand(QStringLiteral("G1\r")); });
             return {{30, "COK\r"}};
         });
         QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QStringLiteral("COK"));
         QCOMPARE(inner, QString());
+        QCOMPARE(rack->commands, QList<QByteArray>{"G00\r"});
+        QVERIFY(!line->lastRefused());
+    }
+
+    // A nested transaction gives up at once and says it was refused, so its
+    // caller does not mistake it for a silent rack.
+    void nestedTransactionIsRefusedNotRetried()
+    {
+        QString inner = QStringLiteral("unset");
+        bool refused = false;
+        rack->setResponder([&](const QByteArray &cmd) -> QList<Chunk> {
+            if (cmd == "G00\r")
+                QTimer::singleShot(5, line, [&] {
+                    inner = ReadItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("2"));
+                    refused = line->lastRefused();
+                });
+            return {{30, "COK\r"}};
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QStringLiteral("COK"));
+        QCOMPARE(inner, QString());
+        QVERIFY(refused);
         QCOMPARE(rack->commands, QList<QByteArray>{"G00\r"});
     }
 
@@ -181,15 +281,13 @@ private slots:
 
         QTest::newRow("read ok") << false << QByteArray("COK") << QByteArray("1PA:K(CA)")
                                  << QByteArray() << "PA:K(CA)" << QByteArray("G5|I8|");
-        QTest::newRow("read select refused x4")
-            << false << QByteArray("CNG") << QByteArray("1X") << QByteArray() << ""
-            << QByteArray("G5|G5|G5|G5|");
+        QTest::newRow("read select refused x4") << false << QByteArray("CNG") << QByteArray("1X")
+                                                << QByteArray() << "" << QByteArray("G5|G5|G5|G5|");
         QTest::newRow("read CNU is NEEDLESS, one attempt")
             << false << QByteArray("COK") << QByteArray("CNU") << QByteArray() << "NEEDLESS"
             << QByteArray("G5|I8|");
-        QTest::newRow("read CNG is final")
-            << false << QByteArray("COK") << QByteArray("CNG") << QByteArray() << "CNG"
-            << QByteArray("G5|I8|");
+        QTest::newRow("read CNG is final") << false << QByteArray("COK") << QByteArray("CNG")
+                                           << QByteArray() << "CNG" << QByteArray("G5|I8|");
         QTest::newRow("read one character is retried")
             << false << QByteArray("COK") << QByteArray("R") << QByteArray() << ""
             << QByteArray("G5|I8|G5|I8|G5|I8|G5|I8|");
@@ -199,8 +297,7 @@ private slots:
         QTest::newRow("read silent rack x4") << false << QByteArray() << QByteArray()
                                              << QByteArray() << "" << QByteArray("G5|G5|G5|G5|");
         QTest::newRow("write COK gives OK") << true << QByteArray("COK") << QByteArray("0A:1")
-                                            << QByteArray("COK") << "OK"
-                                            << QByteArray("G5|I8|Dx|");
+                                            << QByteArray("COK") << "OK" << QByteArray("G5|I8|Dx|");
         QTest::newRow("write item CNU: no data, x4")
             << true << QByteArray("COK") << QByteArray("CNU") << QByteArray("COK") << ""
             << QByteArray("G5|I8|G5|I8|G5|I8|G5|I8|");
@@ -222,7 +319,7 @@ private slots:
         QFETCH(QByteArray, d);
         QFETCH(QString, result);
         QFETCH(QByteArray, wire);
-        line->setTiming({40, 0}); // silence is part of several rows
+        line->setTiming({40, 0, 7}); // silence is part of several rows
         rack->answerBy(g, i, d);
         const QString card = QStringLiteral("5");
         const QString item = QStringLiteral("8");

@@ -48,7 +48,7 @@ class TestSimFaults : public QObject
         rack->attach(port);
         line->attachPort(std::move(p));
         QVERIFY(port->open(QStringLiteral("1200,n,8,1")).isEmpty());
-        line->setTiming({kTimeout, 2});
+        line->setTiming({kTimeout, 2, kTimeout / 6});
     }
 
 private slots:
@@ -140,7 +140,7 @@ private slots:
     void lateReplyDoesNotShiftTheNext()
     {
         // The late "COK" lands after the time-out, before the next command.
-        line->setTiming({kTimeout, 100});
+        line->setTiming({kTimeout, 10, kTimeout / 6});
         rack->setCardFaults(5, {.lateMs = kTimeout + 40});
         QCOMPARE(read("5", "2"), QString());
         QCOMPARE(read("1", "2"), QStringLiteral("MD:XD1-K"));
@@ -189,7 +189,7 @@ private slots:
     void closedPortForgetsQueuedReplies()
     {
         rack->setFaults({.lateMs = 100});
-        line->setTiming({40, 2});
+        line->setTiming({40, 2, 7});
         QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
         port->close();
         QVERIFY(port->open(QStringLiteral("1200,n,8,1")).isEmpty());
@@ -201,7 +201,7 @@ private slots:
     {
         // A late reply is still queued when the port is destroyed.
         rack->setFaults({.lateMs = 100});
-        line->setTiming({40, 2});
+        line->setTiming({40, 2, 7});
         QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
         delete line;
         QTest::qWait(160);

@@ -85,6 +85,21 @@ private slots:
                  QStringLiteral("MD:XE2-P"));
     }
 
+    // Through the real serial stack: a card that always answers a little
+    // after the time-out reads as silent, and its late replies never answer
+    // the next card's commands.
+    void lateCardThroughThePty()
+    {
+        const QString device = start({QStringLiteral("--card"), QStringLiteral("5"),
+                                      QStringLiteral("--late"), QStringLiteral("340")});
+        auto line = connectTo(device);
+        QVERIFY(line);
+        line->setTiming({300, 10, 50});
+        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("5"), QStringLiteral("2")), QString());
+        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("4"), QStringLiteral("2")),
+                 QStringLiteral("MD:XE2-P"));
+    }
+
     void badRackFileIsReported()
     {
         QTemporaryFile file;

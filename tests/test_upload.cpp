@@ -1,7 +1,7 @@
 // Upload of all cards from the simulated demo rack, through the main
 // window's own command, checked against command sequences written out by hand.
-#include "appfixture.h"
 #include "app/vbcolor.h"
+#include "appfixture.h"
 #include "exchange/frmloading.h"
 #include "monitor/frmoverview.h"
 
@@ -58,6 +58,8 @@ std::unique_ptr<SimulatedRack> rackWithSlots(const QByteArray &slotJson)
 
 } // namespace
 
+Q_DECLARE_METATYPE(SimFaults)
+
 class TestUpload : public QObject
 {
     Q_OBJECT
@@ -80,9 +82,9 @@ private slots:
         AppFixture f;
         upload(f);
         const QStringList wire = f.wire();
-        QCOMPARE(wire.mid(0, 15),
-                 expand("00", "R4 R40 W1=F W41=847 W1=0 R6"));
-        QCOMPARE(f.find<QLabel>(QStringLiteral("lblMasterType"))->text(), QStringLiteral("V9-XS1-A"));
+        QCOMPARE(wire.mid(0, 15), expand("00", "R4 R40 W1=F W41=847 W1=0 R6"));
+        QCOMPARE(f.find<QLabel>(QStringLiteral("lblMasterType"))->text(),
+                 QStringLiteral("V9-XS1-A"));
         QCOMPARE(f.find<QLabel>(QStringLiteral("lblVersionNo"))->text(), QStringLiteral("V1.05"));
     }
 
@@ -97,19 +99,24 @@ private slots:
         QTest::newRow("TC 2ch fw0") << "2"
                                     << "W1=1 R2 R40 R16 R17 R12 R13 R28 R29 R18 R19 R14 R15 R30 "
                                        "R31 W9=0 W9=1 R6 R8";
-        QTest::newRow("RTD kind 28") << "3" << "W1=1 R2 R40 R13 R14 R11 R12 R21 R22 W9=0 R6 R8";
+        QTest::newRow("RTD kind 28") << "3"
+                                     << "W1=1 R2 R40 R13 R14 R11 R12 R21 R22 W9=0 R6 R8";
         QTest::newRow("transformer 2ch") << "8"
                                          << "W1=1 R2 R40 R16 R17 R12 R13 R32 R33 R37 R18 R19 R14 "
                                             "R15 R34 R35 R38";
-        QTest::newRow("transformer 1ch") << "9" << "W1=1 R2 R40 R13 R14 R11 R12 R21 R22 R24";
+        QTest::newRow("transformer 1ch") << "9"
+                                         << "W1=1 R2 R40 R13 R14 R11 R12 R21 R22 R24";
         QTest::newRow("pulse") << "10"
                                << "W1=1 R2 R40 R10 R14 R-1 R-1 R-1 R-1 R11 R15 R-1 R-1 R-1 R-1";
-        QTest::newRow("discrete 4") << "11" << "W1=1 R2 R40 R10 R11 R12 R13";
+        QTest::newRow("discrete 4") << "11"
+                                    << "W1=1 R2 R40 R10 R11 R12 R13";
         QTest::newRow("discrete 16") << "13"
                                      << "W1=1 R2 R40 R10 R11 R12 R13 R14 R15 R16 R17 R18 R19 R20 "
                                         "R21 R22 R23 R24 R25";
-        QTest::newRow("unknown code") << "15" << "W1=1 R2";
-        QTest::newRow("empty slot") << "12" << "";
+        QTest::newRow("unknown code") << "15"
+                                      << "W1=1 R2";
+        QTest::newRow("empty slot") << "12"
+                                    << "";
     }
     void cardSequences()
     {
@@ -164,8 +171,8 @@ private slots:
         QCOMPARE(t[15].CardStatus, QString());
         QCOMPARE(t[16].ModelKind, 39);
         // Everything enabled again after a good upload, except Stop.
-        for (const char *name : {"cmdUpload", "cmdDownload", "cmdStart", "cmdOverView",
-                                 "cboCardNo", "cmdComSet", "cmdEther"})
+        for (const char *name : {"cmdUpload", "cmdDownload", "cmdStart", "cmdOverView", "cboCardNo",
+                                 "cmdComSet", "cmdEther"})
             QVERIFY2(f.enabled(name), name);
         QVERIFY(!f.enabled("cmdStop"));
         QVERIFY(f.window.loading()->isHidden());
@@ -181,24 +188,39 @@ private slots:
         QTest::addColumn<QString>("inputType");
         QTest::addColumn<bool>("discrete");
         QTest::addColumn<bool>("typeEnabled");
-        QTest::newRow("TC") << 1 << "XD1-K" << "IN" << 0xC00000u << "V1.20" << "K(CA)" << false << true;
-        QTest::newRow("RTD") << 3 << "XEA1-P" << "IN" << 0xC00000u << "V1.10" << "Pt100JIS'97"
-                             << false << true;
-        QTest::newRow("RTD F") << 4 << "XE2-P" << "IN" << 0xC00000u << "V1.10" << "Pt100JIS'89"
-                               << false << true;
-        QTest::newRow("voltage") << 5 << "XA1-00" << "IN" << 0xC00000u << "V1.02" << "" << false
-                                 << true;
-        QTest::newRow("pulse") << 10 << "XL2-0" << "IN" << 0xC00000u << "V1.01" << "" << false
-                               << true;
-        QTest::newRow("DI 4") << 11 << "XG4-0" << "IN" << 0xC00000u << "V1.00" << "" << true << true;
-        QTest::newRow("empty") << 12 << "NONE" << "" << 0x80000004u << "" << "" << false << false;
-        QTest::newRow("DI 16") << 13 << "XG16-0" << "IN" << 0xC00000u << "V1.00" << "" << true
-                               << true;
-        QTest::newRow("DO 16") << 14 << "XH16-0" << "OUT" << 0x0000C0u << "V1.00" << "" << true
-                               << true;
-        QTest::newRow("unknown") << 15 << "NONE" << "" << 0x80000004u << "" << "" << false << false;
-        QTest::newRow("IN/OUT") << 16 << "XD1A" << "IN/OUT" << 0x80000012u << "V1.30" << "T(CC)"
-                                << false << true;
+        QTest::newRow("TC") << 1 << "XD1-K"
+                            << "IN" << 0xC00000u << "V1.20"
+                            << "K(CA)" << false << true;
+        QTest::newRow("RTD") << 3 << "XEA1-P"
+                             << "IN" << 0xC00000u << "V1.10"
+                             << "Pt100JIS'97" << false << true;
+        QTest::newRow("RTD F") << 4 << "XE2-P"
+                               << "IN" << 0xC00000u << "V1.10"
+                               << "Pt100JIS'89" << false << true;
+        QTest::newRow("voltage") << 5 << "XA1-00"
+                                 << "IN" << 0xC00000u << "V1.02"
+                                 << "" << false << true;
+        QTest::newRow("pulse") << 10 << "XL2-0"
+                               << "IN" << 0xC00000u << "V1.01"
+                               << "" << false << true;
+        QTest::newRow("DI 4") << 11 << "XG4-0"
+                              << "IN" << 0xC00000u << "V1.00"
+                              << "" << true << true;
+        QTest::newRow("empty") << 12 << "NONE"
+                               << "" << 0x80000004u << ""
+                               << "" << false << false;
+        QTest::newRow("DI 16") << 13 << "XG16-0"
+                               << "IN" << 0xC00000u << "V1.00"
+                               << "" << true << true;
+        QTest::newRow("DO 16") << 14 << "XH16-0"
+                               << "OUT" << 0x0000C0u << "V1.00"
+                               << "" << true << true;
+        QTest::newRow("unknown") << 15 << "NONE"
+                                 << "" << 0x80000004u << ""
+                                 << "" << false << false;
+        QTest::newRow("IN/OUT") << 16 << "XD1A"
+                                << "IN/OUT" << 0x80000012u << "V1.30"
+                                << "T(CC)" << false << true;
     }
     void overviewRows()
     {
@@ -223,13 +245,13 @@ private slots:
         QCOMPARE(o->lblInputDataCh2(card)->isHidden(), discrete);
         for (int ch = 1; ch <= 16; ++ch) {
             QCOMPARE(o->lblDIDataCh(ch, card)->isHidden(), !discrete);
-            QCOMPARE(o->lblDIDataCh(ch, card)->property("BackColor").toUInt(), VbColor::MenuBackground);
+            QCOMPARE(o->lblDIDataCh(ch, card)->property("BackColor").toUInt(),
+                     VbColor::MenuBackground);
         }
         // Activation rewrites type and input type from the table and keeps them.
         o->Form_Activate();
-        QCOMPARE(o->lblCardType(card)->text(), type == QLatin1String("NONE") && card == 15
-                                                   ? QStringLiteral("ZZ9-00")
-                                                   : type);
+        QCOMPARE(o->lblCardType(card)->text(),
+                 type == QLatin1String("NONE") && card == 15 ? QStringLiteral("ZZ9-00") : type);
         QCOMPARE(o->lblInputType(card)->text(), inputType);
     }
 
@@ -243,7 +265,8 @@ private slots:
         QStringList captions;
         connect(bar, &QProgressBar::valueChanged, bar, [&](int v) {
             seen << v;
-            captions << f.window.loading()->findChild<QLabel *>(QStringLiteral("lblLoading"))->text();
+            captions
+                << f.window.loading()->findChild<QLabel *>(QStringLiteral("lblLoading"))->text();
             if (v > 0)
                 QVERIFY2(!f.window.loading()->isHidden(), qPrintable(QString::number(v)));
         });
@@ -307,7 +330,52 @@ private slots:
         // The link is gone, so nothing may offer a transfer until the next connect.
         for (const char *name : {"cmdUpload", "cmdDownload", "cmdStart", "cmdComSet", "cmdEther"})
             QVERIFY2(!f.enabled(name), name);
-        QCOMPARE(f.find<QLabel>(QStringLiteral("lblConStatus"))->text(), QStringLiteral("Disconnected"));
+        QCOMPARE(f.find<QLabel>(QStringLiteral("lblConStatus"))->text(),
+                 QStringLiteral("Disconnected"));
+    }
+
+    // Faults the upload must end on, and ones it must ride over.
+    void faultsOfOneItem_data()
+    {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<SimFaults>("faults");
+        QTest::addColumn<QString>("mask"); // forced mask text, "" for the real one
+        QTest::addColumn<bool>("completes");
+        QTest::newRow("card always late")
+            << 5 << SimFaults{.lateMs = AppFixture::kTimeout + 40} << "" << false;
+        QTest::newRow("garbled mask") << 0 << SimFaults{} << "G0!" << false;
+        QTest::newRow("refused item-9 write")
+            << 1 << SimFaults{.refuse = true, .onlyItem = 9} << "" << false;
+        QTest::newRow("silent limit item 37")
+            << 1 << SimFaults{.silent = true, .onlyItem = 37} << "" << true;
+    }
+    void faultsOfOneItem()
+    {
+        QFETCH(int, slot);
+        QFETCH(SimFaults, faults);
+        QFETCH(QString, mask);
+        QFETCH(bool, completes);
+        AppFixture f;
+        f.productPacing();
+        f.rack->setCardFaults(slot, faults);
+        if (!mask.isEmpty())
+            QVERIFY(f.rack->setItemValue(0, 6, mask));
+        upload(f);
+        QCOMPARE(f.session.state.IsConnected, completes);
+        if (completes) {
+            QVERIFY(f.messages.isEmpty());
+            QCOMPARE(f.session.cards[16].ModelName, QStringLiteral("XD1A"));
+            return;
+        }
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].text, QStringLiteral("Uploading incomplete"));
+        // Nothing that belongs to another command was stored for the card.
+        if (slot > 0)
+            for (int i = slot; i <= 16; ++i)
+                QVERIFY(f.session.cards[i].ModelName == QLatin1String("NONE") ||
+                        f.session.cards[i].ModelName == f.rack->itemValue(i, 2));
+        if (!mask.isEmpty())
+            QVERIFY(!f.wire().contains(QStringLiteral("G1")));
     }
 
     void disconnectDuringUpload()
@@ -344,6 +412,8 @@ private slots:
                 QTimer::singleShot(0, &f.window, [&f] { f.window.mnuFilesEnd_Click(); });
         });
         bool uploadReturned = false;
+        // Should Exit never end the loop, fail rather than hang.
+        QTimer::singleShot(10000, &f.window, [] { QCoreApplication::exit(1); });
         QTimer::singleShot(0, &f.window, [&] {
             f.window.cmdUpload_Click();
             uploadReturned = true;

@@ -67,6 +67,14 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
             m_overview->Form_Activate();
     });
     m_loading = new frmLoading(this);
+    // An adapter pulled while nothing runs: say so once and show the truth.
+    // During an exchange the running operation meets the failure itself.
+    connect(&m_session.line, &SerialLine::portLost, this, [this](const QString &reason) {
+        if (!m_session.state.IsConnected || m_session.line.isExchanging() || m_session.quitting)
+            return;
+        m_connection.DisconnectComCard();
+        m_connection.ShowCommError(reason);
+    });
 
     startUp();
 }
@@ -139,9 +147,9 @@ QWidget *frmV9Con::buildLeftPanel()
     QGroupBox *frame1 = pairFrame("Frame1", QStringLiteral("All I/O Cards"), m_cmdUpload,
                                   "cmdUpload", QStringLiteral("Upload"), m_cmdDownload,
                                   "cmdDownload", QStringLiteral("Download"));
-    QGroupBox *frame2 = pairFrame("Frame2", QStringLiteral("Monitoring"), m_cmdStart, "cmdStart",
-                                  QStringLiteral("Start"), m_cmdStop, "cmdStop",
-                                  QStringLiteral("Stop"));
+    QGroupBox *frame2 =
+        pairFrame("Frame2", QStringLiteral("Monitoring"), m_cmdStart, "cmdStart",
+                  QStringLiteral("Start"), m_cmdStop, "cmdStop", QStringLiteral("Stop"));
 
     auto *frame3 = named(new QGroupBox(QStringLiteral("Com.Card"), panel), "Frame3");
     auto *f3 = new QVBoxLayout(frame3);
@@ -298,8 +306,12 @@ void frmV9Con::cmdUpload_Click()
     m_lock.DisableCommands(st.SelectedCardNo);
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     ResetCardTable();
-    const UploadTargets targets{*m_overview, *m_loading, m_lblMasterType, m_lblVersionNo,
-                                [this] { m_connection.DisconnectComCard(); }, this};
+    const UploadTargets targets{*m_overview,
+                                *m_loading,
+                                m_lblMasterType,
+                                m_lblVersionNo,
+                                [this] { m_connection.DisconnectComCard(); },
+                                this};
     UploadAllCards(m_session, targets);
     // After a failed upload the link is gone: the commands stay locked
     // until the next connect rather than offering a Download to nowhere.

@@ -53,6 +53,13 @@ private:
 
 bool Upload::fail()
 {
+    // Refused because another exchange was waiting: not the rack's fault, and
+    // that other operation still owns the link.
+    if (m_s.line.lastRefused()) {
+        if (m_progressOpen)
+            m_t.progress.unload();
+        return false;
+    }
     if (!m_s.quitting)
         Messages::show(m_t.messageParent, Messages::Icon::Critical, QStringLiteral("Uploading"),
                        QStringLiteral("Uploading incomplete"));
@@ -195,7 +202,8 @@ bool Upload::readAux(const QString &card, const QString &item, int &target)
 bool Upload::readSensor(const QString &card, int i)
 {
     CardRecord &r = m_s.cards[i];
-    const QString burnout0 = WriteItem(m_s.line, kRetries, card, QStringLiteral("9"), QStringLiteral("0"));
+    const QString burnout0 =
+        WriteItem(m_s.line, kRetries, card, QStringLiteral("9"), QStringLiteral("0"));
     if (burnout0.isEmpty())
         return false;
     r.Burnout[0] = TextAfterColon(burnout0);

@@ -7,6 +7,9 @@
 
 void ComConnection::openAndConnect()
 {
+    // Another exchange is waiting: a new port now would pull its line away.
+    if (m_session.line.isExchanging())
+        return;
     const QString error = openPort();
     if (!error.isEmpty()) {
         ShowCommError(error);
@@ -29,13 +32,20 @@ bool ComConnection::ConnectComCard()
 {
     SerialLine &line = m_session.line;
     if (ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("40")).isEmpty()) {
-        if (!m_session.quitting)
+        if (!m_session.quitting && !line.lastRefused())
             ShowCommError();
         return false;
     }
     m_display.showLinkState(true, QStringLiteral("COM%1").arg(m_session.state.ComPortNo));
     m_session.state.IsConnected = true;
     const QString model = ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04"));
+    // A card that does not name itself may still be connected; a port that
+    // died meanwhile may not.
+    if (!line.isOpen()) {
+        if (!m_session.quitting)
+            ShowCommError();
+        return false;
+    }
     m_display.setEthernetCommandsVisible(model.left(6) == QLatin1String("V9-XS1"));
     m_display.setUploadEnabled(true);
     return true;

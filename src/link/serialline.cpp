@@ -4,12 +4,18 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <utility>
 
 namespace {
 
 // Exit codes of the waits; anything else (0 from QCoreApplication::exit)
 // means the application is quitting.
-enum WaitResult { Reply = 101, TimedOut = 102, PortFailed = 103 };
+enum WaitResult
+{
+    Reply = 101,
+    TimedOut = 102,
+    PortFailed = 103
+};
 
 } // namespace
 
@@ -36,16 +42,27 @@ bool SerialLine::attachPort(std::unique_ptr<LinkPort> port)
 {
     if (m_exchanging)
         return false;
-    if (m_port)
-        m_port->close();
+    close();
     m_port = std::move(port);
+    m_needsResync = false;
+    m_stale.clear();
+    if (m_port) {
+        connect(m_port.get(), &LinkPort::failed, this, [this](const QString &reason) {
+            if (!m_closing)
+                emit portLost(reason);
+        });
+    }
     return true;
 }
 
 void SerialLine::close()
 {
+    m_closing = true;
     if (m_port)
         m_port->close();
+    m_closing = false;
+    m_needsResync = false;
+    m_stale.clear();
     IntervalTimerOff();
 }
 
@@ -75,17 +92,49 @@ bool SerialLine::pause()
     return loop.exec() == Reply && isOpen();
 }
 
+bool SerialLine::resynchronise(QByteArray &discarded)
+{
+    LinkPort *port = m_port.get();
+    QEventLoop loop;
+    QTimer quiet;
+    QTimer limit;
+    for (QTimer *t : {&quiet, &limit}) {
+        t->setSingleShot(true);
+        t->setTimerType(Qt::PreciseTimer);
+    }
+    discarded += port->readAll();
+    connect(port, &LinkPort::readyRead, &loop, [&] {
+        discarded += port->readAll();
+        quiet.start(m_timing.guardMs);
+    });
+    connect(port, &LinkPort::failed, &loop, [&loop] { loop.exit(PortFailed); });
+    connect(&quiet, &QTimer::timeout, &loop, [&loop] { loop.exit(Reply); });
+    // A line that never falls quiet (noise, a wrong device) must not hold the
+    // program: after one more reply time-out the next command goes out anyway.
+    connect(&limit, &QTimer::timeout, &loop, [&loop] { loop.exit(TimedOut); });
+    quiet.start(m_timing.guardMs);
+    limit.start(m_timing.replyTimeoutMs);
+    const int result = loop.exec();
+    if (result == Reply)
+        m_needsResync = false;
+    return (result == Reply || result == TimedOut) && isOpen();
+}
+
 QString SerialLine::SendCommand(const QString &line)
 {
     // A command issued from an event handled inside another exchange's wait
     // would share the reply timer and steal its reply: refuse it.
+    m_lastRefused = m_exchanging;
     if (m_exchanging || !isOpen())
         return {};
     m_exchanging = true;
     QString buffer;
-    if (pause())
+    const bool ready = !m_needsResync || m_timing.guardMs <= 0 || resynchronise(m_stale);
+    if (ready && pause())
         ExchangeLine(line, buffer);
     m_exchanging = false;
+    // A command refused inside this one's wait is older news now.
+    m_lastRefused = false;
     return trimBlanks(buffer);
 }
 
@@ -111,8 +160,9 @@ QString SerialLine::ExchangeLine(const QString &line, QString &buffer)
     };
 
     // A reply that came after its own time-out must not become this one.
-    port->discardInput();
+    m_stale += port->readAll();
     TrafficEntry entry;
+    entry.discarded = std::exchange(m_stale, QByteArray());
     if (m_log)
         entry.startMs = m_log->nowMs();
     QElapsedTimer clock;
@@ -129,12 +179,15 @@ QString SerialLine::ExchangeLine(const QString &line, QString &buffer)
         connect(port, &LinkPort::failed, &loop, [&loop] { loop.exit(PortFailed); });
         // Bytes already in are looked at before the time-out, so a reply that
         // completes as the timer fires still counts.
-        connect(&m_intervalTimer, &QTimer::timeout, &loop, [&] {
-            loop.exit(replyComplete() ? Reply : TimedOut);
-        });
+        connect(&m_intervalTimer, &QTimer::timeout, &loop,
+                [&] { loop.exit(replyComplete() ? Reply : TimedOut); });
         result = replyComplete() ? Reply : loop.exec();
     }
     IntervalTimerOff();
+    // Whatever still belongs to this command may arrive after the next one
+    // has gone out; the line waits for quiet first.
+    if (result == TimedOut)
+        m_needsResync = true;
 
     if (result == Reply && !raw.isEmpty())
         buffer = QString::fromLatin1(raw.constData(), raw.size() - 1);

@@ -16,6 +16,14 @@ struct LinkTiming
 {
     int replyTimeoutMs = 3000;
     int pauseMs = 10;
+    // After a time-out the line must fall quiet for this long before the next
+    // command goes out, so a reply that comes after its own time-out is thrown
+    // away instead of answering the next command. 500 ms is three times the
+    // line time of the longest reply at 1200 baud (about 20 characters,
+    // 170 ms), so a reply that is still trickling in is swallowed whole, and
+    // it adds at most a sixth to the cost of a time-out the operator already
+    // waits for. Replies up to 3.5 s after their command are covered.
+    int guardMs = 500;
 };
 
 // One command line out, one CR-terminated reply line back, within the reply
@@ -38,6 +46,11 @@ public:
     LinkTiming timing() const { return m_timing; }
     void setTrafficLog(TrafficLog *log) { m_log = log; }
     bool isExchanging() const { return m_exchanging; }
+    // True when the last SendCommand was refused because another exchange
+    // was waiting: nothing was sent, and the rack is not to blame.
+    bool lastRefused() const { return m_lastRefused; }
+    // A time-out happened and the line has not been quiet since.
+    bool needsResync() const { return m_needsResync; }
 
     // The pause, then one exchange; the reply without CR and outer blanks,
     // or "" on time-out or port failure.
@@ -50,13 +63,22 @@ public:
     bool IntervalTimerCheck() const { return m_intervalElapsed; }
     bool isIntervalTimerActive() const { return m_intervalTimer.isActive(); }
 
+signals:
+    // The port failed on its own (unplugged, I/O error), not through close().
+    void portLost(const QString &reason);
+
 private:
     bool pause();
+    bool resynchronise(QByteArray &discarded);
 
     std::unique_ptr<LinkPort> m_port;
     QTimer m_intervalTimer;
     bool m_intervalElapsed = false;
     bool m_exchanging = false;
+    bool m_lastRefused = false;
+    bool m_needsResync = false;
+    bool m_closing = false;
+    QByteArray m_stale; // discarded since the last exchange, for the log
     LinkTiming m_timing;
     TrafficLog *m_log = nullptr;
 };

@@ -12,6 +12,7 @@ struct TrafficEntry
     QByteArray reply;     // raw bytes received, CR included
     int elapsedMs = 0;    // from the write to the end of the exchange
     bool timedOut = false;
+    QByteArray discarded; // stale bytes thrown away before the command went out
 };
 
 // A bounded record of exchanges, fed by the program's link and by the

@@ -18,12 +18,14 @@ bool refused(const QString &reply)
     return reply.isEmpty() || reply == kCng || reply == kCnu;
 }
 
-template <typename Attempt> QString withRetries(int retries, Attempt attempt)
+template <typename Attempt>
+QString withRetries(const SerialLine &line, int retries, Attempt attempt)
 {
     QString result;
     for (int n = 0; n <= retries; ++n) {
         result = trimBlanks(attempt());
-        if (!result.isEmpty())
+        // A refused nested command would be refused again at once.
+        if (!result.isEmpty() || line.lastRefused())
             break;
     }
     return result;
@@ -47,7 +49,7 @@ QString ReadItemOnce(SerialLine &line, const QString &card, const QString &item)
 
 QString ReadItem(SerialLine &line, int retries, const QString &card, const QString &item)
 {
-    return withRetries(retries, [&] { return ReadItemOnce(line, card, item); });
+    return withRetries(line, retries, [&] { return ReadItemOnce(line, card, item); });
 }
 
 QString WriteItemOnce(SerialLine &line, const QString &card, const QString &item,
@@ -66,5 +68,5 @@ QString WriteItemOnce(SerialLine &line, const QString &card, const QString &item
 QString WriteItem(SerialLine &line, int retries, const QString &card, const QString &item,
                   const QString &data)
 {
-    return withRetries(retries, [&] { return WriteItemOnce(line, card, item, data); });
+    return withRetries(line, retries, [&] { return WriteItemOnce(line, card, item, data); });
 }

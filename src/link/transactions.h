@@ -6,7 +6,9 @@ class SerialLine;
 
 // Reads and writes of one card item: card select "G", item select "I",
 // data write "D". "" means no usable answer; a read may also give "CNG"
-// (refused) or "NEEDLESS" (the card does not use the item).
+// (refused) or "NEEDLESS" (the card does not use the item). A transaction
+// started inside another one's wait is refused at once: it returns "" and
+// line.lastRefused() tells it apart from a silent rack.
 QString ReadItemOnce(SerialLine &line, const QString &card, const QString &item);
 QString ReadItem(SerialLine &line, int retries, const QString &card, const QString &item);
 QString WriteItemOnce(SerialLine &line, const QString &card, const QString &item,

@@ -74,8 +74,10 @@ QByteArray SimCommCard::read(int item, qint64) const
         return '0' + m_model.toLatin1() + ":COMM";
     case Version:
         return reply("VR", m_version);
-    case Installed:
-        return reply("IC", hex4(m_installed));
+    case Installed: {
+        const auto forced = m_values.find(Installed);
+        return reply("IC", forced != m_values.end() ? forced->second : hex4(m_installed));
+    }
     case Timeout:
         if (m_timeoutRefused)
             return kCng;
@@ -139,7 +141,9 @@ QByteArray SimCommCard::write(int item, const QString &data)
 
 bool SimCommCard::setValue(int item, const QString &text)
 {
-    if (!hasItem(item) || item == Model || item == Version || item == Installed)
+    // A mask text set here replaces the one the occupied slots give, so a
+    // garbled mask can be played.
+    if (!hasItem(item) || item == Model || item == Version)
         return false;
     m_values[item] = text;
     return true;

@@ -13,11 +13,13 @@ struct SimFaults
     bool garbage = false; // line noise instead of (or in front of) the reply
     int replyDelayMs = 0; // think time of the card before it answers
     bool pacing = false;  // 1200 baud 8N1: every character, both ways, takes 8.33 ms
+    bool refuse = false;  // "CNG" instead of the reply
+    int onlyItem = -1;    // the faults hit only the select of this item; -1 every command
 
     bool any() const
     {
         return silent || silentAfter >= 0 || chunkSize > 0 || crlf || lateMs > 0 || garbage ||
-               replyDelayMs > 0 || pacing;
+               replyDelayMs > 0 || pacing || refuse;
     }
 };
 

@@ -158,12 +158,18 @@ QList<TimedBytes> SimulatedRack::respond(const QByteArray &commandLine)
                          : m_rackFaults;
     ++fs.answered;
     SimFaults faults = fs.faults;
+    if (faults.onlyItem >= 0 &&
+        !(commandLine.startsWith('I') &&
+          decimal(withoutLineEnd(commandLine).mid(1), true) == faults.onlyItem))
+        faults = SimFaults{};
     // Pacing is the line's, whichever card answers.
     faults.pacing = faults.pacing || m_rackFaults.faults.pacing;
     const bool silenced = faults.silentAfter >= 0 && fs.answered > faults.silentAfter;
 
     // The command takes effect even when its reply is lost.
-    const QByteArray reply = handle(commandLine);
+    QByteArray reply = handle(commandLine);
+    if (faults.refuse)
+        reply = withCr(kCng);
     ReplyShaper shaper(faults, m_random);
     const QList<TimedBytes> parts = shaper.shape(static_cast<int>(commandLine.size()), reply,
                                                  commandLine.startsWith('G'), silenced);
