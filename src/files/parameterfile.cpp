@@ -1,0 +1,262 @@
+#include "files/parameterfile.h"
+
+#include "model/catalogue.h"
+#include "model/encodings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QIODevice>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace {
+
+constexpr int kTextFields = 32; // fields 1..32; field 33 is the limit state
+constexpr int kOlderFieldCount = 32;
+constexpr int kFieldCount = 33;
+// A real file is a few kilobytes; anything far larger is not one, and
+// reading it whole would only cost memory.
+constexpr qsizetype kMaxFileBytes = 1024 * 1024;
+
+ParameterFileResult failure(int line, const QString &why)
+{
+    ParameterFileResult r;
+    r.errorLine = line;
+    r.error = line > 0 ? QStringLiteral("Line %1: %2").arg(line).arg(why) : why;
+    return r;
+}
+
+// One line's fields. A field opened by a double quote runs to the next
+// quote, commas included; text after the closing quote up to the next comma
+// is kept too, so nothing is dropped. A quote that is never closed takes the
+// rest of the line.
+QStringList splitFields(const QByteArray &line)
+{
+    QStringList fields;
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    for (;;) {
+        QByteArray field;
+        if (i < n && line.at(i) == '"') {
+            const qsizetype close = line.indexOf('"', i + 1);
+            if (close < 0) {
+                fields << QString::fromLatin1(line.mid(i + 1));
+                return fields;
+            }
+            field = line.mid(i + 1, close - i - 1);
+            i = close + 1;
+        }
+        const qsizetype comma = line.indexOf(',', i);
+        const qsizetype end = comma < 0 ? n : comma;
+        field += line.mid(i, end - i);
+        fields << QString::fromLatin1(field);
+        if (comma < 0)
+            return fields;
+        i = comma + 1;
+    }
+}
+
+const QStringList *namesOfClass(int inputClass)
+{
+    if (inputClass == 0)
+        return &TCTable()[0].Names;
+    if (inputClass == 1)
+        return &RTDTable()[0].Names;
+    return nullptr;
+}
+
+QString inputTypeName(const CardRecord &r)
+{
+    const QStringList *names = namesOfClass(r.InputClass);
+    return names ? names->value(r.InputType) : QString();
+}
+
+// Fields 1..32 in file order.
+QStringList textFields(const CardRecord &r)
+{
+    QStringList f{r.ModelName, r.VerNo, inputTypeName(r), r.Burnout[0]};
+    for (int k = 1; k <= 12; ++k)
+        f << r.par(k).Value;
+    for (const QString &c : r.ChData)
+        f << c;
+    return f;
+}
+
+QString fieldLabel(int index)
+{
+    switch (index) {
+    case 0:
+        return QStringLiteral("model name");
+    case 1:
+        return QStringLiteral("version");
+    case 2:
+        return QStringLiteral("input-type name");
+    case 3:
+        return QStringLiteral("burnout setting");
+    }
+    if (index < 16)
+        return QStringLiteral("parameter %1 value").arg(index - 3);
+    return QStringLiteral("channel %1 data").arg(index - 15);
+}
+
+// Why a text cannot be written between quotes, or empty.
+QString unwritable(const QString &text)
+{
+    for (const char32_t c : text.toUcs4()) {
+        if (c == U'"')
+            return QStringLiteral("holds a double quote");
+        if (c == U'\r' || c == U'\n')
+            return QStringLiteral("holds a line break");
+        if (c > 0xFF)
+            return QStringLiteral("holds U+%1, a character outside Latin-1")
+                .arg(QString::number(static_cast<uint>(c), 16).toUpper().rightJustified(4, u'0'));
+    }
+    return {};
+}
+
+} // namespace
+
+QString StripQuotes(const QString &s)
+{
+    return s.size() > 2 ? s.mid(1, s.size() - 2) : QString();
+}
+
+ParameterFileResult ReadParameterFile(const QByteArray &bytes)
+{
+    if (bytes.size() > kMaxFileBytes)
+        return failure(0,
+                       QStringLiteral("The file is larger than any parameter file (over 1 MB)."));
+
+    QList<QByteArray> lines = bytes.split('\n');
+    for (QByteArray &l : lines)
+        if (l.endsWith('\r'))
+            l.chop(1);
+    // Editors often leave blank lines after the last one.
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+
+    CardTable table;
+    ResetCardTable(table);
+    int fieldCount = kFieldCount;
+    for (int slot = 1; slot <= kCardCount; ++slot) {
+        if (slot > lines.size())
+            return failure(slot, QStringLiteral("the file ends before card %1; a parameter file "
+                                                "has %2 lines.")
+                                     .arg(slot)
+                                     .arg(kCardCount));
+        const QStringList f = splitFields(lines.at(slot - 1));
+        // Older releases wrote no limit state; their lines have 32 fields.
+        if (slot == 1 && f.size() == kOlderFieldCount)
+            fieldCount = kOlderFieldCount;
+        if (f.size() < fieldCount)
+            return failure(
+                slot,
+                QStringLiteral("%1 fields where a line needs %2.").arg(f.size()).arg(fieldCount));
+
+        CardRecord &r = table[slot];
+        r.ModelName = f.at(0);
+        r.VerNo = f.at(1);
+        r.Burnout[0] = f.at(3);
+        for (int k = 1; k <= 12; ++k)
+            r.par(k).Value = f.at(3 + k);
+        for (int c = 0; c < 16; ++c)
+            r.ChData[static_cast<std::size_t>(c)] = f.at(16 + c);
+        if (fieldCount == kFieldCount) {
+            bool ok = false;
+            const int limit = f.at(kTextFields).toInt(&ok, 10);
+            if (!ok)
+                return failure(
+                    slot, QStringLiteral("bad integer \"%1\" in field 33 (output limit state).")
+                              .arg(f.at(kTextFields).left(40)));
+            r.LimitState = limit == 0 || limit == 1 ? limit : 2;
+        }
+
+        if (r.ModelName.isEmpty())
+            r.ModelName = QStringLiteral("NONE");
+        ClassifyCard(table, slot, QString(r.ModelName));
+        // The current form may carry a prefix before a colon; the older one
+        // wrote the bare name.
+        const QString name = fieldCount == kFieldCount ? TextAfterColon(f.at(2)) : f.at(2);
+        const QStringList *names = namesOfClass(r.InputClass);
+        const qsizetype type = names ? names->indexOf(name) : -1;
+        r.InputType = type < 0 ? 0 : static_cast<int>(type);
+    }
+
+    ParameterFileResult result;
+    result.cards = table;
+    return result;
+}
+
+ParameterFileResult ReadParameterFile(QIODevice &device)
+{
+    if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
+        return failure(0, QStringLiteral("Could not open the file: %1").arg(device.errorString()));
+    QByteArray bytes;
+    char buffer[16384];
+    while (bytes.size() <= kMaxFileBytes) {
+        const qint64 n = device.read(buffer, sizeof buffer);
+        if (n < 0)
+            return failure(0,
+                           QStringLiteral("Could not read the file: %1").arg(device.errorString()));
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<qsizetype>(n));
+    }
+    return ReadParameterFile(bytes);
+}
+
+ParameterFileResult OpenParameterFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failure(0, QStringLiteral("Could not open %1: %2")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return ReadParameterFile(file);
+}
+
+QString CheckWritable(const CardTable &cards)
+{
+    for (int slot = 1; slot <= kCardCount; ++slot) {
+        const QStringList f = textFields(cards[slot]);
+        for (int i = 0; i < f.size(); ++i) {
+            const QString why = unwritable(f.at(i));
+            if (!why.isEmpty())
+                return QStringLiteral("Card %1: the %2 %3, which a parameter file cannot store.")
+                    .arg(slot)
+                    .arg(fieldLabel(i), why);
+        }
+    }
+    return {};
+}
+
+QByteArray ParameterFileText(const CardTable &cards)
+{
+    QString text;
+    for (int slot = 1; slot <= kCardCount; ++slot) {
+        // Nothing is escaped: CheckWritable keeps quotes and line breaks out.
+        for (const QString &field : textFields(cards[slot]))
+            text += QLatin1Char('"') + field + QLatin1String("\",");
+        text += QString::number(cards[slot].LimitState) + QLatin1String("\r\n");
+    }
+    return text.toLatin1();
+}
+
+QString WriteParameterFile(const CardTable &cards, const QString &path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    const QString problem = CheckWritable(cards);
+    if (!problem.isEmpty())
+        return QStringLiteral("%1 was not saved. %2").arg(shown, problem);
+
+    // QSaveFile replaces the old file only on commit, so a failed write
+    // never leaves half a rack behind.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("Could not save %1: %2").arg(shown, file.errorString());
+    const QByteArray text = ParameterFileText(cards);
+    if (file.write(text) != text.size())
+        return QStringLiteral("Could not save %1: %2").arg(shown, file.errorString());
+    if (!file.commit())
+        return QStringLiteral("Could not save %1: %2").arg(shown, file.errorString());
+    return {};
+}
