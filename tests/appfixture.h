@@ -4,7 +4,7 @@
 // message boxes recorded instead of shown.
 #include "app/frmv9con.h"
 #include "app/messages.h"
-#include "app/session.h"
+#include "exchange/session.h"
 #include "app/simulatedports.h"
 #include "sim/simulatedrack.h"
 

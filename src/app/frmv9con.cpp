@@ -2,10 +2,11 @@
 
 #include "app/frmversion.h"
 #include "app/lampshape.h"
-#include "app/session.h"
 #include "app/twips.h"
 #include "app/vbcolor.h"
+#include "exchange/download.h"
 #include "exchange/frmloading.h"
+#include "exchange/session.h"
 #include "exchange/upload.h"
 #include "link/frmcomport.h"
 #include "monitor/frmoverview.h"
@@ -40,7 +41,9 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
 } // namespace
 
 frmV9Con::frmV9Con(Session &session, QWidget *parent)
-    : QMainWindow(parent), m_session(session), m_lock(this), m_connection(session, *this)
+    : QMainWindow(parent), m_session(session), m_lock(this), m_connection(session, *this),
+      m_files(session, {this, [this] { m_cboCardNo->setCurrentText(QStringLiteral("00")); },
+                        [this] { ApplyLoadedCards(); }})
 {
     setObjectName(QStringLiteral("frmV9Con"));
     setWindowTitle(QStringLiteral("V9CON"));
@@ -70,11 +73,13 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
     // An adapter pulled while nothing runs: say so once and show the truth.
     // During an exchange the running operation meets the failure itself.
     connect(&m_session.line, &SerialLine::portLost, this, [this](const QString &reason) {
-        if (!m_session.state.IsConnected || m_session.line.isExchanging() || m_session.quitting)
+        if (!m_session.state.IsConnected || m_session.gate.busy() || m_session.quitting)
             return;
         m_connection.DisconnectComCard();
         m_connection.ShowCommError(reason);
     });
+
+    connect(&m_session.gate, &OperationGate::busyChanged, this, &frmV9Con::updateMenus);
 
     startUp();
 }
@@ -166,6 +171,7 @@ QWidget *frmV9Con::buildLeftPanel()
     v->addStretch();
 
     connect(m_cmdUpload, &QPushButton::clicked, this, &frmV9Con::cmdUpload_Click);
+    connect(m_cmdDownload, &QPushButton::clicked, this, &frmV9Con::cmdDownload_Click);
     return panel;
 }
 
@@ -177,8 +183,10 @@ void frmV9Con::buildMenus()
         return a;
     };
     QMenu *files = named(menuBar()->addMenu(QStringLiteral("File")), "mnuFiles");
-    action(files, "mnuFilesOpen", QStringLiteral("Open"));
-    action(files, "mnuFilesSave", QStringLiteral("Save"));
+    m_mnuFilesOpen = action(files, "mnuFilesOpen", QStringLiteral("Open"));
+    m_mnuFilesSave = action(files, "mnuFilesSave", QStringLiteral("Save"));
+    connect(m_mnuFilesOpen, &QAction::triggered, this, &frmV9Con::mnuFilesOpen_Click);
+    connect(m_mnuFilesSave, &QAction::triggered, this, &frmV9Con::mnuFilesSave_Click);
     files->addSeparator();
     QAction *exit = action(files, "mnuFilesEnd", QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, &frmV9Con::mnuFilesEnd_Click);
@@ -236,8 +244,17 @@ void frmV9Con::showLinkState(bool connected, const QString &portText)
     m_lblComPortNo->setText(portText);
     m_lblConStatus->setText(connected ? QStringLiteral("Connected")
                                       : QStringLiteral("Disconnected"));
-    m_mnuConnectConnect->setEnabled(!connected);
     m_mnuConnectDisconnect->setEnabled(connected);
+    m_linkShown = connected;
+    updateMenus();
+}
+
+void frmV9Con::updateMenus()
+{
+    const bool idle = !m_session.gate.busy();
+    m_mnuConnectConnect->setEnabled(idle && !m_linkShown);
+    m_mnuFilesOpen->setEnabled(idle);
+    m_mnuFilesSave->setEnabled(idle);
 }
 
 void frmV9Con::setEthernetCommandsVisible(bool visible)
@@ -257,6 +274,9 @@ void frmV9Con::lockCommands()
 
 void frmV9Con::mnuConnectConnect_Click()
 {
+    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Connect"));
+    if (!ticket)
+        return;
     m_mnuConnect->setEnabled(false);
     frmComPort dialog(m_session.state.ComPortNo, *m_session.ports, this);
     if (dialog.exec() == QDialog::Accepted && !m_session.quitting) {
@@ -300,23 +320,53 @@ void frmV9Con::shutDown()
     QCoreApplication::exit(0);
 }
 
+WindowObserver frmV9Con::observer()
+{
+    return WindowObserver(
+        m_session, {*m_overview, *m_loading, m_lblMasterType, m_lblVersionNo, m_connection, this});
+}
+
 void frmV9Con::cmdUpload_Click()
 {
+    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Upload"));
+    if (!ticket)
+        return;
     GlobalState &st = m_session.state;
     m_lock.DisableCommands(st.SelectedCardNo);
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     ResetCardTable();
-    const UploadTargets targets{*m_overview,
-                                *m_loading,
-                                m_lblMasterType,
-                                m_lblVersionNo,
-                                [this] { m_connection.DisconnectComCard(); },
-                                this};
-    UploadAllCards(m_session, targets);
+    WindowObserver shown = observer();
+    UploadAllCards(m_session, shown);
     // After a failed upload the link is gone: the commands stay locked
     // until the next connect rather than offering a Download to nowhere.
     if (st.IsConnected)
         m_lock.EnableCommands(st.SelectedCardNo);
+}
+
+void frmV9Con::cmdDownload_Click()
+{
+    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Download"));
+    if (!ticket)
+        return;
+    GlobalState &st = m_session.state;
+    m_lock.DisableCommands(st.SelectedCardNo);
+    m_cboCardNo->setCurrentText(QStringLiteral("00"));
+    WindowObserver shown = observer();
+    DownloadAllCards(m_session, shown);
+    if (st.IsConnected)
+        m_lock.EnableCommands(st.SelectedCardNo);
+}
+
+void frmV9Con::ApplyLoadedCards()
+{
+    for (int i = 1; i <= kCardCount; ++i) {
+        m_overview->ClearOverviewRow(i);
+        m_overview->ShowCardIdentity(i);
+        if (m_session.cards[i].ModelKind != kNoCard)
+            m_overview->ShowCardDetails(i);
+    }
+    // The loaded set can go to the rack at once when one is connected.
+    m_cmdDownload->setEnabled(m_session.state.IsConnected);
 }
 
 void frmV9Con::cmdOverView_Click()

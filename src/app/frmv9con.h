@@ -1,8 +1,10 @@
 #pragma once
 
-#include "exchange/commandlock.h"
-#include "link/comconnection.h"
-#include "link/linkdisplay.h"
+#include "app/comconnection.h"
+#include "app/commandlock.h"
+#include "app/filecommands.h"
+#include "app/linkdisplay.h"
+#include "app/windowobserver.h"
 
 #include <QMainWindow>
 
@@ -38,12 +40,17 @@ public:
     // Places a card window at the top left of the client area and shows it.
     void ShowCardForm(QWidget *form);
     void ResetCardTable();
+    // Refreshes every overview row from a table that was just loaded.
+    void ApplyLoadedCards();
 
     void mnuConnectConnect_Click();
     void mnuConnectDisconnect_Click();
     void mnuHelpVersion_Click();
     void mnuFilesEnd_Click();
+    void mnuFilesOpen_Click() { m_files.mnuFilesOpen_Click(); }
+    void mnuFilesSave_Click() { m_files.mnuFilesSave_Click(); }
     void cmdUpload_Click();
+    void cmdDownload_Click();
     void cmdOverView_Click();
     void cboCardNo_Click();
 
@@ -63,10 +70,14 @@ private:
     void buildMenus();
     void startUp();
     void shutDown();
+    WindowObserver observer();
+    // Menu items that start operations follow the gate and the link.
+    void updateMenus();
 
     Session &m_session;
     CommandLock m_lock;
     ComConnection m_connection;
+    FileCommands m_files;
 
     QMdiArea *m_mdi = nullptr;
     frmOverView *m_overview = nullptr;
@@ -91,4 +102,7 @@ private:
     QMenu *m_mnuConnect = nullptr;
     QAction *m_mnuConnectConnect = nullptr;
     QAction *m_mnuConnectDisconnect = nullptr;
+    QAction *m_mnuFilesOpen = nullptr;
+    QAction *m_mnuFilesSave = nullptr;
+    bool m_linkShown = false;
 };

@@ -1,7 +1,7 @@
 #include "app/frmv9con.h"
 #include "app/options.h"
-#include "app/session.h"
 #include "app/simulatedports.h"
+#include "exchange/session.h"
 #include "sim/simulatedrack.h"
 
 #include <QApplication>

@@ -8,7 +8,13 @@ class QWidget;
 // Every message box of the program goes through here, so tests can record
 // them instead of blocking on a modal box.
 namespace Messages {
-enum class Icon { None, Information, Exclamation, Critical };
+enum class Icon
+{
+    None,
+    Information,
+    Exclamation,
+    Critical
+};
 
 void show(QWidget *parent, Icon icon, const QString &title, const QString &text);
 

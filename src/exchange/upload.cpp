@@ -1,14 +1,8 @@
 #include "exchange/upload.h"
 
-#include "app/messages.h"
-#include "app/session.h"
-#include "app/vbcolor.h"
-#include "exchange/frmloading.h"
+#include "exchange/session.h"
 #include "link/transactions.h"
 #include "model/encodings.h"
-#include "monitor/frmoverview.h"
-
-#include <QLabel>
 
 namespace {
 
@@ -27,9 +21,9 @@ std::optional<quint32> parseMask(const QString &text)
 class Upload
 {
 public:
-    Upload(Session &s, const UploadTargets &t) : m_s(s), m_t(t) {}
+    Upload(Session &s, RackObserver &o) : m_s(s), m_o(o) {}
 
-    bool run();
+    OperationResult run();
 
 private:
     // The reply's value, or nullopt when the read got no answer.
@@ -44,43 +38,37 @@ private:
     bool readAux(const QString &card, const QString &item, int &target);
     bool readCard(int i);
     bool readSensor(const QString &card, int i);
-    bool fail();
+    OperationResult fail();
 
     Session &m_s;
-    const UploadTargets &m_t;
+    RackObserver &m_o;
     bool m_progressOpen = false;
 };
 
-bool Upload::fail()
+OperationResult Upload::fail()
 {
     // Refused because another exchange was waiting: not the rack's fault, and
     // that other operation still owns the link.
-    if (m_s.line.lastRefused()) {
-        if (m_progressOpen)
-            m_t.progress.unload();
-        return false;
-    }
-    if (!m_s.quitting)
-        Messages::show(m_t.messageParent, Messages::Icon::Critical, QStringLiteral("Uploading"),
-                       QStringLiteral("Uploading incomplete"));
-    m_t.disconnect();
+    const bool refused = m_s.line.lastRefused();
+    if (!refused)
+        m_o.operationFailed(QStringLiteral("Uploading"), QStringLiteral("Uploading incomplete"));
     if (m_progressOpen)
-        m_t.progress.unload();
-    return false;
+        m_o.progressFinished();
+    return refused ? OperationResult::Refused : OperationResult::Failed;
 }
 
-bool Upload::run()
+OperationResult Upload::run()
 {
     const QString model = ReadItem(m_s.line, kRetries, kComm, QStringLiteral("4"));
     if (model.isEmpty())
         return fail();
-    m_t.lblMasterType->setText(TextBeforeColon(model));
+    m_o.commCardModel(TextBeforeColon(model));
     const auto version = read(kComm, QStringLiteral("40"));
     if (!version)
         return fail();
-    m_t.lblVersionNo->setText(QLatin1Char('V') + *version);
+    m_o.commCardVersion(*version);
 
-    m_t.progress.ShowProgress(kCardCount, QStringLiteral("Uploading"));
+    m_o.progressStarted(kCardCount, QStringLiteral("Uploading"));
     m_progressOpen = true;
     // Set-up writes whose replies the rack gives no meaning to.
     WriteItem(m_s.line, kRetries, kComm, QStringLiteral("1"), QStringLiteral("F"));
@@ -94,7 +82,7 @@ bool Upload::run()
         return fail();
 
     for (int i = 1; i <= kCardCount; ++i) {
-        m_t.overview.ClearOverviewRow(i);
+        m_o.cardRowCleared(i);
         QString modelText = QStringLiteral("NONE");
         const QString card = QString::number(i);
         if (*mask & (1u << (i - 1))) {
@@ -105,36 +93,25 @@ bool Upload::run()
             modelText = *m;
         }
         ClassifyCard(m_s.cards, i, modelText);
-        if (m_s.cards[i].ModelKind == kNoCard) {
-            m_t.overview.lblCardType(i)->setText(QStringLiteral("NONE"));
-            VbColor::setForeColor(m_t.overview.lblCardStatus(i), VbColor::MenuBackground);
-            m_t.overview.lblCardStatus(i)->clear();
-            m_t.overview.lblCardType(i)->setEnabled(false);
-        } else {
+        m_o.cardIdentified(i);
+        if (m_s.cards[i].ModelKind != kNoCard) {
             if (!readCard(i))
                 return fail();
-            m_t.overview.ShowChData(modelText, i);
+            m_o.cardRead(i);
         }
-        m_t.progress.advance();
+        m_o.progressAdvanced();
     }
-    m_t.progress.unload();
-    return true;
+    m_o.progressFinished();
+    return OperationResult::Completed;
 }
 
 bool Upload::readCard(int i)
 {
     CardRecord &r = m_s.cards[i];
     const QString card = QString::number(i);
-    const int status = KindStatus(r.ModelKind);
-    m_t.overview.lblCardType(i)->setText(r.ModelName);
-    VbColor::setForeColor(m_t.overview.lblCardStatus(i), StatusColor(status));
-    m_t.overview.lblCardStatus(i)->setText(StatusName(status));
-    m_t.overview.lblCardType(i)->setEnabled(true);
-
     const auto version = read(card, QStringLiteral("40"));
     if (!version)
         return false;
-    m_t.overview.lblCardVerNo(i)->setText(QLatin1Char('V') + *version);
     r.VerNo = *version;
 
     const int kind = r.ModelKind;
@@ -230,7 +207,6 @@ bool Upload::readSensor(const QString &card, int i)
     const qsizetype type = table[0].Names.indexOf(*name);
     if (type >= 0)
         r.InputType = static_cast<int>(type);
-    m_t.overview.lblInputType(i)->setText(table[0].Names.value(r.InputType));
     if (r.InputClass == 0) {
         if (r.VerNo.left(1) != QLatin1String("0")) {
             // No answer here does not end the upload: the card may lack the function.
@@ -245,7 +221,7 @@ bool Upload::readSensor(const QString &card, int i)
 
 } // namespace
 
-bool UploadAllCards(Session &session, const UploadTargets &targets)
+OperationResult UploadAllCards(Session &session, RackObserver &observer)
 {
-    return Upload(session, targets).run();
+    return Upload(session, observer).run();
 }

@@ -47,13 +47,14 @@ frmOverView::frmOverView(const CardTable &cards, QWidget *parent) : QWidget(pare
 
     int col = 0;
     for (const char *h : kHeaders) {
-        grid->addWidget(makeLabel(frame, QStringLiteral("lblHeader_%1").arg(col),
-                                  QString::fromLatin1(h)),
-                        1, col);
+        grid->addWidget(
+            makeLabel(frame, QStringLiteral("lblHeader_%1").arg(col), QString::fromLatin1(h)), 1,
+            col);
         ++col;
     }
     // "Value" heads both value columns; "Ch. 1" and "Ch. 2" sit over their labels.
-    grid->addWidget(makeLabel(frame, QStringLiteral("lblHeaderValue"), QStringLiteral("Value")), 0, col);
+    grid->addWidget(makeLabel(frame, QStringLiteral("lblHeaderValue"), QStringLiteral("Value")), 0,
+                    col);
     auto *valueHeader = new QWidget(frame);
     auto *vh = new QHBoxLayout(valueHeader);
     vh->setContentsMargins(0, 0, 0, 0);
@@ -162,4 +163,34 @@ void frmOverView::ClearOverviewRow(int i)
         l->clear();
     for (QLabel *cell : row.di)
         VbColor::setBackColor(cell, VbColor::MenuBackground);
+}
+
+void frmOverView::ShowCardIdentity(int i)
+{
+    const CardRecord &r = m_cards[i];
+    Row &row = m_rows.at(idx(i));
+    if (r.ModelKind == kNoCard) {
+        row.cardType->setText(QStringLiteral("NONE"));
+        VbColor::setForeColor(row.cardStatus, VbColor::MenuBackground);
+        row.cardStatus->clear();
+        row.cardType->setEnabled(false);
+        return;
+    }
+    const int status = KindStatus(r.ModelKind);
+    row.cardType->setText(r.ModelName);
+    VbColor::setForeColor(row.cardStatus, StatusColor(status));
+    row.cardStatus->setText(StatusName(status));
+    row.cardType->setEnabled(true);
+}
+
+void frmOverView::ShowCardDetails(int i)
+{
+    const CardRecord &r = m_cards[i];
+    Row &row = m_rows.at(idx(i));
+    row.verNo->setText(QLatin1Char('V') + r.VerNo);
+    if (r.InputClass == 0 || r.InputClass == 1) {
+        const SensorTable &t = r.InputClass == 0 ? TCTable() : RTDTable();
+        row.inputType->setText(t[0].Names.value(r.InputType));
+    }
+    ShowChData(r.ModelName, i);
 }

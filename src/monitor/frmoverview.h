@@ -23,6 +23,11 @@ public:
     void ShowChData(const QString &model, int i);
     // Blanks row i.
     void ClearOverviewRow(int i);
+    // Row i from its record: model and status, or "NONE" greyed out when
+    // the slot holds no card.
+    void ShowCardIdentity(int i);
+    // Row i's version, input type and value display from a complete record.
+    void ShowCardDetails(int i);
 
     QLabel *lblCardType(int i) const { return m_rows.at(idx(i)).cardType; }
     QLabel *lblCardStatus(int i) const { return m_rows.at(idx(i)).cardStatus; }

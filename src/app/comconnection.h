@@ -9,7 +9,9 @@ class LinkDisplay;
 class ComConnection
 {
 public:
-    ComConnection(Session &session, LinkDisplay &display) : m_session(session), m_display(display) {}
+    ComConnection(Session &session, LinkDisplay &display) : m_session(session), m_display(display)
+    {
+    }
 
     // Opens COM ComPortNo at CommBaudRate,n,8,1 and identifies the card;
     // on any failure reports it and leaves the link disconnected.

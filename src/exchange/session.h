@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/operationgate.h"
 #include "link/portprovider.h"
 #include "link/serialline.h"
 #include "link/trafficlog.h"
@@ -9,11 +10,11 @@
 #include <memory>
 
 // What the program holds for one run: the global state, the rack's card
-// table and the serial line with the ports it can reach.
+// table, the serial line with the ports it can reach, and the gate that
+// keeps operations one at a time.
 struct Session
 {
-    explicit Session(std::unique_ptr<PortProvider> portProvider)
-        : ports(std::move(portProvider))
+    explicit Session(std::unique_ptr<PortProvider> portProvider) : ports(std::move(portProvider))
     {
         line.setTrafficLog(&traffic);
     }
@@ -23,6 +24,7 @@ struct Session
     TrafficLog traffic;
     SerialLine line;
     std::unique_ptr<PortProvider> ports;
+    OperationGate gate;
     // Set by shut-down; an operation that fails because of it stays silent.
     bool quitting = false;
 };

@@ -1,8 +1,8 @@
-#include "link/comconnection.h"
+#include "app/comconnection.h"
 
+#include "app/linkdisplay.h"
 #include "app/messages.h"
-#include "app/session.h"
-#include "link/linkdisplay.h"
+#include "exchange/session.h"
 #include "link/transactions.h"
 
 void ComConnection::openAndConnect()

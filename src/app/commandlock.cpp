@@ -1,4 +1,4 @@
-#include "exchange/commandlock.h"
+#include "app/commandlock.h"
 
 #include <QWidget>
 

@@ -1,0 +1,47 @@
+#include "app/filecommands.h"
+
+#include "app/filedialogs.h"
+#include "app/messages.h"
+#include "exchange/session.h"
+#include "files/parameterfile.h"
+
+void FileCommands::mnuFilesOpen_Click()
+{
+    // A table replaced under a running transfer would be written half old,
+    // half new.
+    OperationGate::Ticket ticket = m_s.gate.begin(QStringLiteral("Open"));
+    if (!ticket)
+        return;
+    const QString path = FileDialogs::choose(m_h.parent, FileDialogs::Mode::Open);
+    if (path.isEmpty())
+        return;
+    // The whole file is read into fresh records first: a file that fails
+    // half way leaves the table as it was.
+    ParameterFileResult loaded = OpenParameterFile(path);
+    if (!loaded.ok()) {
+        Messages::show(m_h.parent, Messages::Icon::None, QStringLiteral("V9CON"), loaded.error);
+        return;
+    }
+    m_h.selectOverview();
+    m_s.cards = std::move(*loaded.cards);
+    m_h.tableReplaced();
+}
+
+void FileCommands::mnuFilesSave_Click()
+{
+    OperationGate::Ticket ticket = m_s.gate.begin(QStringLiteral("Save"));
+    if (!ticket)
+        return;
+    // Refused before the dialog: nothing to choose a file for.
+    const QString refusal = CheckWritable(m_s.cards);
+    if (!refusal.isEmpty()) {
+        Messages::show(m_h.parent, Messages::Icon::None, QStringLiteral("Open Error"), refusal);
+        return;
+    }
+    const QString path = FileDialogs::choose(m_h.parent, FileDialogs::Mode::Save);
+    if (path.isEmpty())
+        return;
+    const QString error = WriteParameterFile(m_s.cards, path);
+    if (!error.isEmpty())
+        Messages::show(m_h.parent, Messages::Icon::None, QStringLiteral("Open Error"), error);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+struct Session;
+class QWidget;
+
+// File > Open and File > Save of the main window: the dialog, the message
+// boxes and the refresh around the parameter file reader and writer.
+class FileCommands
+{
+public:
+    struct Hooks
+    {
+        QWidget *parent;
+        // Sets the card selector to "00", so an open editor stores its boxes
+        // into the records that are about to go.
+        std::function<void()> selectOverview;
+        // The table was replaced: refresh what shows it.
+        std::function<void()> tableReplaced;
+    };
+    FileCommands(Session &session, Hooks hooks) : m_s(session), m_h(std::move(hooks)) {}
+
+    void mnuFilesOpen_Click();
+    void mnuFilesSave_Click();
+
+private:
+    Session &m_s;
+    Hooks m_h;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// The parameter file dialog, shared by Open and Save. Tests install a
+// handler that answers with a file name or a cancel.
+namespace FileDialogs {
+enum class Mode
+{
+    Open,
+    Save
+};
+
+// The filter list; the first entry is the one selected.
+QString filter();
+// The chosen file, or the empty text when the operator cancelled. Save asks
+// before overwriting a file that exists.
+QString choose(QWidget *parent, Mode mode);
+
+using Handler = std::function<QString(Mode)>;
+// Replaces the real dialog; an empty handler restores it.
+void setHandler(Handler handler);
+} // namespace FileDialogs

@@ -1,0 +1,138 @@
+#include "exchange/download.h"
+
+#include "exchange/session.h"
+#include "link/transactions.h"
+
+namespace {
+
+// A slot's item number when the kind has no such item: the card refuses it.
+const QString kNoItem = QStringLiteral("-1");
+
+class Download
+{
+public:
+    Download(Session &s, RackObserver &o) : m_s(s), m_o(o) {}
+
+    DownloadOutcome run();
+
+private:
+    // False when the link is gone and the download must end.
+    bool write(int cardNo, const QString &item, const QString &data);
+    bool writeSlots(int cardNo, int first, int last);
+    bool writeLimit(int cardNo);
+    bool writeCard(int cardNo);
+    DownloadOutcome fail();
+
+    Session &m_s;
+    RackObserver &m_o;
+    DownloadOutcome m_outcome;
+    bool m_progressOpen = false;
+};
+
+DownloadOutcome Download::fail()
+{
+    const bool refused = m_s.line.lastRefused();
+    if (!refused)
+        m_o.operationFailed(QStringLiteral("Downloading"),
+                            QStringLiteral("Downloading incomplete"));
+    if (m_progressOpen)
+        m_o.progressFinished();
+    m_outcome.result = refused ? OperationResult::Refused : OperationResult::Failed;
+    return m_outcome;
+}
+
+bool Download::write(int cardNo, const QString &item, const QString &data)
+{
+    // A command without an item would select nothing the card could take.
+    if (item.isEmpty())
+        return true;
+    const QString result = WriteItem(m_s.line, kRetries, QString::number(cardNo), item, data);
+    if (!result.isEmpty())
+        return true;
+    if (!m_s.line.isOpen() || m_s.line.lastRefused())
+        return false;
+    if (item != kNoItem)
+        m_outcome.failedWrites.append({cardNo, item});
+    return true;
+}
+
+bool Download::writeSlots(int cardNo, int first, int last)
+{
+    const CardRecord &r = m_s.cards[cardNo];
+    for (int k = first; k <= last; ++k)
+        if (!write(cardNo, r.par(k).ItemNo, r.par(k).Value))
+            return false;
+    return true;
+}
+
+bool Download::writeLimit(int cardNo)
+{
+    const int state = m_s.cards[cardNo].LimitState;
+    if (state == 2)
+        return true;
+    return write(cardNo, QStringLiteral("37"),
+                 state == 1 ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool Download::writeCard(int cardNo)
+{
+    const CardRecord &r = m_s.cards[cardNo];
+    if (!write(cardNo, QStringLiteral("1"), QStringLiteral("1")))
+        return false;
+    if (r.InputClass == 4 || r.InputClass == 5)
+        return write(cardNo, QStringLiteral("14"), r.par(2).Value) &&
+               write(cardNo, QStringLiteral("15"), r.par(8).Value);
+    if (!writeSlots(cardNo, 1, 4))
+        return false;
+    const bool tc = r.InputClass == 0;
+    const bool rtd = r.InputClass == 1;
+    if ((tc || rtd) && !writeSlots(cardNo, 5, 6))
+        return false;
+    if (tc && !writeLimit(cardNo))
+        return false;
+    if (r.ChCount.toInt() != 2)
+        return true;
+    if (!writeSlots(cardNo, 7, 10))
+        return false;
+    if ((tc || rtd) && !writeSlots(cardNo, 11, 12))
+        return false;
+    // Two-channel thermocouple cards take the limit function once per channel.
+    return !tc || writeLimit(cardNo);
+}
+
+DownloadOutcome Download::run()
+{
+    // Nothing is written to a rack that does not answer: a silent line would
+    // otherwise hold the program for minutes and then look successful.
+    if (ReadItem(m_s.line, kRetries, QStringLiteral("00"), QStringLiteral("40")).isEmpty())
+        return fail();
+
+    m_o.progressStarted(kCardCount, QStringLiteral("Downloading"));
+    m_progressOpen = true;
+    for (int i = 1; i <= kCardCount; ++i) {
+        // Empty slots and codes no rule knows have nothing to take the values.
+        if (m_s.cards[i].ModelKind != kNoCard && !writeCard(i))
+            return fail();
+        m_o.progressAdvanced();
+    }
+    m_o.progressFinished();
+    if (!m_outcome.failedWrites.isEmpty())
+        m_o.operationWarning(QStringLiteral("Downloading"),
+                             FailedWritesText(m_outcome.failedWrites));
+    return m_outcome;
+}
+
+} // namespace
+
+QString FailedWritesText(const QList<FailedWrite> &writes)
+{
+    QStringList lines{QStringLiteral("These writes were not accepted:")};
+    for (const FailedWrite &w : writes)
+        lines << QStringLiteral("Card %1, item %2").arg(w.cardNo).arg(w.item);
+    return lines.join(QLatin1Char('\n'));
+}
+
+DownloadOutcome DownloadAllCards(Session &session, RackObserver &observer)
+{
+    return Download(session, observer).run();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "exchange/rackobserver.h"
+
+#include <QList>
+#include <QString>
+
+struct Session;
+
+// One write that a present card did not take after all its attempts.
+struct FailedWrite
+{
+    int cardNo;
+    QString item;
+};
+
+struct DownloadOutcome
+{
+    OperationResult result = OperationResult::Completed;
+    QList<FailedWrite> failedWrites;
+};
+
+// Writes the editable parameters of every card in the table to the rack.
+// Slots without a known card are skipped. No answer from the communication
+// card, or a port lost on the way, ends it through
+// operationFailed("Downloading", "Downloading incomplete") before anything
+// else is written; writes a card refuses are listed at the end in one
+// warning and the link stays.
+DownloadOutcome DownloadAllCards(Session &session, RackObserver &observer);
+
+// The warning text that lists failed writes, card by card.
+QString FailedWritesText(const QList<FailedWrite> &writes);
