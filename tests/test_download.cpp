@@ -1,0 +1,371 @@
+// Download of all cards, parameter files and the one-operation gate, through
+// the main window on the simulated demo rack. Expected command sequences are
+// written out by hand.
+#include "app/filedialogs.h"
+#include "appfixture.h"
+#include "exchange/frmloading.h"
+#include "files/parameterfile.h"
+#include "link/memoryport.h"
+#include "monitor/frmoverview.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+
+// "W13=$2" writes par(2)'s value to item 13 of `card`; "N-1" is a write to
+// item -1, refused at the item select in all four attempts.
+QStringList expand(const CardRecord &r, const QString &card, const QString &steps)
+{
+    QStringList out;
+    for (const QString &s : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (s == QLatin1String("N-1")) {
+            for (int n = 0; n < 4; ++n)
+                out << QLatin1Char('G') + card << QStringLiteral("I-1");
+            continue;
+        }
+        const qsizetype eq = s.indexOf(QLatin1Char('='));
+        QString data = s.mid(eq + 1);
+        if (data.startsWith(QLatin1Char('$')))
+            data = r.par(data.mid(1).toInt()).Value;
+        out << QLatin1Char('G') + card << QLatin1Char('I') + s.mid(1, eq - 1)
+            << QLatin1Char('D') + data;
+    }
+    return out;
+}
+
+// Every command addressed to one card, wherever it stands.
+QStringList commandsTo(const QStringList &wire, const QString &card)
+{
+    QStringList out;
+    bool on = false;
+    for (const QString &c : wire) {
+        if (c.startsWith(QLatin1Char('G')))
+            on = c == QLatin1Char('G') + card;
+        if (on)
+            out << c;
+    }
+    return out;
+}
+
+} // namespace
+
+class TestDownload : public QObject
+{
+    Q_OBJECT
+
+    static void connectAndUpload(AppFixture &f)
+    {
+        f.connectOn(1);
+        f.window.cmdUpload_Click();
+        QVERIFY(f.messages.isEmpty());
+        f.session.traffic.clear();
+    }
+    // The file dialog answers with `path` ("" cancels); counts its calls.
+    int dialogs = 0;
+    void answerDialogs(const QString &path)
+    {
+        FileDialogs::setHandler([this, path](FileDialogs::Mode) {
+            ++dialogs;
+            return path;
+        });
+    }
+
+private slots:
+    void init() { dialogs = 0; }
+    void cleanup() { FileDialogs::setHandler({}); }
+
+    void cardSequences_data()
+    {
+        QTest::addColumn<int>("card");
+        QTest::addColumn<int>("limit"); // -1 keeps the uploaded state
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("TC 1ch limit on")
+            << 1 << -1 << "W1=1 W13=$1 W14=$2 W11=$3 W12=$4 W19=$5 W20=$6 W37=1";
+        QTest::newRow("TC 1ch limit off")
+            << 1 << 0 << "W1=1 W13=$1 W14=$2 W11=$3 W12=$4 W19=$5 W20=$6 W37=0";
+        QTest::newRow("TC 1ch no limit")
+            << 1 << 2 << "W1=1 W13=$1 W14=$2 W11=$3 W12=$4 W19=$5 W20=$6";
+        QTest::newRow("TC 2ch no limit")
+            << 2 << -1
+            << "W1=1 W16=$1 W17=$2 W12=$3 W13=$4 W28=$5 W29=$6 W18=$7 W19=$8 W14=$9 W15=$10 "
+               "W30=$11 W31=$12";
+        QTest::newRow("TC 2ch limit on, twice")
+            << 2 << 1
+            << "W1=1 W16=$1 W17=$2 W12=$3 W13=$4 W28=$5 W29=$6 W37=1 W18=$7 W19=$8 W14=$9 "
+               "W15=$10 W30=$11 W31=$12 W37=1";
+        QTest::newRow("TC 2ch limit off, twice")
+            << 2 << 0
+            << "W1=1 W16=$1 W17=$2 W12=$3 W13=$4 W28=$5 W29=$6 W37=0 W18=$7 W19=$8 W14=$9 "
+               "W15=$10 W30=$11 W31=$12 W37=0";
+        QTest::newRow("RTD") << 3 << -1 << "W1=1 W13=$1 W14=$2 W11=$3 W12=$4 W21=$5 W22=$6";
+        QTest::newRow("other 1ch: slots 1-4") << 5 << -1 << "W1=1 W13=$1 W14=$2 W11=$3 W12=$4";
+        QTest::newRow("other 2ch: slots 1-4, 7-10")
+            << 6 << -1 << "W1=1 W16=$1 W17=$2 W12=$3 W13=$4 W18=$7 W19=$8 W14=$9 W15=$10";
+        QTest::newRow("pulse 2ch: 14 and 15 only") << 10 << -1 << "W1=1 W14=$2 W15=$8";
+        QTest::newRow("discrete: four writes to -1") << 11 << -1 << "W1=1 N-1 N-1 N-1 N-1";
+        QTest::newRow("empty slot") << 12 << -1 << "";
+        QTest::newRow("unknown code") << 15 << -1 << "";
+    }
+    void cardSequences()
+    {
+        QFETCH(int, card);
+        QFETCH(int, limit);
+        QFETCH(QString, steps);
+        AppFixture f;
+        connectAndUpload(f);
+        // The demo's two-channel card predates the limit function; one that has it.
+        if (card == 2 && limit >= 0)
+            f.rack->insertCard(2, QStringLiteral("XD2-K"), QStringLiteral("1.10"));
+        if (limit >= 0)
+            f.session.cards[card].LimitState = limit;
+        f.find<QPushButton>(QStringLiteral("cmdDownload"))->click();
+        const QStringList wire = f.wire();
+        QCOMPARE(wire.mid(0, 2), (QStringList{"G00", "I40"}));
+        const QString c = QString::number(card);
+        QCOMPARE(commandsTo(wire, c), expand(f.session.cards[card], c, steps));
+        QVERIFY(!wire.contains(QStringLiteral("I"))); // never an empty item
+        QVERIFY(f.messages.isEmpty());
+        QVERIFY(f.session.state.IsConnected);
+        QVERIFY(f.enabled("cmdDownload"));
+        QVERIFY(f.window.loading()->isHidden());
+    }
+
+    void silentRackWritesNothing()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        f.rack->setFaults({.silent = true});
+        f.window.cmdDownload_Click();
+        QCOMPARE(f.wire(), (QStringList{"G00", "G00", "G00", "G00"}));
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].icon, Messages::Icon::Critical);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Downloading"));
+        QCOMPARE(f.messages[0].text, QStringLiteral("Downloading incomplete"));
+        QVERIFY(!f.session.state.IsConnected);
+        QVERIFY(!f.enabled("cmdDownload"));
+    }
+
+    void refusedWritesAreListed()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        f.rack->setCardFaults(1, {.refuse = true, .onlyItem = 13});
+        f.window.cmdDownload_Click();
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].icon, Messages::Icon::Exclamation);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Downloading"));
+        QCOMPARE(f.messages[0].text,
+                 QStringLiteral("These writes were not accepted:\nCard 1, item 13"));
+        QVERIFY(f.session.state.IsConnected);
+        QVERIFY(f.wire().contains(QStringLiteral("G16"))); // the download went on
+    }
+
+    void portLostMidDownload()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        int commands = 0;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+            if (++commands == 30)
+                qobject_cast<MemoryPort *>(f.session.line.port())
+                    ->fail(QStringLiteral("Device disappeared from the system"));
+        });
+        f.window.cmdDownload_Click();
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].text, QStringLiteral("Downloading incomplete"));
+        QCOMPARE(commands, 30); // nothing after the exchange the port died in
+        QVERIFY(!f.session.state.IsConnected);
+        QVERIFY(f.window.loading()->isHidden());
+    }
+
+    void disconnectDuringDownload()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        int commands = 0;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+            if (++commands == 20)
+                QTimer::singleShot(0, &f.window, [&f] { f.window.mnuConnectDisconnect_Click(); });
+        });
+        f.window.cmdDownload_Click();
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].text, QStringLiteral("Downloading incomplete"));
+        QVERIFY(commands <= 21);
+        QVERIFY(!f.session.line.isOpen());
+    }
+
+    // What a download writes, the rack keeps: a later upload reads it back.
+    void downloadThenUploadReadsBack()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        CardTable &t = f.session.cards;
+        t[1].par(2).Value = QStringLiteral("11000");
+        t[1].LimitState = 0;
+        t[5].par(4).Value = QStringLiteral("1.250");
+        t[10].par(8).Value = QStringLiteral("3000");
+        f.window.cmdDownload_Click();
+        QVERIFY(f.messages.isEmpty());
+        f.window.cmdUpload_Click();
+        QVERIFY(f.messages.isEmpty());
+        QCOMPARE(t[1].par(2).Value, QStringLiteral("11000"));
+        QCOMPARE(t[1].LimitState, 0);
+        QCOMPARE(t[5].par(4).Value, QStringLiteral("1.250"));
+        QCOMPARE(t[10].par(8).Value, QStringLiteral("3000"));
+    }
+
+    // Open, Save, Connect and Download during an upload do nothing at all.
+    void gateRefusesOtherCommandsDuringUpload()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        QDir dir = QDir::temp();
+        answerDialogs(dir.filePath(QStringLiteral("never.uJx")));
+        int commands = 0;
+        bool menusOff = false;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+            if (++commands != 25)
+                return;
+            menusOff =
+                !f.window.findChild<QAction *>(QStringLiteral("mnuFilesOpen"))->isEnabled() &&
+                !f.window.findChild<QAction *>(QStringLiteral("mnuFilesSave"))->isEnabled();
+            f.window.mnuFilesOpen_Click();
+            f.window.mnuFilesSave_Click();
+            f.window.mnuConnectConnect_Click();
+            f.window.cmdDownload_Click();
+        });
+        f.window.cmdUpload_Click();
+        QVERIFY(menusOff);
+        QCOMPARE(dialogs, 0);
+        QVERIFY(f.messages.isEmpty());
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!f.wire().contains(QStringLiteral("D"))); // no download write with empty data
+        QCOMPARE(f.session.cards[16].ModelName, QStringLiteral("XD1A")); // upload ran to its end
+        QVERIFY(f.window.findChild<QAction *>(QStringLiteral("mnuFilesOpen"))->isEnabled());
+    }
+
+    // Upload, save, open again: every slot comes back as it was saved.
+    void saveAndOpenRoundTrip()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
+        answerDialogs(path);
+        f.window.mnuFilesSave_Click();
+        QVERIFY(f.messages.isEmpty());
+        const CardTable saved = f.session.cards;
+        f.window.ResetCardTable();
+        f.window.mnuFilesOpen_Click();
+        QVERIFY(f.messages.isEmpty());
+        for (int i = 1; i <= 16; ++i) {
+            const CardRecord &a = saved[i];
+            const CardRecord &b = f.session.cards[i];
+            QCOMPARE(b.ModelName, a.ModelName);
+            QCOMPARE(b.VerNo, a.VerNo);
+            QCOMPARE(b.InputType, a.InputType);
+            QCOMPARE(b.LimitState, a.LimitState);
+            QCOMPARE(b.ChData, a.ChData);
+            for (int k = 1; k <= 12; ++k)
+                QCOMPARE(b.par(k).Value, a.par(k).Value);
+        }
+        QCOMPARE(f.window.overview()->lblCardType(1)->text(), QStringLiteral("XD1-K"));
+        QCOMPARE(f.window.overview()->lblInputType(1)->text(), QStringLiteral("K(CA)"));
+        QCOMPARE(f.window.overview()->lblCardType(12)->text(), QStringLiteral("NONE"));
+        QVERIFY(!f.window.overview()->lblCardType(12)->isEnabled());
+        QVERIFY(f.enabled("cmdDownload"));
+    }
+
+    // A failed or cancelled open leaves table, overview and selection alone.
+    void failedOpenChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // null: the dialog is cancelled
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cancel") << QByteArray() << "";
+        QTest::newRow("too few lines") << QByteArray("\"XA1-00\",\"1.0\"\r\n") << "Line 1";
+        QByteArray bad;
+        QFile sample(QStringLiteral(V9_TEST_DATA "/rack33.uJx"));
+        QVERIFY(sample.open(QIODevice::ReadOnly));
+        bad = sample.readAll();
+        bad.replace(bad.indexOf("\r\n") - 1, 1, "x"); // line 1's limit is no integer
+        QTest::newRow("bad integer") << bad << "Line 1";
+    }
+    void failedOpenChangesNothing()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        AppFixture f;
+        connectAndUpload(f);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bad.uJx"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        answerDialogs(content.isNull() ? QString() : path);
+        const CardTable before = f.session.cards;
+        const QString row1 = f.window.overview()->lblCardType(1)->text();
+        f.window.mnuFilesOpen_Click();
+        QCOMPARE(dialogs, 1);
+        if (message.isEmpty()) {
+            QVERIFY(f.messages.isEmpty());
+        } else {
+            QCOMPARE(f.messages.size(), 1);
+            QCOMPARE(f.messages[0].icon, Messages::Icon::None);
+            QCOMPARE(f.messages[0].title, QStringLiteral("V9CON"));
+            QVERIFY2(f.messages[0].text.contains(message), qPrintable(f.messages[0].text));
+        }
+        for (int i = 1; i <= 16; ++i)
+            QCOMPARE(f.session.cards[i].ModelName, before[i].ModelName);
+        QCOMPARE(f.session.cards[1].par(2).Value, before[1].par(2).Value);
+        QCOMPARE(f.window.overview()->lblCardType(1)->text(), row1);
+    }
+
+    // A text the format cannot hold is refused before anything is written.
+    void saveRefusesAQuoteAndKeepsTheOldFile()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old contents\r\n");
+        old.close();
+        answerDialogs(path);
+        f.session.cards[5].ModelName = QStringLiteral("XA1-\"00");
+        f.window.mnuFilesSave_Click();
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Open Error"));
+        QVERIFY(f.messages[0].text.contains(QStringLiteral("Card 5")));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old contents\r\n"));
+
+        f.session.cards[5].ModelName = QStringLiteral("XA1-00");
+        answerDialogs(dir.filePath(QStringLiteral("no/such/folder/rack.uJx")));
+        f.window.mnuFilesSave_Click();
+        QCOMPARE(f.messages.size(), 2);
+        QCOMPARE(f.messages[1].title, QStringLiteral("Open Error"));
+        QVERIFY(f.messages[1].text.contains(QStringLiteral("rack.uJx")));
+    }
+
+    // Opened without a rack, Download stays off; once connected it is there.
+    void openWithoutARack()
+    {
+        AppFixture f;
+        answerDialogs(QStringLiteral(V9_TEST_DATA "/rack33.uJx"));
+        f.window.mnuFilesOpen_Click();
+        QVERIFY(f.messages.isEmpty());
+        QVERIFY(f.session.cards[1].ModelKind != 99);
+        QVERIFY(!f.enabled("cmdDownload"));
+        QCOMPARE(f.find<QComboBox>(QStringLiteral("cboCardNo"))->currentText(),
+                 QStringLiteral("00"));
+    }
+};
+
+QTEST_MAIN(TestDownload)
+#include "test_download.moc"
