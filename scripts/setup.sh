@@ -19,10 +19,17 @@ install_missing() {
     "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
 }
 
-# build [TARGET...]: configures ./build and builds the given targets (all by default).
+# build [-DOPTION=VALUE...] [TARGET...]: configures ${BUILD_DIR:-build} with the
+# given options and builds the given targets (all by default).
 build() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    local targets=()
-    for t in "$@"; do targets+=(--target "$t"); done
-    cmake --build build -j"$(nproc)" "${targets[@]}"
+    local dir=${BUILD_DIR:-build}
+    local options=() targets=()
+    for a in "$@"; do
+        case "$a" in
+            -D*) options+=("$a") ;;
+            *) targets+=(--target "$a") ;;
+        esac
+    done
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}"
+    cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
 }
