@@ -62,27 +62,21 @@ struct AppFixture
     void onModal(std::function<void(QWidget *)> act)
     {
         auto *poll = new QTimer(&window);
-        auto *clock = new QElapsedTimer;
-        clock->start();
+        QElapsedTimer clock;
+        clock.start();
         QObject::connect(poll, &QTimer::timeout, &window,
                          [this, poll, clock, act, acted = false]() mutable {
                              QWidget *dialog = QApplication::activeModalWidget();
                              if (dialog && !acted) {
                                  acted = true;
                                  act(dialog);
-                                 return;
-                             }
-                             if (!dialog && acted) {
+                             } else if (!dialog && acted) {
                                  poll->deleteLater();
-                                 delete clock;
-                                 return;
-                             }
-                             if (clock->elapsed() > kModalGuardMs) {
+                             } else if (clock.elapsed() > kModalGuardMs) {
                                  modalTimedOut = true;
                                  if (auto *d = qobject_cast<QDialog *>(dialog))
                                      d->reject();
                                  poll->deleteLater();
-                                 delete clock;
                              }
                          });
         poll->start(5);
