@@ -1,0 +1,87 @@
+// The rack's line going away in the middle of an upload: v9rack-sim serves
+// the rack on a pseudo-terminal and is ended while the window reads it.
+#include "app/frmv9con.h"
+#include "app/messages.h"
+#include "exchange/session.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+
+class TestUnplug : public QObject
+{
+    Q_OBJECT
+
+    QProcess sim;
+
+    QString startServer()
+    {
+        sim.setProgram(QStringLiteral(V9RACK_SIM));
+        sim.start();
+        if (!sim.waitForStarted(5000))
+            return {};
+        while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
+        }
+        return QString::fromLocal8Bit(sim.readLine()).trimmed();
+    }
+
+private slots:
+    void cleanup()
+    {
+        if (sim.state() != QProcess::NotRunning) {
+            sim.kill();
+            sim.waitForFinished(5000);
+        }
+        Messages::setHandler({});
+    }
+
+    void serverEndsMidUpload()
+    {
+        auto ports = std::make_unique<SerialPortProvider>();
+        SerialPortProvider &provider = *ports;
+        provider.map(1, startServer());
+        Session session(std::move(ports));
+        session.line.setTiming({1000, 10, 170});
+        frmV9Con window(session);
+        QStringList messages;
+        Messages::setHandler(
+            [&](Messages::Icon, const QString &title, const QString &) { messages << title; });
+        window.connection().openAndConnect();
+        QVERIFY(session.state.IsConnected);
+
+        int exchanges = 0;
+        connect(&session.traffic, &TrafficLog::appended, &window, [&](const TrafficEntry &) {
+            if (++exchanges == 30)
+                sim.kill();
+        });
+        window.cmdUpload_Click();
+        QCOMPARE(messages, QStringList{QStringLiteral("Uploading")});
+        QVERIFY(!session.state.IsConnected);
+        QCOMPARE(window.findChild<QLabel *>(QStringLiteral("lblConStatus"))->text(),
+                 QStringLiteral("Disconnected"));
+
+        // Idle afterwards: the event loop sleeps instead of spinning on a dead line.
+        int wakeUps = 0;
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, &window,
+                [&] { ++wakeUps; });
+        QEventLoop idle;
+        QTimer::singleShot(1000, &idle, &QEventLoop::quit);
+        idle.exec();
+        qInfo("wake-ups in one idle second: %d", wakeUps);
+        QVERIFY2(wakeUps < 50, qPrintable(QString::number(wakeUps)));
+        QCOMPARE(messages.size(), 1);
+
+        sim.waitForFinished(5000);
+        provider.map(1, startServer());
+        window.connection().openAndConnect();
+        QVERIFY(session.state.IsConnected);
+        QCOMPARE(messages.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestUnplug)
+#include "test_unplug.moc"

@@ -1,0 +1,5 @@
+if(TARGET v9rack-sim)
+    v9_add_test(test_unplug SOURCES test_unplug.cpp LIBS v9ui)
+    target_compile_definitions(test_unplug PRIVATE V9RACK_SIM="$<TARGET_FILE:v9rack-sim>")
+    add_dependencies(test_unplug v9rack-sim)
+endif()
