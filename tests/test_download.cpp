@@ -164,6 +164,25 @@ private slots:
         QVERIFY(f.wire().contains(QStringLiteral("G16"))); // the download went on
     }
 
+    // The adapter is pulled while the warning is up: once the download has
+    // ended, the window shows the dead link with the communication error.
+    void portLostWhileTheWarningShows()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        f.rack->setCardFaults(1, {.refuse = true, .onlyItem = 13});
+        Messages::setHandler([&f](Messages::Icon, const QString &title, const QString &text) {
+            f.messages.append({Messages::Icon::None, title, text});
+            if (title == QLatin1String("Downloading"))
+                qobject_cast<MemoryPort *>(f.session.line.port())->fail(QStringLiteral("gone"));
+        });
+        f.window.cmdDownload_Click();
+        QCOMPARE(f.messages.size(), 2);
+        QCOMPARE(f.messages[1].title, QStringLiteral("Test of communication"));
+        QVERIFY(!f.session.state.IsConnected);
+        QVERIFY(!f.enabled("cmdDownload"));
+    }
+
     void portLostMidDownload()
     {
         AppFixture f;

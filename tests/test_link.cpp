@@ -201,18 +201,32 @@ private slots:
         QVERIFY(rack->commands.isEmpty());
     }
 
-    void portLostMidExchangeEndsItAtOnce()
+    // A port that dies in the pause before a command, in the wait for its
+    // reply, or in the quiet wait between two attempts ends the transaction
+    // at once: "" and nothing more on the wire.
+    void portLostEndsTheTransactionAtOnce_data()
     {
-        rack->setResponder([this](const QByteArray &) {
-            QTimer::singleShot(20, port, [this] {
-                port->fail(QStringLiteral("Device disappeared from the system"));
-            });
-            return QList<Chunk>{};
+        QTest::addColumn<int>("pauseMs");
+        QTest::addColumn<int>("failAfterMs"); // from the first command written
+        QTest::addColumn<int>("commands");
+        QTest::newRow("in the wait") << 2 << 20 << 1;
+        QTest::newRow("in the pause") << 100 << kTimeout + kGuard + 50 << 1;
+        QTest::newRow("between attempts") << 2 << kTimeout + kGuard / 2 << 1;
+    }
+    void portLostEndsTheTransactionAtOnce()
+    {
+        QFETCH(int, pauseMs);
+        QFETCH(int, failAfterMs);
+        QFETCH(int, commands);
+        line->setTiming({kTimeout, pauseMs, kGuard});
+        QTimer::singleShot(pauseMs + failAfterMs, port, [this] {
+            port->fail(QStringLiteral("Device disappeared from the system"));
         });
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
-        QVERIFY(clock.elapsed() < kTimeout);
+        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("00"), QStringLiteral("40")), QString());
+        QVERIFY(clock.elapsed() < pauseMs + failAfterMs + kTimeout / 2);
+        QCOMPARE(rack->commands.size(), commands);
         QVERIFY(!line->isIntervalTimerActive());
         QVERIFY(!line->isOpen());
     }

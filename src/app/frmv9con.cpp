@@ -80,6 +80,14 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
     });
 
     connect(&m_session.gate, &OperationGate::busyChanged, this, &frmV9Con::updateMenus);
+    // A port that died while an operation held the gate, without the
+    // operation failing on it (its last exchange was done), shows now.
+    connect(&m_session.gate, &OperationGate::busyChanged, this, [this](bool busy) {
+        if (busy || !m_session.state.IsConnected || m_session.line.isOpen() || m_session.quitting)
+            return;
+        m_connection.DisconnectComCard();
+        m_connection.ShowCommError();
+    });
 
     startUp();
 }
