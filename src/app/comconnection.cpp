@@ -59,6 +59,15 @@ void ComConnection::DisconnectComCard()
     m_display.lockCommands();
 }
 
+void ComConnection::noticeLostLink(const QString &reason)
+{
+    if (!m_session.state.IsConnected || m_session.gate.busy() || m_session.quitting ||
+        m_session.line.isOpen())
+        return;
+    DisconnectComCard();
+    ShowCommError(reason);
+}
+
 void ComConnection::ShowCommError(const QString &reason)
 {
     QString text = QStringLiteral(

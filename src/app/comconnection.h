@@ -20,6 +20,9 @@ public:
     QString openPort();
     bool ConnectComCard();
     void DisconnectComCard();
+    // A port that is no longer open while connected and idle: the
+    // disconnected state, then the communication error, once.
+    void noticeLostLink(const QString &reason = {});
     // The communication error; a reason, when known, follows on a second line.
     void ShowCommError(const QString &reason = {});
 

@@ -70,24 +70,16 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
             m_overview->Form_Activate();
     });
     m_loading = new frmLoading(this);
-    // An adapter pulled while nothing runs: say so once and show the truth.
+    // A dead link shows as soon as no operation runs: an adapter pulled while
+    // idle at once, one that died under an operation when it has ended.
     // During an exchange the running operation meets the failure itself.
-    connect(&m_session.line, &SerialLine::portLost, this, [this](const QString &reason) {
-        if (!m_session.state.IsConnected || m_session.gate.busy() || m_session.quitting)
-            return;
-        m_connection.DisconnectComCard();
-        m_connection.ShowCommError(reason);
-    });
-
-    connect(&m_session.gate, &OperationGate::busyChanged, this, &frmV9Con::updateMenus);
-    // A port that died while an operation held the gate, without the
-    // operation failing on it (its last exchange was done), shows now.
+    connect(&m_session.line, &SerialLine::portLost, this,
+            [this](const QString &reason) { m_connection.noticeLostLink(reason); });
     connect(&m_session.gate, &OperationGate::busyChanged, this, [this](bool busy) {
-        if (busy || !m_session.state.IsConnected || m_session.line.isOpen() || m_session.quitting)
-            return;
-        m_connection.DisconnectComCard();
-        m_connection.ShowCommError();
+        if (!busy)
+            m_connection.noticeLostLink();
     });
+    connect(&m_session.gate, &OperationGate::busyChanged, this, &frmV9Con::updateMenus);
 
     startUp();
 }
