@@ -55,6 +55,10 @@ QString ReadItem(SerialLine &line, int retries, const QString &card, const QStri
 QString WriteItemOnce(SerialLine &line, const QString &card, const QString &item,
                       const QString &data)
 {
+    // A line end inside the data would split the command on the wire and
+    // shift every later reply by one.
+    if (data.contains(QLatin1Char('\r')) || data.contains(QLatin1Char('\n')))
+        return {};
     if (!selectCard(line, card))
         return {};
     if (refused(line.SendCommand(QLatin1Char('I') + item + QLatin1Char('\r'))))

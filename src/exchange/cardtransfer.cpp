@@ -1,0 +1,151 @@
+#include "exchange/cardtransfer.h"
+
+#include "exchange/session.h"
+#include "link/transactions.h"
+#include "model/encodings.h"
+
+namespace {
+
+std::optional<QString> readValue(Session &s, const QString &card, const QString &item)
+{
+    const QString r = ReadItem(s.line, kRetries, card, item);
+    if (r.isEmpty())
+        return std::nullopt;
+    return TextAfterColon(r);
+}
+
+int slotCount(const CardRecord &r)
+{
+    return r.ChCount.toInt() == 2 ? 12 : 6;
+}
+
+} // namespace
+
+bool HasLimitItem(int modelKind)
+{
+    return modelKind == 35 || modelKind == 36 || modelKind == 26 || modelKind == 27;
+}
+
+AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &observer)
+{
+    const CardRecord &r = session.cards[cardNo];
+    const QString card = QString::number(cardNo);
+    const int count = slotCount(r);
+    AnalogCardReads out;
+    observer.progressStarted(count, QStringLiteral("Uploading"));
+    WriteItem(session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
+    for (int k = 1; k <= count; ++k) {
+        out.values.at(static_cast<std::size_t>(k - 1)) = readValue(session, card, r.par(k).ItemNo);
+        observer.progressAdvanced();
+    }
+    if (HasLimitItem(r.ModelKind) && r.LimitState != 2) {
+        if (const auto limit = readValue(session, card, QStringLiteral("37")))
+            out.limitOn = *limit != QLatin1String("DIS");
+    }
+    observer.progressFinished();
+    return out;
+}
+
+void DownloadAnalogCard(Session &session, int cardNo, const std::array<QString, 12> &boxes,
+                        bool limitTicked, RackObserver &observer)
+{
+    const CardRecord &r = session.cards[cardNo];
+    const QString card = QString::number(cardNo);
+    const int count = slotCount(r);
+    observer.progressStarted(count, QStringLiteral("Downloading"));
+    WriteItem(session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
+    for (int k = 1; k <= count; ++k) {
+        WriteItem(session.line, kRetries, card, r.par(k).ItemNo,
+                  boxes.at(static_cast<std::size_t>(k - 1)));
+        observer.progressAdvanced();
+    }
+    // A card without the function would get a limit it cannot show.
+    if (HasLimitItem(r.ModelKind) && r.LimitState != 2)
+        WriteItem(session.line, kRetries, card, QStringLiteral("37"),
+                  limitTicked ? QStringLiteral("1") : QStringLiteral("0"));
+    observer.progressFinished();
+}
+
+std::array<std::optional<QString>, 4> UploadPulseCard(Session &session, int cardNo,
+                                                      RackObserver &observer)
+{
+    const QString card = QString::number(cardNo);
+    std::array<std::optional<QString>, 4> out;
+    const char *const items[] = {"10", "14", "11", "15"};
+    observer.progressStarted(4, QStringLiteral("Uploading"));
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out.at(i) = readValue(session, card, QLatin1String(items[i]));
+        observer.progressAdvanced();
+    }
+    observer.progressFinished();
+    return out;
+}
+
+void DownloadPulseCard(Session &session, int cardNo, const QString &span1, const QString &span2,
+                       RackObserver &observer)
+{
+    const QString card = QString::number(cardNo);
+    observer.progressStarted(2, QStringLiteral("Downloading"));
+    WriteItem(session.line, kRetries, card, QStringLiteral("14"), span1);
+    observer.progressAdvanced();
+    WriteItem(session.line, kRetries, card, QStringLiteral("15"), span2);
+    observer.progressAdvanced();
+    observer.progressFinished();
+}
+
+std::optional<LiveValues> ReadAnalogLive(Session &session, int cardNo)
+{
+    const CardRecord &r = session.cards[cardNo];
+    const QString card = QString::number(cardNo);
+    // These output kinds report their value on item 22, and an empty one shows empty.
+    if (r.ModelKind == 39 || r.ModelKind == 40) {
+        const QString reply = ReadItem(session.line, kRetries, card, QStringLiteral("22"));
+        return LiveValues{RemoveFirstPoint(TextAfterColon(reply)), QString()};
+    }
+    const auto ch1 = readValue(session, card, QStringLiteral("10"));
+    if (!ch1)
+        return std::nullopt;
+    LiveValues out{RemoveFirstPoint(*ch1), QString()};
+    if (r.ChCount.toInt() == 2) {
+        const auto ch2 = readValue(session, card, QStringLiteral("11"));
+        if (!ch2)
+            return std::nullopt;
+        out.ch2 = RemoveFirstPoint(*ch2);
+    }
+    return out;
+}
+
+std::optional<LiveValues> ReadPulseLive(Session &session, int cardNo)
+{
+    const CardRecord &r = session.cards[cardNo];
+    const QString card = QString::number(cardNo);
+    const auto ch1 = readValue(session, card, QStringLiteral("10"));
+    if (!ch1)
+        return std::nullopt;
+    LiveValues out{RemoveFirstPoint(*ch1), QString()};
+    if (r.ChCount.toInt() == 2) {
+        const auto ch2 = readValue(session, card, QStringLiteral("11"));
+        if (!ch2)
+            return std::nullopt;
+        out.ch2 = RemoveFirstPoint(*ch2);
+    }
+    return out;
+}
+
+QList<bool> ReadDiscreteStates(Session &session, int cardNo)
+{
+    const CardRecord &r = session.cards[cardNo];
+    QList<bool> states;
+    const int count = r.ChCount.toInt();
+    if (count == 0 || r.ModelName == QLatin1String("NONE"))
+        return states;
+    const QString card = QString::number(cardNo);
+    const int channels = count == 4 ? 4 : 16;
+    for (int ch = 1; ch <= channels; ++ch) {
+        const auto state = readValue(session, card, QString::number(ch + 9));
+        if (!state)
+            break;
+        states << (*state == QLatin1String("1"));
+    }
+    return states;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "exchange/rackobserver.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+#include <optional>
+
+struct Session;
+
+// Transfers of the one card an editor shows, and the live reads of one card.
+// They return what the rack said; the editor shows it and keeps its record.
+// A read that got no answer is nullopt: its box and record stay as they were.
+
+// What the analog editor's Upload read: parameter slots 1..12 (channel 2 only
+// for two-channel cards) and, for thermocouple cards with the limit function,
+// whether it is on.
+struct AnalogCardReads
+{
+    std::array<std::optional<QString>, 12> values;
+    std::optional<bool> limitOn;
+};
+// The opening write, then the parameter items in slot order and the limit
+// item "37"; progress 6 or 12, "Uploading".
+AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &observer);
+// The opening write, the parameter boxes as typed and, where the card has a
+// limit function, "37" from the tick; progress 6 or 12, "Downloading". The
+// caller reads the card back with UploadAnalogCard.
+void DownloadAnalogCard(Session &session, int cardNo, const std::array<QString, 12> &boxes,
+                        bool limitTicked, RackObserver &observer);
+// Thermocouple kinds whose limit function the editor reads and writes, when
+// their firmware has it (LimitState not 2).
+bool HasLimitItem(int modelKind);
+
+// Counts and spans of a pulse card: slots 1, 2, 7 and 8 (items 10, 14, 11,
+// 15); progress 4, "Uploading".
+std::array<std::optional<QString>, 4> UploadPulseCard(Session &session, int cardNo,
+                                                      RackObserver &observer);
+// The two spans (items 14, 15) as typed; progress 2, "Downloading".
+void DownloadPulseCard(Session &session, int cardNo, const QString &span1, const QString &span2,
+                       RackObserver &observer);
+
+// Live values of both channels as shown (text after the colon, first point
+// removed); nullopt when a read got no answer and nothing may change.
+struct LiveValues
+{
+    QString ch1;
+    QString ch2;
+};
+std::optional<LiveValues> ReadAnalogLive(Session &session, int cardNo);
+std::optional<LiveValues> ReadPulseLive(Session &session, int cardNo);
+// Channel states of a discrete card from channel 1 on, up to the first read
+// that got no answer. Nothing for a card without channels.
+QList<bool> ReadDiscreteStates(Session &session, int cardNo);
