@@ -26,12 +26,22 @@ public:
     // Editors take part only while a card is selected (selectedCardNo != 0).
     void addEditor(LockableEditor *editor) { m_editors << editor; }
 
-    void DisableCommands(int selectedCardNo) { apply(false, selectedCardNo); }
-    void EnableCommands(int selectedCardNo) { apply(true, selectedCardNo); }
+    // The editors are locked when a card is selected; EnableCommands unlocks
+    // them whenever a DisableCommands since the last unlock locked them, even
+    // if the selection changed in between (an upload goes to the overview).
+    void DisableCommands(int selectedCardNo);
+    void EnableCommands(int selectedCardNo);
+
+    // The main window's commands off for a short operation, then back as
+    // they were (an unlock would enable them even while disconnected).
+    using Frozen = QList<QPair<QPointer<QWidget>, bool>>;
+    Frozen freeze();
+    static void thaw(const Frozen &frozen);
 
 private:
-    void apply(bool enabled, int selectedCardNo);
+    void setMainCommands(bool enabled);
 
     QPointer<QWidget> m_main;
     QList<LockableEditor *> m_editors;
+    bool m_editorsLocked = false;
 };

@@ -1,5 +1,6 @@
 #include "app/frmv9con.h"
 
+#include "app/cardwindows.h"
 #include "app/frmversion.h"
 #include "app/lampshape.h"
 #include "app/twips.h"
@@ -70,6 +71,12 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
             m_overview->Form_Activate();
     });
     m_loading = new frmLoading(this);
+    m_observer = std::make_unique<WindowObserver>(
+        m_session, WindowObserver::Targets{*m_overview, *m_loading, m_lblMasterType, m_lblVersionNo,
+                                           m_connection, this});
+    m_cards = std::make_unique<CardWindows>(
+        m_session, CardWindows::Parts{m_mdi, m_overview, m_cboCardNo, m_lock, *m_observer,
+                                      [this](QWidget *form) { ShowCardForm(form); }});
     // A dead link shows as soon as no operation runs: an adapter pulled while
     // idle at once, one that died under an operation when it has ended.
     // During an exchange the running operation meets the failure itself.
@@ -230,7 +237,6 @@ void frmV9Con::ShowCardForm(QWidget *form)
     placed->show();
     if (sub)
         m_mdi->setActiveSubWindow(sub);
-    // Card windows start reading their card here once they exist.
 }
 
 void frmV9Con::ResetCardTable()
@@ -320,12 +326,6 @@ void frmV9Con::shutDown()
     QCoreApplication::exit(0);
 }
 
-WindowObserver frmV9Con::observer()
-{
-    return WindowObserver(
-        m_session, {*m_overview, *m_loading, m_lblMasterType, m_lblVersionNo, m_connection, this});
-}
-
 void frmV9Con::cmdUpload_Click()
 {
     OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Upload"));
@@ -335,8 +335,7 @@ void frmV9Con::cmdUpload_Click()
     m_lock.DisableCommands(st.SelectedCardNo);
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     ResetCardTable();
-    WindowObserver shown = observer();
-    UploadAllCards(m_session, shown);
+    UploadAllCards(m_session, *m_observer);
     // After a failed upload the link is gone: the commands stay locked
     // until the next connect rather than offering a Download to nowhere.
     if (st.IsConnected)
@@ -351,8 +350,7 @@ void frmV9Con::cmdDownload_Click()
     GlobalState &st = m_session.state;
     m_lock.DisableCommands(st.SelectedCardNo);
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
-    WindowObserver shown = observer();
-    DownloadAllCards(m_session, shown);
+    DownloadAllCards(m_session, *m_observer);
     if (st.IsConnected)
         m_lock.EnableCommands(st.SelectedCardNo);
 }
@@ -376,12 +374,5 @@ void frmV9Con::cmdOverView_Click()
 
 void frmV9Con::cboCardNo_Click()
 {
-    GlobalState &st = m_session.state;
-    if (st.Initialising)
-        return;
-    st.SelectedCardNo = m_cboCardNo->currentText().toInt();
-    // Until the card windows exist every selection shows the overview.
-    if (st.SelectedCardNo != 0 && m_session.cards[st.SelectedCardNo].FormType == 0)
-        m_cboCardNo->setCurrentText(QStringLiteral("00"));
-    ShowCardForm(m_overview);
+    m_cards->cboCardNo_Click();
 }

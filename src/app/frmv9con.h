@@ -6,11 +6,14 @@
 #include "app/linkdisplay.h"
 #include "app/windowobserver.h"
 
+#include <memory>
+
 #include <QMainWindow>
 
 struct Session;
 class frmLoading;
 class frmOverView;
+class CardWindows;
 class LampShape;
 class QAction;
 class QComboBox;
@@ -34,6 +37,7 @@ public:
 
     frmOverView *overview() const { return m_overview; }
     frmLoading *loading() const { return m_loading; }
+    CardWindows &cardWindows() { return *m_cards; }
     ComConnection &connection() { return m_connection; }
     CommandLock &commandLock() { return m_lock; }
 
@@ -70,7 +74,6 @@ private:
     void buildMenus();
     void startUp();
     void shutDown();
-    WindowObserver observer();
     // Menu items that start operations follow the gate and the link.
     void updateMenus();
 
@@ -83,6 +86,8 @@ private:
     frmOverView *m_overview = nullptr;
     QMdiSubWindow *m_overviewSub = nullptr;
     frmLoading *m_loading = nullptr;
+    std::unique_ptr<WindowObserver> m_observer;
+    std::unique_ptr<CardWindows> m_cards;
 
     QLabel *m_lblComPortNo = nullptr;
     LampShape *m_shpLamp = nullptr;

@@ -1,0 +1,248 @@
+#include "app/cardwindows.h"
+
+#include "app/commandlock.h"
+#include "editors/frmsetmodel.h"
+#include "editors/frmsetpalsemodel.h"
+#include "editors/frmshowmodel.h"
+#include "exchange/cardtransfer.h"
+#include "exchange/session.h"
+#include "monitor/frmoverview.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace {
+
+QWidget *frameOf(QWidget *form)
+{
+    auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget());
+    return sub ? static_cast<QWidget *>(sub) : form;
+}
+
+} // namespace
+
+CardWindows::CardWindows(Session &session, const Parts &parts)
+    : m_s(session), m_p(parts), m_setModel(new frmSetModel(session.cards, session.state)),
+      m_setPalseModel(new frmSetPalseModel(session.cards, session.state)),
+      m_showModel(new frmShowModel(session.cards, session.state))
+{
+    for (QWidget *w : {static_cast<QWidget *>(m_setModel), static_cast<QWidget *>(m_setPalseModel),
+                       static_cast<QWidget *>(m_showModel)}) {
+        QMdiSubWindow *sub = m_p.mdi->addSubWindow(w);
+        sub->setWindowTitle(w->windowTitle());
+        sub->hide();
+    }
+    m_p.lock.addEditor(m_setModel);
+    m_p.lock.addEditor(m_setPalseModel);
+
+    QObject::connect(m_setModel, &frmSetModel::uploadClicked, m_setModel,
+                     [this] { analogUpload(); });
+    QObject::connect(m_setModel, &frmSetModel::downloadClicked, m_setModel,
+                     [this] { analogDownload(); });
+    QObject::connect(m_setModel, &frmSetModel::limitClicked, m_setModel,
+                     [this](bool ticked) { limitClicked(ticked); });
+    QObject::connect(m_setPalseModel, &frmSetPalseModel::uploadClicked, m_setPalseModel,
+                     [this] { pulseUpload(); });
+    QObject::connect(m_setPalseModel, &frmSetPalseModel::downloadClicked, m_setPalseModel,
+                     [this] { pulseDownload(); });
+}
+
+bool CardWindows::actsOn(int formType) const
+{
+    const int sel = m_s.state.SelectedCardNo;
+    return sel >= 1 && sel <= kCardCount && m_s.cards[sel].FormType == formType;
+}
+
+void CardWindows::hideCardWindowsBut(QWidget *keep)
+{
+    for (QWidget *w :
+         {static_cast<QWidget *>(m_p.overview), static_cast<QWidget *>(m_setModel),
+          static_cast<QWidget *>(m_setPalseModel), static_cast<QWidget *>(m_showModel)})
+        if (w != keep)
+            frameOf(w)->hide();
+}
+
+void CardWindows::StoreEditorFields()
+{
+    const int sel = m_s.state.SelectedCardNo;
+    if (sel < 1 || sel > kCardCount)
+        return;
+    CardRecord &r = m_s.cards[sel];
+    const bool twoChannels = r.ChCount.toInt() == 2;
+    if (r.FormType == 1) {
+        for (int k = 1; k <= (twoChannels ? 12 : 6); ++k)
+            r.par(k).Value = m_setModel->parText(k);
+    } else if (r.FormType == 2) {
+        r.par(1).Value = m_setPalseModel->countText(1);
+        r.par(2).Value = m_setPalseModel->spanText(1);
+        if (twoChannels) {
+            r.par(7).Value = m_setPalseModel->countText(2);
+            r.par(8).Value = m_setPalseModel->spanText(2);
+        }
+    }
+}
+
+void CardWindows::cboCardNo_Click()
+{
+    GlobalState &st = m_s.state;
+    if (st.Initialising)
+        return;
+    StoreEditorFields();
+    st.SelectedCardNo = m_p.cboCardNo->currentText().toInt();
+    if (st.SelectedCardNo == 0) {
+        m_p.showCardForm(m_p.overview);
+        return;
+    }
+    const CardRecord &r = m_s.cards[st.SelectedCardNo];
+    if (r.FormType < 1 || r.FormType > 3) {
+        // Nothing to show: back to the overview, and no card selected, so a
+        // later switch stores no editor into this slot.
+        st.SelectedCardNo = 0;
+        m_p.cboCardNo->setCurrentText(QStringLiteral("00"));
+        m_p.showCardForm(m_p.overview);
+        return;
+    }
+    QWidget *shown = nullptr;
+    if (r.FormType == 1) {
+        m_setModel->FillCardWindow();
+        m_setModel->SetScaleMinMax(r.ModelName);
+        m_setModel->ShowCardWindow();
+        shown = m_setModel;
+    } else if (r.FormType == 2) {
+        m_setPalseModel->FillCardWindow();
+        m_setPalseModel->SetScaleMinMax(r.ModelName);
+        m_setPalseModel->ShowCardWindow();
+        shown = m_setPalseModel;
+    } else {
+        m_showModel->FillCardWindow();
+        m_showModel->ShowCardWindow();
+        shown = m_showModel;
+    }
+    hideCardWindowsBut(shown);
+    m_p.showCardForm(shown);
+    m_setModel->Locked_txtBase();
+    m_setModel->Unlocked_txtBase();
+    m_setPalseModel->Locked_txtBase();
+    m_setPalseModel->Unlocked_txtBase();
+    readShownCard();
+}
+
+void CardWindows::readShownCard()
+{
+    const int sel = m_s.state.SelectedCardNo;
+    if (sel < 1 || sel > kCardCount || !m_s.line.isOpen())
+        return;
+    OperationGate::Ticket ticket = m_s.gate.begin(QStringLiteral("Live read"));
+    if (!ticket)
+        return;
+    // No other command may start inside the read's waits; afterwards each
+    // is as it was, whatever that was.
+    const CommandLock::Frozen frozen = m_p.lock.freeze();
+    const int formType = m_s.cards[sel].FormType;
+    std::optional<LiveValues> live;
+    if (formType == 1) {
+        live = ReadAnalogLive(m_s, sel);
+        if (live)
+            m_setModel->showLive(live->ch1, live->ch2);
+    } else if (formType == 2) {
+        live = ReadPulseLive(m_s, sel);
+        if (live)
+            m_setPalseModel->showLive(live->ch1, live->ch2);
+    } else if (formType == 3) {
+        const QList<bool> states = ReadDiscreteStates(m_s, sel);
+        for (int i = 0; i < states.size(); ++i)
+            m_showModel->showChannel(i + 1, states.at(i));
+    }
+    if (live) {
+        m_p.overview->lblInputDataCh1(sel)->setText(live->ch1);
+        m_p.overview->lblInputDataCh2(sel)->setText(live->ch2);
+    }
+    CommandLock::thaw(frozen);
+}
+
+void CardWindows::runTransfer(const char *name, const std::function<void()> &work)
+{
+    OperationGate::Ticket ticket = m_s.gate.begin(QLatin1String(name));
+    if (!ticket)
+        return;
+    GlobalState &st = m_s.state;
+    m_p.lock.DisableCommands(st.SelectedCardNo);
+    work();
+    // A link that died meanwhile leaves everything locked until a reconnect.
+    if (st.IsConnected && m_s.line.isOpen())
+        m_p.lock.EnableCommands(st.SelectedCardNo);
+}
+
+void CardWindows::applyAnalogReads()
+{
+    const int sel = m_s.state.SelectedCardNo;
+    const AnalogCardReads reads = UploadAnalogCard(m_s, sel, m_p.progress);
+    for (int k = 1; k <= 12; ++k)
+        if (const auto &v = reads.values.at(static_cast<std::size_t>(k - 1)))
+            m_setModel->setParText(k, *v);
+    if (reads.limitOn) {
+        m_setModel->setLimitTicked(*reads.limitOn);
+        m_s.cards[sel].LimitState = *reads.limitOn ? 1 : 0;
+    }
+    StoreEditorFields();
+}
+
+void CardWindows::analogUpload()
+{
+    if (!actsOn(1))
+        return;
+    runTransfer("Upload card", [this] { applyAnalogReads(); });
+}
+
+void CardWindows::analogDownload()
+{
+    if (!actsOn(1))
+        return;
+    runTransfer("Download card", [this] {
+        std::array<QString, 12> boxes;
+        for (int k = 1; k <= 12; ++k)
+            boxes.at(static_cast<std::size_t>(k - 1)) = m_setModel->parText(k);
+        DownloadAnalogCard(m_s, m_s.state.SelectedCardNo, boxes, m_setModel->limitTicked(),
+                           m_p.progress);
+        StoreEditorFields();
+        // Read back, so the window shows what the card holds, not what was typed.
+        applyAnalogReads();
+    });
+}
+
+void CardWindows::pulseUpload()
+{
+    if (!actsOn(2))
+        return;
+    runTransfer("Upload card", [this] {
+        const auto reads = UploadPulseCard(m_s, m_s.state.SelectedCardNo, m_p.progress);
+        if (reads[0])
+            m_setPalseModel->setCountText(1, *reads[0]);
+        if (reads[1])
+            m_setPalseModel->setSpanText(1, *reads[1]);
+        if (reads[2])
+            m_setPalseModel->setCountText(2, *reads[2]);
+        if (reads[3])
+            m_setPalseModel->setSpanText(2, *reads[3]);
+        StoreEditorFields();
+    });
+}
+
+void CardWindows::pulseDownload()
+{
+    if (!actsOn(2))
+        return;
+    runTransfer("Download card", [this] {
+        DownloadPulseCard(m_s, m_s.state.SelectedCardNo, m_setPalseModel->spanText(1),
+                          m_setPalseModel->spanText(2), m_p.progress);
+        StoreEditorFields();
+    });
+}
+
+void CardWindows::limitClicked(bool ticked)
+{
+    if (actsOn(1))
+        m_s.cards[m_s.state.SelectedCardNo].LimitState = ticked ? 1 : 0;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <functional>
+
+struct Session;
+class CommandLock;
+class RackObserver;
+class frmOverView;
+class frmSetModel;
+class frmSetPalseModel;
+class frmShowModel;
+class QComboBox;
+class QMdiArea;
+class QWidget;
+
+// The card windows and the card selector's dispatch: which window shows
+// which card, what an editor's boxes store into its record, the editors'
+// buttons and the live read when a card is shown. The transfers themselves
+// are the core's.
+class CardWindows
+{
+public:
+    struct Parts
+    {
+        QMdiArea *mdi;
+        frmOverView *overview;
+        QComboBox *cboCardNo;
+        CommandLock &lock;
+        RackObserver &progress;
+        // Places a card window at the top left of the client area and shows it.
+        std::function<void(QWidget *)> showCardForm;
+    };
+    CardWindows(Session &session, const Parts &parts);
+
+    frmSetModel *setModel() const { return m_setModel; }
+    frmSetPalseModel *setPalseModel() const { return m_setPalseModel; }
+    frmShowModel *showModel() const { return m_showModel; }
+
+    void cboCardNo_Click();
+    void StoreEditorFields();
+    // One read of the shown card's live values, as an operation of its own.
+    void readShownCard();
+
+private:
+    // True while the selected card is one this kind of window serves.
+    bool actsOn(int formType) const;
+    void hideCardWindowsBut(QWidget *keep);
+    void analogUpload();
+    void analogDownload();
+    void applyAnalogReads();
+    void pulseUpload();
+    void pulseDownload();
+    void limitClicked(bool ticked);
+    // Brackets an editor transfer with the command lock.
+    void runTransfer(const char *name, const std::function<void()> &work);
+
+    Session &m_s;
+    Parts m_p;
+    frmSetModel *m_setModel;
+    frmSetPalseModel *m_setPalseModel;
+    frmShowModel *m_showModel;
+};

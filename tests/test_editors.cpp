@@ -1,0 +1,376 @@
+// The card windows through their own buttons on the simulated demo rack:
+// the card selector's dispatch, the editors' transfers written out by hand,
+// the command lock around them, and the discrete view's live states.
+#include "app/cardwindows.h"
+#include "appfixture.h"
+#include "editors/frmsetmodel.h"
+#include "editors/frmsetpalsemodel.h"
+#include "editors/frmshowmodel.h"
+#include "exchange/cardtransfer.h"
+#include "exchange/frmloading.h"
+#include "link/memoryport.h"
+#include "monitor/frmoverview.h"
+#include "scriptedrack.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+// "R13" reads item 13, "W9=0" writes "0" to item 9, both at `card`.
+QStringList expand(const QString &card, const QString &steps)
+{
+    QStringList out;
+    for (const QString &s : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        out << QLatin1Char('G') + card;
+        if (s.startsWith(QLatin1Char('R'))) {
+            out << QLatin1Char('I') + s.mid(1);
+        } else {
+            const qsizetype eq = s.indexOf(QLatin1Char('='));
+            out << QLatin1Char('I') + s.mid(1, eq - 1) << QLatin1Char('D') + s.mid(eq + 1);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+class TestEditors : public QObject
+{
+    Q_OBJECT
+
+    static void connectAndUpload(AppFixture &f)
+    {
+        f.connectOn(1);
+        f.window.cmdUpload_Click();
+        QVERIFY(f.messages.isEmpty());
+    }
+    static void select(AppFixture &f, int card)
+    {
+        f.find<QComboBox>(QStringLiteral("cboCardNo"))
+            ->setCurrentText(QStringLiteral("%1").arg(card, 2, 10, QLatin1Char('0')));
+    }
+    static frmSetModel *analog(AppFixture &f) { return f.window.cardWindows().setModel(); }
+    static frmSetPalseModel *pulse(AppFixture &f) { return f.window.cardWindows().setPalseModel(); }
+    template <typename W> static QPushButton *button(W *w, const char *name)
+    {
+        return w->template findChild<QPushButton *>(QLatin1String(name));
+    }
+    // Clicks an editor button and returns the wire it caused and the
+    // progress maximum it showed.
+    template <typename W>
+    static QStringList click(AppFixture &f, W *w, const char *name, int *max = nullptr)
+    {
+        f.session.traffic.clear();
+        button(w, name)->click();
+        if (max)
+            *max = f.window.loading()->progressBar()->maximum();
+        return f.wire();
+    }
+
+private slots:
+    void analogTransfers_data()
+    {
+        QTest::addColumn<int>("card");
+        QTest::addColumn<int>("limit"); // -1 keeps the uploaded state
+        QTest::addColumn<QString>("upload");
+        QTest::addColumn<QString>("download"); // "$k" is box k as shown
+        QTest::addColumn<int>("progress");
+        QTest::newRow("TC 1ch limit on")
+            << 1 << -1 << "W1=1 R13 R14 R11 R12 R19 R20 R37"
+            << "W1=1 W13=$1 W14=$2 W11=$3 W12=$4 W19=$5 W20=$6 W37=1" << 6;
+        QTest::newRow("TC 1ch limit off")
+            << 1 << 0 << "W1=1 R13 R14 R11 R12 R19 R20 R37"
+            << "W1=1 W13=$1 W14=$2 W11=$3 W12=$4 W19=$5 W20=$6 W37=0" << 6;
+        QTest::newRow("TC 2ch without the limit function")
+            << 2 << -1 << "W1=1 R16 R17 R12 R13 R28 R29 R18 R19 R14 R15 R30 R31"
+            << "W1=1 W16=$1 W17=$2 W12=$3 W13=$4 W28=$5 W29=$6 W18=$7 W19=$8 W14=$9 W15=$10 "
+               "W30=$11 W31=$12"
+            << 12;
+        QTest::newRow("RTD kind 28") << 3 << -1 << "W1=1 R13 R14 R11 R12 R21 R22"
+                                     << "W1=1 W13=$1 W14=$2 W11=$3 W12=$4 W21=$5 W22=$6" << 6;
+        QTest::newRow("transformer 2ch")
+            << 8 << -1 << "W1=1 R16 R17 R12 R13 R32 R33 R18 R19 R14 R15 R34 R35"
+            << "W1=1 W16=$1 W17=$2 W12=$3 W13=$4 W32=$5 W33=$6 W18=$7 W19=$8 W14=$9 W15=$10 "
+               "W34=$11 W35=$12"
+            << 12;
+    }
+    void analogTransfers()
+    {
+        QFETCH(int, card);
+        QFETCH(int, limit);
+        QFETCH(QString, upload);
+        QFETCH(QString, download);
+        QFETCH(int, progress);
+        AppFixture f;
+        connectAndUpload(f);
+        if (limit >= 0)
+            f.session.cards[card].LimitState = limit;
+        select(f, card);
+        frmSetModel *w = analog(f);
+        QVERIFY(!frameHidden(w));
+        int max = 0;
+        const QString c = QString::number(card);
+        QCOMPARE(click(f, w, "cmdUp", &max), expand(c, upload));
+        QCOMPARE(max, progress);
+        if (limit >= 0)
+            w->setLimitTicked(limit == 1);
+        for (int k = 1; k <= 12; ++k)
+            download.replace(QStringLiteral("$%1").arg(13 - k), w->parText(13 - k));
+        // Download writes, then reads the card back.
+        QCOMPARE(click(f, w, "cmdDown", &max), expand(c, download) + expand(c, upload));
+        QCOMPARE(max, progress);
+        QVERIFY(f.messages.isEmpty());
+        QVERIFY(button(w, "cmdUp")->isEnabled());
+        QVERIFY(f.window.loading()->isHidden());
+    }
+
+    void itemsMinusOneAreSentAsTheyStand()
+    {
+        AppFixture f;
+        f.rack->insertCard(12, QStringLiteral("XF1-0"), QStringLiteral("1.00")); // kind 10
+        connectAndUpload(f);
+        QCOMPARE(f.session.cards[12].ModelKind, 10);
+        select(f, 12);
+        QCOMPARE(click(f, analog(f), "cmdUp"), expand("12", "W1=1 R13 R14 R11 R12 R-1 R-1"));
+    }
+
+    void pulseTransfers()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        select(f, 10);
+        frmSetPalseModel *w = pulse(f);
+        int max = 0;
+        QCOMPARE(click(f, w, "cmdUp", &max), expand("10", "R10 R14 R11 R15"));
+        QCOMPARE(max, 4);
+        w->setSpanText(1, QStringLiteral("1500"));
+        w->setSpanText(2, QStringLiteral("2600"));
+        QCOMPARE(click(f, w, "cmdDown", &max), expand("10", "W14=1500 W15=2600"));
+        QCOMPARE(max, 2);
+        QCOMPARE(w->spanText(1), QStringLiteral("1500")); // nothing read back
+        QCOMPARE(f.session.cards[10].par(2).Value, QStringLiteral("1500"));
+        QCOMPARE(f.rack->itemValue(10, 15), QStringLiteral("2600"));
+    }
+
+    // What the card refuses does not stay in the window: the read-back shows the card.
+    void downloadShowsWhatTheCardHolds()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        select(f, 5);
+        frmSetModel *w = analog(f);
+        const QString before = w->parText(2);
+        w->setParText(2, QStringLiteral("not a number"));
+        w->setParText(1, QStringLiteral("25"));
+        button(w, "cmdDown")->click();
+        QCOMPARE(w->parText(2), before);
+        QCOMPARE(w->parText(1), QStringLiteral("25"));
+        QCOMPARE(f.session.cards[5].par(2).Value, before);
+        QCOMPARE(f.session.cards[5].par(1).Value, QStringLiteral("25"));
+    }
+
+    // A read that gets no answer leaves box and record alone, the limit too.
+    void failedReadsKeepTheRecord()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        select(f, 1);
+        frmSetModel *w = analog(f);
+        const CardRecord before = f.session.cards[1];
+        f.rack->setCardFaults(1, {.silent = true});
+        button(w, "cmdUp")->click();
+        QCOMPARE(w->parText(2), before.par(2).Value);
+        QCOMPARE(f.session.cards[1].par(2).Value, before.par(2).Value);
+        QCOMPARE(f.session.cards[1].LimitState, before.LimitState);
+        QVERIFY(w->limitTicked());
+        // With the port gone every read fails at once: still nothing lost.
+        qobject_cast<MemoryPort *>(f.session.line.port())->fail(QStringLiteral("gone"));
+        emit w->uploadClicked();
+        QCOMPARE(f.session.cards[1].par(2).Value, before.par(2).Value);
+    }
+
+    // Upload all and Download all started with a card selected, and a
+    // disconnect, leave the editors usable once the link is back.
+    void editorsComeBackAfterTransfersOfAllCards()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        select(f, 1);
+        f.window.cmdUpload_Click();
+        select(f, 1);
+        QVERIFY(button(analog(f), "cmdUp")->isEnabled());
+        QVERIFY(!analog(f)->findChild<QLineEdit *>(QStringLiteral("txtZScale01"))->isReadOnly());
+        select(f, 10);
+        f.window.cmdDownload_Click();
+        QVERIFY(button(pulse(f), "cmdDown")->isEnabled());
+        QVERIFY(!pulse(f)->findChild<QLineEdit *>(QStringLiteral("txtSpan01"))->isReadOnly());
+
+        select(f, 1);
+        f.window.mnuConnectDisconnect_Click();
+        QVERIFY(!button(analog(f), "cmdUp")->isEnabled());
+        f.connectOn(1);
+        f.window.cmdUpload_Click();
+        select(f, 1);
+        QVERIFY(button(analog(f), "cmdUp")->isEnabled());
+        QVERIFY(!analog(f)->findChild<QLineEdit *>(QStringLiteral("txtZScale01"))->isReadOnly());
+    }
+
+    // The live read when a card is shown is an operation of its own.
+    void clicksDuringTheLiveReadStartNothing()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        f.session.traffic.clear();
+        bool clicked = false;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+            if (clicked)
+                return;
+            clicked = true;
+            QVERIFY(!f.enabled("cmdUpload"));
+            QVERIFY(!f.enabled("cboCardNo"));
+            f.window.cmdUpload_Click();
+            f.window.cmdDownload_Click();
+            emit analog(f)->uploadClicked();
+        });
+        select(f, 1);
+        QCOMPARE(f.wire(), expand("1", "R10"));
+        QVERIFY(f.enabled("cmdUpload"));
+        QVERIFY(f.enabled("cboCardNo"));
+        QCOMPARE(f.window.overview()->lblInputDataCh1(1)->text(),
+                 analog(f)->findChild<QLineEdit *>(QStringLiteral("txtParData01"))->text());
+    }
+
+    void emptySlotSelectsNothing()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        select(f, 1);
+        select(f, 12);
+        QCOMPARE(f.session.state.SelectedCardNo, 0);
+        QCOMPARE(f.find<QComboBox>(QStringLiteral("cboCardNo"))->currentText(),
+                 QStringLiteral("00"));
+        f.window.cmdUpload_Click();
+        select(f, 3);
+        QCOMPARE(f.session.cards[12].ModelName, QStringLiteral("NONE"));
+        QCOMPARE(f.session.cards[12].par(1).Value, QString());
+    }
+
+    void dataWithALineEndIsNotSent()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        select(f, 5);
+        frmSetModel *w = analog(f);
+        w->setParText(1, QStringLiteral("12\r3"));
+        QStringList download = expand("5", QStringLiteral("W1=1 W14=%1 W11=%2 W12=%3 W19=%4 W20=%5")
+                                               .arg(w->parText(2), w->parText(3), w->parText(4),
+                                                    w->parText(5), w->parText(6)));
+        const QStringList wire = click(f, w, "cmdDown");
+        QCOMPARE(wire.mid(0, download.size()), download);
+    }
+
+    // Switching away stores the boxes of the window shown, and only those.
+    void switchingStoresOnlyTheShownSlots()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        select(f, 10);
+        pulse(f)->setSpanText(1, QStringLiteral("1234"));
+        pulse(f)->setCountText(2, QStringLiteral("77"));
+        const CardRecord before = f.session.cards[10];
+        select(f, 0);
+        const CardRecord &r = f.session.cards[10];
+        QCOMPARE(r.par(2).Value, QStringLiteral("1234"));
+        QCOMPARE(r.par(7).Value, QStringLiteral("77"));
+        for (int k : {3, 4, 5, 6, 9, 10, 11, 12})
+            QCOMPARE(r.par(k).Value, before.par(k).Value);
+
+        select(f, 5); // one channel: channel 2 boxes are not its
+        analog(f)->setParText(8, QStringLiteral("999"));
+        select(f, 0);
+        QCOMPARE(f.session.cards[5].par(8).Value, QString());
+    }
+
+    void limitTickFollowsTheOperator()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        select(f, 1);
+        auto *chk = analog(f)->findChild<QCheckBox *>(QStringLiteral("chkLimit"));
+        QVERIFY(chk->isChecked());
+        chk->click();
+        QCOMPARE(f.session.cards[1].LimitState, 0);
+        select(f, 2); // firmware without the function: no tick to give
+        QVERIFY(chk->isHidden());
+    }
+
+    void discreteView_data()
+    {
+        QTest::addColumn<int>("card");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("DI 4") << 11 << 4;
+        QTest::newRow("DI 16") << 13 << 16;
+    }
+    void discreteView()
+    {
+        QFETCH(int, card);
+        QFETCH(int, rows);
+        AppFixture f;
+        connectAndUpload(f);
+        f.session.traffic.clear();
+        select(f, card);
+        QStringList reads;
+        for (int ch = 1; ch <= rows; ++ch)
+            reads << QStringLiteral("R%1").arg(ch + 9);
+        QCOMPARE(f.wire(), expand(QString::number(card), reads.join(QLatin1Char(' '))));
+        frmShowModel *w = f.window.cardWindows().showModel();
+        for (int ch = 1; ch <= 16; ++ch) {
+            auto *box = w->findChild<QLineEdit *>(QStringLiteral("txtChData_%1").arg(ch));
+            QCOMPARE(box->isHidden(), ch > rows);
+            if (ch > rows)
+                continue;
+            const bool on = f.session.cards[card].ChData.at(static_cast<std::size_t>(ch - 1)) ==
+                            QLatin1String("1");
+            QCOMPARE(box->text(), on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+            QCOMPARE(box->property("ForeColor").toUInt(), on ? 0x0000FFu : 0x008000u);
+        }
+    }
+
+    // The live states as the card words them; a read without answer stops.
+    void discreteReplies()
+    {
+        Session session(nullptr);
+        auto port = std::make_unique<MemoryPort>();
+        MemoryPort *p = port.get();
+        session.line.attachPort(std::move(port));
+        QVERIFY(p->open(QStringLiteral("1200,n,8,1")).isEmpty());
+        session.line.setTiming({30, 0, 5});
+        ClassifyCard(session.cards, 3, QStringLiteral("XG16-0"));
+        ScriptedRack rack(p);
+        const QMap<QByteArray, QByteArray> replies{
+            {"I10\r", "0a:1"}, {"I11\r", "01"}, {"I12\r", "0x:10"}, {"I13\r", "0b:1"}};
+        rack.setResponder([&](const QByteArray &cmd) -> QList<Chunk> {
+            if (cmd.startsWith('G'))
+                return {{0, "COK\r"}};
+            if (!replies.contains(cmd))
+                return {};
+            return {{0, replies.value(cmd) + '\r'}};
+        });
+        QCOMPARE(ReadDiscreteStates(session, 3), (QList<bool>{true, true, false, true}));
+        for (const char *count : {"", "CNG", "0"}) {
+            session.cards[3].ChCount = QLatin1String(count);
+            QVERIFY(ReadDiscreteStates(session, 3).isEmpty() || QByteArray(count) == "CNG");
+        }
+    }
+
+private:
+    static bool frameHidden(QWidget *w) { return w->parentWidget()->isHidden(); }
+};
+
+QTEST_MAIN(TestEditors)
+#include "test_editors.moc"
