@@ -74,6 +74,7 @@ frmSetPalseModel::frmSetPalseModel(const CardTable &cards, const GlobalState &st
     : QWidget(parent), m_cards(cards), m_state(state)
 {
     setObjectName(QStringLiteral("frmSetPalseModel"));
+    setWindowTitle(QStringLiteral("Set Pulse Model"));
     resize(twips(9650), twips(7400));
 
     m_fraSetPalseModel = new QGroupBox(this);

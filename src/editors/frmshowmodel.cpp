@@ -55,6 +55,7 @@ frmShowModel::frmShowModel(const CardTable &cards, const GlobalState &state, QWi
     : QWidget(parent), m_cards(cards), m_state(state)
 {
     setObjectName(QStringLiteral("frmShowModel"));
+    setWindowTitle(QStringLiteral("Show Model"));
     resize(twips(9650), twips(7400));
 
     m_fraShowModel = new QGroupBox(this);
