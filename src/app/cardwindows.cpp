@@ -140,6 +140,15 @@ void CardWindows::readShownCard()
     // No other command may start inside the read's waits; afterwards each
     // is as it was, whatever that was.
     const CommandLock::Frozen frozen = m_p.lock.freeze();
+    readShownCardOnce();
+    CommandLock::thaw(frozen);
+}
+
+void CardWindows::readShownCardOnce()
+{
+    const int sel = m_s.state.SelectedCardNo;
+    if (sel < 1 || sel > kCardCount)
+        return;
     const int formType = m_s.cards[sel].FormType;
     std::optional<LiveValues> live;
     if (formType == 1) {
@@ -159,7 +168,6 @@ void CardWindows::readShownCard()
         m_p.overview->lblInputDataCh1(sel)->setText(live->ch1);
         m_p.overview->lblInputDataCh2(sel)->setText(live->ch2);
     }
-    CommandLock::thaw(frozen);
 }
 
 void CardWindows::runTransfer(const char *name, const std::function<void()> &work)

@@ -40,6 +40,9 @@ public:
     void StoreEditorFields();
     // One read of the shown card's live values, as an operation of its own.
     void readShownCard();
+    // The shown card's reading operation alone, for a caller that already
+    // runs as an operation (monitoring).
+    void readShownCardOnce();
 
 private:
     // True while the selected card is one this kind of window serves.

@@ -3,6 +3,7 @@
 #include "app/cardwindows.h"
 #include "app/frmversion.h"
 #include "app/lampshape.h"
+#include "app/monitorcommands.h"
 #include "app/twips.h"
 #include "app/vbcolor.h"
 #include "exchange/download.h"
@@ -77,6 +78,9 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
     m_cards = std::make_unique<CardWindows>(
         m_session, CardWindows::Parts{m_mdi, m_overview, m_cboCardNo, m_lock, *m_observer,
                                       [this](QWidget *form) { ShowCardForm(form); }});
+    m_monitor = std::make_unique<MonitorCommands>(
+        m_session, MonitorCommands::Parts{m_overview, *m_cards, m_lock, m_connection, m_cboCardNo,
+                                          m_cmdStart, m_cmdStop});
     // A dead link shows as soon as no operation runs: an adapter pulled while
     // idle at once, one that died under an operation when it has ended.
     // During an exchange the running operation meets the failure itself.
@@ -179,6 +183,8 @@ QWidget *frmV9Con::buildLeftPanel()
 
     connect(m_cmdUpload, &QPushButton::clicked, this, &frmV9Con::cmdUpload_Click);
     connect(m_cmdDownload, &QPushButton::clicked, this, &frmV9Con::cmdDownload_Click);
+    connect(m_cmdStart, &QPushButton::clicked, this, &frmV9Con::cmdStart_Click);
+    connect(m_cmdStop, &QPushButton::clicked, this, &frmV9Con::cmdStop_Click);
     return panel;
 }
 
@@ -353,6 +359,16 @@ void frmV9Con::cmdDownload_Click()
     DownloadAllCards(m_session, *m_observer);
     if (st.IsConnected)
         m_lock.EnableCommands(st.SelectedCardNo);
+}
+
+void frmV9Con::cmdStart_Click()
+{
+    m_monitor->cmdStart_Click();
+}
+
+void frmV9Con::cmdStop_Click()
+{
+    m_monitor->cmdStop_Click();
 }
 
 void frmV9Con::ApplyLoadedCards()

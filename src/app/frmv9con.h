@@ -14,6 +14,7 @@ struct Session;
 class frmLoading;
 class frmOverView;
 class CardWindows;
+class MonitorCommands;
 class LampShape;
 class QAction;
 class QComboBox;
@@ -38,6 +39,7 @@ public:
     frmOverView *overview() const { return m_overview; }
     frmLoading *loading() const { return m_loading; }
     CardWindows &cardWindows() { return *m_cards; }
+    MonitorCommands &monitorCommands() { return *m_monitor; }
     ComConnection &connection() { return m_connection; }
     CommandLock &commandLock() { return m_lock; }
 
@@ -55,6 +57,8 @@ public:
     void mnuFilesSave_Click() { m_files.mnuFilesSave_Click(); }
     void cmdUpload_Click();
     void cmdDownload_Click();
+    void cmdStart_Click();
+    void cmdStop_Click();
     void cmdOverView_Click();
     void cboCardNo_Click();
 
@@ -88,6 +92,7 @@ private:
     frmLoading *m_loading = nullptr;
     std::unique_ptr<WindowObserver> m_observer;
     std::unique_ptr<CardWindows> m_cards;
+    std::unique_ptr<MonitorCommands> m_monitor;
 
     QLabel *m_lblComPortNo = nullptr;
     LampShape *m_shpLamp = nullptr;

@@ -194,3 +194,14 @@ void frmOverView::ShowCardDetails(int i)
     }
     ShowChData(r.ModelName, i);
 }
+
+void frmOverView::ShowDiscreteBits(int i, int channels, const QString &bits)
+{
+    Row &row = m_rows.at(idx(i));
+    for (int ch = 1; ch <= 16; ++ch) {
+        quint32 colour = VbColor::MenuBackground;
+        if (bits.size() == 16 && ch <= channels)
+            colour = bits.at(16 - ch) == QLatin1Char('1') ? VbColor::Red : VbColor::Green;
+        VbColor::setBackColor(row.di.at(static_cast<std::size_t>(ch - 1)), colour);
+    }
+}

@@ -28,6 +28,10 @@ public:
     void ShowCardIdentity(int i);
     // Row i's version, input type and value display from a complete record.
     void ShowCardDetails(int i);
+    // Live states of a discrete card: `bits` as 16 "0"/"1" characters, most
+    // significant first; channel j (1..channels) red when on, green when
+    // off. Empty bits paint every cell blank.
+    void ShowDiscreteBits(int i, int channels, const QString &bits);
 
     QLabel *lblCardType(int i) const { return m_rows.at(idx(i)).cardType; }
     QLabel *lblCardStatus(int i) const { return m_rows.at(idx(i)).cardStatus; }

@@ -1,0 +1,79 @@
+#include "app/monitorcommands.h"
+
+#include "app/cardwindows.h"
+#include "app/comconnection.h"
+#include "app/commandlock.h"
+#include "exchange/session.h"
+#include "monitor/frmoverview.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+void MonitorCommands::setRunning(bool running)
+{
+    // The lock covers every command but Stop; its editors' part follows the
+    // card shown.
+    if (running)
+        m_p.lock.DisableCommands(m_s.state.SelectedCardNo);
+    else
+        m_p.lock.EnableCommands(m_s.state.SelectedCardNo);
+    m_p.cmdStop->setEnabled(running);
+}
+
+void MonitorCommands::cmdStart_Click()
+{
+    OperationGate::Ticket ticket = m_s.gate.begin(QStringLiteral("Monitoring"));
+    if (!ticket)
+        return;
+    GlobalState &st = m_s.state;
+    st.IsMonitoring = true;
+    setRunning(true);
+    m_cycleRunning = true;
+    const MonitorEnd end = m_p.cboCardNo->currentText() == QLatin1String("00")
+                               ? MonitorAllCards(m_s, *this)
+                               : MonitorSelectedCard(m_s, st.SelectedCardNo,
+                                                     [this] { m_p.cards.readShownCardOnce(); });
+    m_cycleRunning = false;
+    ticket.release();
+    if (end == MonitorEnd::Quitting)
+        return;
+    if (end == MonitorEnd::LinkLost) {
+        st.IsMonitoring = false;
+        m_p.cmdStop->setEnabled(false);
+        // A closed port was reported when the gate opened; a rack that went
+        // silent on an open line is reported here.
+        if (st.IsConnected) {
+            m_p.connection.DisconnectComCard();
+            m_p.connection.ShowCommError();
+        }
+        return;
+    }
+    // Stopped while reading: Stop left the commands to us.
+    if (!st.IsMonitoring && st.IsConnected)
+        setRunning(false);
+}
+
+void MonitorCommands::cmdStop_Click()
+{
+    m_s.state.IsMonitoring = false;
+    m_p.cmdStop->setEnabled(false);
+    // With no read in progress the commands come back now; otherwise when
+    // the cycle has returned.
+    if (!m_cycleRunning && m_s.state.IsConnected)
+        setRunning(false);
+}
+
+void MonitorCommands::analogValue(int cardNo, int channel, const QString &text)
+{
+    QLabel *label = channel == 1 ? m_p.overview->lblInputDataCh1(cardNo)
+                                 : m_p.overview->lblInputDataCh2(cardNo);
+    label->setText(text);
+}
+
+void MonitorCommands::discreteBits(int cardNo, int channels, const QString &bits, bool answered)
+{
+    if (!answered)
+        m_p.overview->lblInputDataCh1(cardNo)->setText(QStringLiteral("ERROR"));
+    m_p.overview->ShowDiscreteBits(cardNo, channels, bits);
+}

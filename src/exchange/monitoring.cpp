@@ -1,0 +1,124 @@
+#include "exchange/monitoring.h"
+
+#include "exchange/session.h"
+#include "link/transactions.h"
+#include "model/encodings.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+
+// A pause that lets window events run; false when the program is ending.
+bool pause(Session &s, int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, [&loop] { loop.exit(1); });
+    QObject::connect(&s.line, &SerialLine::portLost, &loop, [&loop] { loop.exit(1); });
+    return loop.exec() == 1 && !s.quitting;
+}
+
+MonitorEnd ended(const Session &s)
+{
+    if (s.quitting)
+        return MonitorEnd::Quitting;
+    return s.line.isOpen() ? MonitorEnd::Stopped : MonitorEnd::LinkLost;
+}
+
+class Pass
+{
+public:
+    Pass(Session &s, MonitorObserver &o) : m_s(s), m_o(o) {}
+
+    // False when monitoring must end before the pass is through.
+    bool run()
+    {
+        for (int i = 1; i <= kCardCount; ++i) {
+            if (!m_s.state.IsMonitoring || !m_s.line.isOpen() || m_s.quitting)
+                return false;
+            const CardRecord &r = m_s.cards[i];
+            const int count = r.ChCount.toInt();
+            if (count == 0)
+                continue;
+            const QString card = QString::number(i);
+            if (r.ChCount == QLatin1String("1")) {
+                const bool output = r.ModelKind == 39 || r.ModelKind == 40;
+                analog(card, i, 1, output ? QStringLiteral("22") : QStringLiteral("10"));
+            } else if (r.ChCount == QLatin1String("2")) {
+                analog(card, i, 1, QStringLiteral("10"));
+                analog(card, i, 2, QStringLiteral("11"));
+            } else if (r.ChCount == QLatin1String("4") || r.ChCount == QLatin1String("16")) {
+                const QString reply = read(card, QStringLiteral("26"));
+                m_o.discreteBits(i, count, reply.isEmpty() ? QString() : DiscreteBits(reply),
+                                 !reply.isEmpty());
+            }
+        }
+        return true;
+    }
+    bool nothingAnswered() const { return m_reads > 0 && m_answers == 0; }
+
+private:
+    QString read(const QString &card, const QString &item)
+    {
+        ++m_reads;
+        const QString r = ReadItem(m_s.line, kRetries, card, item);
+        m_answers += !r.isEmpty();
+        return r;
+    }
+    void analog(const QString &card, int i, int channel, const QString &item)
+    {
+        const QString r = read(card, item);
+        m_o.analogValue(i, channel,
+                        r.isEmpty() ? QStringLiteral("ERROR")
+                                    : RemoveFirstPoint(TextAfterColon(r)));
+    }
+
+    Session &m_s;
+    MonitorObserver &m_o;
+    int m_reads = 0;
+    int m_answers = 0;
+};
+
+} // namespace
+
+QString DiscreteBits(const QString &reply)
+{
+    const QString hex = TextAfterColon(reply).left(4).toUpper();
+    if (hex.size() < 4)
+        return {};
+    for (const QChar c : hex)
+        if (!c.isDigit() && (c < QLatin1Char('A') || c > QLatin1Char('F')))
+            return {};
+    return HexToBits(hex);
+}
+
+MonitorEnd MonitorAllCards(Session &session, MonitorObserver &observer)
+{
+    while (session.state.IsMonitoring) {
+        Pass pass(session, observer);
+        if (!pass.run())
+            return ended(session);
+        // Every card silent: the rack is gone, not one card.
+        if (pass.nothingAnswered())
+            return MonitorEnd::LinkLost;
+        if (!pause(session, kMonitorPauseMs))
+            return ended(session);
+    }
+    return ended(session);
+}
+
+MonitorEnd MonitorSelectedCard(Session &session, int cardNo,
+                               const std::function<void()> &readingOperation)
+{
+    if (cardNo < 1 || cardNo > kCardCount || session.cards[cardNo].ChCount.toInt() == 0)
+        return MonitorEnd::Stopped;
+    while (session.state.IsMonitoring && session.line.isOpen() && !session.quitting) {
+        const int form = session.cards[cardNo].FormType;
+        if (form < 1 || form > 3)
+            break;
+        readingOperation();
+        if (!pause(session, kMonitorPauseMs))
+            break;
+    }
+    return ended(session);
+}

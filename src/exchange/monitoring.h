@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+struct Session;
+
+// What the overview pass of monitoring shows.
+class MonitorObserver
+{
+public:
+    virtual ~MonitorObserver() = default;
+    // Channel 1 or 2 of an analog card: the value as shown, or "ERROR".
+    virtual void analogValue(int cardNo, int channel, const QString &text) = 0;
+    // A discrete card's states: 16 characters "0"/"1", most significant
+    // first (channel 1 is the last). Empty when the reply gave no states;
+    // `answered` is false when there was no reply at all.
+    virtual void discreteBits(int cardNo, int channels, const QString &bits, bool answered) = 0;
+};
+
+// How a monitoring cycle ended.
+enum class MonitorEnd
+{
+    Stopped,  // IsMonitoring was cleared, or the card has nothing to read
+    LinkLost, // the port closed, or a whole pass got no answer at all
+    Quitting, // the program is ending
+};
+
+// Pauses between passes and after each single-card reading, so monitoring
+// never spins even when there is nothing to read.
+inline constexpr int kMonitorPauseMs = 50;
+
+// Reads every card's values pass after pass while IsMonitoring holds.
+MonitorEnd MonitorAllCards(Session &session, MonitorObserver &observer);
+// Runs the selected card's reading operation over and over while
+// IsMonitoring holds and the card stays one a window serves.
+MonitorEnd MonitorSelectedCard(Session &session, int cardNo,
+                               const std::function<void()> &readingOperation);
+// The 16 bits of an item-26 reply ("0005" -> ...0101), or empty when the
+// reply carries no states (a refusal, fewer than four hex digits).
+QString DiscreteBits(const QString &reply);

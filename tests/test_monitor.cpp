@@ -1,0 +1,273 @@
+// Monitoring through the main window's Start and Stop on the simulated demo
+// rack: the overview pass written out by hand, the single-card cycle, and
+// Stop, silence and a lost port in the middle of a cycle.
+#include "app/monitorcommands.h"
+#include "app/vbcolor.h"
+#include "appfixture.h"
+#include "editors/frmsetmodel.h"
+#include "exchange/monitoring.h"
+#include "link/memoryport.h"
+#include "monitor/frmoverview.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+QStringList reads(const QString &card, const QString &items)
+{
+    QStringList out;
+    for (const QString &item : items.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        out << QLatin1Char('G') + card << QLatin1Char('I') + item;
+    return out;
+}
+
+} // namespace
+
+class TestMonitor : public QObject
+{
+    Q_OBJECT
+
+    static void connectAndUpload(AppFixture &f)
+    {
+        f.connectOn(1);
+        f.window.cmdUpload_Click();
+        QVERIFY(f.messages.isEmpty());
+        f.session.traffic.clear();
+    }
+    // Starts monitoring and presses Stop once `commands` command lines went out.
+    static void monitorFor(AppFixture &f, int commands)
+    {
+        int n = 0;
+        auto c = QObject::connect(&f.session.traffic, &TrafficLog::appended, &f.window,
+                                  [&](const TrafficEntry &) {
+                                      if (++n == commands)
+                                          f.window.cmdStop_Click();
+                                  });
+        f.window.cmdStart_Click();
+        QObject::disconnect(c);
+    }
+    static void select(AppFixture &f, const char *card)
+    {
+        f.find<QComboBox>(QStringLiteral("cboCardNo"))->setCurrentText(QLatin1String(card));
+    }
+    static quint32 cell(AppFixture &f, int ch, int card)
+    {
+        return f.window.overview()->lblDIDataCh(ch, card)->property("BackColor").toUInt();
+    }
+
+private slots:
+    void overviewPass()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        QStringList pass;
+        pass << reads("1", "10") << reads("2", "10 11") << reads("3", "10") << reads("4", "10 11")
+             << reads("5", "10") << reads("6", "10 11") << reads("7", "10") << reads("8", "10 11")
+             << reads("9", "10") << reads("10", "10 11") << reads("11", "26") << reads("13", "26")
+             << reads("14", "26") << reads("16", "22");
+        monitorFor(f, static_cast<int>(pass.size()));
+        QCOMPARE(f.wire(), pass);
+        QVERIFY(f.messages.isEmpty());
+        frmOverView *o = f.window.overview();
+        QCOMPARE(o->lblInputDataCh1(5)->text(), f.rack->itemValue(5, 10).remove(QLatin1Char('.')));
+        QCOMPARE(o->lblInputDataCh2(2)->text(), f.rack->itemValue(2, 11).remove(QLatin1Char('.')));
+        // Card 11 answers 0005: channels 1 and 3 on.
+        QCOMPARE(f.rack->itemValue(11, 26), QStringLiteral("0005"));
+        QCOMPARE(cell(f, 1, 11), VbColor::Red);
+        QCOMPARE(cell(f, 2, 11), VbColor::Green);
+        QCOMPARE(cell(f, 3, 11), VbColor::Red);
+        QCOMPARE(cell(f, 4, 11), VbColor::Green);
+        // Stopped: everything but Stop is back.
+        QVERIFY(f.enabled("cmdUpload"));
+        QVERIFY(f.enabled("cboCardNo"));
+        QVERIFY(!f.enabled("cmdStop"));
+        QVERIFY(!f.session.state.IsMonitoring);
+    }
+
+    void silentCardShowsError()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        f.rack->setCardFaults(5, {.silent = true});
+        monitorFor(f, 16); // cards 1 to 4, then card 5's four selects
+        QCOMPARE(f.window.overview()->lblInputDataCh1(5)->text(), QStringLiteral("ERROR"));
+        QVERIFY(f.messages.isEmpty());
+        QVERIFY(f.session.state.IsConnected);
+    }
+
+    void discreteReplies_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("bits");
+        QTest::newRow("0005") << "IC:0005"
+                              << "0000000000000101";
+        QTest::newRow("bare FFFF") << "FFFF"
+                                   << "1111111111111111";
+        QTest::newRow("lower case") << "x:a5f0"
+                                    << "1010010111110000";
+        QTest::newRow("CNG") << "CNG"
+                             << "";
+        QTest::newRow("NEEDLESS") << "NEEDLESS"
+                                  << "";
+        QTest::newRow("too short") << "x:12"
+                                   << "";
+        QTest::newRow("not hex") << "x:12G4"
+                                 << "";
+    }
+    void discreteReplies()
+    {
+        QFETCH(QString, reply);
+        QFETCH(QString, bits);
+        QCOMPARE(DiscreteBits(reply), bits);
+    }
+
+    // A reply without states blanks the cells instead of keeping old ones.
+    void refusedStatesBlankTheCells()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        f.window.overview()->ShowDiscreteBits(11, 4, QStringLiteral("0000000000001111"));
+        f.rack->setCardFaults(11, {.refuse = true, .onlyItem = 26});
+        monitorFor(f, 32); // through card 11
+        for (int ch = 1; ch <= 4; ++ch)
+            QCOMPARE(cell(f, ch, 11), VbColor::MenuBackground);
+    }
+
+    // Stop during a slow read ends the cycle; nothing else starts meanwhile,
+    // a second Start nests nothing, and the commands return with the cycle.
+    void stopDuringASlowRead()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        f.rack->setCardFaults(1, {.silent = true});
+        bool stopped = false;
+        bool lockedWhileReading = false;
+        auto c = connect(
+            &f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+                if (stopped) {
+                    lockedWhileReading =
+                        !f.enabled("cmdUpload") && !f.enabled("cmdStart") && !f.enabled("cmdStop");
+                    return;
+                }
+                stopped = true;
+                f.window.cmdStop_Click();
+                f.window.cmdStart_Click(); // refused: the cycle still runs
+                f.window.cmdUpload_Click();
+            });
+        f.window.cmdStart_Click();
+        disconnect(c);
+        QVERIFY(lockedWhileReading);
+        QCOMPARE(f.wire(), (QStringList{"G1", "G1", "G1", "G1"})); // one read, then the end
+        QVERIFY(f.enabled("cmdUpload"));
+        QVERIFY(f.enabled("cmdStart"));
+        QVERIFY(!f.enabled("cmdStop"));
+    }
+
+    // A rack that falls silent, or a port that dies, ends monitoring with one
+    // communication error and the disconnected state, without spinning.
+    void linkLostDuringMonitoring_data()
+    {
+        QTest::addColumn<bool>("portDies");
+        QTest::newRow("rack silent") << false;
+        QTest::newRow("port closed") << true;
+    }
+    void linkLostDuringMonitoring()
+    {
+        QFETCH(bool, portDies);
+        QString error;
+        AppFixture f(SimulatedRack::fromJson(
+            R"({"slots": {"1": {"model": "XA1-00", "version": "1.0"},
+                          "2": {"model": "XG4-0", "version": "1.0"}}})",
+            &error));
+        f.session.line.setTiming({60, 0, 10});
+        connectAndUpload(f);
+        int n = 0;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+            if (++n != 9)
+                return;
+            if (portDies)
+                qobject_cast<MemoryPort *>(f.session.line.port())->fail(QStringLiteral("gone"));
+            else
+                f.rack->setFaults({.silent = true});
+        });
+        f.window.cmdStart_Click();
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Test of communication"));
+        QVERIFY(!f.session.state.IsConnected);
+        QVERIFY(!f.session.state.IsMonitoring);
+        QVERIFY(!f.enabled("cmdStop"));
+        QVERIFY(!f.enabled("cmdUpload"));
+        QVERIFY(n < 40);
+    }
+
+    void singleCardCycle_data()
+    {
+        QTest::addColumn<QString>("card");
+        QTest::addColumn<QString>("items");
+        QTest::newRow("analog 1ch") << "01"
+                                    << "10";
+        QTest::newRow("pulse") << "10"
+                               << "10 11";
+        QTest::newRow("discrete 4") << "11"
+                                    << "10 11 12 13";
+    }
+    void singleCardCycle()
+    {
+        QFETCH(QString, card);
+        QFETCH(QString, items);
+        AppFixture f;
+        connectAndUpload(f);
+        select(f, qPrintable(card));
+        f.session.traffic.clear();
+        const QStringList once = reads(QString::number(card.toInt()), items);
+        monitorFor(f, 3 * static_cast<int>(once.size())); // three readings
+        QCOMPARE(f.wire(), once + once + once);
+        QVERIFY(f.enabled("cmdUpload"));
+    }
+
+    // A selected card without channels: nothing is read, and the window
+    // stays running until Stop.
+    void cardWithoutChannels()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        select(f, "01");
+        f.session.cards[1].ChCount = QStringLiteral("0");
+        f.session.traffic.clear();
+        f.window.cmdStart_Click();
+        QVERIFY(f.wire().isEmpty());
+        QVERIFY(f.enabled("cmdStop"));
+        QVERIFY(!f.enabled("cmdUpload"));
+        QVERIFY(!f.window.findChild<QPushButton *>(QStringLiteral("cmdUp"))->isEnabled());
+        f.window.cmdStop_Click();
+        QVERIFY(f.enabled("cmdUpload"));
+        QVERIFY(f.window.findChild<QPushButton *>(QStringLiteral("cmdUp"))->isEnabled());
+    }
+
+    // Must stay last: it ends the application's event loop.
+    void exitDuringMonitoring()
+    {
+        AppFixture f;
+        connectAndUpload(f);
+        int n = 0;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+            if (++n == 50)
+                QTimer::singleShot(0, &f.window, [&f] { f.window.mnuFilesEnd_Click(); });
+        });
+        bool returned = false;
+        QTimer::singleShot(10000, &f.window, [] { QCoreApplication::exit(1); });
+        QTimer::singleShot(0, &f.window, [&] {
+            f.window.cmdStart_Click();
+            returned = true;
+        });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(returned);
+        QVERIFY(f.messages.isEmpty());
+        QVERIFY(n < 60);
+    }
+};
+
+QTEST_MAIN(TestMonitor)
+#include "test_monitor.moc"
