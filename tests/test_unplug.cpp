@@ -39,8 +39,15 @@ private slots:
         Messages::setHandler({});
     }
 
-    void serverEndsMidUpload()
+    void serverEndsMidOperation_data()
     {
+        QTest::addColumn<bool>("monitoring");
+        QTest::newRow("upload") << false;
+        QTest::newRow("monitoring") << true;
+    }
+    void serverEndsMidOperation()
+    {
+        QFETCH(bool, monitoring);
         auto ports = std::make_unique<SerialPortProvider>();
         SerialPortProvider &provider = *ports;
         provider.map(1, startServer());
@@ -52,14 +59,21 @@ private slots:
             [&](Messages::Icon, const QString &title, const QString &) { messages << title; });
         window.connection().openAndConnect();
         QVERIFY(session.state.IsConnected);
+        if (monitoring)
+            window.cmdUpload_Click();
 
         int exchanges = 0;
         connect(&session.traffic, &TrafficLog::appended, &window, [&](const TrafficEntry &) {
-            if (++exchanges == 30)
+            if (++exchanges == 30 && sim.state() != QProcess::NotRunning)
                 sim.kill();
         });
-        window.cmdUpload_Click();
-        QCOMPARE(messages, QStringList{QStringLiteral("Uploading")});
+        if (monitoring)
+            window.cmdStart_Click();
+        else
+            window.cmdUpload_Click();
+        QCOMPARE(messages, QStringList{monitoring ? QStringLiteral("Test of communication")
+                                                  : QStringLiteral("Uploading")});
+        QVERIFY(!session.state.IsMonitoring);
         QVERIFY(!session.state.IsConnected);
         QCOMPARE(window.findChild<QLabel *>(QStringLiteral("lblConStatus"))->text(),
                  QStringLiteral("Disconnected"));
