@@ -4,7 +4,7 @@
 // command, and the delay the simulator itself added.
 #include "app/frmv9con.h"
 #include "app/messages.h"
-#include "app/simulatedports.h"
+#include "sim/simulatedports.h"
 #include "exchange/session.h"
 #include "sim/simulatedrack.h"
 

@@ -6,7 +6,7 @@
 // a share of the wall time.
 #include "app/frmv9con.h"
 #include "app/messages.h"
-#include "app/simulatedports.h"
+#include "sim/simulatedports.h"
 #include "exchange/monitoring.h"
 #include "exchange/session.h"
 #include "sim/simulatedrack.h"

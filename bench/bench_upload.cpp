@@ -5,7 +5,7 @@
 #include "app/frmv9con.h"
 #include "app/messages.h"
 #include "exchange/session.h"
-#include "app/simulatedports.h"
+#include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "app/frmv9con.h"
 #include "app/options.h"
-#include "app/simulatedports.h"
+#include "sim/simulatedports.h"
 #include "exchange/session.h"
 #include "sim/simulatedrack.h"
 

@@ -1,4 +1,4 @@
-#include "app/simulatedports.h"
+#include "sim/simulatedports.h"
 
 #include "link/memoryport.h"
 #include "sim/simulatedrack.h"
