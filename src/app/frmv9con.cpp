@@ -6,6 +6,8 @@
 #include "app/monitorcommands.h"
 #include "app/twips.h"
 #include "app/vbcolor.h"
+#include "commcard/frmcomm.h"
+#include "commcard/frmether.h"
 #include "exchange/download.h"
 #include "exchange/frmloading.h"
 #include "exchange/session.h"
@@ -137,6 +139,7 @@ QWidget *frmV9Con::buildTopBar()
     h->addStretch();
 
     connect(m_cboCardNo, &QComboBox::currentIndexChanged, this, &frmV9Con::cboCardNo_Click);
+    connect(m_cmdEther, &QPushButton::clicked, this, &frmV9Con::cmdEther_Click);
     connect(m_cmdOverView, &QPushButton::clicked, this, &frmV9Con::cmdOverView_Click);
     return bar;
 }
@@ -184,6 +187,7 @@ QWidget *frmV9Con::buildLeftPanel()
     connect(m_cmdUpload, &QPushButton::clicked, this, &frmV9Con::cmdUpload_Click);
     connect(m_cmdDownload, &QPushButton::clicked, this, &frmV9Con::cmdDownload_Click);
     connect(m_cmdStart, &QPushButton::clicked, this, &frmV9Con::cmdStart_Click);
+    connect(m_cmdComSet, &QPushButton::clicked, this, &frmV9Con::cmdComSet_Click);
     connect(m_cmdStop, &QPushButton::clicked, this, &frmV9Con::cmdStop_Click);
     return panel;
 }
@@ -369,6 +373,29 @@ void frmV9Con::cmdStart_Click()
 void frmV9Con::cmdStop_Click()
 {
     m_monitor->cmdStop_Click();
+}
+
+template <typename Dialog> void frmV9Con::runSettings()
+{
+    // The dialog's own reads and writes each run as an operation; a modal
+    // dialog keeps the main window's commands out of reach meanwhile.
+    if (m_session.gate.busy())
+        return;
+    m_mnuConnect->setEnabled(false);
+    Dialog dialog(
+        m_session, m_lock, [this] { m_connection.DisconnectComCard(); }, this);
+    dialog.exec();
+    m_mnuConnect->setEnabled(true);
+}
+
+void frmV9Con::cmdEther_Click()
+{
+    runSettings<frmEther>();
+}
+
+void frmV9Con::cmdComSet_Click()
+{
+    runSettings<frmComm>();
 }
 
 void frmV9Con::ApplyLoadedCards()

@@ -59,6 +59,8 @@ public:
     void cmdDownload_Click();
     void cmdStart_Click();
     void cmdStop_Click();
+    void cmdEther_Click();
+    void cmdComSet_Click();
     void cmdOverView_Click();
     void cboCardNo_Click();
 
@@ -80,6 +82,9 @@ private:
     void shutDown();
     // Menu items that start operations follow the gate and the link.
     void updateMenus();
+    // Runs a settings window of the communication card modally, with the
+    // Connect menu off meanwhile.
+    template <typename Dialog> void runSettings();
 
     Session &m_session;
     CommandLock m_lock;

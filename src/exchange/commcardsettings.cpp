@@ -1,0 +1,239 @@
+#include "exchange/commcardsettings.h"
+
+#include "exchange/session.h"
+#include "link/transactions.h"
+#include "model/encodings.h"
+
+namespace {
+
+const QString kCommCard = QStringLiteral("00");
+
+std::optional<QString> read(Session &s, const QString &item)
+{
+    const QString reply = ReadItem(s.line, kRetries, kCommCard, item);
+    if (reply.isEmpty())
+        return std::nullopt;
+    return reply;
+}
+
+bool write(Session &s, const QString &item, const QString &data)
+{
+    return !WriteItem(s.line, kRetries, kCommCard, item, data).isEmpty();
+}
+
+// Item "1" picks which page of items the card answers; its reply says nothing.
+void selectPage(Session &s, const QString &page)
+{
+    WriteItem(s.line, kRetries, kCommCard, QStringLiteral("1"), page);
+}
+
+QString item(int n)
+{
+    return QString::number(n);
+}
+
+// The first octet goes to box 3, the leftmost.
+std::array<QString, 4> octetBoxes(const QString &reply)
+{
+    const DottedParts p = SplitDotted(TextAfterColon(reply));
+    return {p.rest, p.third, p.second, p.first};
+}
+
+QString dotted(const std::array<QString, 4> &boxes)
+{
+    return boxes[3] + QLatin1Char('.') + boxes[2] + QLatin1Char('.') + boxes[1] + QLatin1Char('.') +
+           boxes[0];
+}
+
+bool isDigits(const QString &text, qsizetype maxLength)
+{
+    if (text.isEmpty() || text.size() > maxLength)
+        return false;
+    for (QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+bool inRange(const QString &digits, qsizetype maxLength, int max)
+{
+    return isDigits(digits, maxLength) && digits.toInt() <= max;
+}
+
+const QString kPleaseEnterNumber = QStringLiteral("Please enter number.");
+
+struct OctetGroup
+{
+    const std::array<QString, 4> &boxes;
+    const char *name;
+    const char *label;
+};
+
+} // namespace
+
+EthernetUpload UploadEthernetSettings(Session &session)
+{
+    EthernetUpload out;
+    if (!read(session, QStringLiteral("40")))
+        return out;
+    selectPage(session, QStringLiteral("1"));
+    const auto ip = read(session, QStringLiteral("59"));
+    if (!ip)
+        return out;
+    out.ip = octetBoxes(*ip);
+    const auto mask = read(session, QStringLiteral("60"));
+    if (!mask)
+        return out;
+    out.mask = octetBoxes(*mask);
+    const auto macFirst = read(session, QStringLiteral("57"));
+    if (!macFirst)
+        return out;
+    out.macFirst = TextAfterColon(*macFirst);
+    // The second half of the MAC address sits on page "F".
+    selectPage(session, QStringLiteral("F"));
+    const auto macSecond = read(session, QStringLiteral("58"));
+    if (!macSecond)
+        return out;
+    out.macSecond = TextAfterColon(*macSecond);
+    selectPage(session, QStringLiteral("1"));
+    for (std::size_t i = 0; i < out.port.size(); ++i) {
+        const auto port = read(session, item(61 + static_cast<int>(i)));
+        if (!port)
+            return out;
+        out.port[i] = TextAfterColon(*port);
+    }
+    for (std::size_t i = 0; i < out.linger.size(); ++i) {
+        const auto linger = read(session, item(71 + static_cast<int>(i)));
+        if (!linger)
+            return out;
+        // The reply names the socket before the time: "LG:1:5".
+        out.linger[i] = TextAfterColon(TextAfterColon(*linger));
+    }
+    out.complete = true;
+    return out;
+}
+
+std::optional<EntryProblem> CheckEthernetEntries(const EthernetSettings &boxes)
+{
+    const OctetGroup groups[] = {{boxes.ip, "txtIP_%1", "IP Address"},
+                                 {boxes.mask, "txtSNM_%1", "Subnet Mask"}};
+    for (const OctetGroup &g : groups)
+        for (int i = 0; i < 4; ++i)
+            if (g.boxes[static_cast<std::size_t>(i)].isEmpty())
+                return EntryProblem{
+                    QString::fromLatin1(g.name).arg(i),
+                    QStringLiteral("Please enter number in %1.").arg(QLatin1String(g.label))};
+    for (int n = 1; n <= 4; ++n)
+        if (boxes.port[static_cast<std::size_t>(n - 1)].isEmpty())
+            return EntryProblem{QStringLiteral("txtPort_%1").arg(n),
+                                QStringLiteral("Please enter number in TCP Port No.")};
+
+    // One bad octet or port would leave the card unreachable on the network.
+    for (const OctetGroup &g : groups)
+        for (int i = 0; i < 4; ++i)
+            if (!inRange(g.boxes[static_cast<std::size_t>(i)], 3, 255))
+                return EntryProblem{
+                    QString::fromLatin1(g.name).arg(i),
+                    QStringLiteral("Please enter 0 to 255 in %1, box %2 from the left.")
+                        .arg(QLatin1String(g.label))
+                        .arg(4 - i)};
+    for (int n = 1; n <= 4; ++n)
+        if (!inRange(boxes.port[static_cast<std::size_t>(n - 1)], 5, 65535))
+            return EntryProblem{QStringLiteral("txtPort_%1").arg(n),
+                                QStringLiteral("Please enter 0 to 65535 in Port%1.").arg(n)};
+    for (int n = 1; n <= 4; ++n) {
+        const QString &linger = boxes.linger[static_cast<std::size_t>(n - 1)];
+        if (!linger.isEmpty() && !isDigits(linger, linger.size()))
+            return EntryProblem{QStringLiteral("txtTimeout_%1").arg(n),
+                                QStringLiteral("Please enter digits only in Linger %1.").arg(n)};
+    }
+    return std::nullopt;
+}
+
+EthernetDownload DownloadEthernetSettings(Session &session, const EthernetSettings &boxes)
+{
+    if (!read(session, QStringLiteral("40")))
+        return {SettingsDownload::NoAnswer, {}};
+    if (const auto problem = CheckEthernetEntries(boxes))
+        return {SettingsDownload::BadEntry, *problem};
+    selectPage(session, QStringLiteral("1"));
+    if (!write(session, QStringLiteral("59"), dotted(boxes.ip)) ||
+        !write(session, QStringLiteral("60"), dotted(boxes.mask)))
+        return {SettingsDownload::WriteFailed, {}};
+    for (std::size_t i = 0; i < boxes.port.size(); ++i)
+        if (!write(session, item(61 + static_cast<int>(i)), boxes.port[i]))
+            return {SettingsDownload::WriteFailed, {}};
+    // Firmware before 0.04 has no linger items; their refusal is no failure.
+    for (std::size_t i = 0; i < boxes.linger.size(); ++i)
+        WriteItem(session.line, kRetries, kCommCard, item(71 + static_cast<int>(i)),
+                  boxes.linger[i]);
+    return {SettingsDownload::Written, {}};
+}
+
+QString OctetTypingMessage(const QString &text)
+{
+    const auto value = CheckNumberText(text);
+    if (!value)
+        return kPleaseEnterNumber;
+    if (*value > 255 || *value < 0)
+        return QStringLiteral("Please enter 0 to 255.");
+    return {};
+}
+
+QString PortTypingMessage(const QString &text)
+{
+    // Ports above the 16-bit signed range are valid and must not be refused.
+    if (inRange(text, 5, 65535) || CheckNumberText(text))
+        return {};
+    return kPleaseEnterNumber;
+}
+
+QString LingerTypingMessage(const QString &text)
+{
+    return CheckNumberText(text) ? QString() : kPleaseEnterNumber;
+}
+
+CommTimeoutUpload UploadCommTimeout(Session &session)
+{
+    using Result = CommTimeoutUpload::Result;
+    if (!read(session, QStringLiteral("40")))
+        return {Result::NoAnswer, {}};
+    selectPage(session, QStringLiteral("1"));
+    const auto reply = read(session, QStringLiteral("09"));
+    if (!reply)
+        return {Result::NoAnswer, {}};
+    // A card that does not use the item cannot take a value either; writing
+    // its refusal back would send "0".
+    if (*reply == QLatin1String("CNG") || *reply == QLatin1String("NEEDLESS"))
+        return {Result::CannotSet, {}};
+    return {Result::Read, TextAfterColon(*reply)};
+}
+
+std::optional<QString> ClampCommTimeout(const QString &box)
+{
+    if (!isDigits(box, box.size()))
+        return std::nullopt;
+    // Judged by its significant digits, so no length of text overflows.
+    qsizetype first = 0;
+    while (first < box.size() && box.at(first) == QLatin1Char('0'))
+        ++first;
+    const QString significant = box.mid(first);
+    if (significant.isEmpty())
+        return QStringLiteral("0");
+    if (significant.size() > 5 || significant.toInt() > 32767)
+        return QStringLiteral("32767");
+    return box;
+}
+
+CommTimeoutDownload DownloadCommTimeout(Session &session, const QString &box)
+{
+    if (!read(session, QStringLiteral("40")))
+        return {SettingsDownload::NoAnswer, {}};
+    const auto sent = ClampCommTimeout(box);
+    if (!sent)
+        return {SettingsDownload::BadEntry, {}};
+    selectPage(session, QStringLiteral("1"));
+    if (!write(session, QStringLiteral("09"), *sent))
+        return {SettingsDownload::WriteFailed, *sent};
+    return {SettingsDownload::Written, *sent};
+}

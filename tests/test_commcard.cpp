@@ -1,0 +1,365 @@
+// The communication card windows frmEther and frmComm on the simulated demo
+// rack (Ethernet card V9-XS1-A), driven through their own buttons.
+#include "appfixture.h"
+#include "commcard/frmcomm.h"
+#include "commcard/frmether.h"
+#include "link/memoryport.h"
+#include "scriptedrack.h"
+#include "sim/simcommcard.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+namespace {
+
+// "R59" reads item 59 of card 00, "W1=F" writes F to item 1.
+QStringList seq(const QString &steps)
+{
+    QStringList out;
+    for (const QString &s : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const qsizetype eq = s.indexOf(QLatin1Char('='));
+        out << QStringLiteral("G00") << QLatin1Char('I') + s.mid(1, eq < 0 ? -1 : eq - 1);
+        if (s.startsWith(QLatin1Char('W')))
+            out << QLatin1Char('D') + s.mid(eq + 1);
+    }
+    return out;
+}
+
+template <typename Dialog> std::unique_ptr<Dialog> makeDialog(AppFixture &f)
+{
+    return std::make_unique<Dialog>(
+        f.session, f.window.commandLock(), [&f] { f.window.connection().DisconnectComCard(); },
+        &f.window);
+}
+
+// Shows the window and waits until its opening read has ended.
+bool opened(QDialog &d)
+{
+    d.show();
+    auto *exit = d.findChild<QPushButton *>(QStringLiteral("cmdExit"));
+    return QTest::qWaitFor([exit] { return exit->isEnabled(); }, 10000);
+}
+
+QString text(QDialog &d, const QString &name)
+{
+    if (auto *box = d.findChild<QLineEdit *>(name))
+        return box->text();
+    return d.findChild<QLabel *>(name)->text();
+}
+
+void click(QDialog &d, const char *name)
+{
+    d.findChild<QPushButton *>(QLatin1String(name))->click();
+}
+
+bool enabled(QDialog &d, const char *name)
+{
+    return d.findChild<QWidget *>(QLatin1String(name))->isEnabled();
+}
+
+} // namespace
+
+class TestCommCard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void etherUploadWireAndBoxes()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        f.session.traffic.clear();
+        auto d = makeDialog<frmEther>(f);
+        QVERIFY(opened(*d));
+        QCOMPARE(f.wire(), seq("R40 W1=1 R59 R60 R57 W1=F R58 W1=1 R61 R62 R63 R64 "
+                               "R71 R72 R73 R74"));
+        const QList<QPair<const char *, const char *>> shown = {
+            {"txtIP_3", "192"},    {"txtIP_0", "10"},        {"txtSNM_3", "255"},
+            {"txtSNM_0", "0"},     {"lblMac_0", "00-1B-2C"}, {"lblMac_1", "3D-4E-5F"},
+            {"txtPort_1", "5001"}, {"txtPort_4", "5004"},    {"txtTimeout_2", "10"}};
+        for (const auto &[name, value] : shown)
+            QCOMPARE(text(*d, QLatin1String(name)), QLatin1String(value));
+        QVERIFY(f.messages.isEmpty());
+        QVERIFY(enabled(*d, "cmdDown") && f.enabled("cmdUpload"));
+    }
+
+    void etherAddressWrittenBackInBoxOrder()
+    {
+        AppFixture f;
+        f.rack->setItemValue(0, 59, QStringLiteral("192.168.0.1"));
+        f.connectOn(1);
+        auto d = makeDialog<frmEther>(f);
+        QVERIFY(opened(*d));
+        const QStringList octets = {"1", "0", "168", "192"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(text(*d, QStringLiteral("txtIP_%1").arg(i)), octets.at(i));
+        d->findChild<QLineEdit *>(QStringLiteral("txtPort_3"))->setText(QStringLiteral("7003"));
+        f.session.traffic.clear();
+        click(*d, "cmdDown");
+        QCOMPARE(f.wire(), seq("R40 W1=1 W59=192.168.0.1 W60=255.255.255.0 W61=5001 W62=5002 "
+                               "W63=7003 W64=5004 W71=10 W72=10 W73=0 W74=0"));
+        QVERIFY(f.messages.isEmpty());
+        QCOMPARE(f.rack->itemValue(0, 63), QStringLiteral("7003"));
+    }
+
+    // Closing the failure message activates the window again; that must not
+    // read again and bring the next message.
+    void etherFailedReadReportsOnce()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        f.rack->setCardFaults(0, {.silent = true, .onlyItem = 62});
+        f.session.traffic.clear();
+        auto d = makeDialog<frmEther>(f);
+        QVERIFY(opened(*d));
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].icon, Messages::Icon::Critical);
+        QCOMPARE(f.messages[0].text, QStringLiteral("Uploading incomplete"));
+        QCOMPARE(f.find<QLabel>(QStringLiteral("lblConStatus"))->text(),
+                 QStringLiteral("Disconnected"));
+        QCOMPARE(text(*d, QStringLiteral("txtPort_1")), QStringLiteral("5001"));
+        QCOMPARE(f.wire().count(QStringLiteral("I62")), 4);
+        QVERIFY(!f.wire().contains(QStringLiteral("I63")));
+
+        const std::size_t sent = f.session.traffic.entries().size();
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(d.get(), &activate);
+        d->hide();
+        d->show();
+        QTest::qWait(50);
+        QCOMPARE(f.session.traffic.entries().size(), sent);
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY(enabled(*d, "cmdExit") && !f.enabled("cmdUpload"));
+    }
+
+    void etherBadEntryWritesNothing_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("message");
+        const QString octet = QStringLiteral("Please enter 0 to 255 in %1, box %2 from the left.");
+        QTest::newRow("256") << "txtIP_3"
+                             << "256" << octet.arg("IP Address").arg(1);
+        QTest::newRow("1e2") << "txtSNM_1"
+                             << "1e2" << octet.arg("Subnet Mask").arg(3);
+        QTest::newRow("refusal") << "txtIP_0"
+                                 << "CNG" << octet.arg("IP Address").arg(4);
+        QTest::newRow("port 70000") << "txtPort_2"
+                                    << "70000"
+                                    << "Please enter 0 to 65535 in Port2.";
+        QTest::newRow("linger 1.5") << "txtTimeout_3"
+                                    << "1.5"
+                                    << "Please enter digits only in Linger 3.";
+        QTest::newRow("empty") << "txtSNM_2"
+                               << ""
+                               << "Please enter number in Subnet Mask.";
+    }
+    void etherBadEntryWritesNothing()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, entry);
+        QFETCH(QString, message);
+        AppFixture f;
+        f.connectOn(1);
+        auto d = makeDialog<frmEther>(f);
+        QVERIFY(opened(*d));
+        d->findChild<QLineEdit *>(box)->setText(entry);
+        f.session.traffic.clear();
+        click(*d, "cmdDown");
+        QCOMPARE(f.wire(), seq("R40"));
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].icon, Messages::Icon::Information);
+        QCOMPARE(f.messages[0].text, message);
+        QVERIFY(enabled(*d, "cmdDown") && f.enabled("cmdUpload"));
+    }
+
+    void etherTypingChecks()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        auto d = makeDialog<frmEther>(f);
+        QVERIFY(opened(*d));
+        auto *port = d->findChild<QLineEdit *>(QStringLiteral("txtPort_4"));
+        port->clear();
+        QTest::keyClicks(port, QStringLiteral("50000"));
+        QVERIFY(f.messages.isEmpty());
+
+        auto *octet = d->findChild<QLineEdit *>(QStringLiteral("txtIP_2"));
+        octet->clear();
+        QTest::keyClicks(octet, QStringLiteral("256"));
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].text, QStringLiteral("Please enter 0 to 255."));
+        octet->setCursorPosition(1);
+        QTest::keyClick(octet, '1');
+        QCOMPARE(octet->text(), QStringLiteral("215"));
+        QCOMPARE(octet->cursorPosition(), 2);
+        QCOMPARE(f.messages.size(), 1);
+
+        octet->setText(QStringLiteral("168"));
+        click(*d, "cmdDown");
+        QCOMPARE(f.rack->itemValue(0, 64), QStringLiteral("50000"));
+        QCOMPARE(f.messages.size(), 1);
+    }
+
+    void etherWriteFailureStops()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        auto d = makeDialog<frmEther>(f);
+        QVERIFY(opened(*d));
+        f.rack->setCardFaults(0, {.silent = true, .onlyItem = 61});
+        f.session.traffic.clear();
+        click(*d, "cmdDown");
+        QVERIFY(f.wire().contains(QStringLiteral("I61")));
+        QVERIFY(!f.wire().contains(QStringLiteral("I62")));
+        QVERIFY(!f.wire().contains(QStringLiteral("I71")));
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].text, QStringLiteral("Downloading incomplete"));
+        QCOMPARE(f.find<QLabel>(QStringLiteral("lblConStatus"))->text(),
+                 QStringLiteral("Disconnected"));
+    }
+
+    void commCannotSetLeavesOnlyExit_data()
+    {
+        QTest::addColumn<bool>("unused");
+        QTest::newRow("CNG") << false;
+        QTest::newRow("NEEDLESS") << true;
+    }
+    void commCannotSetLeavesOnlyExit()
+    {
+        QFETCH(bool, unused);
+        AppFixture f;
+        f.connectOn(1);
+        if (unused) {
+            // The simulated card uses item 09; this far end says it does not.
+            auto port = std::make_unique<MemoryPort>();
+            QVERIFY(port->open(QStringLiteral("9600,n,8,1")).isEmpty());
+            auto *far = new ScriptedRack(port.get());
+            far->setResponder([&f](const QByteArray &cmd) -> QList<Chunk> {
+                return {{0, cmd == "I09\r" ? QByteArray("CNU\r") : f.rack->handle(cmd)}};
+            });
+            QVERIFY(f.session.line.attachPort(std::move(port)));
+        } else {
+            f.rack->setTimeoutRefused(true);
+        }
+        f.session.traffic.clear();
+        auto d = makeDialog<frmComm>(f);
+        QVERIFY(opened(*d));
+        QCOMPARE(f.wire(), seq("R40 W1=1 R09"));
+        auto *line = d->findChild<QLabel *>(QStringLiteral("Label3"));
+        QVERIFY(line->isVisible());
+        QCOMPARE(line->text(), QStringLiteral("This card type/version can't set this parameter."));
+        QVERIFY(!enabled(*d, "txtTimeout") && !enabled(*d, "cmdUp") && !enabled(*d, "cmdDown"));
+        QVERIFY(f.messages.isEmpty() && f.enabled("cmdUpload"));
+        click(*d, "cmdExit");
+        QVERIFY(!d->isVisible());
+    }
+
+    void commDownloadClamps_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("40000") << "40000"
+                               << "32767";
+        QTest::newRow("32767") << "32767"
+                               << "32767";
+        QTest::newRow("0") << "0"
+                           << "0";
+        QTest::newRow("too many digits") << "123456789012345678901"
+                                         << "32767";
+        QTest::newRow("leading zeros") << "0050"
+                                       << "0050";
+    }
+    void commDownloadClamps()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, sent);
+        AppFixture f;
+        f.connectOn(1);
+        auto d = makeDialog<frmComm>(f);
+        QVERIFY(opened(*d));
+        QCOMPARE(text(*d, QStringLiteral("txtTimeout")), QStringLiteral("300"));
+        d->findChild<QLineEdit *>(QStringLiteral("txtTimeout"))->setText(typed);
+        f.session.traffic.clear();
+        click(*d, "cmdDown");
+        QCOMPARE(f.wire(), seq(QStringLiteral("R40 W1=1 W09=") + sent));
+        QCOMPARE(text(*d, QStringLiteral("txtTimeout")), sent);
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    void commEmptyBoxUnlocks()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        auto d = makeDialog<frmComm>(f);
+        QVERIFY(opened(*d));
+        auto *box = d->findChild<QLineEdit *>(QStringLiteral("txtTimeout"));
+        box->clear();
+        f.session.traffic.clear();
+        click(*d, "cmdDown");
+        QCOMPARE(f.wire(), seq("R40"));
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].text, QStringLiteral("Please enter number in TimeOut Box."));
+        QVERIFY(enabled(*d, "cmdUp") && enabled(*d, "cmdDown") && enabled(*d, "cmdExit"));
+        QVERIFY(f.enabled("cmdUpload") && f.enabled("cmdComSet"));
+        // Only digits get into the box.
+        QTest::keyClicks(box, QStringLiteral("1a-2"));
+        QCOMPARE(box->text(), QStringLiteral("12"));
+    }
+
+    void commWriteFailureDisconnects()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        auto d = makeDialog<frmComm>(f);
+        QVERIFY(opened(*d));
+        f.rack->setCardFaults(0, {.silent = true, .onlyItem = 9});
+        click(*d, "cmdDown");
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Downloading"));
+        QCOMPARE(f.find<QLabel>(QStringLiteral("lblConStatus"))->text(),
+                 QStringLiteral("Disconnected"));
+        QVERIFY(enabled(*d, "cmdExit"));
+    }
+
+    // The main window's buttons open the windows modally, the Connect menu
+    // off while they are open, and on again after.
+    void openedFromTheMainWindow_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("Ethernet Setting") << "cmdEther"
+                                          << "frmEther";
+        QTest::newRow("Setting") << "cmdComSet"
+                                 << "frmComm";
+    }
+    void openedFromTheMainWindow()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, window);
+        AppFixture f;
+        f.connectOn(1);
+        f.window.cmdUpload_Click();
+        QString shown;
+        bool connectMenuOff = false;
+        f.onModal([&](QWidget *dialog) {
+            shown = dialog->objectName();
+            connectMenuOff =
+                !f.window.findChild<QMenu *>(QStringLiteral("mnuConnect"))->isEnabled();
+            QTimer::singleShot(200, dialog, [dialog] {
+                dialog->findChild<QPushButton *>(QStringLiteral("cmdExit"))->click();
+            });
+        });
+        f.find<QPushButton>(button)->click();
+        QVERIFY(!f.modalTimedOut);
+        QCOMPARE(shown, window);
+        QVERIFY(connectMenuOff);
+        QVERIFY(f.window.findChild<QMenu *>(QStringLiteral("mnuConnect"))->isEnabled());
+        QVERIFY(f.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestCommCard)
+#include "test_commcard.moc"
