@@ -167,6 +167,9 @@ void CardWindows::readShownCardOnce()
     if (live) {
         m_p.overview->lblInputDataCh1(sel)->setText(live->ch1);
         m_p.overview->lblInputDataCh2(sel)->setText(live->ch2);
+        emit m_s.live.value(sel, 1, live->ch1);
+        if (m_s.cards[sel].ChCount.toInt() == 2)
+            emit m_s.live.value(sel, 2, live->ch2);
     }
 }
 

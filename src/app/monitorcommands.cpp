@@ -69,6 +69,7 @@ void MonitorCommands::analogValue(int cardNo, int channel, const QString &text)
     QLabel *label = channel == 1 ? m_p.overview->lblInputDataCh1(cardNo)
                                  : m_p.overview->lblInputDataCh2(cardNo);
     label->setText(text);
+    emit m_s.live.value(cardNo, channel, text);
 }
 
 void MonitorCommands::discreteBits(int cardNo, int channels, const QString &bits, bool answered)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/livefeed.h"
 #include "exchange/operationgate.h"
 #include "link/portprovider.h"
 #include "link/serialline.h"
@@ -19,12 +20,16 @@ struct Session
         line.setTrafficLog(&traffic);
     }
 
+    // The traffic window keeps this many exchanges.
+    static constexpr std::size_t kTrafficKept = 100000;
+
     GlobalState state;
     CardTable cards;
-    TrafficLog traffic;
+    TrafficLog traffic{kTrafficKept};
     SerialLine line;
     std::unique_ptr<PortProvider> ports;
     OperationGate gate;
+    LiveFeed live;
     // Set by shut-down; an operation that fails because of it stays silent.
     bool quitting = false;
 };

@@ -11,7 +11,8 @@ qint64 monotonicNs()
 } // namespace
 
 TrafficLog::TrafficLog(std::size_t capacity, QObject *parent)
-    : QObject(parent), m_capacity(capacity ? capacity : 1), m_originNs(monotonicNs())
+    : QObject(parent), m_capacity(capacity ? capacity : 1), m_originNs(monotonicNs()),
+      m_originWall(QDateTime::currentDateTime())
 {
 }
 
@@ -20,6 +21,7 @@ void TrafficLog::append(TrafficEntry entry)
     if (m_entries.size() >= m_capacity)
         m_entries.pop_front();
     m_entries.push_back(std::move(entry));
+    ++m_appended;
     emit appended(m_entries.back());
 }
 

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// Every live value the program shows (monitoring, the read when a card is
+// shown), for whoever wants to follow them over time.
+class LiveFeed final : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+signals:
+    // Channel 1 or 2 of card 1..16, as shown ("1234", "ERROR", "CNG").
+    void value(int cardNo, int channel, const QString &text);
+};
