@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+enum class CliCommand
+{
+    None,
+    Upload,
+    Download,
+    Verify,
+    Show,
+    Monitor,
+};
+
+// Where the rack is: a COM number mapped as the window maps it, any serial
+// device, or the simulator (the demo rack or a rack file).
+struct PortChoice
+{
+    enum class Kind
+    {
+        Com,
+        Device,
+        Simulate,
+    };
+    Kind kind = Kind::Com;
+    int comNo = 1;
+    QString device;
+    QString rackFile;
+};
+
+struct CliOptions
+{
+    PortChoice port;
+    CliCommand command = CliCommand::None;
+    QString file; // upload's -o, or the FILE of download, verify and show
+    bool json = false;
+    int passes = 0;     // monitor: 0 runs until Ctrl-C
+    int intervalMs = 0; // monitor: pause between passes; the core's own is the least
+    QString csvPath;    // monitor: empty writes to standard output
+    bool help = false;  // the command's help, or the global one without a command
+    QString error;      // not empty: the command line was not understood
+};
+
+// The arguments without the program name.
+CliOptions ParseCliOptions(const QStringList &arguments);
+QString CommandName(CliCommand command);

@@ -1,0 +1,102 @@
+#include "cli/helptext.h"
+
+namespace {
+
+const char *const kGlobal =
+    R"(Usage: v9con-cli [--port DEVICE | --com N | --simulate[=RACK.json]] COMMAND ...
+
+Commands:
+  upload -o FILE.uJx      read the whole rack into a parameter file
+  download FILE.uJx       write a parameter file to the rack (all cards)
+  verify FILE.uJx         read the rack and list every difference from the file
+  show [FILE.uJx]         print the 16 slots of the file, or of the rack
+  monitor [--passes N] [--interval MS] [--csv FILE]
+                          read all cards' live values; one CSV row per card and pass
+
+Options (before the command):
+  --port DEVICE           the serial device the rack is on, e.g. /dev/ttyUSB0
+  --com N                 COM port N (1..8): /dev/ttyS<N-1> on Linux, COMN on
+                          Windows; COM1 when no port is given
+  --simulate[=RACK.json]  the built-in simulated demo rack, or the rack in RACK.json
+  --json                  machine-readable output of show and verify
+  --help                  this text; COMMAND --help describes one command
+
+Progress goes to standard error, results to standard output.
+Exit codes: 0 done, 1 verify found differences, 2 usage or file error,
+3 the rack did not answer or the port failed.
+)";
+
+const char *const kUpload = R"(Usage: v9con-cli [PORT] upload -o FILE.uJx
+
+Reads the communication card and every slot, as the window's Upload does,
+and saves the rack's parameters in FILE.uJx. Nothing is written when the
+upload does not complete.
+
+  -o, --output FILE       the parameter file to write
+)";
+
+const char *const kDownload = R"(Usage: v9con-cli [PORT] download FILE.uJx
+
+Writes the parameters of every known card in FILE.uJx to the rack, as the
+window's Download does. Slots without a known card are skipped. Writes a
+card does not take are listed and make the exit code 3.
+)";
+
+const char *const kVerify = R"(Usage: v9con-cli [PORT] verify [--json] FILE.uJx
+
+Reads the rack and compares it with FILE.uJx: model, version, input type,
+burnout, the 12 parameter values and the limit state. Every difference is
+printed with its slot, field, the file's value and the rack's value; the
+exit code is then 1. Channel data (states of discrete cards) and the counts
+of pulse cards are live values: their differences are listed as
+information only.
+
+  --json                  print the differences as a JSON object
+)";
+
+const char *const kShow = R"(Usage: v9con-cli [PORT] show [--json] [FILE.uJx]
+
+Prints the 16 slots of FILE.uJx, or, without a file, of the rack after an
+upload (then the communication card too).
+
+  --json                  print a JSON object with all 16 slots
+)";
+
+const char *const kMonitor =
+    R"(Usage: v9con-cli [PORT] monitor [--passes N] [--interval MS] [--csv FILE]
+
+Uploads the rack, then reads every card's live values pass after pass and
+writes one CSV row per card and pass:
+
+  time,card,model,ch1,ch2,bits
+
+time is ISO 8601 local time with milliseconds; ch1 and ch2 are an analog
+card's values ("ERROR" when the card did not answer); bits are a discrete
+card's 16 states, most significant first. Ctrl-C ends monitoring after the
+current read, with the file complete.
+
+  --passes N              stop after N passes (default: until Ctrl-C)
+  --interval MS           pause between passes in milliseconds (at least 50)
+  --csv FILE              write the rows to FILE instead of standard output
+)";
+
+} // namespace
+
+QString HelpText(CliCommand command)
+{
+    switch (command) {
+    case CliCommand::Upload:
+        return QString::fromUtf8(kUpload);
+    case CliCommand::Download:
+        return QString::fromUtf8(kDownload);
+    case CliCommand::Verify:
+        return QString::fromUtf8(kVerify);
+    case CliCommand::Show:
+        return QString::fromUtf8(kShow);
+    case CliCommand::Monitor:
+        return QString::fromUtf8(kMonitor);
+    case CliCommand::None:
+        break;
+    }
+    return QString::fromUtf8(kGlobal);
+}

@@ -1,0 +1,59 @@
+#include "cli/cliopts.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/helptext.h"
+#include "cli/portsetup.h"
+#include "exchange/session.h"
+#include "sim/simulatedrack.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool stderrIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return ::isatty(STDERR_FILENO) == 1;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("v9con-cli"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    Console console{out, err, stderrIsTerminal()};
+
+    const CliOptions options = ParseCliOptions(QCoreApplication::arguments().mid(1));
+    if (!options.error.isEmpty()) {
+        console.error(options.error + QStringLiteral(" (see v9con-cli --help)"));
+        return kExitUsage;
+    }
+    if (options.help) {
+        out << HelpText(options.command) << Qt::flush;
+        return kExitDone;
+    }
+
+    std::unique_ptr<SimulatedRack> rack;
+    QString error;
+    auto ports = MakePorts(options.port, rack, &error);
+    if (!ports) {
+        console.error(error);
+        return kExitUsage;
+    }
+    Session session(std::move(ports));
+    session.state.ComPortNo = PortNumber(options.port);
+    return Commands(session, console).run(options);
+}

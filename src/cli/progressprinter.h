@@ -1,0 +1,34 @@
+#pragma once
+
+#include "exchange/rackobserver.h"
+
+struct Console;
+
+// Shows a rack operation's progress on standard error: one bar line
+// rewritten in place on a terminal, plain lines in a log. Keeps the
+// communication card's name for show.
+class ProgressPrinter final : public RackObserver
+{
+public:
+    explicit ProgressPrinter(Console &console) : m_console(console) {}
+
+    void progressStarted(int steps, const QString &caption) override;
+    void progressAdvanced() override;
+    void progressFinished() override;
+    void commCardModel(const QString &model) override { m_commModel = model; }
+    void commCardVersion(const QString &version) override { m_commVersion = version; }
+
+    QString commModel() const { return m_commModel; }
+    QString commVersion() const { return m_commVersion; }
+
+private:
+    void print();
+
+    Console &m_console;
+    QString m_caption;
+    int m_steps = 0;
+    int m_done = 0;
+    bool m_open = false;
+    QString m_commModel;
+    QString m_commVersion;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+struct Session;
+
+// Opens COM ComPortNo at CommBaudRate,n,8,1 and identifies the
+// communication card with the window's two reads (item 40, then 04), so the
+// tool's wire starts as the window's does. Empty on success, else why,
+// naming the device.
+QString ConnectRack(Session &session);
+
+// What the session's port reaches, as messages name it.
+QString DeviceOf(const Session &session);
+// "<what>: the rack did not answer on <device>", or "the port failed" when
+// the line is gone.
+QString LinkFailureText(const Session &session, const QString &what);
+
+class RackObserver;
+
+// Connects, then resets the card table and uploads every card, as the
+// window's Connect and Upload do. Empty on success, else why, naming the device.
+QString UploadRack(Session &session, RackObserver &observer);

@@ -1,0 +1,45 @@
+#include "cli/slotfields.h"
+
+#include "model/catalogue.h"
+
+QString InputTypeName(const CardRecord &r)
+{
+    if (r.InputClass == 0)
+        return TCTable()[0].Names.value(r.InputType);
+    if (r.InputClass == 1)
+        return RTDTable()[0].Names.value(r.InputType);
+    return {};
+}
+
+QString LimitStateName(int state)
+{
+    switch (state) {
+    case 0:
+        return QStringLiteral("off");
+    case 1:
+        return QStringLiteral("on");
+    default:
+        return QStringLiteral("not available");
+    }
+}
+
+QList<SlotField> SlotFields(const CardRecord &r)
+{
+    QList<SlotField> f{
+        {QStringLiteral("model"), r.ModelName},
+        {QStringLiteral("version"), r.VerNo},
+        {QStringLiteral("input type"), InputTypeName(r)},
+        // A file keeps the first channel's burnout only.
+        {QStringLiteral("burnout"), r.Burnout[0]},
+    };
+    // A pulse card's slots 1 and 7 hold its counts, which run on by themselves.
+    const bool pulse = r.InputClass == 4 || r.InputClass == 5;
+    for (int k = 1; k <= 12; ++k)
+        f.append(
+            {QStringLiteral("parameter %1").arg(k), r.par(k).Value, pulse && (k == 1 || k == 7)});
+    for (int c = 1; c <= 16; ++c)
+        f.append({QStringLiteral("channel data %1").arg(c),
+                  r.ChData.at(static_cast<std::size_t>(c - 1)), true});
+    f.append({QStringLiteral("limit state"), LimitStateName(r.LimitState)});
+    return f;
+}
