@@ -163,6 +163,31 @@ private slots:
         QCOMPARE(f.messages.size(), 1);
     }
 
+    // View > Traffic opens one traffic window; an editor's Trend button and
+    // View > Trend open a trend of a card with values.
+    void viewWindows()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        f.window.cmdUpload_Click();
+        action(f, "mnuViewTraffic")->trigger();
+        action(f, "mnuViewTraffic")->trigger();
+        QCOMPARE(f.window.findChildren<QWidget *>(QStringLiteral("frmTraffic")).size(), 1);
+        f.find<QComboBox>(QStringLiteral("cboCardNo"))->setCurrentText(QStringLiteral("02"));
+        f.window.findChild<QWidget *>(QStringLiteral("frmSetModel"))
+            ->findChild<QAbstractButton *>(QStringLiteral("cmdTrend"))
+            ->click();
+        QList<QWidget *> trends = f.window.findChildren<QWidget *>(QStringLiteral("frmTrend"));
+        QCOMPARE(trends.size(), 1);
+        QVERIFY(trends[0]->windowTitle().contains(QStringLiteral("XD2-K")));
+        auto *menu = f.window.findChild<QMenu *>(QStringLiteral("mnuViewTrend"));
+        emit menu->aboutToShow();
+        QVERIFY(action(f, "mnuViewTrend_10"));  // the pulse card
+        QVERIFY(!action(f, "mnuViewTrend_11")); // a discrete card has no values to plot
+        action(f, "mnuViewTrend_10")->trigger();
+        QCOMPARE(f.window.findChildren<QWidget *>(QStringLiteral("frmTrend")).size(), 2);
+    }
+
     void comPortDialog()
     {
         SerialPortProvider ports;

@@ -6,8 +6,11 @@
 #include "app/monitorcommands.h"
 #include "app/twips.h"
 #include "app/vbcolor.h"
+#include "app/viewwindows.h"
 #include "commcard/frmcomm.h"
 #include "commcard/frmether.h"
+#include "editors/frmsetmodel.h"
+#include "editors/frmsetpalsemodel.h"
 #include "exchange/download.h"
 #include "exchange/frmloading.h"
 #include "exchange/session.h"
@@ -80,6 +83,10 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
     m_cards = std::make_unique<CardWindows>(
         m_session, CardWindows::Parts{m_mdi, m_overview, m_cboCardNo, m_lock, *m_observer,
                                       [this](QWidget *form) { ShowCardForm(form); }});
+    m_views = std::make_unique<ViewWindows>(m_session, this);
+    auto trend = [this] { m_views->showTrend(m_session.state.SelectedCardNo); };
+    connect(m_cards->setModel(), &frmSetModel::trendClicked, this, trend);
+    connect(m_cards->setPalseModel(), &frmSetPalseModel::trendClicked, this, trend);
     m_monitor = std::make_unique<MonitorCommands>(
         m_session, MonitorCommands::Parts{m_overview, *m_cards, m_lock, m_connection, m_cboCardNo,
                                           m_cmdStart, m_cmdStop});
@@ -215,6 +222,12 @@ void frmV9Con::buildMenus()
     connect(m_mnuConnectConnect, &QAction::triggered, this, &frmV9Con::mnuConnectConnect_Click);
     connect(m_mnuConnectDisconnect, &QAction::triggered, this,
             &frmV9Con::mnuConnectDisconnect_Click);
+
+    QMenu *view = named(menuBar()->addMenu(QStringLiteral("View")), "mnuView");
+    QAction *traffic = action(view, "mnuViewTraffic", QStringLiteral("Traffic"));
+    connect(traffic, &QAction::triggered, this, [this] { m_views->showTraffic(); });
+    QMenu *trend = named(view->addMenu(QStringLiteral("Trend")), "mnuViewTrend");
+    connect(trend, &QMenu::aboutToShow, this, [this, trend] { m_views->fillTrendMenu(trend); });
 
     QMenu *help = named(menuBar()->addMenu(QStringLiteral("Help")), "mnuHelp");
     QAction *version = action(help, "mnuHelpVersion", QStringLiteral("Version"));

@@ -15,6 +15,7 @@ class frmLoading;
 class frmOverView;
 class CardWindows;
 class MonitorCommands;
+class ViewWindows;
 class LampShape;
 class QAction;
 class QComboBox;
@@ -40,6 +41,7 @@ public:
     frmLoading *loading() const { return m_loading; }
     CardWindows &cardWindows() { return *m_cards; }
     MonitorCommands &monitorCommands() { return *m_monitor; }
+    ViewWindows &viewWindows() { return *m_views; }
     ComConnection &connection() { return m_connection; }
     CommandLock &commandLock() { return m_lock; }
 
@@ -98,6 +100,7 @@ private:
     std::unique_ptr<WindowObserver> m_observer;
     std::unique_ptr<CardWindows> m_cards;
     std::unique_ptr<MonitorCommands> m_monitor;
+    std::unique_ptr<ViewWindows> m_views;
 
     QLabel *m_lblComPortNo = nullptr;
     LampShape *m_shpLamp = nullptr;

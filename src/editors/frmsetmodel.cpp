@@ -143,11 +143,16 @@ frmSetModel::frmSetModel(const CardTable &cards, const GlobalState &state, QWidg
     m_cmdUp->setObjectName(QStringLiteral("cmdUp"));
     m_cmdDown = new QPushButton(QStringLiteral("Download"), f);
     m_cmdDown->setObjectName(QStringLiteral("cmdDown"));
+    // Trend only looks at values; it is not part of the command lock.
+    m_cmdTrend = new QPushButton(QStringLiteral("Trend"), f);
+    m_cmdTrend->setObjectName(QStringLiteral("cmdTrend"));
+    connect(m_cmdTrend, &QPushButton::clicked, this, &frmSetModel::trendClicked);
     // The buttons share the second row so both channels fit the window.
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_cmdUp);
     buttons->addWidget(m_cmdDown);
+    buttons->addWidget(m_cmdTrend);
     grid->addLayout(buttons, 1, 4, 1, 3);
     grid->setRowStretch(4, 1);
 

@@ -56,21 +56,22 @@ public:
 signals:
     void uploadClicked();   // cmdUp_Click
     void downloadClicked(); // cmdDown_Click
+    void trendClicked();    // cmdTrend: plot this card's monitored values
     // chkLimit_Click: the operator changed the tick.
     void limitClicked(bool ticked);
 
 private:
     struct Channel
     {
-        QGroupBox *frame = nullptr;                 // fraCh1 / fraCh2
-        std::array<QLineEdit *, 6> par{};           // txtZScale0n .. txtFBase0n
-        std::array<QLabel *, 6> caption{};          // lblZScale0n .. lblFBase0n
-        std::array<QLabel *, 6> low{};              // lbl..._LLmt
-        std::array<QLabel *, 6> high{};             // lbl..._HLmt
-        std::array<QLabel *, 2> unit{};             // lblZBase0n_Unit, lblFBase0n_Unit
-        QLabel *burnoutLabel = nullptr;             // Label5 / Label6
-        QLineEdit *burnout = nullptr;               // txtBurnout1 / 2
-        QLineEdit *live = nullptr;                  // txtParData0n
+        QGroupBox *frame = nullptr;        // fraCh1 / fraCh2
+        std::array<QLineEdit *, 6> par{};  // txtZScale0n .. txtFBase0n
+        std::array<QLabel *, 6> caption{}; // lblZScale0n .. lblFBase0n
+        std::array<QLabel *, 6> low{};     // lbl..._LLmt
+        std::array<QLabel *, 6> high{};    // lbl..._HLmt
+        std::array<QLabel *, 2> unit{};    // lblZBase0n_Unit, lblFBase0n_Unit
+        QLabel *burnoutLabel = nullptr;    // Label5 / Label6
+        QLineEdit *burnout = nullptr;      // txtBurnout1 / 2
+        QLineEdit *live = nullptr;         // txtParData0n
     };
     void buildChannel(int n, class QGridLayout *grid);
 
@@ -87,4 +88,5 @@ private:
     std::array<QLabel *, 36> m_lblMark{};
     QPushButton *m_cmdUp = nullptr;
     QPushButton *m_cmdDown = nullptr;
+    QPushButton *m_cmdTrend = nullptr;
 };

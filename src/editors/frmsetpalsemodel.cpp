@@ -144,12 +144,17 @@ frmSetPalseModel::frmSetPalseModel(const CardTable &cards, const GlobalState &st
     m_cmdUp->setObjectName(QStringLiteral("cmdUp"));
     m_cmdDown = new QPushButton(QStringLiteral("Download"), m_fraSetPalseModel);
     m_cmdDown->setObjectName(QStringLiteral("cmdDown"));
+    // Trend only looks at values; it is not part of the command lock.
+    m_cmdTrend = new QPushButton(QStringLiteral("Trend"), m_fraSetPalseModel);
+    m_cmdTrend->setObjectName(QStringLiteral("cmdTrend"));
+    connect(m_cmdTrend, &QPushButton::clicked, this, &frmSetPalseModel::trendClicked);
     connect(m_cmdUp, &QPushButton::clicked, this, &frmSetPalseModel::uploadClicked);
     connect(m_cmdDown, &QPushButton::clicked, this, &frmSetPalseModel::downloadClicked);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_cmdUp);
     buttons->addWidget(m_cmdDown);
+    buttons->addWidget(m_cmdTrend);
     body->addStretch();
     body->addLayout(buttons);
 }

@@ -46,6 +46,7 @@ public:
 signals:
     void uploadClicked();   // cmdUp_Click
     void downloadClicked(); // cmdDown_Click
+    void trendClicked();    // cmdTrend: plot this card's monitored values
 
 private:
     const CardTable &m_cards;
@@ -60,4 +61,5 @@ private:
     std::array<QLabel *, 2> m_high{};     // lblSpan01_HLmt, lblSpan02_HLmt
     QPushButton *m_cmdUp = nullptr;
     QPushButton *m_cmdDown = nullptr;
+    QPushButton *m_cmdTrend = nullptr;
 };

@@ -1,0 +1,57 @@
+#include "app/viewwindows.h"
+
+#include "exchange/session.h"
+#include "views/frmtraffic.h"
+#include "views/frmtrend.h"
+
+#include <QMenu>
+
+namespace {
+
+void bringForward(QWidget *w)
+{
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+bool hasValues(const CardRecord &r)
+{
+    return r.FormType == 1 || r.FormType == 2;
+}
+
+} // namespace
+
+void ViewWindows::showTraffic()
+{
+    if (!m_traffic) {
+        m_traffic = new frmTraffic(m_s.traffic, m_main);
+        m_traffic->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    bringForward(m_traffic);
+}
+
+void ViewWindows::showTrend(int cardNo)
+{
+    if (cardNo < 1 || cardNo > kCardCount || !hasValues(m_s.cards[cardNo]))
+        return;
+    auto *trend = new frmTrend(m_s.live, cardNo, m_s.cards[cardNo].ModelName, m_main);
+    trend->setWindowFlag(Qt::Window);
+    trend->setAttribute(Qt::WA_DeleteOnClose);
+    bringForward(trend);
+}
+
+void ViewWindows::fillTrendMenu(QMenu *menu)
+{
+    menu->clear();
+    for (int i = 1; i <= kCardCount; ++i) {
+        if (!hasValues(m_s.cards[i]))
+            continue;
+        QAction *a =
+            menu->addAction(QStringLiteral("Card %1  %2").arg(i).arg(m_s.cards[i].ModelName));
+        a->setObjectName(QStringLiteral("mnuViewTrend_%1").arg(i));
+        QObject::connect(a, &QAction::triggered, menu, [this, i] { showTrend(i); });
+    }
+    if (menu->isEmpty())
+        menu->addAction(QStringLiteral("(no card with values)"))->setEnabled(false);
+}

@@ -1,0 +1,286 @@
+#include "link/trafficmodel.h"
+
+#include "link/serialline.h"
+#include "link/trafficlog.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <algorithm>
+
+namespace {
+
+using Entries = std::deque<TrafficEntry>;
+
+bool isSelect(const TrafficEntry &e)
+{
+    return e.command.startsWith('G');
+}
+
+// Bytes as text without the line end. Control bytes, bytes above 126 and the
+// backslash itself become \xNN, so what is shown can be read back exactly.
+QString shown(QByteArrayView bytes)
+{
+    if (bytes.endsWith('\r'))
+        bytes.chop(1);
+    static const char hex[] = "0123456789ABCDEF";
+    QString out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto u = static_cast<uchar>(c);
+        if (u >= 0x20 && u < 0x7f && u != '\\') {
+            out += QLatin1Char(c);
+        } else {
+            out += QLatin1String("\\x");
+            out += QLatin1Char(hex[u >> 4]);
+            out += QLatin1Char(hex[u & 0xf]);
+        }
+    }
+    return out;
+}
+
+QString cardOf(const TrafficEntry &select)
+{
+    return shown(QByteArrayView(select.command).sliced(1));
+}
+
+bool failed(const TrafficEntry &e)
+{
+    if (e.timedOut)
+        return true;
+    QByteArrayView r(e.reply);
+    if (r.endsWith('\r'))
+        r.chop(1);
+    const QString reply = trimBlanks(QString::fromLatin1(r));
+    return reply.isEmpty() || reply == QLatin1String("CNG") || reply == QLatin1String("CNU");
+}
+
+// Whether the select at g repeats the transaction begun by the select at
+// previous (< g).
+bool isRetry(const Entries &e, std::size_t g, std::size_t previous)
+{
+    if (!failed(e[g - 1]) || e[previous].command != e[g].command)
+        return false;
+    const bool hadItem = previous + 1 < g;
+    const bool hasItem = g + 1 < e.size() && !isSelect(e[g + 1]);
+    return !hadItem || !hasItem || e[previous + 1].command == e[g + 1].command;
+}
+
+// previousSelect: index of the select before the one at i, -1 when unknown.
+QString markOf(const Entries &e, std::size_t i, qint64 previousSelect)
+{
+    const bool retry = isSelect(e[i]) && previousSelect >= 0 &&
+                       isRetry(e, i, static_cast<std::size_t>(previousSelect));
+    if (retry)
+        return e[i].timedOut ? QStringLiteral("retry, time-out") : QStringLiteral("retry");
+    return e[i].timedOut ? QStringLiteral("time-out") : QString();
+}
+
+QString timeOf(const TrafficLog &log, const TrafficEntry &e)
+{
+    return log.wallTime(e.startMs).toString(QStringLiteral("hh:mm:ss.zzz"));
+}
+
+QString csvField(const QString &text)
+{
+    static const QString delimiters = QStringLiteral(",\"\r\n");
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return delimiters.contains(c); }))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+} // namespace
+
+TrafficModel::TrafficModel(TrafficLog &log, QObject *parent)
+    : QAbstractTableModel(parent), m_log(log)
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(kFlushMs);
+    connect(&m_timer, &QTimer::timeout, this, &TrafficModel::flush);
+    // One check per append; the work waits for the flush.
+    connect(&m_log, &TrafficLog::appended, this, [this] {
+        if (!m_timer.isActive())
+            m_timer.start();
+    });
+    m_first = frontSerial();
+    adopt(m_first, m_log.appendedCount());
+}
+
+qint64 TrafficModel::frontSerial() const
+{
+    return m_log.appendedCount() - static_cast<qint64>(m_log.entries().size());
+}
+
+const TrafficEntry *TrafficModel::entryAt(qint64 serial) const
+{
+    const qint64 i = serial - frontSerial();
+    if (serial < 0 || i < 0 || i >= static_cast<qint64>(m_log.entries().size()))
+        return nullptr;
+    return &m_log.entries()[static_cast<std::size_t>(i)];
+}
+
+void TrafficModel::adopt(qint64 from, qint64 end)
+{
+    for (qint64 serial = from; serial < end; ++serial) {
+        if (isSelect(*entryAt(serial))) {
+            ++m_group;
+            m_select = serial;
+        }
+        m_rows.push_back({m_group, m_select});
+    }
+}
+
+void TrafficModel::flush()
+{
+    m_timer.stop();
+    const qint64 end = m_log.appendedCount();
+    const qint64 front = frontSerial();
+    const auto shownCount = static_cast<qint64>(m_rows.size());
+    const qint64 gone = std::clamp(front - m_first, qint64(0), shownCount);
+    const qint64 added = end - std::max(m_first + shownCount, front);
+    if (gone == 0 && added <= 0)
+        return;
+
+    emit aboutToFlush();
+    if (gone > 0) {
+        beginRemoveRows({}, 0, static_cast<int>(gone - 1));
+        m_rows.erase(m_rows.begin(), m_rows.begin() + gone);
+        m_first += gone;
+        endRemoveRows();
+    }
+    // Entries dropped before they were ever shown break the chain of
+    // transactions: what follows starts a group of its own.
+    if (m_first + static_cast<qint64>(m_rows.size()) < front) {
+        m_first = front;
+        m_select = -1;
+        ++m_group;
+    }
+    if (added > 0) {
+        const int old = rowCount();
+        beginInsertRows({}, old, old + static_cast<int>(added) - 1);
+        adopt(end - added, end);
+        endInsertRows();
+        // A select's mark depends on the command after it, which may just
+        // have come.
+        if (old > 0)
+            emit dataChanged(index(old - 1, Mark), index(old - 1, Mark));
+    }
+    emit flushed();
+}
+
+int TrafficModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int TrafficModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString TrafficModel::card(int row) const
+{
+    const TrafficEntry *select = entryAt(m_rows[static_cast<std::size_t>(row)].select);
+    return select ? cardOf(*select) : QString();
+}
+
+qint64 TrafficModel::group(int row) const
+{
+    return m_rows[static_cast<std::size_t>(row)].group;
+}
+
+QString TrafficModel::text(int row, int column) const
+{
+    const TrafficEntry *e = entryAt(m_first + row);
+    if (!e)
+        return {};
+    switch (column) {
+    case Time:
+        return timeOf(m_log, *e);
+    case Card:
+        return card(row);
+    case Command:
+        return shown(e->command);
+    case Reply:
+        return shown(e->reply);
+    case Ms:
+        return QString::number(e->elapsedMs);
+    case Mark: {
+        const qint64 front = frontSerial();
+        const qint64 previous = row > 0 ? m_rows[static_cast<std::size_t>(row - 1)].select : -1;
+        return markOf(m_log.entries(), static_cast<std::size_t>(m_first + row - front),
+                      previous >= front ? previous - front : -1);
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant TrafficModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return text(index.row(), index.column());
+    case GroupRole:
+        return group(index.row());
+    case Qt::TextAlignmentRole:
+        if (index.column() == Ms)
+            return static_cast<int>(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant TrafficModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    static const char *const names[] = {"Time", "Card", "Command", "Reply", "ms", "Mark"};
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(names[section]) : QVariant();
+}
+
+QString TrafficCsv(const TrafficLog &log)
+{
+    const Entries &e = log.entries();
+    QString out = QStringLiteral("time,card,command,reply,ms,mark\r\n");
+    qint64 select = -1;
+    qint64 previous = -1;
+    for (std::size_t i = 0; i < e.size(); ++i) {
+        if (isSelect(e[i])) {
+            previous = select;
+            select = static_cast<qint64>(i);
+        }
+        const QString fields[] = {
+            timeOf(log, e[i]),
+            select >= 0 ? cardOf(e[static_cast<std::size_t>(select)]) : QString(),
+            shown(e[i].command),
+            shown(e[i].reply),
+            QString::number(e[i].elapsedMs),
+            markOf(e, i, previous),
+        };
+        for (const QString &f : fields) {
+            out += csvField(f);
+            out += QLatin1Char(',');
+        }
+        out.chop(1);
+        out += QLatin1String("\r\n");
+    }
+    return out;
+}
+
+QString SaveTrafficCsv(const TrafficLog &log, const QString &path)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    // Nothing replaces the old file unless the whole text is written.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("Could not save %1: %2").arg(name, file.errorString());
+    const QByteArray text = TrafficCsv(log).toUtf8();
+    if (file.write(text) != text.size() || !file.commit())
+        return QStringLiteral("Could not save %1: %2").arg(name, file.errorString());
+    return {};
+}

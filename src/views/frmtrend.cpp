@@ -1,0 +1,214 @@
+#include "views/frmtrend.h"
+
+#include "app/messages.h"
+#include "exchange/livefeed.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPointer>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+frmTrend::SaveHandler &saveHandler()
+{
+    static frmTrend::SaveHandler handler;
+    return handler;
+}
+
+QString askFileName(QWidget *parent, const QString &suggested)
+{
+    if (const auto &h = saveHandler())
+        return h(parent, suggested);
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), suggested,
+                                        QStringLiteral("CSV files (*.csv);;All files (*)"));
+}
+
+QColor channelColour(int channel)
+{
+    return channel == 1 ? QColor(0x1f, 0x77, 0xb4) : QColor(0xd6, 0x5f, 0x0e);
+}
+
+} // namespace
+
+void frmTrend::setSaveHandler(SaveHandler handler)
+{
+    saveHandler() = std::move(handler);
+}
+
+frmTrend::frmTrend(LiveFeed &feed, int cardNo, const QString &model, QWidget *parent)
+    : QWidget(parent), m_cardNo(cardNo)
+{
+    setObjectName(QStringLiteral("frmTrend"));
+    setWindowTitle(QStringLiteral("Trend \u2013 card %1 %2").arg(cardNo).arg(model.trimmed()));
+    resize(720, 420);
+
+    // Steady time from the wall clock at opening: setting the system clock
+    // back cannot fold the line over itself.
+    QElapsedTimer steady;
+    steady.start();
+    m_clock = [base = QDateTime::currentMSecsSinceEpoch(), steady] {
+        return base + steady.elapsed();
+    };
+
+    m_chart = new QChart;
+    m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_axisX = new QDateTimeAxis(m_chart);
+    m_axisX->setFormat(QStringLiteral("hh:mm:ss"));
+    m_axisX->setTickCount(6);
+    m_chart->addAxis(m_axisX, Qt::AlignBottom);
+    m_axisY = new QValueAxis(m_chart);
+    m_axisY->setLabelFormat(QStringLiteral("%g"));
+    m_chart->addAxis(m_axisY, Qt::AlignLeft);
+
+    m_view = new QChartView(m_chart, this);
+    m_view->setObjectName(QStringLiteral("chvTrend"));
+
+    m_pause = new QPushButton(QStringLiteral("Pause"), this);
+    m_pause->setObjectName(QStringLiteral("cmdPause"));
+    connect(m_pause, &QPushButton::clicked, this, &frmTrend::cmdPause_Click);
+    m_saveAs = new QPushButton(QStringLiteral("Save As..."), this);
+    m_saveAs->setObjectName(QStringLiteral("cmdSaveAs"));
+    connect(m_saveAs, &QPushButton::clicked, this, &frmTrend::cmdSaveAs_Click);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_pause);
+    buttons->addWidget(m_saveAs);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_view, 1);
+    layout->addLayout(buttons);
+
+    m_redrawTimer = new QTimer(this);
+    m_redrawTimer->setObjectName(QStringLiteral("tmrRedraw"));
+    m_redrawTimer->setSingleShot(true);
+    m_redrawTimer->setInterval(kRedrawMs);
+    connect(m_redrawTimer, &QTimer::timeout, this, &frmTrend::redraw);
+
+    connect(&feed, &LiveFeed::value, this, &frmTrend::onValue);
+    redraw();
+}
+
+frmTrend::~frmTrend() = default;
+
+bool frmTrend::redrawPending() const
+{
+    return m_redrawTimer->isActive();
+}
+
+const QList<QLineSeries *> &frmTrend::segments(int channel) const
+{
+    static const QList<QLineSeries *> none;
+    if (channel < 1 || channel > TrendSeries::kChannels)
+        return none;
+    return m_segments[static_cast<std::size_t>(channel - 1)];
+}
+
+void frmTrend::onValue(int cardNo, int channel, const QString &text)
+{
+    if (cardNo != m_cardNo)
+        return;
+    m_series.append(channel, m_clock(), text);
+    // Started once per batch, not per value, so a steady flow still redraws.
+    if (!isPaused() && !m_redrawTimer->isActive())
+        m_redrawTimer->start();
+}
+
+void frmTrend::cmdPause_Click()
+{
+    if (isPaused()) {
+        m_frozen.reset();
+        m_pause->setText(QStringLiteral("Pause"));
+        redraw();
+        return;
+    }
+    // Draw what is waiting first, so the frozen copy is what the chart shows.
+    if (redrawPending())
+        redraw();
+    m_frozen = m_series;
+    m_pause->setText(QStringLiteral("Resume"));
+}
+
+void frmTrend::cmdSaveAs_Click()
+{
+    if (!isPaused() && redrawPending())
+        redraw();
+    // Taken now: the values keep coming while the dialog is open.
+    const QByteArray bytes = (m_frozen ? *m_frozen : m_series).csv().toUtf8();
+    const QPointer<frmTrend> alive(this);
+    const QString path = askFileName(this, QStringLiteral("trend-card%1.csv").arg(m_cardNo));
+    if (!alive || path.isEmpty())
+        return;
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return;
+    Messages::show(this, Messages::Icon::Critical, QStringLiteral("Save As"),
+                   QStringLiteral("Cannot write %1: %2")
+                       .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+void frmTrend::redraw()
+{
+    m_redrawTimer->stop();
+    ++m_redraws;
+    for (int ch = 1; ch <= TrendSeries::kChannels; ++ch)
+        fitSegments(ch, m_series.runs(ch));
+
+    const qint64 end = m_series.isEmpty() ? m_clock() : m_series.newestMs();
+    m_axisX->setRange(QDateTime::fromMSecsSinceEpoch(end - m_series.windowMs()),
+                      QDateTime::fromMSecsSinceEpoch(end));
+    double lo = 0;
+    double hi = 0;
+    if (m_series.valueRange(lo, hi)) {
+        // A flat line still needs some height to be seen.
+        const double pad = hi > lo ? (hi - lo) * 0.05 : std::max(1.0, std::abs(hi) * 0.05);
+        m_axisY->setRange(lo - pad, hi + pad);
+    }
+}
+
+void frmTrend::fitSegments(int channel, const QList<QList<QPointF>> &runs)
+{
+    QList<QLineSeries *> &segs = m_segments[static_cast<std::size_t>(channel - 1)];
+    // Qt Charts does not break a line on NaN, so each run is its own series;
+    // they are kept and refilled rather than made anew on every redraw.
+    while (segs.size() > runs.size()) {
+        QLineSeries *s = segs.takeLast();
+        m_chart->removeSeries(s);
+        delete s;
+    }
+    while (segs.size() < runs.size()) {
+        auto *s = new QLineSeries;
+        s->setName(QStringLiteral("ch%1").arg(channel));
+        s->setColor(channelColour(channel));
+        m_chart->addSeries(s);
+        s->attachAxis(m_axisX);
+        s->attachAxis(m_axisY);
+        // One legend entry per channel, not per piece.
+        const bool first = segs.isEmpty();
+        for (QLegendMarker *marker : m_chart->legend()->markers(s))
+            marker->setVisible(first);
+        segs.append(s);
+    }
+    for (qsizetype i = 0; i < runs.size(); ++i) {
+        QLineSeries *s = segs[i];
+        if (s->count() != runs[i].size() || s->points() != runs[i])
+            s->replace(runs[i]);
+        // A lone value between gaps has no line to draw; show it as a dot.
+        s->setPointsVisible(runs[i].size() == 1);
+    }
+}

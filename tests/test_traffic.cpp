@@ -1,0 +1,323 @@
+// The traffic rows, their groups and marks, the bound on the rows, the CSV
+// and the window's filter, scrolling and saving.
+#include "appfixture.h"
+#include "link/trafficmodel.h"
+#include "link/transactions.h"
+#include "views/csvsavedialog.h"
+#include "views/frmtraffic.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Line
+{
+    QByteArray command; // CR added
+    QByteArray reply;   // as received, CR included
+    bool timedOut = false;
+    int ms = 0;
+};
+
+void feed(TrafficLog &log, const QList<Line> &lines)
+{
+    for (const Line &l : lines)
+        log.append({0, l.command + '\r', l.reply, l.ms, l.timedOut, {}});
+}
+
+void appendNumbered(TrafficLog &log, int from, int to)
+{
+    for (int n = from; n < to; ++n)
+        log.append({n, "C" + QByteArray::number(n) + '\r', "OK\r", 1, false, {}});
+}
+
+QString cell(const QAbstractItemModel &m, int row, int column)
+{
+    return m.index(row, column).data().toString();
+}
+
+} // namespace
+
+class TestTraffic : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A read, a write and a timed-out read retried once, made through the
+    // program's line on the simulated rack; rows appear on the timer's flush.
+    void rowsOfRealExchanges()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        TrafficModel model(f.session.traffic);
+        const int n0 = model.rowCount();
+        QVERIFY(n0 > 0); // the connect's own reads
+
+        const QString read = ReadItem(f.session.line, 0, QStringLiteral("5"), QStringLiteral("13"));
+        const QString written = WriteItem(f.session.line, 0, QStringLiteral("5"),
+                                          QStringLiteral("13"), QStringLiteral("0"));
+        QVERIFY(!read.isEmpty() && !written.isEmpty());
+        f.rack->setCardFaults(5, {.silent = true});
+        QCOMPARE(ReadItem(f.session.line, 1, QStringLiteral("5"), QStringLiteral("13")), QString());
+        QTRY_COMPARE(model.rowCount(), n0 + 7);
+
+        struct Row
+        {
+            const char *command;
+            const char *mark;
+            int group; // relative to the read's
+        };
+        const Row expected[] = {
+            {"G5", "", 0},
+            {"I13", "", 0},
+            {"G5", "", 1},
+            {"I13", "", 1},
+            {"D0", "", 1},
+            {"G5", "time-out", 2},
+            {"G5", "retry, time-out", 3},
+        };
+        const qint64 g0 = model.group(n0);
+        const QRegularExpression time(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3}$"));
+        for (int i = 0; i < 7; ++i) {
+            const int row = n0 + i;
+            QCOMPARE(cell(model, row, TrafficModel::Command), QLatin1String(expected[i].command));
+            QCOMPARE(cell(model, row, TrafficModel::Card), QStringLiteral("5"));
+            QCOMPARE(cell(model, row, TrafficModel::Mark), QLatin1String(expected[i].mark));
+            QCOMPARE(model.index(row, 0).data(TrafficModel::GroupRole).toLongLong(),
+                     g0 + expected[i].group);
+            QVERIFY(time.match(cell(model, row, TrafficModel::Time)).hasMatch());
+        }
+        // The status character stays in front of the value.
+        QCOMPARE(cell(model, n0 + 1, TrafficModel::Reply).mid(1), read);
+        QCOMPARE(cell(model, n0 + 4, TrafficModel::Reply).mid(1), written);
+        QCOMPARE(cell(model, n0 + 5, TrafficModel::Reply), QString());
+        QCOMPARE(cell(model, n0 - 1, TrafficModel::Card), QStringLiteral("00"));
+
+        // Alternate transactions are shaded, the rows of one alike.
+        TrafficFilter filter(&model, QBrush(Qt::gray));
+        const auto shade = [&](int row) { return filter.index(row, 0).data(Qt::BackgroundRole); };
+        QCOMPARE(shade(n0), shade(n0 + 1));
+        QVERIFY(shade(n0 + 1) != shade(n0 + 2));
+        QCOMPARE(shade(n0 + 2), shade(n0 + 4));
+        QVERIFY(shade(n0 + 4) != shade(n0 + 5));
+    }
+
+    void retryMarks_data()
+    {
+        QTest::addColumn<QList<Line>>("lines");
+        QTest::addColumn<QStringList>("marks");
+        QTest::newRow("select timed out, same select again")
+            << QList<Line>{{"G5", "", true}, {"G5", "COK\r"}, {"I13", "00\r"}}
+            << QStringList{"time-out", "retry", ""};
+        QTest::newRow("item refused, same item again")
+            << QList<Line>{{"G3", "COK\r"}, {"I13", "CNG\r"}, {"G3", "COK\r"}, {"I13", "CNG\r"}}
+            << QStringList{"", "", "retry", ""};
+        QTest::newRow("item refused, the next item of the card")
+            << QList<Line>{{"G3", "COK\r"}, {"I13", "CNG\r"}, {"G3", "COK\r"}, {"I14", "00\r"}}
+            << QStringList{"", "", "", ""};
+        QTest::newRow("empty answer to a write")
+            << QList<Line>{{"G3", "COK\r"}, {"I1", "00\r"}, {"D1", "\r"}, {"G3", "COK\r"}}
+            << QStringList{"", "", "", "retry"};
+        QTest::newRow("the item select has not come yet")
+            << QList<Line>{{"G3", "COK\r"}, {"I13", "CNU\r"}, {"G3", "COK\r"}}
+            << QStringList{"", "", "retry"};
+        QTest::newRow("another card after a time-out")
+            << QList<Line>{{"G5", "", true}, {"G6", "COK\r"}} << QStringList{"time-out", ""};
+        QTest::newRow("a good read read again")
+            << QList<Line>{{"G5", "COK\r"}, {"I13", "00\r"}, {"G5", "COK\r"}, {"I13", "00\r"}}
+            << QStringList{"", "", "", ""};
+    }
+    // The table and the CSV mark alike.
+    void retryMarks()
+    {
+        QFETCH(QList<Line>, lines);
+        QFETCH(QStringList, marks);
+        TrafficLog log;
+        TrafficModel model(log);
+        feed(log, lines);
+        model.flush();
+        QStringList shown;
+        for (int row = 0; row < model.rowCount(); ++row)
+            shown << cell(model, row, TrafficModel::Mark);
+        QCOMPARE(shown, marks);
+
+        QStringList csv = TrafficCsv(log).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        csv.removeFirst();
+        QStringList csvMarks;
+        for (const QString &l : csv)
+            csvMarks << l.section(QLatin1Char(','), 5).remove(QLatin1Char('"'));
+        QCOMPARE(csvMarks, marks);
+    }
+
+    void rowsStayWithinTheLog()
+    {
+        TrafficLog log(5);
+        TrafficModel model(log);
+        const auto commands = [&] {
+            QStringList out;
+            for (int row = 0; row < model.rowCount(); ++row)
+                out << cell(model, row, TrafficModel::Command);
+            return out;
+        };
+        appendNumbered(log, 0, 5);
+        model.flush();
+        QCOMPARE(commands(), (QStringList{"C0", "C1", "C2", "C3", "C4"}));
+
+        // Until the flush, rows keep their entries; dropped ones show nothing.
+        appendNumbered(log, 5, 7);
+        QCOMPARE(commands(), (QStringList{"", "", "C2", "C3", "C4"}));
+        model.flush();
+        QCOMPARE(commands(), (QStringList{"C2", "C3", "C4", "C5", "C6"}));
+
+        appendNumbered(log, 7, 12);
+        model.flush();
+        QCOMPARE(commands(), (QStringList{"C7", "C8", "C9", "C10", "C11"}));
+
+        // More than the log holds between two flushes.
+        appendNumbered(log, 12, 19);
+        model.flush();
+        QCOMPARE(commands(), (QStringList{"C14", "C15", "C16", "C17", "C18"}));
+    }
+
+    void programCapacityBoundsTheRows()
+    {
+        TrafficLog log(Session::kTrafficKept);
+        TrafficModel model(log);
+        const int n = static_cast<int>(Session::kTrafficKept);
+        appendNumbered(log, 0, n + 5);
+        model.flush();
+        QCOMPARE(model.rowCount(), n);
+        QCOMPARE(cell(model, 0, TrafficModel::Command), QStringLiteral("C5"));
+        QCOMPARE(cell(model, n - 1, TrafficModel::Command), QStringLiteral("C%1").arg(n + 4));
+    }
+
+    void csvOfASmallLog()
+    {
+        TrafficLog log;
+        log.append({5, "I1\r", "0\\\r", 3, false, {}});
+        log.append({1000, "G5\r", "COK\r", 12, false, {}});
+        log.append({1012, "I13\r", "0\"a,b\"\r", 30, false, {}});
+        log.append({61001, "G5\r", "", 500, true, {}});
+        log.append({62001, "G5\r", "C\x01", 500, true, {}});
+        const auto t = [&](qint64 ms) {
+            return log.wallTime(ms).toString(QStringLiteral("hh:mm:ss.zzz"));
+        };
+        const QString expected = QStringLiteral("time,card,command,reply,ms,mark\r\n") + t(5) +
+                                 QStringLiteral(",,I1,0\\x5C,3,\r\n") + t(1000) +
+                                 QStringLiteral(",5,G5,COK,12,\r\n") + t(1012) +
+                                 QStringLiteral(",5,I13,\"0\"\"a,b\"\"\",30,\r\n") + t(61001) +
+                                 QStringLiteral(",5,G5,,500,time-out\r\n") + t(62001) +
+                                 QStringLiteral(",5,G5,C\\x01,500,\"retry, time-out\"\r\n");
+        QCOMPARE(TrafficCsv(log), expected);
+    }
+
+    void cardFilter_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QStringList>("commands");
+        QTest::newRow("All") << "All" << QStringList{"I1", "G00", "I40", "G5", "I13", "G7"};
+        QTest::newRow("00") << "00" << QStringList{"G00", "I40"};
+        QTest::newRow("5") << "5" << QStringList{"G5", "I13"};
+        QTest::newRow("7") << "7" << QStringList{"G7"};
+        QTest::newRow("16") << "16" << QStringList{};
+    }
+    void cardFilter()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QStringList, commands);
+        TrafficLog log;
+        feed(log, {{"I1", "00\r"},
+                   {"G00", "COK\r"},
+                   {"I40", "01.05\r"},
+                   {"G5", "COK\r"},
+                   {"I13", "00\r"},
+                   {"G7", "COK\r"}});
+        frmTraffic w(log);
+        auto *combo = w.findChild<QComboBox *>(QStringLiteral("cboCardFilter"));
+        auto *table = w.findChild<QTableView *>(QStringLiteral("tblTraffic"));
+        QVERIFY(combo && table);
+        combo->setCurrentText(choice);
+        QCOMPARE(combo->currentText(), choice);
+        QStringList shown;
+        for (int row = 0; row < table->model()->rowCount(); ++row)
+            shown << cell(*table->model(), row, TrafficModel::Command);
+        QCOMPARE(shown, commands);
+    }
+
+    // The newest row stays in sight, unless the operator scrolled up: then
+    // the row at the top stays there, even as the full log drops rows.
+    void followsTheNewestRowUnlessScrolledUp()
+    {
+        TrafficLog log(200);
+        appendNumbered(log, 0, 200);
+        frmTraffic w(log);
+        w.resize(500, 300);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *table = w.findChild<QTableView *>(QStringLiteral("tblTraffic"));
+        QScrollBar *bar = table->verticalScrollBar();
+        QVERIFY(bar->maximum() > 20);
+        QCOMPARE(bar->value(), bar->maximum());
+
+        bar->setValue(10);
+        const QString top =
+            table->indexAt({0, 0}).siblingAtColumn(TrafficModel::Command).data().toString();
+        appendNumbered(log, 200, 205);
+        w.model()->flush();
+        QVERIFY(bar->value() < bar->maximum());
+        QCOMPARE(table->indexAt({0, 0}).siblingAtColumn(TrafficModel::Command).data().toString(),
+                 top);
+
+        bar->setValue(bar->maximum());
+        appendNumbered(log, 205, 260);
+        w.model()->flush();
+        QCOMPARE(bar->value(), bar->maximum());
+        const QModelIndex last = table->model()->index(table->model()->rowCount() - 1, 0);
+        QVERIFY(table->viewport()->rect().contains(table->visualRect(last).center()));
+    }
+
+    void saveAs_data()
+    {
+        QTest::addColumn<QString>("name"); // in a fresh folder; "" cancels
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("saved") << "traffic.csv" << true;
+        QTest::newRow("folder missing") << "missing/traffic.csv" << false;
+        QTest::newRow("cancelled") << "" << false;
+    }
+    void saveAs()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, saved);
+        QTemporaryDir dir;
+        const QString path = name.isEmpty() ? QString() : dir.filePath(name);
+        TrafficLog log;
+        feed(log, {{"G5", "COK\r"}, {"I13", "0\"a,b\"\r"}});
+        QList<QString> messages;
+        Messages::setHandler(
+            [&](Messages::Icon, const QString &, const QString &text) { messages << text; });
+        CsvSaveDialog::setHandler([&](const QString &) { return path; });
+        frmTraffic w(log);
+        w.findChild<QAbstractButton *>(QStringLiteral("cmdSaveAs"))->click();
+        Messages::setHandler({});
+        CsvSaveDialog::setHandler({});
+
+        QFile file(path);
+        QCOMPARE(file.exists(), saved);
+        if (saved) {
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(file.readAll()), TrafficCsv(log));
+        }
+        const bool failed = !name.isEmpty() && !saved;
+        QCOMPARE(messages.size(), failed ? 1 : 0);
+        if (failed)
+            QVERIFY2(messages.first().contains(QDir::toNativeSeparators(path)),
+                     qPrintable(messages.first()));
+    }
+};
+
+QTEST_MAIN(TestTraffic)
+#include "test_traffic.moc"

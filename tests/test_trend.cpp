@@ -1,0 +1,380 @@
+// The trend: the series of one card's values (numbers, gaps, the ten-minute
+// window, CSV) and its window fed by the live values of monitoring.
+#include "appfixture.h"
+#include "exchange/livefeed.h"
+#include "model/encodings.h"
+#include "model/trendseries.h"
+#include "views/frmtrend.h"
+
+#include <QChartView>
+#include <QFile>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QValueAxis>
+
+namespace {
+
+using Times = QList<qint64>;
+
+Times times(const TrendSeries &s, int channel)
+{
+    Times out;
+    for (const TrendPoint &p : s.points(channel))
+        out << p.ms;
+    return out;
+}
+
+// "1:5000 2:6000" -> channel 1 at 5000 ms, channel 2 at 6000 ms, value 1.
+void appendAll(TrendSeries &s, const QString &appends)
+{
+    for (const QString &a : appends.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList parts = a.split(QLatin1Char(':'));
+        s.append(parts[0].toInt(), parts[1].toLongLong(), QStringLiteral("1"));
+    }
+}
+
+// Sizes of the chart's pieces for a channel.
+QList<qsizetype> pieceSizes(const frmTrend &w, int channel)
+{
+    QList<qsizetype> out;
+    for (const QLineSeries *s : w.segments(channel))
+        out << s->count();
+    return out;
+}
+
+QPushButton *button(const frmTrend &w, const char *name)
+{
+    return w.findChild<QPushButton *>(QLatin1String(name));
+}
+
+// A window on its own feed, with a clock that moves one second per value.
+struct TrendFixture
+{
+    LiveFeed feed;
+    frmTrend w{feed, 3, QStringLiteral("XD2-K")};
+    qint64 now = 1'700'000'000'000;
+
+    TrendFixture()
+    {
+        w.setClock([this] { return now += 1000; });
+    }
+    void send(int channel, const QString &texts)
+    {
+        for (const QString &t : texts.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            emit feed.value(3, channel, t == QLatin1String("-") ? QString() : t);
+    }
+    // Waits for the batched redraw the values started.
+    void drawn(int before)
+    {
+        QTRY_VERIFY(!w.redrawPending());
+        QCOMPARE(w.redrawCount(), before + 1);
+    }
+};
+
+} // namespace
+
+class TestTrend : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { frmTrend::setSaveHandler({}); }
+
+    void values_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("gap");
+        QTest::addColumn<double>("value");
+        QTest::newRow("shown number") << "125" << false << 125.0;
+        QTest::newRow("spaces, sign, zeros") << " -0050 " << false << -50.0;
+        QTest::newRow("second point stays") << "12.3" << false << 12.3;
+        QTest::newRow("plus") << "+7" << false << 7.0;
+        QTest::newRow("ERROR") << "ERROR" << true << 0.0;
+        QTest::newRow("CNG") << "CNG" << true << 0.0;
+        QTest::newRow("NEEDLESS") << "NEEDLESS" << true << 0.0;
+        QTest::newRow("empty") << "" << true << 0.0;
+        QTest::newRow("blank") << "   " << true << 0.0;
+        QTest::newRow("nan") << "nan" << true << 0.0;
+        QTest::newRow("inf") << "inf" << true << 0.0;
+        QTest::newRow("trailing letter") << "12a" << true << 0.0;
+    }
+    void values()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, gap);
+        QFETCH(double, value);
+        TrendSeries s;
+        s.append(2, 1000, text);
+        QCOMPARE(s.points(2).size(), 1);
+        QCOMPARE(s.points(2)[0].gap, gap);
+        if (!gap)
+            QCOMPARE(s.points(2)[0].value, value);
+        QVERIFY(s.points(1).isEmpty());
+    }
+
+    void runsBreakAtGaps_data()
+    {
+        QTest::addColumn<QString>("texts");
+        QTest::addColumn<QList<qsizetype>>("runs");
+        QTest::newRow("no gap") << "1 2 3" << QList<qsizetype>{3};
+        QTest::newRow("gap inside") << "1 ERROR 2 3" << QList<qsizetype>{1, 2};
+        QTest::newRow("leading, trailing") << "CNG 1 2 ERROR" << QList<qsizetype>{2};
+        QTest::newRow("gaps in a row") << "1 ERROR CNG 2" << QList<qsizetype>{1, 1};
+        QTest::newRow("gaps only") << "ERROR CNG" << QList<qsizetype>{};
+    }
+    void runsBreakAtGaps()
+    {
+        QFETCH(QString, texts);
+        QFETCH(QList<qsizetype>, runs);
+        TrendSeries s;
+        qint64 t = 0;
+        for (const QString &text : texts.split(QLatin1Char(' ')))
+            s.append(1, t += 1000, text);
+        QList<qsizetype> sizes;
+        for (const QList<QPointF> &run : s.runs(1))
+            sizes << run.size();
+        QCOMPARE(sizes, runs);
+    }
+
+    void window_data()
+    {
+        QTest::addColumn<qint64>("windowMs");
+        QTest::addColumn<QString>("appends");
+        QTest::addColumn<Times>("ch1");
+        QTest::addColumn<Times>("ch2");
+        QTest::newRow("ten minutes kept")
+            << TrendSeries::kDefaultWindowMs << "1:0 1:300000 1:600000" << Times{0, 300000, 600000}
+            << Times{};
+        QTest::newRow("older dropped") << TrendSeries::kDefaultWindowMs << "1:0 1:300000 1:600001"
+                                       << Times{300000, 600001} << Times{};
+        QTest::newRow("across channels") << TrendSeries::kDefaultWindowMs << "2:0 2:1000 1:600500"
+                                         << Times{600500} << Times{1000};
+        QTest::newRow("short window")
+            << qint64(1000) << "1:0 2:500 1:1200 1:2000" << Times{1200, 2000} << Times{};
+        QTest::newRow("clock set back")
+            << TrendSeries::kDefaultWindowMs << "1:5000 1:4000" << Times{5000, 5000} << Times{};
+        QTest::newRow("other channel ignored")
+            << TrendSeries::kDefaultWindowMs << "3:100 0:100 1:200" << Times{200} << Times{};
+    }
+    void window()
+    {
+        QFETCH(qint64, windowMs);
+        QFETCH(QString, appends);
+        QFETCH(Times, ch1);
+        QFETCH(Times, ch2);
+        TrendSeries s;
+        s.setWindowMs(windowMs);
+        appendAll(s, appends);
+        QCOMPARE(times(s, 1), ch1);
+        QCOMPARE(times(s, 2), ch2);
+    }
+
+    void shrinkingTheWindowDrops()
+    {
+        TrendSeries s;
+        appendAll(s, QStringLiteral("1:0 1:5000 2:9000 1:10000"));
+        s.setWindowMs(5000);
+        QCOMPARE(times(s, 1), (Times{5000, 10000}));
+        QCOMPARE(times(s, 2), (Times{9000}));
+    }
+
+    void csv()
+    {
+        TrendSeries s;
+        const qint64 t0 = 1'714'651'387'250; // 2024-05-02, a quarter second past
+        s.append(1, t0, QStringLiteral("125"));
+        s.append(2, t0, QStringLiteral("ERROR"));
+        s.append(2, t0 + 1000, QStringLiteral("-12.5"));
+        s.append(1, t0 + 1500, QStringLiteral("CNG"));
+        s.append(1, t0 + 2001, QStringLiteral("0"));
+        const QStringList lines = s.csv().split(QLatin1Char('\n'));
+        const QStringList expected{"1,125", "2,", "2,-12.5", "1,", "1,0"};
+        const Times at{t0, t0, t0 + 1000, t0 + 1500, t0 + 2001};
+        QCOMPARE(lines.size(), expected.size() + 2); // header, rows, the last line's end
+        QCOMPARE(lines.first(), QStringLiteral("time,channel,value"));
+        QCOMPARE(lines.last(), QString());
+        const QRegularExpression iso(
+            QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d)$)"));
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            const QString line = lines[i + 1];
+            const qsizetype comma = line.indexOf(QLatin1Char(','));
+            const QString time = line.left(comma);
+            QVERIFY2(iso.match(time).hasMatch(), qPrintable(time));
+            QCOMPARE(QDateTime::fromString(time, Qt::ISODateWithMs).toMSecsSinceEpoch(), at[i]);
+            QCOMPARE(line.mid(comma + 1), expected[i]);
+        }
+        QCOMPARE(TrendSeries().csv(), QStringLiteral("time,channel,value\n"));
+    }
+
+    // One monitoring pass of the simulated rack gives card 2 a point on each
+    // channel, the numbers as the overview shows them.
+    void monitoringPassAppendsPoints()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        f.window.cmdUpload_Click();
+        QVERIFY(f.messages.isEmpty());
+        frmTrend w(f.session.live, 2, QStringLiteral("XD2-K"));
+        QCOMPARE(w.objectName(), QStringLiteral("frmTrend"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Trend \u2013 card 2 XD2-K"));
+        QVERIFY(w.findChild<QChartView *>(QStringLiteral("chvTrend")));
+
+        // Stop once card 2's second channel is shown; a guard against a
+        // pass that never gets there.
+        int commands = 0;
+        auto shown = connect(&f.session.live, &LiveFeed::value, &f.window,
+                             [&](int card, int channel, const QString &) {
+                                 if (card == 2 && channel == 2)
+                                     f.window.cmdStop_Click();
+                             });
+        auto guard = connect(&f.session.traffic, &TrafficLog::appended, &f.window,
+                             [&](const TrafficEntry &) {
+                                 if (++commands == 200)
+                                     f.window.cmdStop_Click();
+                             });
+        f.window.cmdStart_Click();
+        disconnect(shown);
+        disconnect(guard);
+        QVERIFY(commands < 200);
+
+        for (int ch = 1; ch <= 2; ++ch) {
+            const QList<TrendPoint> &points = w.series().points(ch);
+            QCOMPARE(points.size(), 1);
+            QVERIFY(!points[0].gap);
+            const QString shownText = f.rack->itemValue(2, ch == 1 ? 10 : 11);
+            double expected = 0;
+            QVERIFY(TrendSeries::parseValue(RemoveFirstPoint(shownText), expected));
+            QCOMPARE(points[0].value, expected);
+            QTRY_COMPARE(pieceSizes(w, ch), QList<qsizetype>{1});
+        }
+    }
+
+    // "ERROR" and friends split the chart's line instead of dropping to zero;
+    // other cards' values do not reach the window.
+    void nonNumbersLeaveGaps_data()
+    {
+        QTest::addColumn<QString>("texts");
+        QTest::addColumn<QList<qsizetype>>("pieces");
+        QTest::newRow("ERROR inside") << "100 ERROR 120 130" << QList<qsizetype>{1, 2};
+        QTest::newRow("CNG first") << "CNG 100 110" << QList<qsizetype>{2};
+        QTest::newRow("empty last") << "100 110 -" << QList<qsizetype>{2};
+        QTest::newRow("two gaps") << "100 ERROR CNG 110" << QList<qsizetype>{1, 1};
+        QTest::newRow("only ERROR") << "ERROR" << QList<qsizetype>{};
+    }
+    void nonNumbersLeaveGaps()
+    {
+        QFETCH(QString, texts);
+        QFETCH(QList<qsizetype>, pieces);
+        TrendFixture t;
+        const int before = t.w.redrawCount();
+        emit t.feed.value(5, 1, QStringLiteral("0")); // another card
+        t.send(1, texts);
+        t.drawn(before);
+        QCOMPARE(pieceSizes(t.w, 1), pieces);
+        QVERIFY(pieceSizes(t.w, 2).isEmpty());
+        QCOMPARE(t.w.series().points(1).size(), texts.split(QLatin1Char(' ')).size());
+        // A lone value still shows, as a dot.
+        for (QLineSeries *s : t.w.segments(1))
+            QCOMPARE(s->pointsVisible(), s->count() == 1);
+        if (!pieces.isEmpty()) {
+            const auto axes = t.w.chart()->axes(Qt::Vertical);
+            auto *y = qobject_cast<QValueAxis *>(axes.value(0));
+            QVERIFY(y);
+            QVERIFY2(y->min() > 50, "a gap was plotted as zero");
+        }
+    }
+
+    void saveAsWritesThePlottedPoints()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("trend.csv"));
+        QString suggested;
+        frmTrend::setSaveHandler([&](QWidget *, const QString &name) {
+            suggested = name;
+            return path;
+        });
+        TrendFixture t;
+        t.send(1, QStringLiteral("125 ERROR 130"));
+        t.send(2, QStringLiteral("7"));
+        button(t.w, "cmdSaveAs")->click(); // before the batched redraw: drawn first
+        QVERIFY(!t.w.redrawPending());
+        QCOMPARE(suggested, QStringLiteral("trend-card3.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QCOMPARE(text, t.w.series().csv());
+        QStringList rows = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(rows.takeFirst(), QStringLiteral("time,channel,value"));
+        for (QString &row : rows)
+            row = row.section(QLatin1Char(','), 1);
+        QCOMPARE(rows, (QStringList{"1,125", "1,", "1,130", "2,7"}));
+    }
+
+    void saveAsFailureAndCancel()
+    {
+        QList<RecordedMessage> messages;
+        Messages::setHandler([&](Messages::Icon icon, const QString &title, const QString &text) {
+            messages.append({icon, title, text});
+        });
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("no/such/dir/trend.csv"));
+        TrendFixture t;
+        t.send(1, QStringLiteral("1"));
+        frmTrend::setSaveHandler([](QWidget *, const QString &) { return QString(); });
+        t.w.cmdSaveAs_Click();
+        QVERIFY(messages.isEmpty());
+        QVERIFY(QDir(dir.path()).isEmpty());
+        frmTrend::setSaveHandler([&](QWidget *, const QString &) { return missing; });
+        t.w.cmdSaveAs_Click();
+        Messages::setHandler({});
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].icon, Messages::Icon::Critical);
+        QCOMPARE(messages[0].title, QStringLiteral("Save As"));
+        QVERIFY(messages[0].text.contains(QDir::toNativeSeparators(missing)));
+    }
+
+    // Values batch into one redraw; Pause stops redraws but keeps recording,
+    // Save As then writes the frozen picture, and Resume draws everything.
+    void pauseStopsRedraws()
+    {
+        TrendFixture t;
+        int count = t.w.redrawCount();
+        t.send(1, QStringLiteral("1 2 3 4 5 6 7 8 9 10"));
+        t.drawn(count);
+        count = t.w.redrawCount();
+        const QString frozenCsv = t.w.series().csv();
+
+        button(t.w, "cmdPause")->click();
+        QVERIFY(t.w.isPaused());
+        QCOMPARE(button(t.w, "cmdPause")->text(), QStringLiteral("Resume"));
+        QCOMPARE(t.w.redrawCount(), count); // nothing was waiting
+        t.send(1, QStringLiteral("11 ERROR 12"));
+        t.send(2, QStringLiteral("5"));
+        QVERIFY(!t.w.redrawPending());
+        QCoreApplication::processEvents();
+        QCOMPARE(t.w.redrawCount(), count);
+        QCOMPARE(pieceSizes(t.w, 1), QList<qsizetype>{10});
+        QCOMPARE(t.w.series().points(1).size(), 13);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("paused.csv"));
+        frmTrend::setSaveHandler([&](QWidget *, const QString &) { return path; });
+        t.w.cmdSaveAs_Click();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()), frozenCsv);
+
+        button(t.w, "cmdPause")->click();
+        QVERIFY(!t.w.isPaused());
+        QCOMPARE(button(t.w, "cmdPause")->text(), QStringLiteral("Pause"));
+        QCOMPARE(t.w.redrawCount(), count + 1);
+        QCOMPARE(pieceSizes(t.w, 1), (QList<qsizetype>{11, 1}));
+        QCOMPARE(pieceSizes(t.w, 2), QList<qsizetype>{1});
+    }
+};
+
+QTEST_MAIN(TestTrend)
+#include "test_trend.moc"
