@@ -96,34 +96,25 @@ void DownloadPulseCard(Session &session, int cardNo, const QString &span1, const
 std::optional<LiveValues> ReadAnalogLive(Session &session, int cardNo)
 {
     const CardRecord &r = session.cards[cardNo];
-    const QString card = QString::number(cardNo);
     // These output kinds report their value on item 22, and an empty one shows empty.
     if (r.ModelKind == 39 || r.ModelKind == 40) {
-        const QString reply = ReadItem(session.line, kRetries, card, QStringLiteral("22"));
+        const QString reply =
+            ReadItem(session.line, kRetries, QString::number(cardNo), QStringLiteral("22"));
         return LiveValues{RemoveFirstPoint(TextAfterColon(reply)), QString()};
     }
-    const auto ch1 = readValue(session, card, QStringLiteral("10"));
-    if (!ch1)
-        return std::nullopt;
-    LiveValues out{RemoveFirstPoint(*ch1), QString()};
-    if (r.ChCount.toInt() == 2) {
-        const auto ch2 = readValue(session, card, QStringLiteral("11"));
-        if (!ch2)
-            return std::nullopt;
-        out.ch2 = RemoveFirstPoint(*ch2);
-    }
-    return out;
+    return ReadPulseLive(session, cardNo);
 }
 
+// Pulse counts and the values of the other analog cards: item 10, and 11
+// for the second channel.
 std::optional<LiveValues> ReadPulseLive(Session &session, int cardNo)
 {
-    const CardRecord &r = session.cards[cardNo];
     const QString card = QString::number(cardNo);
     const auto ch1 = readValue(session, card, QStringLiteral("10"));
     if (!ch1)
         return std::nullopt;
     LiveValues out{RemoveFirstPoint(*ch1), QString()};
-    if (r.ChCount.toInt() == 2) {
+    if (session.cards[cardNo].ChCount.toInt() == 2) {
         const auto ch2 = readValue(session, card, QStringLiteral("11"));
         if (!ch2)
             return std::nullopt;
