@@ -22,6 +22,23 @@ struct RecordedMessage
     QString text;
 };
 
+// "R13" reads item 13, "W9=0" writes "0" to item 9, both at `card`: the
+// command lines they make, without CR.
+inline QStringList expandSteps(const QString &card, const QString &steps)
+{
+    QStringList out;
+    for (const QString &s : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        out << QLatin1Char('G') + card;
+        if (s.startsWith(QLatin1Char('R'))) {
+            out << QLatin1Char('I') + s.mid(1);
+        } else {
+            const qsizetype eq = s.indexOf(QLatin1Char('='));
+            out << QLatin1Char('I') + s.mid(1, eq - 1) << QLatin1Char('D') + s.mid(eq + 1);
+        }
+    }
+    return out;
+}
+
 struct AppFixture
 {
     static constexpr int kTimeout = 500; // ms; the product waits 3000
@@ -94,6 +111,15 @@ struct AppFixture
         });
         window.mnuConnectConnect_Click();
         QVERIFY2(!modalTimedOut, "the COM port dialog did not come or did not close");
+    }
+
+    // Connected and uploaded, as most tests begin; the traffic log starts empty.
+    void connectAndUpload()
+    {
+        connectOn(1);
+        window.cmdUpload_Click();
+        QVERIFY(messages.isEmpty());
+        session.traffic.clear();
     }
 
     // Every command line the program wrote, CR removed.

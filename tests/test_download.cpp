@@ -57,13 +57,6 @@ class TestDownload : public QObject
 {
     Q_OBJECT
 
-    static void connectAndUpload(AppFixture &f)
-    {
-        f.connectOn(1);
-        f.window.cmdUpload_Click();
-        QVERIFY(f.messages.isEmpty());
-        f.session.traffic.clear();
-    }
     // The file dialog answers with `path` ("" cancels); counts its calls.
     int dialogs = 0;
     void answerDialogs(const QString &path)
@@ -116,7 +109,7 @@ private slots:
         QFETCH(int, limit);
         QFETCH(QString, steps);
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         // The demo's two-channel card predates the limit function; one that has it.
         if (card == 2 && limit >= 0)
             f.rack->insertCard(2, QStringLiteral("XD2-K"), QStringLiteral("1.10"));
@@ -137,7 +130,7 @@ private slots:
     void silentRackWritesNothing()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         f.rack->setFaults({.silent = true});
         f.window.cmdDownload_Click();
         QCOMPARE(f.wire(), (QStringList{"G00", "G00", "G00", "G00"}));
@@ -152,7 +145,7 @@ private slots:
     void refusedWritesAreListed()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         f.rack->setCardFaults(1, {.refuse = true, .onlyItem = 13});
         f.window.cmdDownload_Click();
         QCOMPARE(f.messages.size(), 1);
@@ -169,7 +162,7 @@ private slots:
     void portLostWhileTheWarningShows()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         f.rack->setCardFaults(1, {.refuse = true, .onlyItem = 13});
         Messages::setHandler([&f](Messages::Icon, const QString &title, const QString &text) {
             f.messages.append({Messages::Icon::None, title, text});
@@ -186,7 +179,7 @@ private slots:
     void portLostMidDownload()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         int commands = 0;
         connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
             if (++commands == 30)
@@ -204,7 +197,7 @@ private slots:
     void disconnectDuringDownload()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         int commands = 0;
         connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
             if (++commands == 20)
@@ -221,7 +214,7 @@ private slots:
     void downloadThenUploadReadsBack()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         CardTable &t = f.session.cards;
         t[1].par(2).Value = QStringLiteral("11000");
         t[1].LimitState = 0;
@@ -271,7 +264,7 @@ private slots:
     void saveAndOpenRoundTrip()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("rack.uJx"));
         answerDialogs(path);
@@ -318,7 +311,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bad.uJx"));
         QFile file(path);
@@ -348,7 +341,7 @@ private slots:
     void saveRefusesAQuoteAndKeepsTheOldFile()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("rack.uJx"));
         QFile old(path);

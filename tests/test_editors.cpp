@@ -19,36 +19,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-namespace {
-
-// "R13" reads item 13, "W9=0" writes "0" to item 9, both at `card`.
-QStringList expand(const QString &card, const QString &steps)
-{
-    QStringList out;
-    for (const QString &s : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        out << QLatin1Char('G') + card;
-        if (s.startsWith(QLatin1Char('R'))) {
-            out << QLatin1Char('I') + s.mid(1);
-        } else {
-            const qsizetype eq = s.indexOf(QLatin1Char('='));
-            out << QLatin1Char('I') + s.mid(1, eq - 1) << QLatin1Char('D') + s.mid(eq + 1);
-        }
-    }
-    return out;
-}
-
-} // namespace
-
 class TestEditors : public QObject
 {
     Q_OBJECT
 
-    static void connectAndUpload(AppFixture &f)
-    {
-        f.connectOn(1);
-        f.window.cmdUpload_Click();
-        QVERIFY(f.messages.isEmpty());
-    }
     static void select(AppFixture &f, int card)
     {
         f.find<QComboBox>(QStringLiteral("cboCardNo"))
@@ -107,7 +81,7 @@ private slots:
         QFETCH(QString, download);
         QFETCH(int, progress);
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         if (limit >= 0)
             f.session.cards[card].LimitState = limit;
         select(f, card);
@@ -115,14 +89,14 @@ private slots:
         QVERIFY(!frameHidden(w));
         int max = 0;
         const QString c = QString::number(card);
-        QCOMPARE(click(f, w, "cmdUp", &max), expand(c, upload));
+        QCOMPARE(click(f, w, "cmdUp", &max), expandSteps(c, upload));
         QCOMPARE(max, progress);
         if (limit >= 0)
             w->setLimitTicked(limit == 1);
         for (int k = 1; k <= 12; ++k)
             download.replace(QStringLiteral("$%1").arg(13 - k), w->parText(13 - k));
         // Download writes, then reads the card back.
-        QCOMPARE(click(f, w, "cmdDown", &max), expand(c, download) + expand(c, upload));
+        QCOMPARE(click(f, w, "cmdDown", &max), expandSteps(c, download) + expandSteps(c, upload));
         QCOMPARE(max, progress);
         QVERIFY(f.messages.isEmpty());
         QVERIFY(button(w, "cmdUp")->isEnabled());
@@ -133,24 +107,24 @@ private slots:
     {
         AppFixture f;
         f.rack->insertCard(12, QStringLiteral("XF1-0"), QStringLiteral("1.00")); // kind 10
-        connectAndUpload(f);
+        f.connectAndUpload();
         QCOMPARE(f.session.cards[12].ModelKind, 10);
         select(f, 12);
-        QCOMPARE(click(f, analog(f), "cmdUp"), expand("12", "W1=1 R13 R14 R11 R12 R-1 R-1"));
+        QCOMPARE(click(f, analog(f), "cmdUp"), expandSteps("12", "W1=1 R13 R14 R11 R12 R-1 R-1"));
     }
 
     void pulseTransfers()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         select(f, 10);
         frmSetPalseModel *w = pulse(f);
         int max = 0;
-        QCOMPARE(click(f, w, "cmdUp", &max), expand("10", "R10 R14 R11 R15"));
+        QCOMPARE(click(f, w, "cmdUp", &max), expandSteps("10", "R10 R14 R11 R15"));
         QCOMPARE(max, 4);
         w->setSpanText(1, QStringLiteral("1500"));
         w->setSpanText(2, QStringLiteral("2600"));
-        QCOMPARE(click(f, w, "cmdDown", &max), expand("10", "W14=1500 W15=2600"));
+        QCOMPARE(click(f, w, "cmdDown", &max), expandSteps("10", "W14=1500 W15=2600"));
         QCOMPARE(max, 2);
         QCOMPARE(w->spanText(1), QStringLiteral("1500")); // nothing read back
         QCOMPARE(f.session.cards[10].par(2).Value, QStringLiteral("1500"));
@@ -161,7 +135,7 @@ private slots:
     void downloadShowsWhatTheCardHolds()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         select(f, 5);
         frmSetModel *w = analog(f);
         const QString before = w->parText(2);
@@ -178,7 +152,7 @@ private slots:
     void failedReadsKeepTheRecord()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         select(f, 1);
         frmSetModel *w = analog(f);
         const CardRecord before = f.session.cards[1];
@@ -199,7 +173,7 @@ private slots:
     void editorsComeBackAfterTransfersOfAllCards()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         select(f, 1);
         f.window.cmdUpload_Click();
         select(f, 1);
@@ -224,7 +198,7 @@ private slots:
     void clicksDuringTheLiveReadStartNothing()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         f.session.traffic.clear();
         bool clicked = false;
         connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
@@ -238,7 +212,7 @@ private slots:
             emit analog(f)->uploadClicked();
         });
         select(f, 1);
-        QCOMPARE(f.wire(), expand("1", "R10"));
+        QCOMPARE(f.wire(), expandSteps("1", "R10"));
         QVERIFY(f.enabled("cmdUpload"));
         QVERIFY(f.enabled("cboCardNo"));
         QCOMPARE(f.window.overview()->lblInputDataCh1(1)->text(),
@@ -248,7 +222,7 @@ private slots:
     void emptySlotSelectsNothing()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         select(f, 1);
         select(f, 12);
         QCOMPARE(f.session.state.SelectedCardNo, 0);
@@ -263,13 +237,14 @@ private slots:
     void dataWithALineEndIsNotSent()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         select(f, 5);
         frmSetModel *w = analog(f);
         w->setParText(1, QStringLiteral("12\r3"));
-        QStringList download = expand("5", QStringLiteral("W1=1 W14=%1 W11=%2 W12=%3 W19=%4 W20=%5")
-                                               .arg(w->parText(2), w->parText(3), w->parText(4),
-                                                    w->parText(5), w->parText(6)));
+        QStringList download =
+            expandSteps("5", QStringLiteral("W1=1 W14=%1 W11=%2 W12=%3 W19=%4 W20=%5")
+                                 .arg(w->parText(2), w->parText(3), w->parText(4), w->parText(5),
+                                      w->parText(6)));
         const QStringList wire = click(f, w, "cmdDown");
         QCOMPARE(wire.mid(0, download.size()), download);
     }
@@ -278,7 +253,7 @@ private slots:
     void switchingStoresOnlyTheShownSlots()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         select(f, 10);
         pulse(f)->setSpanText(1, QStringLiteral("1234"));
         pulse(f)->setCountText(2, QStringLiteral("77"));
@@ -299,7 +274,7 @@ private slots:
     void limitTickFollowsTheOperator()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         select(f, 1);
         auto *chk = analog(f)->findChild<QCheckBox *>(QStringLiteral("chkLimit"));
         QVERIFY(chk->isChecked());
@@ -314,7 +289,7 @@ private slots:
     void scaleLimitsFollowTheCard()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         frmSetModel *w = analog(f);
         auto label = [w](const char *name) { return w->findChild<QLabel *>(QLatin1String(name)); };
         select(f, 5); // kind 0: base rows without limits
@@ -345,13 +320,13 @@ private slots:
         QFETCH(int, card);
         QFETCH(int, rows);
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         f.session.traffic.clear();
         select(f, card);
         QStringList reads;
         for (int ch = 1; ch <= rows; ++ch)
             reads << QStringLiteral("R%1").arg(ch + 9);
-        QCOMPARE(f.wire(), expand(QString::number(card), reads.join(QLatin1Char(' '))));
+        QCOMPARE(f.wire(), expandSteps(QString::number(card), reads.join(QLatin1Char(' '))));
         frmShowModel *w = f.window.cardWindows().showModel();
         for (int ch = 1; ch <= 16; ++ch) {
             auto *box = w->findChild<QLineEdit *>(QStringLiteral("txtChData_%1").arg(ch));

@@ -29,13 +29,6 @@ class TestMonitor : public QObject
 {
     Q_OBJECT
 
-    static void connectAndUpload(AppFixture &f)
-    {
-        f.connectOn(1);
-        f.window.cmdUpload_Click();
-        QVERIFY(f.messages.isEmpty());
-        f.session.traffic.clear();
-    }
     // Starts monitoring and presses Stop once `commands` command lines went out.
     static void monitorFor(AppFixture &f, int commands)
     {
@@ -61,7 +54,7 @@ private slots:
     void overviewPass()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         QStringList pass;
         pass << reads("1", "10") << reads("2", "10 11") << reads("3", "10") << reads("4", "10 11")
              << reads("5", "10") << reads("6", "10 11") << reads("7", "10") << reads("8", "10 11")
@@ -89,7 +82,7 @@ private slots:
     void silentCardShowsError()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         f.rack->setCardFaults(5, {.silent = true});
         monitorFor(f, 16); // cards 1 to 4, then card 5's four selects
         QCOMPARE(f.window.overview()->lblInputDataCh1(5)->text(), QStringLiteral("ERROR"));
@@ -127,7 +120,7 @@ private slots:
     void refusedStatesBlankTheCells()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         f.window.overview()->ShowDiscreteBits(11, 4, QStringLiteral("0000000000001111"));
         f.rack->setCardFaults(11, {.refuse = true, .onlyItem = 26});
         monitorFor(f, 32); // through card 11
@@ -140,7 +133,7 @@ private slots:
     void stopDuringASlowRead()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         f.rack->setCardFaults(1, {.silent = true});
         bool stopped = false;
         bool lockedWhileReading = false;
@@ -182,7 +175,7 @@ private slots:
                           "2": {"model": "XG4-0", "version": "1.0"}}})",
             &error));
         f.session.line.setTiming({60, 0, 10});
-        connectAndUpload(f);
+        f.connectAndUpload();
         int n = 0;
         connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
             if (++n != 9)
@@ -218,7 +211,7 @@ private slots:
         QFETCH(QString, card);
         QFETCH(QString, items);
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         select(f, qPrintable(card));
         f.session.traffic.clear();
         const QStringList once = reads(QString::number(card.toInt()), items);
@@ -232,7 +225,7 @@ private slots:
     void cardWithoutChannels()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         select(f, "01");
         f.session.cards[1].ChCount = QStringLiteral("0");
         f.session.traffic.clear();
@@ -250,7 +243,7 @@ private slots:
     void exitDuringMonitoring()
     {
         AppFixture f;
-        connectAndUpload(f);
+        f.connectAndUpload();
         int n = 0;
         connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
             if (++n == 50)

@@ -13,22 +13,6 @@
 
 namespace {
 
-// "R13" reads item 13, "W9=0" writes "0" to item 9, both at card `card`.
-QStringList expand(const QString &card, const QString &steps)
-{
-    QStringList out;
-    for (const QString &s : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        out << QLatin1Char('G') + card;
-        if (s.startsWith(QLatin1Char('R'))) {
-            out << QLatin1Char('I') + s.mid(1);
-        } else {
-            const qsizetype eq = s.indexOf(QLatin1Char('='));
-            out << QLatin1Char('I') + s.mid(1, eq - 1) << QLatin1Char('D') + s.mid(eq + 1);
-        }
-    }
-    return out;
-}
-
 // The commands addressed to one card: from its first select to the next
 // select of another card.
 QStringList segment(const QStringList &wire, const QString &card)
@@ -82,7 +66,7 @@ private slots:
         AppFixture f;
         upload(f);
         const QStringList wire = f.wire();
-        QCOMPARE(wire.mid(0, 15), expand("00", "R4 R40 W1=F W41=847 W1=0 R6"));
+        QCOMPARE(wire.mid(0, 15), expandSteps("00", "R4 R40 W1=F W41=847 W1=0 R6"));
         QCOMPARE(f.find<QLabel>(QStringLiteral("lblMasterType"))->text(),
                  QStringLiteral("V9-XS1-A"));
         QCOMPARE(f.find<QLabel>(QStringLiteral("lblVersionNo"))->text(), QStringLiteral("V1.05"));
@@ -124,7 +108,7 @@ private slots:
         QFETCH(QString, steps);
         AppFixture f;
         upload(f);
-        QCOMPARE(segment(f.wire(), card), expand(card, steps));
+        QCOMPARE(segment(f.wire(), card), expandSteps(card, steps));
     }
 
     void unitTableAfterUpload()

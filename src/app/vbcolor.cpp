@@ -22,16 +22,22 @@ QColor toQColor(quint32 bgr, const QPalette &palette)
 
 void setForeColor(QWidget *w, quint32 bgr)
 {
+    // Labels draw their text with WindowText, text boxes with Text.
     QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, toQColor(bgr, QPalette()));
+    const QColor c = toQColor(bgr, QPalette());
+    p.setColor(QPalette::WindowText, c);
+    p.setColor(QPalette::Text, c);
     w->setPalette(p);
     w->setProperty("ForeColor", bgr);
 }
 
 void setBackColor(QWidget *w, quint32 bgr)
 {
+    // Labels and frames fill with Window, text boxes paint their face with Base.
     QPalette p = w->palette();
-    p.setColor(QPalette::Window, toQColor(bgr, QPalette()));
+    const QColor c = toQColor(bgr, QPalette());
+    p.setColor(QPalette::Window, c);
+    p.setColor(QPalette::Base, c);
     w->setPalette(p);
     w->setAutoFillBackground(true);
     w->setProperty("BackColor", bgr);

@@ -18,7 +18,7 @@ inline constexpr quint32 ButtonFace = 0x8000000F;
 inline constexpr quint32 ButtonText = 0x80000012;
 
 QColor toQColor(quint32 bgr, const QPalette &palette);
-// Foreground (text) and background of a label or frame. The value set is
+// Foreground (text) and background of a label, frame or text box. The value set is
 // also kept as the widget's "ForeColor" / "BackColor" property.
 void setForeColor(QWidget *w, quint32 bgr);
 void setBackColor(QWidget *w, quint32 bgr);

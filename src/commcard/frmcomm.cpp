@@ -2,6 +2,7 @@
 
 #include "app/commandlock.h"
 #include "app/messages.h"
+#include "app/namedwidgets.h"
 #include "exchange/commcardsettings.h"
 #include "exchange/session.h"
 
@@ -15,21 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "app/commandlock.h"
 #include "app/messages.h"
+#include "app/namedwidgets.h"
 #include "exchange/commcardsettings.h"
 #include "exchange/session.h"
 
@@ -19,29 +20,6 @@
 namespace {
 
 const QString kAppTitle = QStringLiteral("V9CON");
-
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-QLineEdit *makeBox(QWidget *parent, const QString &name, int width)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setFixedWidth(width);
-    return e;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 std::array<QString, 4> textsOf(const std::array<QLineEdit *, 4> &boxes)
 {

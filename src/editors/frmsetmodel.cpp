@@ -1,7 +1,9 @@
 #include "editors/frmsetmodel.h"
 
+#include "app/namedwidgets.h"
 #include "app/twips.h"
 #include "app/vbcolor.h"
+#include "editors/selectedcard.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
 #include "model/scalelimits.h"
@@ -57,42 +59,6 @@ enum Column
 
 constexpr int kParWidth = 80;
 constexpr int kInfoWidth = 90;
-
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text = {})
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-// Display-only boxes: the operator may select and copy, but Tab skips them.
-QLineEdit *makeInfoBox(QWidget *parent, const QString &name, int width)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setReadOnly(true);
-    box->setFocusPolicy(Qt::ClickFocus);
-    box->setFixedWidth(width);
-    return box;
-}
-
-// A line edit paints its Base role, so that is set along with the BackColor.
-void setParLocked(QLineEdit *box, bool locked)
-{
-    const quint32 colour = locked ? VbColor::ButtonFace : VbColor::WindowBackground;
-    VbColor::setBackColor(box, colour);
-    QPalette p = box->palette();
-    p.setColor(QPalette::Base, VbColor::toQColor(colour, QPalette()));
-    box->setPalette(p);
-    box->setReadOnly(locked);
-    box->setFocusPolicy(locked ? Qt::ClickFocus : Qt::StrongFocus);
-}
-
-const CardRecord *selectedCard(const CardTable &cards, const GlobalState &state)
-{
-    const int no = state.SelectedCardNo;
-    return no >= 1 && no <= kCardCount ? &cards[no] : nullptr;
-}
 
 bool hasSensor(const CardRecord &card)
 {
@@ -188,7 +154,7 @@ void frmSetModel::buildChannel(int n, QGridLayout *grid)
         ch.par[r] = new QLineEdit(f);
         ch.par[r]->setObjectName(QStringLiteral("txt") + stem);
         ch.par[r]->setFixedWidth(kParWidth);
-        setParLocked(ch.par[r], false);
+        setBoxLocked(ch.par[r], false);
         ch.low[r] = makeLabel(f, QStringLiteral("lbl%1_LLmt").arg(stem), QStringLiteral("-320.00"));
         ch.high[r] = makeLabel(f, QStringLiteral("lbl%1_HLmt").arg(stem), QStringLiteral("320.00"));
         for (QLabel *l : {ch.low[r], ch.high[r]}) {
@@ -358,7 +324,7 @@ void frmSetModel::Locked_txtBase()
 {
     for (Channel &ch : m_ch)
         for (QLineEdit *box : ch.par)
-            setParLocked(box, true);
+            setBoxLocked(box, true);
     m_chkLimit->setEnabled(false);
 }
 
@@ -366,12 +332,12 @@ void frmSetModel::Unlocked_txtBase()
 {
     for (Channel &ch : m_ch)
         for (std::size_t r = 0; r < kZBase; ++r)
-            setParLocked(ch.par[r], false);
+            setBoxLocked(ch.par[r], false);
     // Only sensor and transformer cards let the operator change the base rows.
     const CardRecord *card = selectedCard(m_cards, m_state);
     if (card && (hasSensor(*card) || (card->ModelKind >= 18 && card->ModelKind <= 21)))
         for (Channel &ch : m_ch)
             for (std::size_t r : {kZBase, kFBase})
-                setParLocked(ch.par[r], false);
+                setBoxLocked(ch.par[r], false);
     m_chkLimit->setEnabled(true);
 }

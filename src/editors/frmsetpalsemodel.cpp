@@ -1,7 +1,9 @@
 #include "editors/frmsetpalsemodel.h"
 
+#include "app/namedwidgets.h"
 #include "app/twips.h"
 #include "app/vbcolor.h"
+#include "editors/selectedcard.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
 
@@ -14,44 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-QLineEdit *makeBox(QWidget *parent, const QString &name, int width)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setFixedWidth(width);
-    return e;
-}
-
-// A line edit paints its face with Base, which the shared helper leaves alone.
-void setBoxBackColor(QLineEdit *box, quint32 bgr)
-{
-    VbColor::setBackColor(box, bgr);
-    QPalette p = box->palette();
-    p.setColor(QPalette::Base, VbColor::toQColor(bgr, QPalette()));
-    box->setPalette(p);
-}
-
-// Locked boxes are grey and skipped by Tab; unlocked ones are white tab stops.
-void setBoxLocked(QLineEdit *box, bool locked)
-{
-    box->setReadOnly(locked);
-    setBoxBackColor(box, locked ? VbColor::ButtonFace : VbColor::WindowBackground);
-    box->setFocusPolicy(locked ? Qt::ClickFocus : Qt::StrongFocus);
-}
-
-const CardRecord *selectedCard(const CardTable &cards, const GlobalState &state)
-{
-    const int n = state.SelectedCardNo;
-    return n >= 1 && n <= kCardCount ? &cards[n] : nullptr;
-}
 
 bool validChannel(int ch)
 {
@@ -94,9 +58,8 @@ frmSetPalseModel::frmSetPalseModel(const CardTable &cards, const GlobalState &st
         idGrid->addWidget(makeLabel(m_fraSetPalseModel, QString::fromLatin1(ids[i][0]),
                                     QString::fromLatin1(ids[i][1])),
                           i, 0);
-        QLineEdit *box = makeBox(m_fraSetPalseModel, QString::fromLatin1(ids[i][2]),
-                                 i == 0 ? 2 * kBoxWidth : kBoxWidth);
-        setBoxLocked(box, true);
+        QLineEdit *box = makeLockedBox(m_fraSetPalseModel, QString::fromLatin1(ids[i][2]),
+                                       i == 0 ? 2 * kBoxWidth : kBoxWidth);
         idGrid->addWidget(box, i, 1);
         idBoxes.at(static_cast<std::size_t>(i)) = box;
     }

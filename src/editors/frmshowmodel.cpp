@@ -1,7 +1,9 @@
 #include "editors/frmshowmodel.h"
 
+#include "app/namedwidgets.h"
 #include "app/twips.h"
 #include "app/vbcolor.h"
+#include "editors/selectedcard.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
 
@@ -12,35 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text = {})
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-// Read-only display box, grey and skipped by Tab.
-QLineEdit *makeBox(QWidget *parent, const QString &name, int width)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setFixedWidth(width);
-    e->setReadOnly(true);
-    e->setFocusPolicy(Qt::ClickFocus);
-    VbColor::setBackColor(e, VbColor::ButtonFace);
-    QPalette p = e->palette();
-    // A line edit paints its face with Base, which the shared helper leaves alone.
-    p.setColor(QPalette::Base, VbColor::toQColor(VbColor::ButtonFace, QPalette()));
-    e->setPalette(p);
-    return e;
-}
-
-const CardRecord *selectedCard(const CardTable &cards, const GlobalState &state)
-{
-    const int n = state.SelectedCardNo;
-    return n >= 1 && n <= kCardCount ? &cards[n] : nullptr;
-}
 
 std::size_t chIdx(int ch)
 {
@@ -68,15 +41,15 @@ frmShowModel::frmShowModel(const CardTable &cards, const GlobalState &state, QWi
     auto *idGrid = new QGridLayout;
     idGrid->addWidget(
         makeLabel(m_fraShowModel, QStringLiteral("Label2"), QStringLiteral("Card Type")), 0, 0);
-    m_txtCardType = makeBox(m_fraShowModel, QStringLiteral("txtCardType"), 180);
+    m_txtCardType = makeLockedBox(m_fraShowModel, QStringLiteral("txtCardType"), 180);
     idGrid->addWidget(m_txtCardType, 0, 1);
     idGrid->addWidget(
         makeLabel(m_fraShowModel, QStringLiteral("Label1"), QStringLiteral("Card No.")), 1, 0);
-    m_txtCardNo = makeBox(m_fraShowModel, QStringLiteral("txtCardNo"), 90);
+    m_txtCardNo = makeLockedBox(m_fraShowModel, QStringLiteral("txtCardNo"), 90);
     idGrid->addWidget(m_txtCardNo, 1, 1);
     m_label3 = makeLabel(m_fraShowModel, QStringLiteral("Label3"), QStringLiteral("Version No."));
     idGrid->addWidget(m_label3, 2, 0);
-    m_txtVerNo = makeBox(m_fraShowModel, QStringLiteral("txtVerNo"), 90);
+    m_txtVerNo = makeLockedBox(m_fraShowModel, QStringLiteral("txtVerNo"), 90);
     idGrid->addWidget(m_txtVerNo, 2, 1);
     idGrid->setColumnStretch(2, 1);
     body->addLayout(idGrid);
@@ -97,7 +70,7 @@ frmShowModel::frmShowModel(const CardTable &cards, const GlobalState &state, QWi
         const int col = 2 * ((i - 1) / kRowsPerColumn);
         QLabel *l = makeLabel(m_fraDI, QStringLiteral("lblChNo_%1").arg(i),
                               QStringLiteral("Ch. %1").arg(i));
-        QLineEdit *e = makeBox(m_fraDI, QStringLiteral("txtChData_%1").arg(i), 60);
+        QLineEdit *e = makeLockedBox(m_fraDI, QStringLiteral("txtChData_%1").arg(i), 60);
         e->setAlignment(Qt::AlignCenter);
         grid->addWidget(l, row, col);
         grid->addWidget(e, row, col + 1);
@@ -158,10 +131,6 @@ void frmShowModel::showChannel(int ch, bool on)
     e->setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
     const quint32 bgr = on ? VbColor::Red : VbColor::Green;
     VbColor::setForeColor(e, bgr);
-    // A line edit draws its text with Text, which the shared helper leaves alone.
-    QPalette p = e->palette();
-    p.setColor(QPalette::Text, VbColor::toQColor(bgr, QPalette()));
-    e->setPalette(p);
 }
 
 QString frmShowModel::channelText(int ch) const

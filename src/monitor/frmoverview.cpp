@@ -1,5 +1,6 @@
 #include "monitor/frmoverview.h"
 
+#include "app/namedwidgets.h"
 #include "app/vbcolor.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
@@ -11,13 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text = {})
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
 
 // Column headers over the rows; the value column has two headings.
 const char *const kHeaders[] = {"No.", "Type", "In/Out", "Ver No.", "Input Type"};
