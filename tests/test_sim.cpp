@@ -3,10 +3,15 @@
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
 #include "model/encodings.h"
+#include "sim/rackloader.h"
 #include "sim/simulatedrack.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 class TestSim : public QObject
 {
@@ -252,6 +257,46 @@ private slots:
             << QByteArray(R"({"comm": {"model": "V9-XC1", "mac": ["1", "2"]}})") << "MAC";
         QTest::newRow("comm item refused")
             << QByteArray(R"({"comm": {"items": {"59": "1.2.3"}}})") << "item 59";
+        // Values of the wrong type, and keys given twice, are refused rather
+        // than served as an empty or partial card.
+        QTest::newRow("items as text")
+            << QByteArray(R"({"slots": {"1": {"model": "XD1-K", "items": "6=F"}}})")
+            << "slot 1: \"items\"";
+        QTest::newRow("burnout as text")
+            << QByteArray(R"({"slots": {"1": {"model": "XD1-K", "burnout": "1"}}})")
+            << "slot 1: \"burnout\"";
+        QTest::newRow("version as list")
+            << QByteArray(R"({"slots": {"1": {"model": "XD1-K", "version": [1, 2]}}})")
+            << "slot 1: \"version\"";
+        QTest::newRow("comm version as list")
+            << QByteArray(R"({"comm": {"version": [1, 2]}})") << "comm: \"version\"";
+        QTest::newRow("comm items as text")
+            << QByteArray(R"({"comm": {"items": "9=300"}})") << "comm: \"items\"";
+        QTest::newRow("MAC as text")
+            << QByteArray(R"({"comm": {"mac": "00-1B-2C"}})") << "comm: \"mac\"";
+        QTest::newRow("timeoutRefused as text")
+            << QByteArray(R"({"comm": {"timeoutRefused": "1"}})") << "comm: \"timeoutRefused\"";
+        QTest::newRow("name as object") << QByteArray(R"({"name": {}})") << "\"name\"";
+        QTest::newRow("slot twice") << QByteArray("{\"slots\": {\"1\": {\"model\": \"XD1-K\"},\n"
+                                                  "           \"1\": {\"model\": \"XA1-00\"}}}")
+                                    << "slots: \"1\" is given twice (line 2, column 12)";
+        QTest::newRow("slot twice, escaped")
+            << QByteArray(R"({"slots": {"1": {"model": "XD1-K"}, "\u0031": {"model": "XA1"}}})")
+            << "slots: \"1\" is given twice";
+        QTest::newRow("slot twice as 01")
+            << QByteArray(R"({"slots": {"1": {"model": "XD1-K"}, "01": {"model": "XA1-00"}}})")
+            << "slots: slot 1 is given twice";
+        QTest::newRow("item twice")
+            << QByteArray(R"({"slots": {"2": {"model": "XA1-00", "items": {"11": 1, "11": 2}}}})")
+            << "slot 2: items: \"11\" is given twice";
+        QTest::newRow("item twice as 011")
+            << QByteArray(R"({"slots": {"2": {"model": "XA1-00", "items": {"11": 1, "011": 2}}}})")
+            << "slot 2: item 11 is given twice";
+        QTest::newRow("same keys in different objects")
+            << QByteArray("{\"name\": \"x\\\"}{:\", \"comm\": {\"items\": {\"9\": \"300\"}},"
+                          " \"slots\": {\"1\": {\"model\": \"XA1-00\", \"items\": {\"11\": 1}},"
+                          " \"2\": {\"model\": \"XA1-00\", \"items\": {\"11\": 1}}}}")
+            << QString();
     }
     void descriptionFiles()
     {
@@ -291,6 +336,51 @@ private slots:
 
         QVERIFY(!SimulatedRack::fromFile(dir.filePath(QStringLiteral("none.json")), &why));
         QVERIFY(why.contains(QStringLiteral("none.json")));
+    }
+
+    // Only regular files up to the size limit are read: a device or a FIFO
+    // would hang in open() or fill the memory.
+    void rackFilesOnDisk_data()
+    {
+        QTest::addColumn<QString>("name"); // "fifo", "folder" or a file made with contents
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("error"); // empty: loads
+        const QByteArray fill(RackLoader::kMaxFileSize - 2, ' ');
+#ifdef Q_OS_UNIX
+        QTest::newRow("device") << "/dev/zero" << QByteArray() << "/dev/zero: not a regular file";
+        QTest::newRow("FIFO") << "fifo" << QByteArray() << "fifo: not a regular file";
+#endif
+        QTest::newRow("folder") << "folder" << QByteArray() << "folder: not a regular file";
+        QTest::newRow("at the limit") << "big.json"
+                                      << "{}" + fill << QString();
+        QTest::newRow("a byte more") << "big.json"
+                                     << "{}" + fill + ' ' << "big.json: too large";
+        QTest::newRow("wrong type")
+            << "rack.json" << QByteArray(R"({"slots": {"3": {"model": "XD1-K", "burnout": "1"}}})")
+            << "rack.json: slot 3: \"burnout\" must be a list";
+    }
+    void rackFilesOnDisk()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const QString path = QDir::isAbsolutePath(name) ? name : dir.filePath(name);
+        if (name == QLatin1String("folder")) {
+            QVERIFY(QDir(dir.path()).mkdir(name));
+        } else if (name == QLatin1String("fifo")) {
+#ifdef Q_OS_UNIX
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
+        } else if (!QDir::isAbsolutePath(name)) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QCOMPARE(f.write(contents), contents.size());
+        }
+        QString why;
+        const auto loaded = SimulatedRack::fromFile(path, &why);
+        QVERIFY2((loaded == nullptr) == !error.isEmpty(), qPrintable(why));
+        QVERIFY2(why.contains(error), qPrintable(why));
     }
 };
 

@@ -5,10 +5,14 @@
 #include "sim/simulatedrack.h"
 #include "sim/simvalues.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -49,6 +53,68 @@ QString lineAndColumn(const QByteArray &json, qsizetype offset)
         .arg(offset - lastNewline);
 }
 
+// The text of a JSON string given as written, quotes included.
+QString keyText(const QByteArray &quoted)
+{
+    if (!quoted.contains('\\'))
+        return QString::fromUtf8(quoted.mid(1, quoted.size() - 2));
+    return QJsonDocument::fromJson('[' + quoted + ']').array().at(0).toString();
+}
+
+// QJsonDocument keeps only the last of two equal keys, so a slot given twice
+// would silently lose the first: find repeats in the text itself. Runs on
+// text that parsed, so strings and brackets are all there is to follow.
+QString repeatedKey(const QByteArray &json)
+{
+    struct Level
+    {
+        bool object = false;
+        QString where;
+        QSet<QString> keys;
+    };
+    std::vector<Level> levels;
+    QString lastKey;
+    const qsizetype n = json.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = json.at(i);
+        if (c == '{' || c == '[') {
+            // Named as the messages of the checks below name places.
+            QString where;
+            if (!levels.empty() && !levels.back().object)
+                where = levels.back().where;
+            else if (!levels.empty() && levels.back().where.isEmpty())
+                where = lastKey;
+            else if (!levels.empty() && levels.back().where == QLatin1String("slots"))
+                where = QStringLiteral("slot ") + lastKey;
+            else if (!levels.empty())
+                where = levels.back().where + QStringLiteral(": ") + lastKey;
+            levels.push_back({c == '{', where, {}});
+        } else if (c == '}' || c == ']') {
+            if (!levels.empty())
+                levels.pop_back();
+        } else if (c == '"') {
+            const qsizetype start = i;
+            for (++i; i < n && json.at(i) != '"'; ++i)
+                if (json.at(i) == '\\')
+                    ++i;
+            qsizetype next = i + 1;
+            while (next < n && QByteArrayView(" \t\r\n").contains(json.at(next)))
+                ++next;
+            if (next >= n || json.at(next) != ':' || levels.empty())
+                continue;
+            lastKey = keyText(json.mid(start, i + 1 - start));
+            Level &level = levels.back();
+            if (level.keys.contains(lastKey)) {
+                const QString key = QStringLiteral("\"%1\" is given twice (%2)")
+                                        .arg(lastKey, lineAndColumn(json, start));
+                return level.where.isEmpty() ? key : level.where + QStringLiteral(": ") + key;
+            }
+            level.keys.insert(lastKey);
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 bool RackLoader::fail(const QString &message)
@@ -72,11 +138,16 @@ bool RackLoader::load(const QByteArray &json, SimulatedRack &rack, QString *erro
             QStringLiteral("%1: %2").arg(lineAndColumn(json, parse.offset), parse.errorString())));
     if (!doc.isObject())
         return report(loader.fail(QStringLiteral("a rack description is a JSON object")));
+    const QString repeated = repeatedKey(json);
+    if (!repeated.isEmpty())
+        return report(loader.fail(repeated));
     const QJsonObject root = doc.object();
     const QString odd =
         unknownKey(root, {QStringLiteral("name"), QStringLiteral("comm"), QStringLiteral("slots")});
     if (!odd.isEmpty())
         return report(loader.fail(QStringLiteral("unknown key \"%1\"").arg(odd)));
+    if (root.contains(QStringLiteral("name")) && !textOf(root.value(QStringLiteral("name"))))
+        return report(loader.fail(QStringLiteral("\"name\" must be a text")));
     if (root.contains(QStringLiteral("comm"))) {
         if (!root.value(QStringLiteral("comm")).isObject())
             return report(loader.fail(QStringLiteral("\"comm\" must be an object")));
@@ -88,17 +159,48 @@ bool RackLoader::load(const QByteArray &json, SimulatedRack &rack, QString *erro
         return report(
             loader.fail(QStringLiteral("\"slots\" must be an object keyed by slot number")));
     const QJsonObject cards = slotList.toObject();
+    QSet<int> seen;
     for (auto it = cards.begin(); it != cards.end(); ++it) {
         const auto slot = numberKey(it.key(), 1, 16);
         if (!slot)
             return report(loader.fail(
                 QStringLiteral("slots: \"%1\" is not a slot number 1..16").arg(it.key())));
+        // "1" and "01" are different keys but the same slot.
+        if (seen.contains(*slot))
+            return report(loader.fail(QStringLiteral("slots: slot %1 is given twice").arg(*slot)));
+        seen.insert(*slot);
         if (!it.value().isObject())
             return report(loader.fail(QStringLiteral("slot %1 must be an object").arg(*slot)));
         if (!loader.loadCard(*slot, it.value().toObject()))
             return report(false);
     }
     return report(true);
+}
+
+bool RackLoader::loadFile(const QString &path, SimulatedRack &rack, QString *error)
+{
+    auto refuse = [&](const QString &why) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, why);
+        return false;
+    };
+    // A FIFO or a device would block in open() or never end: look before opening.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return refuse(QStringLiteral("not a regular file"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(file.errorString());
+    // One byte over the limit tells a large file without reading all of it.
+    const QByteArray json = file.read(kMaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return refuse(file.errorString());
+    if (json.size() > kMaxFileSize)
+        return refuse(QStringLiteral("too large for a rack description"));
+    QString why;
+    if (!load(json, rack, &why))
+        return refuse(why);
+    return true;
 }
 
 bool RackLoader::loadComm(const QJsonObject &comm)
@@ -112,22 +214,38 @@ bool RackLoader::loadComm(const QJsonObject &comm)
     const auto version = textOf(comm.value(QStringLiteral("version")));
     if (comm.contains(QStringLiteral("model")) && (!model || model->isEmpty()))
         return fail(QStringLiteral("comm: \"model\" must be a text"));
+    if (comm.contains(QStringLiteral("version")) && !version)
+        return fail(QStringLiteral("comm: \"version\" must be a text"));
+    const QJsonValue refused = comm.value(QStringLiteral("timeoutRefused"));
+    if (!refused.isUndefined() && !refused.isBool())
+        return fail(QStringLiteral("comm: \"timeoutRefused\" must be true or false"));
+    const QJsonValue macList = comm.value(QStringLiteral("mac"));
+    if (!macList.isUndefined() && !macList.isArray())
+        return fail(QStringLiteral("comm: \"mac\" must be a list of its two parts"));
+    const QJsonValue itemList = comm.value(QStringLiteral("items"));
+    if (!itemList.isUndefined() && !itemList.isObject())
+        return fail(QStringLiteral("comm: \"items\" must be an object keyed by item number"));
+
     m_rack.setCommCard(model.value_or(QStringLiteral("V9-XS1-A")),
                        version.value_or(QStringLiteral("1.05")));
-    const QJsonArray mac = comm.value(QStringLiteral("mac")).toArray();
+    const QJsonArray mac = macList.toArray();
     if (mac.size() > 2)
         return fail(QStringLiteral("comm: \"mac\" has two parts"));
     for (int i = 0; i < mac.size(); ++i)
         if (!textOf(mac[i]) || !m_rack.setItemValue(0, 57 + i, *textOf(mac[i])))
             return fail(QStringLiteral("comm: this communication card has no MAC address"));
 
-    const QJsonObject items = comm.value(QStringLiteral("items")).toObject();
+    const QJsonObject items = itemList.toObject();
+    QSet<int> seen;
     for (auto it = items.begin(); it != items.end(); ++it) {
         const auto item = numberKey(it.key(), 0, 99);
         const auto value = textOf(it.value());
         if (!item || !value)
             return fail(
                 QStringLiteral("comm: item \"%1\" needs a number and a text").arg(it.key()));
+        if (seen.contains(*item))
+            return fail(QStringLiteral("comm: item %1 is given twice").arg(*item));
+        seen.insert(*item);
         const QByteArray reply = m_rack.commCard().write(*item, *value);
         if (reply == kCnu)
             return fail(QStringLiteral("comm: %1 has no item %2")
@@ -137,7 +255,7 @@ bool RackLoader::loadComm(const QJsonObject &comm)
             return fail(QStringLiteral("comm: item %1 refuses \"%2\"").arg(*item).arg(*value));
     }
     // After the items, so a refusing card can still be given a time-out value.
-    m_rack.setTimeoutRefused(comm.value(QStringLiteral("timeoutRefused")).toBool());
+    m_rack.setTimeoutRefused(refused.toBool());
     return true;
 }
 
@@ -153,16 +271,30 @@ bool RackLoader::loadCard(int slot, const QJsonObject &obj)
     if (!model || model->isEmpty())
         return fail(QStringLiteral("%1: \"model\" (the card's model code) is missing").arg(where));
     const auto version = textOf(obj.value(QStringLiteral("version")));
+    if (obj.contains(QStringLiteral("version")) && !version)
+        return fail(QStringLiteral("%1: \"version\" must be a text").arg(where));
+    const QJsonValue itemList = obj.value(QStringLiteral("items"));
+    if (!itemList.isUndefined() && !itemList.isObject())
+        return fail(
+            QStringLiteral("%1: \"items\" must be an object keyed by item number").arg(where));
+    const QJsonValue burnoutList = obj.value(QStringLiteral("burnout"));
+    if (!burnoutList.isUndefined() && !burnoutList.isArray())
+        return fail(
+            QStringLiteral("%1: \"burnout\" must be a list, one value per channel").arg(where));
     m_rack.insertCard(slot, *model, version.value_or(QStringLiteral("1.00")));
     SimCard &card = *m_rack.card(slot);
 
-    const QJsonObject items = obj.value(QStringLiteral("items")).toObject();
+    const QJsonObject items = itemList.toObject();
+    QSet<int> seen;
     for (auto it = items.begin(); it != items.end(); ++it) {
         const auto item = numberKey(it.key(), 0, 99);
         const auto value = textOf(it.value());
         if (!item || !value)
             return fail(
                 QStringLiteral("%1: item \"%2\" needs a number and a text").arg(where, it.key()));
+        if (seen.contains(*item))
+            return fail(QStringLiteral("%1: item %2 is given twice").arg(where).arg(*item));
+        seen.insert(*item);
         const QByteArray reply = card.write(*item, *value);
         if (reply == kCnu)
             return fail(
@@ -172,7 +304,7 @@ bool RackLoader::loadCard(int slot, const QJsonObject &obj)
                 QStringLiteral("%1: item %2 refuses \"%3\"").arg(where).arg(*item).arg(*value));
     }
 
-    const QJsonArray burnout = obj.value(QStringLiteral("burnout")).toArray();
+    const QJsonArray burnout = burnoutList.toArray();
     for (int ch = 0; ch < burnout.size(); ++ch)
         if (!textOf(burnout[ch]) || !card.setBurnout(ch, *textOf(burnout[ch])))
             return fail(QStringLiteral("%1: burnout of channel %2 does not fit this card")

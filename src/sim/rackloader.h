@@ -12,8 +12,14 @@ class SimulatedRack;
 class RackLoader
 {
 public:
+    // Rack files are a few kilobytes; anything larger is not one.
+    static constexpr qint64 kMaxFileSize = 1 << 20;
+
     // False and the first problem in *error (with where it is) on bad input.
     static bool load(const QByteArray &json, SimulatedRack &rack, QString *error);
+    // The same from a file; the message starts with the path. Only regular
+    // files of at most kMaxFileSize bytes are read.
+    static bool loadFile(const QString &path, SimulatedRack &rack, QString *error);
 
 private:
     RackLoader(SimulatedRack &rack) : m_rack(rack) {}

@@ -10,13 +10,11 @@
 #include "sim/simcommcard.h"
 #include "sim/simvalues.h"
 
-#include <QFile>
 #include <optional>
 
 namespace {
 
 constexpr int kSlots = 16;
-constexpr qint64 kMaxRackFile = 1 << 20;
 
 QByteArray withoutLineEnd(QByteArray line)
 {
@@ -263,22 +261,9 @@ std::unique_ptr<SimulatedRack> SimulatedRack::fromJson(const QByteArray &json, Q
 
 std::unique_ptr<SimulatedRack> SimulatedRack::fromFile(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    auto rack = std::make_unique<SimulatedRack>();
+    if (!RackLoader::loadFile(path, *rack, error))
         return nullptr;
-    }
-    // Rack files are a few kilobytes; anything huge is not one.
-    if (file.size() > kMaxRackFile) {
-        if (error)
-            *error = QStringLiteral("%1: too large for a rack description").arg(path);
-        return nullptr;
-    }
-    QString why;
-    auto rack = fromJson(file.readAll(), &why);
-    if (!rack && error)
-        *error = QStringLiteral("%1: %2").arg(path, why);
     return rack;
 }
 
