@@ -349,6 +349,8 @@ private slots:
 #ifdef Q_OS_UNIX
         QTest::newRow("device") << "/dev/zero" << QByteArray() << "/dev/zero: not a regular file";
         QTest::newRow("FIFO") << "fifo" << QByteArray() << "fifo: not a regular file";
+        // A regular file whose size() is 0, yet it holds megabytes.
+        QTest::newRow("procfs") << "/proc/kallsyms" << QByteArray() << "too large";
 #endif
         QTest::newRow("folder") << "folder" << QByteArray() << "folder: not a regular file";
         QTest::newRow("at the limit") << "big.json"
@@ -366,6 +368,8 @@ private slots:
         QFETCH(QString, error);
         QTemporaryDir dir;
         const QString path = QDir::isAbsolutePath(name) ? name : dir.filePath(name);
+        if (QDir::isAbsolutePath(name) && !QFileInfo(name).isReadable())
+            QSKIP("not on this system");
         if (name == QLatin1String("folder")) {
             QVERIFY(QDir(dir.path()).mkdir(name));
         } else if (name == QLatin1String("fifo")) {
