@@ -2,11 +2,23 @@
 // and the faults an open or a save must report instead of loading or
 // writing a damaged rack.
 #include "files/parameterfile.h"
+#include "files/savefile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <thread>
+
+#ifdef Q_OS_LINUX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -103,12 +115,16 @@ private slots:
     void roundTrip_data()
     {
         QTest::addColumn<QByteArray>("lineEnd");
-        QTest::newRow("CR LF") << QByteArray("\r\n");
-        QTest::newRow("LF") << QByteArray("\n");
+        QTest::addColumn<bool>("bom"); // saved again by an editor as UTF-8 with a mark
+        QTest::newRow("CR LF") << QByteArray("\r\n") << false;
+        QTest::newRow("LF") << QByteArray("\n") << false;
+        QTest::newRow("CR, old Mac") << QByteArray("\r") << false;
+        QTest::newRow("UTF-8 with mark") << QByteArray("\r\n") << true;
     }
     void roundTrip()
     {
         QFETCH(QByteArray, lineEnd);
+        QFETCH(bool, bom);
         CardTable t;
         ResetCardTable(t);
         const char *models[] = {"XDA1", "XEA2", "XL2P", "XG16", "XD2T,b", "XE1C", "XA1V"};
@@ -126,7 +142,10 @@ private slots:
                 r.ChData[static_cast<std::size_t>(ch)] = QString::number(ch * s % 2);
         }
         QCOMPARE(CheckWritable(t), QString());
-        const CardTable back = read(ParameterFileText(t).replace("\r\n", lineEnd));
+        QByteArray text = ParameterFileText(t).replace("\r\n", lineEnd) + lineEnd + lineEnd;
+        if (bom)
+            text = "\xEF\xBB\xBF" + QString::fromLatin1(text).toUtf8();
+        const CardTable back = read(text);
         for (int s = 1; s <= 16; ++s) {
             const CardRecord &a = t[s], &b = back[s];
             QCOMPARE(b.ModelName, a.ModelName);
@@ -151,8 +170,6 @@ private slots:
         QTest::newRow("1") << rack().replace(",0\r\n", ",1\r\n") << 1;
         QTest::newRow("5") << rack().replace(",0\r\n", ",5\r\n") << 2;
         QTest::newRow("quoted -1") << rack().replace(",0\r\n", ",\"-1\"\r\n") << 2;
-        // An unclosed quote takes the rest of its line.
-        QTest::newRow("unclosed quote") << rack().replace(",0\r\n", ",\"1\r\n") << 1;
     }
     void limitState()
     {
@@ -218,8 +235,19 @@ private slots:
         QTest::newRow("empty line inside") << rack(6, "") << 6 << "fields";
         QTest::newRow("older line 1, long line 2")
             << rack(0, {}, true).replace(0, 0, cardLine("NONE", "") + "\r\n") << 2 << "fields";
-        QTest::newRow("quote missing")
-            << rack(2, cardLine("NONE", "").replace("\"0.00\",", "\"0.00,")) << 2 << "fields";
+        // A damaged line would put its values on the wrong parameters.
+        const QByteArray empty = cardLine("NONE", "");
+        QTest::newRow("closing quote missing")
+            << rack(2, QByteArray(empty).replace("\"0.00\",", "\"0.00,")) << 2 << "quote";
+        QTest::newRow("opening quote missing, line 1")
+            << rack(1, QByteArray(empty).replace("\"0.00\"", "0.00\"")) << 1 << "quote";
+        QTest::newRow("quote missing at the end")
+            << rack().replace(",0\r\n", ",\"1\r\n") << 1 << "quote";
+        QTest::newRow("unquoted comma")
+            << rack(5, QByteArray(empty).replace("\"NONE\"", "NO,NE")) << 5 << "34 fields";
+        QTest::newRow("50 fields")
+            << rack(3, empty + QByteArray(",\"0\"").repeated(17)) << 3 << "50 fields";
+        QTest::newRow("17 lines") << rack() + empty + "\r\n\r\n" << 17 << "16 lines";
     }
     void errors()
     {
@@ -305,6 +333,107 @@ private slots:
         QVERIFY(WriteParameterFile(t, missing).contains(missing));
         QVERIFY(!QFile::exists(missing));
         QVERIFY(OpenParameterFile(missing).error.contains(missing));
+    }
+
+    // A FIFO or a device would block in open() or never end.
+    void onlyRegularFilesOpen()
+    {
+#ifdef Q_OS_LINUX
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("fifo.uJx"));
+        const QByteArray name = QFile::encodeName(fifo);
+        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        // Should the FIFO be opened after all, this writer lets that open
+        // return and the read end, so the test fails instead of hanging.
+        std::thread writer([&name] {
+            const int fd = ::open(name.constData(), O_WRONLY);
+            if (fd >= 0)
+                ::close(fd);
+        });
+        QStringList errors;
+        for (const QString &path : {fifo, QStringLiteral("/dev/zero")})
+            errors << OpenParameterFile(path).error;
+        const int release = ::open(name.constData(), O_RDONLY | O_NONBLOCK);
+        writer.join();
+        ::close(release);
+        QVERIFY2(errors[0].contains(QDir::toNativeSeparators(fifo)), qPrintable(errors[0]));
+        for (const QString &e : errors)
+            QVERIFY2(e.contains(QStringLiteral("not a regular file")), qPrintable(e));
+#else
+        QSKIP("FIFOs are made here with POSIX calls");
+#endif
+    }
+
+    // A failing write anywhere (a full disk) leaves the old file as it was, or
+    // no file where there was none, and says so naming the file.
+    void failedSaveKeepsTheOldFile_data()
+    {
+        QTest::addColumn<SaveFileFault::Step>("step");
+        QTest::addColumn<bool>("existing");
+        QTest::newRow("write, over a file") << SaveFileFault::Step::Write << true;
+        QTest::newRow("flush, over a file") << SaveFileFault::Step::Flush << true;
+        QTest::newRow("flush, new file") << SaveFileFault::Step::Flush << false;
+    }
+    void failedSaveKeepsTheOldFile()
+    {
+        QFETCH(SaveFileFault::Step, step);
+        QFETCH(bool, existing);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
+        CardTable t;
+        ResetCardTable(t);
+        if (existing)
+            QCOMPARE(WriteParameterFile(t, path), QString());
+        ClassifyCard(t, 2, QStringLiteral("XEA2"));
+        SaveFileFault::set(step, QStringLiteral("No space left on device"));
+        const QString error = WriteParameterFile(t, path);
+        SaveFileFault::set(SaveFileFault::Step::None);
+        QCOMPARE(error, QStringLiteral("Could not save %1: No space left on device")
+                            .arg(QDir::toNativeSeparators(path)));
+        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(left, existing ? QStringList{QStringLiteral("rack.uJx")} : QStringList{});
+        if (existing)
+            QCOMPARE(contents(path), rack());
+    }
+
+    // The same on a real file system that runs full (a small tmpfs, which
+    // needs root).
+    void saveOntoFullDisk()
+    {
+#ifdef Q_OS_LINUX
+        QTemporaryDir dir;
+        const QByteArray at = QFile::encodeName(dir.path());
+        if (::mount("tmpfs", at.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs here: %1")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno)))));
+        struct Unmount
+        {
+            QByteArray at;
+            ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
+        } unmount{at};
+        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
+        CardTable t;
+        ResetCardTable(t);
+        QCOMPARE(WriteParameterFile(t, path), QString());
+
+        QFile filler(dir.filePath(QStringLiteral("filler")));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        filler.close();
+
+        ClassifyCard(t, 2, QStringLiteral("XEA2"));
+        const QString error = WriteParameterFile(t, path);
+        QVERIFY2(error.startsWith(
+                     QStringLiteral("Could not save %1: ").arg(QDir::toNativeSeparators(path))),
+                 qPrintable(error));
+        QCOMPARE(contents(path), rack());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("filler"), QStringLiteral("rack.uJx")}));
+#else
+        QSKIP("mounting a small file system is done here for Linux only");
+#endif
     }
 };
 

@@ -1,12 +1,13 @@
 #include "files/parameterfile.h"
 
+#include "files/savefile.h"
 #include "model/catalogue.h"
 #include "model/encodings.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace {
@@ -26,34 +27,61 @@ ParameterFileResult failure(int line, const QString &why)
     return r;
 }
 
-// One line's fields. A field opened by a double quote runs to the next
-// quote, commas included; text after the closing quote up to the next comma
-// is kept too, so nothing is dropped. A quote that is never closed takes the
-// rest of the line.
-QStringList splitFields(const QByteArray &line)
+// One line's fields, or why the line cannot be split. A field is either
+// quoted (a comma inside belongs to the text, the closing quote ends the
+// field) or bare without any quote. A quote anywhere else means one went
+// missing, and guessing where would move values to the wrong parameters.
+struct SplitLine
 {
     QStringList fields;
+    QString error;
+};
+
+SplitLine splitFields(const QByteArray &line, QString (*decode)(const QByteArray &))
+{
+    SplitLine out;
     qsizetype i = 0;
     const qsizetype n = line.size();
     for (;;) {
-        QByteArray field;
+        const qsizetype number = out.fields.size() + 1;
+        qsizetype end = 0;
         if (i < n && line.at(i) == '"') {
             const qsizetype close = line.indexOf('"', i + 1);
             if (close < 0) {
-                fields << QString::fromLatin1(line.mid(i + 1));
-                return fields;
+                out.error =
+                    QStringLiteral("field %1 opens a quote that is never closed.").arg(number);
+                return out;
             }
-            field = line.mid(i + 1, close - i - 1);
-            i = close + 1;
+            end = close + 1;
+            if (end < n && line.at(end) != ',') {
+                out.error =
+                    QStringLiteral("field %1 has text after its closing quote.").arg(number);
+                return out;
+            }
+            out.fields << decode(line.mid(i + 1, close - i - 1));
+        } else {
+            const qsizetype comma = line.indexOf(',', i);
+            end = comma < 0 ? n : comma;
+            if (QByteArrayView(line).sliced(i, end - i).contains('"')) {
+                out.error = QStringLiteral("field %1 has a quote inside.").arg(number);
+                return out;
+            }
+            out.fields << decode(line.mid(i, end - i));
         }
-        const qsizetype comma = line.indexOf(',', i);
-        const qsizetype end = comma < 0 ? n : comma;
-        field += line.mid(i, end - i);
-        fields << QString::fromLatin1(field);
-        if (comma < 0)
-            return fields;
-        i = comma + 1;
+        if (end >= n)
+            return out;
+        i = end + 1;
     }
+}
+
+QString fromLatin1(const QByteArray &b)
+{
+    return QString::fromLatin1(b);
+}
+
+QString fromUtf8(const QByteArray &b)
+{
+    return QString::fromUtf8(b);
 }
 
 const QStringList *namesOfClass(int inputClass)
@@ -127,10 +155,17 @@ ParameterFileResult ReadParameterFile(const QByteArray &bytes)
         return failure(0,
                        QStringLiteral("The file is larger than any parameter file (over 1 MB)."));
 
-    QList<QByteArray> lines = bytes.split('\n');
-    for (QByteArray &l : lines)
-        if (l.endsWith('\r'))
-            l.chop(1);
+    // A byte-order mark, which some editors put in front, says the text is
+    // UTF-8; without one it is Latin-1, as written.
+    const QByteArray bom("\xEF\xBB\xBF");
+    const bool utf8 = bytes.startsWith(bom);
+    QString (*const decode)(const QByteArray &) = utf8 ? fromUtf8 : fromLatin1;
+    QByteArray text = utf8 ? bytes.mid(bom.size()) : bytes;
+    // Lines end in CR LF as written, LF, or a bare CR (old Mac editors). A
+    // CR is never part of a field: the writer refuses it.
+    text.replace("\r\n", "\n");
+    text.replace('\r', '\n');
+    QList<QByteArray> lines = text.split('\n');
     // Editors often leave blank lines after the last one.
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
         lines.removeLast();
@@ -144,11 +179,16 @@ ParameterFileResult ReadParameterFile(const QByteArray &bytes)
                                                 "has %2 lines.")
                                      .arg(slot)
                                      .arg(kCardCount));
-        const QStringList f = splitFields(lines.at(slot - 1));
+        const SplitLine split = splitFields(lines.at(slot - 1), decode);
+        if (!split.error.isEmpty())
+            return failure(slot, split.error);
+        const QStringList &f = split.fields;
         // Older releases wrote no limit state; their lines have 32 fields.
         if (slot == 1 && f.size() == kOlderFieldCount)
             fieldCount = kOlderFieldCount;
-        if (f.size() < fieldCount)
+        // Every line of a file has the same form: a count that differs means
+        // a damaged line, whose values would land on the wrong parameters.
+        if (f.size() != fieldCount)
             return failure(
                 slot,
                 QStringLiteral("%1 fields where a line needs %2.").arg(f.size()).arg(fieldCount));
@@ -181,6 +221,10 @@ ParameterFileResult ReadParameterFile(const QByteArray &bytes)
         const qsizetype type = names ? names->indexOf(name) : -1;
         r.InputType = type < 0 ? 0 : static_cast<int>(type);
     }
+    if (lines.size() > kCardCount)
+        return failure(
+            kCardCount + 1,
+            QStringLiteral("a parameter file has %1 lines; this one has more.").arg(kCardCount));
 
     ParameterFileResult result;
     result.cards = table;
@@ -207,6 +251,11 @@ ParameterFileResult ReadParameterFile(QIODevice &device)
 
 ParameterFileResult OpenParameterFile(const QString &path)
 {
+    // Opening a FIFO or a device would wait in open() or read without end.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return failure(0, QStringLiteral("Could not open %1: it is not a regular file.")
+                              .arg(QDir::toNativeSeparators(path)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failure(0, QStringLiteral("Could not open %1: %2")
@@ -247,16 +296,5 @@ QString WriteParameterFile(const CardTable &cards, const QString &path)
     const QString problem = CheckWritable(cards);
     if (!problem.isEmpty())
         return QStringLiteral("%1 was not saved. %2").arg(shown, problem);
-
-    // QSaveFile replaces the old file only on commit, so a failed write
-    // never leaves half a rack behind.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("Could not save %1: %2").arg(shown, file.errorString());
-    const QByteArray text = ParameterFileText(cards);
-    if (file.write(text) != text.size())
-        return QStringLiteral("Could not save %1: %2").arg(shown, file.errorString());
-    if (!file.commit())
-        return QStringLiteral("Could not save %1: %2").arg(shown, file.errorString());
-    return {};
+    return SaveWholeFile(path, ParameterFileText(cards));
 }

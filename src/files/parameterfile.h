@@ -20,10 +20,13 @@ struct ParameterFileResult
 };
 
 // Reads a whole parameter file into a fresh table; the caller's table is
-// never touched, so a failed open can keep or reset it as it likes.
+// never touched, so a failed open can keep or reset it as it likes. Every
+// line must have the field count of the form its first line has, and there
+// must be exactly 16 of them (blank lines after the last are fine).
 ParameterFileResult ReadParameterFile(QIODevice &device);
 ParameterFileResult ReadParameterFile(const QByteArray &bytes);
-// Opens and reads the file at path; open errors name the file.
+// Opens and reads the file at path; open errors name the file. Only a
+// regular file is opened: a FIFO or a device is refused.
 ParameterFileResult OpenParameterFile(const QString &path);
 
 // Empty when the table can be written; otherwise names the card and the
