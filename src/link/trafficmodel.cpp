@@ -1,10 +1,9 @@
 #include "link/trafficmodel.h"
 
+#include "files/savefile.h"
 #include "link/serialline.h"
 #include "link/trafficlog.h"
 
-#include <QDir>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace {
@@ -274,13 +273,5 @@ QString TrafficCsv(const TrafficLog &log)
 
 QString SaveTrafficCsv(const TrafficLog &log, const QString &path)
 {
-    const QString name = QDir::toNativeSeparators(path);
-    // Nothing replaces the old file unless the whole text is written.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("Could not save %1: %2").arg(name, file.errorString());
-    const QByteArray text = TrafficCsv(log).toUtf8();
-    if (file.write(text) != text.size() || !file.commit())
-        return QStringLiteral("Could not save %1: %2").arg(name, file.errorString());
-    return {};
+    return SaveWholeFile(path, TrafficCsv(log).toUtf8());
 }

@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "exchange/livefeed.h"
+#include "files/savefile.h"
 
 #include <QChart>
 #include <QChartView>
@@ -16,7 +17,6 @@
 #include <QLineSeries>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -154,12 +154,12 @@ void frmTrend::cmdSaveAs_Click()
     const QString path = askFileName(this, QStringLiteral("trend-card%1.csv").arg(m_cardNo));
     if (!alive || path.isEmpty())
         return;
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    QString reason;
+    if (SaveWholeFile(path, bytes, &reason).isEmpty())
         return;
-    Messages::show(this, Messages::Icon::Critical, QStringLiteral("Save As"),
-                   QStringLiteral("Cannot write %1: %2")
-                       .arg(QDir::toNativeSeparators(path), file.errorString()));
+    Messages::show(
+        this, Messages::Icon::Critical, QStringLiteral("Save As"),
+        QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 void frmTrend::redraw()
