@@ -1,18 +1,27 @@
 // Start-up, connect and disconnect of the main window against the simulator.
+#include "app/filedialogs.h"
 #include "app/lampshape.h"
 #include "app/options.h"
 #include "app/vbcolor.h"
 #include "appfixture.h"
+#include "files/parameterfile.h"
+#include "files/savefile.h"
 #include "link/frmcomport.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
+#include "views/csvsavedialog.h"
+#include "views/frmtraffic.h"
+#include "views/frmtrend.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QRadioButton>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -34,6 +43,12 @@ public:
 
 const char *const kLockedWhenIdle[] = {"cmdUpload", "cmdDownload", "cmdStart", "cmdStop",
                                        "cmdComSet"};
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
 
 } // namespace
 
@@ -67,6 +82,14 @@ class TestApp : public QObject
     }
 
 private slots:
+    void cleanup()
+    {
+        SaveFileFault::set(SaveFileFault::Step::None);
+        FileDialogs::setHandler({});
+        CsvSaveDialog::setHandler({});
+        frmTrend::setSaveHandler({});
+    }
+
     void startUpState()
     {
         AppFixture f;
@@ -278,6 +301,85 @@ private slots:
         f.window.mnuHelpVersion_Click();
         QVERIFY(!f.modalTimedOut);
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // Every window that saves a file, on a disk that fills up: the old file
+    // stays, and the operator hears which file was not saved.
+    void failedSavesKeepTheOldFile_data()
+    {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<Messages::Icon>("icon");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("parameter file") << "file" << Messages::Icon::None << "Open Error";
+        QTest::newRow("traffic CSV") << "traffic" << Messages::Icon::Critical << "Traffic";
+        QTest::newRow("trend CSV") << "trend" << Messages::Icon::Critical << "Save As";
+    }
+    void failedSavesKeepTheOldFile()
+    {
+        QFETCH(QString, writer);
+        AppFixture f;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("old.csv"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old\r\n");
+        old.close();
+        FileDialogs::setHandler([&](FileDialogs::Mode) { return path; });
+        CsvSaveDialog::setHandler([&](const QString &) { return path; });
+        frmTrend::setSaveHandler([&](QWidget *, const QString &) { return path; });
+        SaveFileFault::set(SaveFileFault::Step::Flush, QStringLiteral("No space left on device"));
+        if (writer == QLatin1String("file")) {
+            f.window.mnuFilesSave_Click();
+        } else if (writer == QLatin1String("traffic")) {
+            frmTraffic w(f.session.traffic);
+            w.cmdSaveAs_Click();
+        } else {
+            frmTrend w(f.session.live, 3, QStringLiteral("XD2-K"));
+            w.cmdSaveAs_Click();
+        }
+        QCOMPARE(f.messages.size(), 1);
+        QTEST(f.messages[0].icon, "icon");
+        QTEST(f.messages[0].title, "title");
+        QVERIFY2(f.messages[0].text.contains(QDir::toNativeSeparators(path)) &&
+                     f.messages[0].text.endsWith(QStringLiteral("No space left on device")),
+                 qPrintable(f.messages[0].text));
+        QCOMPARE(contents(path), QByteArray("old\r\n"));
+    }
+
+    // Open first puts the selector on "00", so the editor shown until then
+    // stores its boxes into the table that goes, never into the new one.
+    void openStoresTheEditorIntoTheOldTable()
+    {
+        AppFixture f;
+        QTemporaryDir dir;
+        CardTable t;
+        ResetCardTable(t);
+        ClassifyCard(t, 1, QStringLiteral("XD1-K"));
+        QVERIFY(t[1].FormType == 1);
+        t[1].par(1).Value = QStringLiteral("10");
+        const QString first = dir.filePath(QStringLiteral("first.uJx"));
+        QCOMPARE(WriteParameterFile(t, first), QString());
+        t[1].par(1).Value = QStringLiteral("-50");
+        const QString second = dir.filePath(QStringLiteral("second.uJx"));
+        QCOMPARE(WriteParameterFile(t, second), QString());
+        QString chosen = first;
+        FileDialogs::setHandler([&](FileDialogs::Mode) { return chosen; });
+
+        f.window.mnuFilesOpen_Click();
+        auto *cbo = f.find<QComboBox>(QStringLiteral("cboCardNo"));
+        cbo->setCurrentText(QStringLiteral("01"));
+        auto *box = f.find<QLineEdit>(QStringLiteral("txtZScale01"));
+        QCOMPARE(box->text(), QStringLiteral("10"));
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("777"));
+        QCOMPARE(box->text(), QStringLiteral("777")); // typed, not yet stored
+
+        chosen = second;
+        f.window.mnuFilesOpen_Click();
+        QVERIFY(f.messages.isEmpty());
+        QCOMPARE(cbo->currentText(), QStringLiteral("00"));
+        cbo->setCurrentText(QStringLiteral("02"));
+        QCOMPARE(f.session.cards[1].par(1).Value, QStringLiteral("-50"));
     }
 
     void options_data()
