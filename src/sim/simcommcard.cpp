@@ -41,7 +41,13 @@ SimCommCard::SimCommCard(QString model, QString version)
 
 bool SimCommCard::isEthernetItem(int item) const
 {
-    return (item >= MacFirst && item <= LastPort) || (item >= FirstLinger && item <= LastLinger);
+    // Linger times came with firmware 0.04; older cards answer them "CNU".
+    if (item >= FirstLinger && item <= LastLinger) {
+        bool ok = false;
+        const double version = m_version.toDouble(&ok);
+        return !ok || version >= 0.04;
+    }
+    return item >= MacFirst && item <= LastPort;
 }
 
 bool SimCommCard::hasItem(int item) const
