@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace {
 
@@ -104,6 +105,43 @@ private slots:
         QCOMPARE(f.rack->itemValue(0, 63), QStringLiteral("7003"));
     }
 
+    // A linger time the card refuses or lacks (firmware before 0.04) shows
+    // empty and is not written, so the address can still be changed.
+    void etherLingerRefusedLeftEmpty_data()
+    {
+        QTest::addColumn<bool>("oldFirmware");
+        QTest::addColumn<int>("refusedItem");
+        QTest::addColumn<QStringList>("lingers");
+        QTest::addColumn<QString>("lingerWrites");
+        QTest::newRow("firmware 0.03") << true << -1 << QStringList{"", "", "", ""} << "";
+        QTest::newRow("linger 2 CNG")
+            << false << 72 << QStringList{"10", "", "0", "0"} << "W71=10 W73=0 W74=0";
+    }
+    void etherLingerRefusedLeftEmpty()
+    {
+        QFETCH(bool, oldFirmware);
+        QFETCH(int, refusedItem);
+        QFETCH(QStringList, lingers);
+        QFETCH(QString, lingerWrites);
+        AppFixture f;
+        if (oldFirmware)
+            f.rack->setCommCard(QStringLiteral("V9-XS1-A"), QStringLiteral("0.03"));
+        f.rack->setCardFaults(0, {.refuse = refusedItem > 0, .onlyItem = refusedItem});
+        f.connectOn(1);
+        auto d = makeDialog<frmEther>(f);
+        QVERIFY(opened(*d));
+        for (int n = 1; n <= 4; ++n)
+            QCOMPARE(text(*d, QStringLiteral("txtTimeout_%1").arg(n)), lingers.at(n - 1));
+        d->findChild<QLineEdit *>(QStringLiteral("txtIP_0"))->setText(QStringLiteral("20"));
+        f.session.traffic.clear();
+        click(*d, "cmdDown");
+        QCOMPARE(f.wire(), seq("R40 W1=1 W59=192.168.0.20 W60=255.255.255.0 W61=5001 W62=5002 "
+                               "W63=5003 W64=5004 " +
+                               lingerWrites));
+        QVERIFY(f.messages.isEmpty());
+        QCOMPARE(f.rack->itemValue(0, 59), QStringLiteral("192.168.0.20"));
+    }
+
     // Closing the failure message activates the window again; that must not
     // read again and bring the next message.
     void etherFailedReadReportsOnce()
@@ -148,7 +186,10 @@ private slots:
                                  << "CNG" << octet.arg("IP Address").arg(4);
         QTest::newRow("port 70000") << "txtPort_2"
                                     << "70000"
-                                    << "Please enter 0 to 65535 in Port2.";
+                                    << "Please enter 1 to 65535 in Port2.";
+        QTest::newRow("port 0") << "txtPort_1"
+                                << "0"
+                                << "Please enter 1 to 65535 in Port1.";
         QTest::newRow("linger 1.5") << "txtTimeout_3"
                                     << "1.5"
                                     << "Please enter digits only in Linger 3.";
@@ -203,22 +244,45 @@ private slots:
         QCOMPARE(f.messages.size(), 1);
     }
 
-    void etherWriteFailureStops()
+    // Silence is a lost link; a refusal is the card's answer: the link stays
+    // and the operator learns how far the change got. Either way the writes
+    // stop at the failed one, after its four attempts.
+    void etherWriteRefusedOrSilent_data()
     {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("silent") << true << 62 << "Downloading incomplete";
+        QTest::newRow("refused") << false << 62
+                                 << "The card refused Port2.\n"
+                                    "Already written: IP Address, Subnet Mask, Port1.";
+        QTest::newRow("refused first")
+            << false << 59 << "The card refused IP Address.\nNothing was written.";
+    }
+    void etherWriteRefusedOrSilent()
+    {
+        QFETCH(bool, silent);
+        QFETCH(int, item);
+        QFETCH(QString, message);
         AppFixture f;
         f.connectOn(1);
         auto d = makeDialog<frmEther>(f);
         QVERIFY(opened(*d));
-        f.rack->setCardFaults(0, {.silent = true, .onlyItem = 61});
+        f.rack->setCardFaults(0, {.silent = silent, .refuse = !silent, .onlyItem = item});
         f.session.traffic.clear();
         click(*d, "cmdDown");
-        QVERIFY(f.wire().contains(QStringLiteral("I61")));
-        QVERIFY(!f.wire().contains(QStringLiteral("I62")));
-        QVERIFY(!f.wire().contains(QStringLiteral("I71")));
+        QCOMPARE(f.wire().count(QStringLiteral("I%1").arg(item)), 4);
+        QCOMPARE(f.wire().filter(QRegularExpression(QStringLiteral("^I"))).last(),
+                 QStringLiteral("I%1").arg(item));
         QCOMPARE(f.messages.size(), 1);
-        QCOMPARE(f.messages[0].text, QStringLiteral("Downloading incomplete"));
+        QCOMPARE(f.messages[0].icon,
+                 silent ? Messages::Icon::Critical : Messages::Icon::Exclamation);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Downloading"));
+        QCOMPARE(f.messages[0].text, message);
         QCOMPARE(f.find<QLabel>(QStringLiteral("lblConStatus"))->text(),
-                 QStringLiteral("Disconnected"));
+                 silent ? QStringLiteral("Disconnected") : QStringLiteral("Connected"));
+        QCOMPARE(f.enabled("cmdUpload"), !silent);
+        QVERIFY(enabled(*d, "cmdDown"));
     }
 
     void commCannotSetLeavesOnlyExit_data()
@@ -292,7 +356,7 @@ private slots:
     void commEmptyBoxUnlocks()
     {
         AppFixture f;
-        f.connectOn(1);
+        f.connectAndUpload(); // the Setting button needs a table
         auto d = makeDialog<frmComm>(f);
         QVERIFY(opened(*d));
         auto *box = d->findChild<QLineEdit *>(QStringLiteral("txtTimeout"));
@@ -309,19 +373,49 @@ private slots:
         QCOMPARE(box->text(), QStringLiteral("12"));
     }
 
-    void commWriteFailureDisconnects()
+    void commWriteRefusedOrSilent_data()
     {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("silent") << true << "Downloading incomplete";
+        QTest::newRow("refused") << false << "The card refused TimeOut.\nNothing was written.";
+    }
+    void commWriteRefusedOrSilent()
+    {
+        QFETCH(bool, silent);
+        QFETCH(QString, message);
         AppFixture f;
         f.connectOn(1);
         auto d = makeDialog<frmComm>(f);
         QVERIFY(opened(*d));
-        f.rack->setCardFaults(0, {.silent = true, .onlyItem = 9});
+        f.rack->setCardFaults(0, {.silent = silent, .refuse = !silent, .onlyItem = 9});
         click(*d, "cmdDown");
         QCOMPARE(f.messages.size(), 1);
         QCOMPARE(f.messages[0].title, QStringLiteral("Downloading"));
+        QCOMPARE(f.messages[0].text, message);
         QCOMPARE(f.find<QLabel>(QStringLiteral("lblConStatus"))->text(),
-                 QStringLiteral("Disconnected"));
+                 silent ? QStringLiteral("Disconnected") : QStringLiteral("Connected"));
+        QCOMPARE(f.enabled("cmdUpload"), !silent);
         QVERIFY(enabled(*d, "cmdExit"));
+    }
+
+    // Activations after the opening read (another window and back, hidden
+    // and shown) keep what the operator typed: the card is read once.
+    void commReadsOnce()
+    {
+        AppFixture f;
+        f.connectOn(1);
+        f.session.traffic.clear();
+        auto d = makeDialog<frmComm>(f);
+        QVERIFY(opened(*d));
+        f.window.activateWindow();
+        d->activateWindow();
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(d.get(), &activate);
+        d->hide();
+        QVERIFY(opened(*d));
+        QCoreApplication::processEvents(); // a queued read would run to its end here
+        QCOMPARE(f.wire().filter(QRegularExpression(QStringLiteral("^I0?9$"))).size(), 1);
     }
 
     // The main window's buttons open the windows modally, the Connect menu

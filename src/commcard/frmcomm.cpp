@@ -168,6 +168,11 @@ void frmComm::cmdDown_Click()
         Messages::show(this, Messages::Icon::Information, QStringLiteral("V9CON"),
                        QStringLiteral("Please enter number in TimeOut Box."));
         break;
+    case SettingsDownload::Refused:
+        // The card answered, so the link stays.
+        Messages::show(this, Messages::Icon::Exclamation, QStringLiteral("Downloading"),
+                       written.problem.message);
+        break;
     case SettingsDownload::NoAnswer:
     case SettingsDownload::WriteFailed:
         fail(QStringLiteral("Downloading"), QStringLiteral("Downloading incomplete"));

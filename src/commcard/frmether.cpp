@@ -32,6 +32,17 @@ void setTexts(const std::array<QLineEdit *, 4> &boxes, const std::array<QString,
         boxes[i]->setText(texts[i]);
 }
 
+// The message, then the caret in the box it is about.
+void showProblem(QWidget *window, Messages::Icon icon, const QString &title,
+                 const EntryProblem &problem)
+{
+    Messages::show(window, icon, title, problem.message);
+    if (auto *box = window->findChild<QLineEdit *>(problem.box)) {
+        box->setFocus();
+        box->selectAll();
+    }
+}
+
 } // namespace
 
 frmEther::frmEther(Session &session, CommandLock &lock, std::function<void()> disconnect,
@@ -216,11 +227,12 @@ void frmEther::cmdDown_Click()
     case SettingsDownload::Written:
         break;
     case SettingsDownload::BadEntry:
-        Messages::show(this, Messages::Icon::Information, kAppTitle, written.problem.message);
-        if (auto *box = findChild<QLineEdit *>(written.problem.box)) {
-            box->setFocus();
-            box->selectAll();
-        }
+        showProblem(this, Messages::Icon::Information, kAppTitle, written.problem);
+        break;
+    case SettingsDownload::Refused:
+        // The card answered, so the link stays; only this setting needs a look.
+        showProblem(this, Messages::Icon::Exclamation, QStringLiteral("Downloading"),
+                    written.problem);
         break;
     case SettingsDownload::NoAnswer:
     case SettingsDownload::WriteFailed:

@@ -4,6 +4,8 @@
 #include "link/transactions.h"
 #include "model/encodings.h"
 
+#include <QStringList>
+
 namespace {
 
 const QString kCommCard = QStringLiteral("00");
@@ -55,10 +57,42 @@ bool isDigits(const QString &text, qsizetype maxLength)
     return true;
 }
 
-bool inRange(const QString &digits, qsizetype maxLength, int max)
+bool inRange(const QString &digits, qsizetype maxLength, int min, int max)
 {
-    return isDigits(digits, maxLength) && digits.toInt() <= max;
+    return isDigits(digits, maxLength) && digits.toInt() >= min && digits.toInt() <= max;
 }
+
+// A read the card answered without a value: refused, or an item this
+// firmware does not have.
+bool isRefusal(const QString &reply)
+{
+    return reply == QLatin1String("CNG") || reply == QLatin1String("NEEDLESS");
+}
+
+// After a write that gave "": a refusal is the card's answer and the link is
+// fine; silence, or a command refused because another exchange was waiting,
+// takes the failure path.
+bool cardRefused(const Session &s)
+{
+    return !s.line.lastSilent() && !s.line.lastRefused();
+}
+
+EntryProblem refusal(const QString &box, const QString &setting, const QStringList &written)
+{
+    const QString done =
+        written.isEmpty()
+            ? QStringLiteral("Nothing was written.")
+            : QStringLiteral("Already written: %1.").arg(written.join(QStringLiteral(", ")));
+    return {box, QStringLiteral("The card refused %1.\n%2").arg(setting, done)};
+}
+
+struct Setting
+{
+    QString item;
+    QString data;
+    QString name; // as the operator knows it from the window
+    QString box;
+};
 
 const QString kPleaseEnterNumber = QStringLiteral("Please enter number.");
 
@@ -106,8 +140,9 @@ EthernetUpload UploadEthernetSettings(Session &session)
         const auto linger = read(session, item(71 + static_cast<int>(i)));
         if (!linger)
             return out;
-        // The reply names the socket before the time: "LG:1:5".
-        out.linger[i] = TextAfterColon(TextAfterColon(*linger));
+        // The reply names the socket before the time: "LG:1:5". Firmware
+        // before 0.04 has no linger times: an empty box, which Download skips.
+        out.linger[i] = isRefusal(*linger) ? QString() : TextAfterColon(TextAfterColon(*linger));
     }
     out.complete = true;
     return out;
@@ -131,16 +166,16 @@ std::optional<EntryProblem> CheckEthernetEntries(const EthernetSettings &boxes)
     // One bad octet or port would leave the card unreachable on the network.
     for (const OctetGroup &g : groups)
         for (int i = 0; i < 4; ++i)
-            if (!inRange(g.boxes[static_cast<std::size_t>(i)], 3, 255))
+            if (!inRange(g.boxes[static_cast<std::size_t>(i)], 3, 0, 255))
                 return EntryProblem{
                     QString::fromLatin1(g.name).arg(i),
                     QStringLiteral("Please enter 0 to 255 in %1, box %2 from the left.")
                         .arg(QLatin1String(g.label))
                         .arg(4 - i)};
     for (int n = 1; n <= 4; ++n)
-        if (!inRange(boxes.port[static_cast<std::size_t>(n - 1)], 5, 65535))
+        if (!inRange(boxes.port[static_cast<std::size_t>(n - 1)], 5, 1, 65535))
             return EntryProblem{QStringLiteral("txtPort_%1").arg(n),
-                                QStringLiteral("Please enter 0 to 65535 in Port%1.").arg(n)};
+                                QStringLiteral("Please enter 1 to 65535 in Port%1.").arg(n)};
     for (int n = 1; n <= 4; ++n) {
         const QString &linger = boxes.linger[static_cast<std::size_t>(n - 1)];
         if (!linger.isEmpty() && !isDigits(linger, linger.size()))
@@ -156,17 +191,35 @@ EthernetDownload DownloadEthernetSettings(Session &session, const EthernetSettin
         return {SettingsDownload::NoAnswer, {}};
     if (const auto problem = CheckEthernetEntries(boxes))
         return {SettingsDownload::BadEntry, *problem};
+    QList<Setting> settings = {
+        {QStringLiteral("59"), dotted(boxes.ip), QStringLiteral("IP Address"),
+         QStringLiteral("txtIP_3")},
+        {QStringLiteral("60"), dotted(boxes.mask), QStringLiteral("Subnet Mask"),
+         QStringLiteral("txtSNM_3")},
+    };
+    for (int n = 1; n <= 4; ++n)
+        settings.append({item(60 + n), boxes.port[static_cast<std::size_t>(n - 1)],
+                         QStringLiteral("Port%1").arg(n), QStringLiteral("txtPort_%1").arg(n)});
+    // An empty linger box keeps the card's time (and firmware without linger
+    // times is not asked to take one).
+    for (int n = 1; n <= 4; ++n)
+        if (const QString &linger = boxes.linger[static_cast<std::size_t>(n - 1)];
+            !linger.isEmpty())
+            settings.append({item(70 + n), linger, QStringLiteral("Linger %1").arg(n),
+                             QStringLiteral("txtTimeout_%1").arg(n)});
+
     selectPage(session, QStringLiteral("1"));
-    if (!write(session, QStringLiteral("59"), dotted(boxes.ip)) ||
-        !write(session, QStringLiteral("60"), dotted(boxes.mask)))
-        return {SettingsDownload::WriteFailed, {}};
-    for (std::size_t i = 0; i < boxes.port.size(); ++i)
-        if (!write(session, item(61 + static_cast<int>(i)), boxes.port[i]))
+    QStringList written;
+    for (const Setting &s : settings) {
+        if (write(session, s.item, s.data)) {
+            written << s.name;
+            continue;
+        }
+        if (!cardRefused(session))
             return {SettingsDownload::WriteFailed, {}};
-    // Firmware before 0.04 has no linger items; their refusal is no failure.
-    for (std::size_t i = 0; i < boxes.linger.size(); ++i)
-        WriteItem(session.line, kRetries, kCommCard, item(71 + static_cast<int>(i)),
-                  boxes.linger[i]);
+        // The card is there; the operator must know how far the change got.
+        return {SettingsDownload::Refused, refusal(s.box, s.name, written)};
+    }
     return {SettingsDownload::Written, {}};
 }
 
@@ -183,7 +236,7 @@ QString OctetTypingMessage(const QString &text)
 QString PortTypingMessage(const QString &text)
 {
     // Ports above the 16-bit signed range are valid and must not be refused.
-    if (inRange(text, 5, 65535) || CheckNumberText(text))
+    if (inRange(text, 5, 0, 65535) || CheckNumberText(text))
         return {};
     return kPleaseEnterNumber;
 }
@@ -204,7 +257,7 @@ CommTimeoutUpload UploadCommTimeout(Session &session)
         return {Result::NoAnswer, {}};
     // A card that does not use the item cannot take a value either; writing
     // its refusal back would send "0".
-    if (*reply == QLatin1String("CNG") || *reply == QLatin1String("NEEDLESS"))
+    if (isRefusal(*reply))
         return {Result::CannotSet, {}};
     return {Result::Read, TextAfterColon(*reply)};
 }
@@ -228,12 +281,15 @@ std::optional<QString> ClampCommTimeout(const QString &box)
 CommTimeoutDownload DownloadCommTimeout(Session &session, const QString &box)
 {
     if (!read(session, QStringLiteral("40")))
-        return {SettingsDownload::NoAnswer, {}};
+        return {SettingsDownload::NoAnswer, {}, {}};
     const auto sent = ClampCommTimeout(box);
     if (!sent)
-        return {SettingsDownload::BadEntry, {}};
+        return {SettingsDownload::BadEntry, {}, {}};
     selectPage(session, QStringLiteral("1"));
-    if (!write(session, QStringLiteral("09"), *sent))
-        return {SettingsDownload::WriteFailed, *sent};
-    return {SettingsDownload::Written, *sent};
+    if (write(session, QStringLiteral("09"), *sent))
+        return {SettingsDownload::Written, *sent, {}};
+    if (!cardRefused(session))
+        return {SettingsDownload::WriteFailed, *sent, {}};
+    return {SettingsDownload::Refused, *sent,
+            refusal(QStringLiteral("txtTimeout"), QStringLiteral("TimeOut"), {})};
 }

@@ -43,7 +43,7 @@ struct EntryProblem
     QString message;
 };
 // Empty address and port boxes first, then octets of 1 to 3 digits 0..255,
-// ports of 1 to 5 digits 0..65535, linger times empty or digits.
+// ports of 1 to 5 digits 1..65535, linger times empty or digits.
 std::optional<EntryProblem> CheckEthernetEntries(const EthernetSettings &boxes);
 
 enum class SettingsDownload
@@ -52,11 +52,14 @@ enum class SettingsDownload
     NoAnswer,    // the card did not answer the link check: nothing written
     BadEntry,    // a box failed the check: nothing written
     WriteFailed, // a write got no answer; the ones after it were not sent
+    Refused,     // the card refused a write; the ones after it were not sent
 };
 struct EthernetDownload
 {
     SettingsDownload result = SettingsDownload::Written;
-    EntryProblem problem; // for BadEntry
+    // BadEntry: the box and the entry message. Refused: the refused
+    // setting's box, and which setting it was and which went before it.
+    EntryProblem problem;
 };
 EthernetDownload DownloadEthernetSettings(Session &session, const EthernetSettings &boxes);
 
@@ -86,6 +89,7 @@ std::optional<QString> ClampCommTimeout(const QString &box);
 struct CommTimeoutDownload
 {
     SettingsDownload result = SettingsDownload::Written;
-    QString sent; // the clamped text, once past the entry check
+    QString sent;         // the clamped text, once past the entry check
+    EntryProblem problem; // for Refused
 };
 CommTimeoutDownload DownloadCommTimeout(Session &session, const QString &box);
