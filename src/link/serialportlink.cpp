@@ -1,7 +1,11 @@
 #include "link/serialportlink.h"
 
+#include <QFile>
 #include <QSerialPort>
 #include <QStringList>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -45,6 +49,20 @@ std::optional<LineSettings> parseSettings(const QString &text)
     return s;
 }
 
+// QSerialPort reports a port that another program holds (its lock file, a
+// busy device) as a permission error, the same as a device this user may
+// not open at all. Only the latter is about permissions.
+bool mayOpen(const QString &device)
+{
+#ifdef Q_OS_UNIX
+    return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
+#else
+    // A COM port that another program has open answers "access denied".
+    Q_UNUSED(device);
+    return true;
+#endif
+}
+
 } // namespace
 
 SerialPortLink::SerialPortLink(QString device, QObject *parent)
@@ -70,8 +88,11 @@ QString SerialPortLink::open(const QString &settings)
     m_serial->setDataBits(s->dataBits);
     m_serial->setStopBits(s->stopBits);
     m_serial->setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_serial->open(QIODevice::ReadWrite))
+    if (!m_serial->open(QIODevice::ReadWrite)) {
+        if (m_serial->error() == QSerialPort::PermissionError && mayOpen(m_device))
+            return QStringLiteral("%1: the port is in use by another program").arg(m_device);
         return QStringLiteral("%1: %2").arg(m_device, m_serial->errorString());
+    }
     // Qt 6.4 does not flush on open; drop whatever the driver still holds.
     m_serial->clear();
     return {};
