@@ -8,20 +8,27 @@
 #include "cli/progressprinter.h"
 #include "exchange/session.h"
 #include "exchange/upload.h"
+#include "link/serialportlink.h"
 #include "link/transactions.h"
 #include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <stdlib.h>
+#endif
 
 namespace {
 
@@ -229,6 +236,8 @@ private slots:
                                 << "-o, --output FILE";
         QTest::newRow("monitor") << "monitor --help"
                                  << "--interval MS";
+        QTest::newRow("refusal code") << "--help"
+                                      << "4 finished, but the rack refused some writes";
     }
     void help()
     {
@@ -365,15 +374,60 @@ private slots:
         QCOMPARE(wire, core.wire());
     }
 
+    void portCannotBeOpened_data()
+    {
+        QTest::addColumn<bool>("held"); // by another program; else the device does not exist
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << false << "No such file";
+        QTest::newRow("held") << true << "the port is in use by another program";
+    }
     void portCannotBeOpened()
     {
-        const QString device = QStringLiteral("/nonexistent/ttyV9");
+        QFETCH(bool, held);
+        QFETCH(QString, reason);
+        QString device = QStringLiteral("/nonexistent/ttyV9");
+        std::unique_ptr<SerialPortLink> holder;
+        if (held) {
+#ifdef Q_OS_UNIX
+            // This test process holds a pseudo-terminal as another program would.
+            const int master = posix_openpt(O_RDWR | O_NOCTTY);
+            QVERIFY(master >= 0);
+            QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
+            device = QString::fromLocal8Bit(ptsname(master));
+            holder = std::make_unique<SerialPortLink>(device);
+            QVERIFY(holder->open(QStringLiteral("1200,n,8,1")).isEmpty());
+#else
+            QSKIP("pseudo-terminals are POSIX");
+#endif
+        }
         const Result r = cli({QStringLiteral("--port"), device, QStringLiteral("upload"),
                               QStringLiteral("-o"), QStringLiteral("never.uJx")});
         QCOMPARE(r.code, 3);
         QCOMPARE(errorLines(r.err).size(), 1);
         QVERIFY(r.err.contains(device));
+        QVERIFY2(r.err.contains(reason), qPrintable(r.err));
         QVERIFY(!QFile::exists(path(QStringLiteral("never.uJx"))));
+    }
+
+    // A file that cannot be created is found before the rack is asked
+    // anything. Root ignores permission bits, so the folder is one only the
+    // kernel fills.
+    void outputCannotBeCreated_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("upload") << QStringList{"upload", "-o", "/proc/v9con-cli-test.uJx"};
+        QTest::newRow("monitor") << QStringList{"monitor", "--csv", "/proc/v9con-cli-test.csv"};
+    }
+    void outputCannotBeCreated()
+    {
+        QFETCH(QStringList, args);
+        if (!QFileInfo(QStringLiteral("/proc/self")).isDir())
+            QSKIP("needs the Linux /proc folder");
+        InProcess p;
+        QCOMPARE(p.run(args), 2);
+        QCOMPARE(errorLines(p.err).size(), 1);
+        QVERIFY2(p.err.contains(args.last()), qPrintable(p.err));
+        QCOMPARE(p.rack->commandCount(), 0);
     }
 
     void silentRack_data()
@@ -405,12 +459,13 @@ private slots:
             QVERIFY(!QFile::exists(path(output)));
     }
 
-    // A card that does not take a write: the download is not done.
+    // A card that does not take a write: the download went through, but
+    // not as asked; a script tells that from a dead line by the exit code.
     void refusedWrite()
     {
         InProcess p;
         p.rack->setCardFaults(1, {.refuse = true, .onlyItem = 14});
-        QCOMPARE(p.run({QStringLiteral("download"), m_demoFile}), 3);
+        QCOMPARE(p.run({QStringLiteral("download"), m_demoFile}), 4);
         QCOMPARE(errorLines(p.err).size(), 1);
         QVERIFY2(p.err.contains(QStringLiteral("1 write was not accepted: card 1 item 14")),
                  qPrintable(p.err));
@@ -468,6 +523,104 @@ private slots:
             QCOMPARE(f[5].size(), discrete ? 16 : 0);
             QCOMPARE(f[3].isEmpty(), discrete);
         }
+    }
+
+    // Ctrl-C on a rack slow enough to be caught in the middle of a slot
+    // (v9rack-sim thinking 50 ms before every reply, through the real
+    // serial stack): once lets the slot in progress finish, twice stops
+    // at once; either way the report names the slots done and not done, and
+    // the rack hears nothing about a slot the report calls not written.
+    void interrupt_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("presses");
+        QTest::newRow("download once") << "download" << 1;
+        QTest::newRow("download twice") << "download" << 2;
+        QTest::newRow("upload once") << "upload" << 1;
+    }
+    void interrupt()
+    {
+#if defined(Q_OS_UNIX) && defined(V9RACK_SIM)
+        QFETCH(QString, command);
+        QFETCH(int, presses);
+        QProcess sim;
+        QProcess p;
+        const auto stop = qScopeGuard([&] {
+            p.kill();
+            sim.kill();
+            p.waitForFinished();
+            sim.waitForFinished();
+        });
+        sim.start(QStringLiteral(V9RACK_SIM),
+                  {QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("--trace")});
+        QVERIFY(sim.waitForReadyRead(10000));
+        const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        QVERIFY2(device.startsWith(QLatin1String("/dev/")), qPrintable(device));
+
+        const bool download = command == QLatin1String("download");
+        const QString file = path(QStringLiteral("interrupted.uJx"));
+        QStringList args{QStringLiteral("--port"), device, command};
+        args << (download ? QStringList{m_demoFile} : QStringList{QStringLiteral("-o"), file});
+        p.start(QStringLiteral(V9CON_CLI), args);
+        QString err;
+        const QString caption =
+            download ? QStringLiteral("Downloading") : QStringLiteral("Uploading");
+        QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(p.readAllStandardError()))
+                                     .contains(caption + QStringLiteral(" 1/16")),
+                                 30000);
+        const auto pid = static_cast<pid_t>(p.processId());
+        ::kill(pid, SIGINT);
+        if (presses == 2) {
+            QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(p.readAllStandardError()))
+                                         .contains(QStringLiteral("Ctrl-C again")),
+                                     10000);
+            ::kill(pid, SIGINT);
+        }
+        QVERIFY(p.waitForFinished(30000));
+        err += QString::fromUtf8(p.readAllStandardError());
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 130);
+
+        // The last slot the progress counted as done.
+        int done = 0;
+        for (const QString &line : nonEmptyLines(err))
+            if (line.startsWith(caption))
+                done = line.section(QLatin1Char(' '), 1).section(QLatin1Char('/'), 0, 0).toInt();
+        // Once: the slot in progress at the Ctrl-C (2) was finished.
+        QVERIFY2(done >= (presses == 1 ? 2 : 1) && done < 9, qPrintable(err));
+        const QString doneSlots =
+            done == 1 ? QStringLiteral("slot 1") : QStringLiteral("slots 1-%1").arg(done);
+        QString expected;
+        if (!download)
+            expected =
+                QStringLiteral("upload interrupted: %1 read; slots %2-16 not read; %3 not written")
+                    .arg(doneSlots)
+                    .arg(done + 1)
+                    .arg(file);
+        else if (presses == 1)
+            expected = QStringLiteral(
+                           "download interrupted: %1 written; slots %2-11, 13-14, 16 not written")
+                           .arg(doneSlots)
+                           .arg(done + 1);
+        else
+            expected = QStringLiteral("download interrupted: %1 written; slot %2 may be partly "
+                                      "written; slots %3-11, 13-14, 16 not written")
+                           .arg(doneSlots)
+                           .arg(done + 1)
+                           .arg(done + 2);
+        QCOMPARE(errorLines(err), QStringList{QStringLiteral("v9con-cli: ") + expected});
+        QVERIFY(!QFile::exists(file));
+
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(10000));
+        // The first slot the rack must not have heard of.
+        const int untouched = done + presses;
+        const QString trace = QString::fromUtf8(sim.readAllStandardError());
+        QVERIFY2(trace.contains(QStringLiteral("> G%1\\r").arg(untouched - 1)), qPrintable(trace));
+        QVERIFY(!trace.contains(QStringLiteral("> G%1\\r").arg(untouched)));
+#else
+        QSKIP("needs POSIX signals and v9rack-sim");
+#endif
     }
 
     void interruptEndsMonitoringWithTheFileWhole()

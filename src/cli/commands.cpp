@@ -3,6 +3,8 @@
 #include "cli/comparison.h"
 #include "cli/console.h"
 #include "cli/fileaccess.h"
+#include "cli/interruptreport.h"
+#include "cli/interruptwatch.h"
 #include "cli/monitorcommand.h"
 #include "cli/progressprinter.h"
 #include "cli/rackconnection.h"
@@ -35,7 +37,51 @@ QString refusedWrites(const QList<FailedWrite> &writes)
         .arg(items.join(QStringLiteral(", ")));
 }
 
+// Ctrl-C while a command talks to the rack: the first lets the slot in
+// progress finish and ends the operation before the next; the second closes
+// the port, which ends the exchange under way at once through its failure
+// path (as the window's Disconnect does).
+class CtrlC
+{
+public:
+    CtrlC(Session &s, ProgressPrinter &p)
+        : m_watch([&p] { p.requestStop(); }, [&s] { s.line.close(); })
+    {
+    }
+
+    // Whether Ctrl-C, not the rack, ended an operation that ended so.
+    bool ended(OperationResult result) const
+    {
+        return result == OperationResult::Cancelled ||
+               (result != OperationResult::Completed && atOnce());
+    }
+    bool atOnce() const { return m_watch.count() >= 2; }
+
+private:
+    InterruptWatch m_watch;
+};
+
 } // namespace
+
+int Commands::interrupted(const QString &command, const QString &progress)
+{
+    m_c.error(QStringLiteral("%1 interrupted: %2").arg(command, progress));
+    return kExitInterrupted;
+}
+
+int Commands::uploadRack(ProgressPrinter &progress, const QString &command, const QString &unsaved)
+{
+    const CtrlC ctrlC(m_s, progress);
+    OperationResult result = OperationResult::Failed;
+    const QString error = UploadRack(m_s, progress, &result);
+    if (ctrlC.ended(result))
+        return interrupted(
+            command,
+            SlotProgressText(UploadProgress(progress.done()), QStringLiteral("read")) + unsaved);
+    if (!error.isEmpty())
+        return fail(kExitRack, error);
+    return kExitDone;
+}
 
 int Commands::fail(int code, const QString &message)
 {
@@ -68,9 +114,11 @@ int Commands::upload(const QString &path)
     if (!problem.isEmpty())
         return fail(kExitUsage, problem);
     ProgressPrinter progress(m_c);
-    const QString error = UploadRack(m_s, progress);
-    if (!error.isEmpty())
-        return fail(kExitRack, error);
+    const int uploaded =
+        uploadRack(progress, QStringLiteral("upload"),
+                   QStringLiteral("; %1 not written").arg(QDir::toNativeSeparators(path)));
+    if (uploaded != kExitDone)
+        return uploaded;
     const QString writeError = WriteParameterFile(m_s.cards, path);
     if (!writeError.isEmpty())
         return fail(kExitUsage, writeError);
@@ -87,18 +135,35 @@ int Commands::download(const QString &path)
     auto cards = LoadParameterFile(path, &error);
     if (!cards)
         return fail(kExitUsage, error);
-    const QString connectError = ConnectRack(m_s);
-    if (!connectError.isEmpty())
-        return fail(kExitRack, connectError);
-    m_s.cards = std::move(*cards);
     ProgressPrinter progress(m_c);
+    const CtrlC ctrlC(m_s, progress);
+    const QString written = QStringLiteral("written");
+    const QString connectError = ConnectRack(m_s);
+    if (!connectError.isEmpty()) {
+        if (ctrlC.atOnce())
+            return interrupted(QStringLiteral("download"),
+                               SlotProgressText(DownloadProgress(*cards, 0, false), written));
+        return fail(kExitRack, connectError);
+    }
+    m_s.cards = std::move(*cards);
     const DownloadOutcome outcome = DownloadAllCards(m_s, progress);
+    const QString refused =
+        outcome.failedWrites.isEmpty()
+            ? QString()
+            : QStringLiteral("%1 on %2").arg(refusedWrites(outcome.failedWrites), DeviceOf(m_s));
+    if (ctrlC.ended(outcome.result)) {
+        if (!refused.isEmpty())
+            m_c.error(refused);
+        // Stopped at once inside the slot loop: the next card got some writes.
+        const bool cutShort = outcome.result != OperationResult::Cancelled && progress.started();
+        return interrupted(
+            QStringLiteral("download"),
+            SlotProgressText(DownloadProgress(m_s.cards, outcome.lastSlotDone, cutShort), written));
+    }
     if (outcome.result != OperationResult::Completed)
         return fail(kExitRack, LinkFailureText(m_s, QStringLiteral("download incomplete")));
-    if (!outcome.failedWrites.isEmpty())
-        return fail(
-            kExitRack,
-            QStringLiteral("%1 on %2").arg(refusedWrites(outcome.failedWrites), DeviceOf(m_s)));
+    if (!refused.isEmpty())
+        return fail(kExitRefused, refused);
     m_c.out << QStringLiteral("%1: %2 cards written\n")
                    .arg(QDir::toNativeSeparators(path))
                    .arg(knownCards(m_s.cards))
@@ -113,9 +178,9 @@ int Commands::verify(const QString &path, bool json)
     if (!file)
         return fail(kExitUsage, error);
     ProgressPrinter progress(m_c);
-    const QString uploadError = UploadRack(m_s, progress);
-    if (!uploadError.isEmpty())
-        return fail(kExitRack, uploadError);
+    const int uploaded = uploadRack(progress, QStringLiteral("verify"), {});
+    if (uploaded != kExitDone)
+        return uploaded;
     const QList<Difference> differences = CompareTables(*file, m_s.cards);
     const QString shown = QDir::toNativeSeparators(path);
     if (json)
@@ -139,9 +204,9 @@ int Commands::show(const QString &path, bool json)
         source.file = QDir::toNativeSeparators(path);
     } else {
         ProgressPrinter progress(m_c);
-        const QString error = UploadRack(m_s, progress);
-        if (!error.isEmpty())
-            return fail(kExitRack, error);
+        const int uploaded = uploadRack(progress, QStringLiteral("show"), {});
+        if (uploaded != kExitDone)
+            return uploaded;
         cards = m_s.cards;
         source.commModel = progress.commModel();
         source.commVersion = progress.commVersion();

@@ -3,6 +3,7 @@
 #include "cli/cliopts.h"
 
 struct Console;
+class ProgressPrinter;
 struct Session;
 
 // The tool's commands on one session. Each returns the exit code and
@@ -23,6 +24,11 @@ public:
 
 private:
     int fail(int code, const QString &message);
+    // Reports how far a command Ctrl-C ended got; the exit code.
+    int interrupted(const QString &command, const QString &progress);
+    // Connects and uploads the whole rack for `command`: kExitDone, or the
+    // exit code after saying why not (`unsaved` closes a Ctrl-C report).
+    int uploadRack(ProgressPrinter &progress, const QString &command, const QString &unsaved);
 
     Session &m_s;
     Console &m_c;

@@ -7,9 +7,11 @@ class QTextStream;
 enum ExitCode : int
 {
     kExitDone = 0,
-    kExitDifferences = 1, // verify only
-    kExitUsage = 2,       // the command line or a file
-    kExitRack = 3,        // the rack did not answer or the port failed
+    kExitDifferences = 1,   // verify only
+    kExitUsage = 2,         // the command line or a file
+    kExitRack = 3,          // the rack did not answer or the port failed
+    kExitRefused = 4,       // download finished, but the rack refused some writes
+    kExitInterrupted = 130, // Ctrl-C, as a shell reports a program it ended
 };
 
 // Results go to `out`; progress and errors to `err`, which may be a terminal.

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
 std::optional<CardTable> LoadParameterFile(const QString &path, QString *error)
 {
@@ -30,5 +31,12 @@ QString OutputPathProblem(const QString &path)
             .arg(shown, QDir::toNativeSeparators(dir.filePath()));
     if (info.exists() ? !info.isWritable() : !dir.isWritable())
         return QStringLiteral("cannot write %1: permission denied").arg(shown);
+    // Permission bits do not tell everything (a read-only mount, a folder
+    // only the kernel fills, root ignoring them): open the file as the save
+    // will, and drop it again; the file that is there stays untouched.
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly))
+        return QStringLiteral("cannot write %1: %2").arg(shown, probe.errorString());
+    probe.cancelWriting();
     return {};
 }

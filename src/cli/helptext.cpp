@@ -23,14 +23,18 @@ Options (before the command):
 
 Progress goes to standard error, results to standard output.
 Exit codes: 0 done, 1 verify found differences, 2 usage or file error,
-3 the rack did not answer or the port failed.
+3 the rack did not answer or the port failed,
+4 finished, but the rack refused some writes (listed on standard error),
+130 Ctrl-C ended the command (the slots done and not done on standard error).
 )";
 
 const char *const kUpload = R"(Usage: v9con-cli [PORT] upload -o FILE.uJx
 
 Reads the communication card and every slot, as the window's Upload does,
 and saves the rack's parameters in FILE.uJx. Nothing is written when the
-upload does not complete.
+upload does not complete. Ctrl-C stops after the slot being read and
+lists the slots read and not read (exit code 130); a second Ctrl-C stops
+at once.
 
   -o, --output FILE       the parameter file to write
 )";
@@ -39,7 +43,10 @@ const char *const kDownload = R"(Usage: v9con-cli [PORT] download FILE.uJx
 
 Writes the parameters of every known card in FILE.uJx to the rack, as the
 window's Download does. Slots without a known card are skipped. Writes a
-card does not take are listed and make the exit code 3.
+card does not take are listed and make the exit code 4.
+
+Ctrl-C lets the card in progress finish, then stops and lists the slots
+written and not written (exit code 130); a second Ctrl-C stops at once.
 )";
 
 const char *const kVerify = R"(Usage: v9con-cli [PORT] verify [--json] FILE.uJx

@@ -35,3 +35,13 @@ void ProgressPrinter::print()
     else
         m_console.err << text << Qt::endl;
 }
+
+void ProgressPrinter::requestStop()
+{
+    m_stop = true;
+    if (m_open && m_console.errIsTerminal)
+        m_console.err << Qt::endl;
+    m_console.err << "Stopping after the slot in progress; Ctrl-C again stops at once" << Qt::endl;
+    if (m_open && m_console.errIsTerminal)
+        print();
+}

@@ -6,7 +6,7 @@ struct Console;
 
 // Shows a rack operation's progress on standard error: one bar line
 // rewritten in place on a terminal, plain lines in a log. Keeps the
-// communication card's name for show.
+// communication card's name for show, and how far the operation got.
 class ProgressPrinter final : public RackObserver
 {
 public:
@@ -21,6 +21,14 @@ public:
     QString commModel() const { return m_commModel; }
     QString commVersion() const { return m_commVersion; }
 
+    // Ctrl-C: the operation ends before its next slot. Says so at once,
+    // since the slot in progress can take a while.
+    void requestStop();
+    bool stopRequested() const override { return m_stop; }
+    // Slots the operation has gone through; whether it got to its first.
+    int done() const { return m_done; }
+    bool started() const { return m_steps > 0; }
+
 private:
     void print();
 
@@ -29,6 +37,7 @@ private:
     int m_steps = 0;
     int m_done = 0;
     bool m_open = false;
+    bool m_stop = false;
     QString m_commModel;
     QString m_commVersion;
 };

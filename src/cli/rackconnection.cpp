@@ -48,13 +48,19 @@ QString LinkFailureText(const Session &session, const QString &what)
              DeviceOf(session));
 }
 
-QString UploadRack(Session &session, RackObserver &observer)
+QString UploadRack(Session &session, RackObserver &observer, OperationResult *result)
 {
+    OperationResult ignored;
+    OperationResult &r = result ? *result : ignored;
+    r = OperationResult::Failed;
     const QString error = ConnectRack(session);
     if (!error.isEmpty())
         return error;
     ResetCardTable(session.cards);
-    if (UploadAllCards(session, observer) == OperationResult::Completed)
+    r = UploadAllCards(session, observer);
+    if (r == OperationResult::Completed)
         return {};
+    if (r == OperationResult::Cancelled)
+        return QStringLiteral("upload stopped");
     return LinkFailureText(session, QStringLiteral("upload incomplete"));
 }

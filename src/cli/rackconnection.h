@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/rackobserver.h"
+
 #include <QString>
 
 struct Session;
@@ -16,8 +18,7 @@ QString DeviceOf(const Session &session);
 // the line is gone.
 QString LinkFailureText(const Session &session, const QString &what);
 
-class RackObserver;
-
 // Connects, then resets the card table and uploads every card, as the
-// window's Connect and Upload do. Empty on success, else why, naming the device.
-QString UploadRack(Session &session, RackObserver &observer);
+// window's Connect and Upload do. Empty on success, else why, naming the
+// device; `result` tells a stop the observer asked for from a failure.
+QString UploadRack(Session &session, RackObserver &observer, OperationResult *result = nullptr);
