@@ -142,6 +142,23 @@ private slots:
         QVERIFY(!f.enabled("cmdDownload"));
     }
 
+    // A rack that falls silent after the opening check: the first write that
+    // meets silence asks the communication card, and its silence ends the
+    // download at once instead of after every remaining write.
+    void rackSilentMidDownloadEndsAtOnce()
+    {
+        AppFixture f;
+        f.session.line.setTiming({60, 0, 10});
+        f.connectAndUpload();
+        f.rack->setFaults({.silentAfter = 2});
+        f.window.cmdDownload_Click();
+        QCOMPARE(f.wire(), (QStringList{"G00", "I40", "G1", "G1", "G1", "G1", "G00", "G00", "G00",
+                                        "G00"}));
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].text, QStringLiteral("Downloading incomplete"));
+        QVERIFY(!f.session.state.IsConnected);
+    }
+
     void refusedWritesAreListed()
     {
         AppFixture f;

@@ -1,6 +1,7 @@
 // Monitoring through the main window's Start and Stop on the simulated demo
 // rack: the overview pass written out by hand, the single-card cycle, and
 // Stop, silence and a lost port in the middle of a cycle.
+#include "app/cardwindows.h"
 #include "app/monitorcommands.h"
 #include "app/vbcolor.h"
 #include "appfixture.h"
@@ -79,15 +80,51 @@ private slots:
         QVERIFY(!f.session.state.IsMonitoring);
     }
 
+    // A card that falls silent shows "ERROR" and the cycle goes on, also
+    // when it is the only card: the communication card still answers.
+    void silentCardShowsError_data()
+    {
+        QTest::addColumn<bool>("onlyCard");
+        QTest::addColumn<int>("before"); // commands of the pass before card 5
+        QTest::addColumn<QString>("next");
+        QTest::newRow("one of many") << false << 12 << "G6";
+        QTest::newRow("the only card") << true << 0 << "G5";
+    }
     void silentCardShowsError()
     {
+        QFETCH(bool, onlyCard);
+        QFETCH(int, before);
+        QFETCH(QString, next);
         AppFixture f;
         f.connectAndUpload();
+        if (onlyCard)
+            for (int i = 1; i <= kCardCount; ++i)
+                if (i != 5)
+                    f.session.cards[i].ChCount = QStringLiteral("0");
         f.rack->setCardFaults(5, {.silent = true});
-        monitorFor(f, 16); // cards 1 to 4, then card 5's four selects
+        monitorFor(f, before + 7);
+        QCOMPARE(f.wire().mid(before, 7),
+                 (QStringList{"G5", "G5", "G5", "G5", "G00", "I40", next}));
         QCOMPARE(f.window.overview()->lblInputDataCh1(5)->text(), QStringLiteral("ERROR"));
         QVERIFY(f.messages.isEmpty());
         QVERIFY(f.session.state.IsConnected);
+    }
+
+    // Passes are at least the pause apart, so a table with little to read
+    // does not spin a core.
+    void passesArePausedApart()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        for (int i = 2; i <= kCardCount; ++i)
+            f.session.cards[i].ChCount = QStringLiteral("0");
+        QElapsedTimer clock;
+        clock.start();
+        QTimer::singleShot(300, &f.window, [&f] { f.window.cmdStop_Click(); });
+        f.window.cmdStart_Click();
+        const qint64 passes = f.wire().count(QStringLiteral("G1"));
+        QVERIFY(passes >= 1);
+        QVERIFY2(passes <= clock.elapsed() / kMonitorPauseMs + 1, qPrintable(QString::number(passes)));
     }
 
     void discreteReplies_data()
@@ -233,10 +270,10 @@ private slots:
         QVERIFY(f.wire().isEmpty());
         QVERIFY(f.enabled("cmdStop"));
         QVERIFY(!f.enabled("cmdUpload"));
-        QVERIFY(!f.window.findChild<QPushButton *>(QStringLiteral("cmdUp"))->isEnabled());
+        QVERIFY(!f.window.cardWindows().setModel()->findChild<QPushButton *>(QStringLiteral("cmdUp"))->isEnabled());
         f.window.cmdStop_Click();
         QVERIFY(f.enabled("cmdUpload"));
-        QVERIFY(f.window.findChild<QPushButton *>(QStringLiteral("cmdUp"))->isEnabled());
+        QVERIFY(f.window.cardWindows().setModel()->findChild<QPushButton *>(QStringLiteral("cmdUp"))->isEnabled());
     }
 
     // Must stay last: it ends the application's event loop.

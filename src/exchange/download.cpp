@@ -51,6 +51,10 @@ bool Download::write(int cardNo, const QString &item, const QString &data)
         return true;
     if (!m_s.line.isOpen() || m_s.line.lastRefused())
         return false;
+    // Silence, unlike a refusal, may be the whole rack gone: ask the
+    // communication card before spending minutes on writes nobody hears.
+    if (m_s.line.lastSilent() && !CommCardAnswers(m_s.line))
+        return false;
     if (item != kNoItem)
         m_outcome.failedWrites.append({cardNo, item});
     return true;
@@ -88,7 +92,8 @@ bool Download::writeCard(int cardNo)
     const bool rtd = r.InputClass == 1;
     if ((tc || rtd) && !writeSlots(cardNo, 5, 6))
         return false;
-    if (tc && !writeLimit(cardNo))
+    const bool limit = KindHasLimitFunction(r.ModelKind);
+    if (limit && !writeLimit(cardNo))
         return false;
     if (r.ChCount.toInt() != 2)
         return true;
@@ -97,22 +102,28 @@ bool Download::writeCard(int cardNo)
     if ((tc || rtd) && !writeSlots(cardNo, 11, 12))
         return false;
     // Two-channel thermocouple cards take the limit function once per channel.
-    return !tc || writeLimit(cardNo);
+    return !limit || writeLimit(cardNo);
 }
 
 DownloadOutcome Download::run()
 {
     // Nothing is written to a rack that does not answer: a silent line would
     // otherwise hold the program for minutes and then look successful.
-    if (ReadItem(m_s.line, kRetries, QStringLiteral("00"), QStringLiteral("40")).isEmpty())
+    if (!CommCardAnswers(m_s.line))
         return fail();
 
     m_o.progressStarted(kCardCount, QStringLiteral("Downloading"));
     m_progressOpen = true;
     for (int i = 1; i <= kCardCount; ++i) {
+        if (m_o.stopRequested()) {
+            m_o.progressFinished();
+            m_outcome.result = OperationResult::Cancelled;
+            return m_outcome;
+        }
         // Empty slots and codes no rule knows have nothing to take the values.
         if (m_s.cards[i].ModelKind != kNoCard && !writeCard(i))
             return fail();
+        m_outcome.lastSlotDone = i;
         m_o.progressAdvanced();
     }
     m_o.progressFinished();

@@ -18,6 +18,8 @@ struct DownloadOutcome
 {
     OperationResult result = OperationResult::Completed;
     QList<FailedWrite> failedWrites;
+    // Slots 1..lastSlotDone went through (written, or nothing to write).
+    int lastSlotDone = 0;
 };
 
 // Writes the editable parameters of every card in the table to the rack.

@@ -25,6 +25,19 @@ MonitorEnd ended(const Session &s)
     return s.line.isOpen() ? MonitorEnd::Stopped : MonitorEnd::LinkLost;
 }
 
+// After a read that got nothing: true when the rack as a whole is gone. A
+// card that fell silent is told apart by asking the communication card,
+// unless the read was refused, the card answered with a refusal, or Stop
+// came meanwhile.
+bool RackGone(Session &s)
+{
+    if (!s.line.isOpen())
+        return true;
+    if (!s.line.lastSilent() || s.line.lastRefused() || !s.state.IsMonitoring || s.quitting)
+        return false;
+    return !CommCardAnswers(s.line);
+}
+
 class Pass
 {
 public:
@@ -34,7 +47,7 @@ public:
     bool run()
     {
         for (int i = 1; i <= kCardCount; ++i) {
-            if (!m_s.state.IsMonitoring || !m_s.line.isOpen() || m_s.quitting)
+            if (!m_s.state.IsMonitoring || !m_s.line.isOpen() || m_s.quitting || m_rackLost)
                 return false;
             const CardRecord &r = m_s.cards[i];
             const int count = r.ChCount.toInt();
@@ -53,16 +66,18 @@ public:
                                  !reply.isEmpty());
             }
         }
-        return true;
+        return !m_rackLost;
     }
-    bool nothingAnswered() const { return m_reads > 0 && m_answers == 0; }
+    bool rackLost() const { return m_rackLost; }
 
 private:
     QString read(const QString &card, const QString &item)
     {
-        ++m_reads;
+        if (m_rackLost)
+            return {};
         const QString r = ReadItem(m_s.line, kRetries, card, item);
-        m_answers += !r.isEmpty();
+        if (r.isEmpty() && RackGone(m_s))
+            m_rackLost = true;
         return r;
     }
     void analog(const QString &card, int i, int channel, const QString &item)
@@ -75,8 +90,7 @@ private:
 
     Session &m_s;
     MonitorObserver &m_o;
-    int m_reads = 0;
-    int m_answers = 0;
+    bool m_rackLost = false;
 };
 
 } // namespace
@@ -96,11 +110,11 @@ MonitorEnd MonitorAllCards(Session &session, MonitorObserver &observer)
 {
     while (session.state.IsMonitoring) {
         Pass pass(session, observer);
-        if (!pass.run())
-            return ended(session);
-        // Every card silent: the rack is gone, not one card.
-        if (pass.nothingAnswered())
+        const bool through = pass.run();
+        if (pass.rackLost() && !session.quitting)
             return MonitorEnd::LinkLost;
+        if (!through)
+            return ended(session);
         if (!pause(session, kMonitorPauseMs))
             return ended(session);
     }
@@ -117,6 +131,8 @@ MonitorEnd MonitorSelectedCard(Session &session, int cardNo,
         if (form < 1 || form > 3)
             break;
         readingOperation();
+        if (session.line.lastSilent() && RackGone(session))
+            return session.quitting ? MonitorEnd::Quitting : MonitorEnd::LinkLost;
         if (!pause(session, kMonitorPauseMs))
             break;
     }

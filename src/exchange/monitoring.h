@@ -22,7 +22,7 @@ public:
 enum class MonitorEnd
 {
     Stopped,  // IsMonitoring was cleared, or the card has nothing to read
-    LinkLost, // the port closed, or a whole pass got no answer at all
+    LinkLost, // the port closed, or a read met silence and so did the communication card
     Quitting, // the program is ending
 };
 

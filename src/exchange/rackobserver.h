@@ -28,6 +28,10 @@ public:
     virtual void operationFailed(const QString & /*title*/, const QString & /*text*/) {}
     // The operation ended, but the operator must hear about what went wrong.
     virtual void operationWarning(const QString & /*title*/, const QString & /*text*/) {}
+
+    // Asked before each slot: true ends the operation there, with the slot
+    // in progress finished, as Cancelled. Nothing is reported for it.
+    virtual bool stopRequested() const { return false; }
 };
 
 // How a rack operation ended.
@@ -36,4 +40,5 @@ enum class OperationResult
     Completed,
     Failed,  // reported through operationFailed
     Refused, // another exchange held the line; nothing was reported
+    Cancelled, // stopRequested() ended it between slots; the link stays
 };

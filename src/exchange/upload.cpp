@@ -82,6 +82,10 @@ OperationResult Upload::run()
         return fail();
 
     for (int i = 1; i <= kCardCount; ++i) {
+        if (m_o.stopRequested()) {
+            m_o.progressFinished();
+            return OperationResult::Cancelled;
+        }
         m_o.cardRowCleared(i);
         QString modelText = QStringLiteral("NONE");
         const QString card = QString::number(i);
@@ -207,7 +211,7 @@ bool Upload::readSensor(const QString &card, int i)
     const qsizetype type = table[0].Names.indexOf(*name);
     if (type >= 0)
         r.InputType = static_cast<int>(type);
-    if (r.InputClass == 0) {
+    if (KindHasLimitFunction(r.ModelKind)) {
         if (r.VerNo.left(1) != QLatin1String("0")) {
             // No answer here does not end the upload: the card may lack the function.
             const QString limit = ReadItem(m_s.line, kRetries, card, QStringLiteral("37"));

@@ -125,24 +125,27 @@ QString SerialLine::SendCommand(const QString &line)
     // A command issued from an event handled inside another exchange's wait
     // would share the reply timer and steal its reply: refuse it.
     m_lastRefused = m_exchanging;
-    if (m_exchanging || !isOpen())
+    if (m_exchanging)
+        return {};
+    m_lastSilent = true;
+    if (!isOpen())
         return {};
     m_exchanging = true;
     QString buffer;
     const bool ready = !m_needsResync || m_timing.guardMs <= 0 || resynchronise(m_stale);
     if (ready && pause())
-        ExchangeLine(line, buffer);
+        m_lastSilent = !ExchangeLine(line, buffer);
     m_exchanging = false;
     // A command refused inside this one's wait is older news now.
     m_lastRefused = false;
     return trimBlanks(buffer);
 }
 
-QString SerialLine::ExchangeLine(const QString &line, QString &buffer)
+bool SerialLine::ExchangeLine(const QString &line, QString &buffer)
 {
     buffer.clear();
     if (!isOpen())
-        return buffer;
+        return false;
     LinkPort *port = m_port.get();
     const QByteArray command = line.toLatin1();
     QByteArray raw;
@@ -163,6 +166,7 @@ QString SerialLine::ExchangeLine(const QString &line, QString &buffer)
     m_stale += port->readAll();
     TrafficEntry entry;
     entry.discarded = std::exchange(m_stale, QByteArray());
+    entry.attempt = m_attempt;
     if (m_log)
         entry.startMs = m_log->nowMs();
     QElapsedTimer clock;
@@ -198,5 +202,5 @@ QString SerialLine::ExchangeLine(const QString &line, QString &buffer)
         entry.timedOut = result != Reply;
         m_log->append(std::move(entry));
     }
-    return buffer;
+    return result == Reply;
 }

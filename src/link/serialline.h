@@ -51,12 +51,24 @@ public:
     bool lastRefused() const { return m_lastRefused; }
     // A time-out happened and the line has not been quiet since.
     bool needsResync() const { return m_needsResync; }
+    // True when the last SendCommand met silence: no reply within the
+    // time-out, or no port to send on. A refusal ("CNG") is an answer.
+    bool lastSilent() const { return m_lastSilent; }
+    // The attempt of a transaction that the next exchanges belong to (0 for
+    // the first); the traffic log keeps it, so a retry is known, not guessed.
+    // A transaction nested inside another's wait leaves it alone.
+    void setAttempt(int attempt)
+    {
+        if (!m_exchanging)
+            m_attempt = attempt;
+    }
 
     // The pause, then one exchange; the reply without CR and outer blanks,
     // or "" on time-out or port failure.
     QString SendCommand(const QString &line);
-    // The raw exchange: the reply goes into buffer, which is also returned.
-    QString ExchangeLine(const QString &line, QString &buffer);
+    // The raw exchange: the reply goes into buffer. False when no complete
+    // reply came (time-out, port failure).
+    bool ExchangeLine(const QString &line, QString &buffer);
 
     void IntervalTimerOn(int tick);
     void IntervalTimerOff();
@@ -77,6 +89,8 @@ private:
     bool m_exchanging = false;
     bool m_lastRefused = false;
     bool m_needsResync = false;
+    bool m_lastSilent = false;
+    int m_attempt = 0;
     bool m_closing = false;
     QByteArray m_stale; // discarded since the last exchange, for the log
     LinkTiming m_timing;

@@ -14,6 +14,7 @@ struct TrafficEntry
     int elapsedMs = 0;  // from the write to the end of the exchange
     bool timedOut = false;
     QByteArray discarded; // stale bytes thrown away before the command went out
+    int attempt = 0;      // the transaction's attempt: 0 first, n its n-th retry
 };
 
 // A bounded record of exchanges, fed by the program's link and by the

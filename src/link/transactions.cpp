@@ -19,15 +19,17 @@ bool refused(const QString &reply)
 }
 
 template <typename Attempt>
-QString withRetries(const SerialLine &line, int retries, Attempt attempt)
+QString withRetries(SerialLine &line, int retries, Attempt attempt)
 {
     QString result;
     for (int n = 0; n <= retries; ++n) {
+        line.setAttempt(n);
         result = trimBlanks(attempt());
         // A refused nested command would be refused again at once.
         if (!result.isEmpty() || line.lastRefused())
             break;
     }
+    line.setAttempt(0);
     return result;
 }
 
@@ -73,4 +75,9 @@ QString WriteItem(SerialLine &line, int retries, const QString &card, const QStr
                   const QString &data)
 {
     return withRetries(line, retries, [&] { return WriteItemOnce(line, card, item, data); });
+}
+
+bool CommCardAnswers(SerialLine &line)
+{
+    return !ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("40")).isEmpty();
 }

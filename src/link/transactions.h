@@ -18,3 +18,8 @@ QString WriteItem(SerialLine &line, int retries, const QString &card, const QStr
 
 // Every caller in the program retries three times (four attempts).
 inline constexpr int kRetries = 3;
+
+// Whether the communication card still answers (item "40" of card "00",
+// with retries, as connecting asks). After a transaction that met silence
+// it tells one silent card from a rack that is gone.
+bool CommCardAnswers(SerialLine &line);
