@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -148,20 +150,25 @@ private slots:
         QCOMPARE(f.session.cards[5].par(1).Value, QStringLiteral("25"));
     }
 
-    // A read that gets no answer leaves box and record alone, the limit too.
+    // A read that gets no answer leaves box and record alone, the limit too:
+    // a limit that is off stays off when item 37 does not answer.
     void failedReadsKeepTheRecord()
     {
         AppFixture f;
         f.connectAndUpload();
+        f.session.cards[1].LimitState = 0;
         select(f, 1);
         frmSetModel *w = analog(f);
+        QVERIFY(!w->limitTicked());
         const CardRecord before = f.session.cards[1];
+        f.rack->setCardFaults(1, {.silent = true, .onlyItem = 37});
+        QCOMPARE(click(f, w, "cmdUp").count(QStringLiteral("I37")), 4);
+        QVERIFY(!w->limitTicked());
+        QCOMPARE(f.session.cards[1].LimitState, 0);
         f.rack->setCardFaults(1, {.silent = true});
         button(w, "cmdUp")->click();
         QCOMPARE(w->parText(2), before.par(2).Value);
         QCOMPARE(f.session.cards[1].par(2).Value, before.par(2).Value);
-        QCOMPARE(f.session.cards[1].LimitState, before.LimitState);
-        QVERIFY(w->limitTicked());
         // With the port gone every read fails at once: still nothing lost.
         qobject_cast<MemoryPort *>(f.session.line.port())->fail(QStringLiteral("gone"));
         emit w->uploadClicked();
@@ -181,6 +188,7 @@ private slots:
         QVERIFY(!analog(f)->findChild<QLineEdit *>(QStringLiteral("txtZScale01"))->isReadOnly());
         select(f, 10);
         f.window.cmdDownload_Click();
+        select(f, 10);
         QVERIFY(button(pulse(f), "cmdDown")->isEnabled());
         QVERIFY(!pulse(f)->findChild<QLineEdit *>(QStringLiteral("txtSpan01"))->isReadOnly());
 
@@ -269,6 +277,122 @@ private slots:
         analog(f)->setParText(8, QStringLiteral("999"));
         select(f, 0);
         QCOMPARE(f.session.cards[5].par(8).Value, QString());
+    }
+
+    // The close box and the minimise button only hide a card window: the
+    // next selection shows the same window again, whole.
+    void closedWindowsComeBack()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        select(f, 1);
+        const QPointer<frmSetModel> w = analog(f);
+        const QPointer<QWidget> overview = f.window.overview();
+        auto *sub = w->parentWidget();
+        sub->close();
+        overview->parentWidget()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(w && overview);
+        select(f, 5);
+        QVERIFY(!frameHidden(w));
+        sub->showMinimized();
+        select(f, 0);
+        QVERIFY(!frameHidden(overview));
+        select(f, 3);
+        QVERIFY(!sub->isMinimized());
+        overview->parentWidget()->showMinimized();
+        select(f, 0);
+        QVERIFY(!overview->parentWidget()->isMinimized());
+    }
+
+    // The editor reads and writes item 37 for exactly the cards whose tick
+    // it shows, and those are the cards Download of all cards writes it to.
+    void limitItemFollowsOneRule()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        f.window.cmdDownload_Click();
+        const QStringList all = f.wire();
+        int shownCount = 0;
+        for (int card = 1; card <= kCardCount; ++card) {
+            if (f.session.cards[card].FormType != 1)
+                continue;
+            select(f, card);
+            const bool shown = analog(f)->limitShown();
+            shownCount += shown;
+            QCOMPARE(click(f, analog(f), "cmdUp").contains(QStringLiteral("I37")), shown);
+            QCOMPARE(writesLimit(click(f, analog(f), "cmdDown"), card), shown);
+            QCOMPARE(writesLimit(all, card), shown);
+        }
+        QCOMPARE(shownCount, 2); // slot 1, and slot 16 of kind 39
+    }
+
+    // Disconnect inside the live read of a silent card: afterwards the
+    // commands show the disconnected state, not the one before the read.
+    void disconnectDuringTheLiveRead()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        f.rack->setCardFaults(5, {.silent = true});
+        bool done = false;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+            if (!std::exchange(done, true))
+                f.window.mnuConnectDisconnect_Click();
+        });
+        select(f, 5);
+        for (const char *name : {"cmdUpload", "cmdDownload", "cmdStart", "cmdComSet", "cboCardNo"})
+            QVERIFY2(!f.enabled(name), name);
+        QVERIFY(!button(analog(f), "cmdUp")->isEnabled());
+    }
+
+    // An editor's transfer asked for without a link locks nothing: after
+    // Connect the selector works and so do the editor's buttons.
+    void transferWithoutALinkLocksNothing()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        select(f, 1);
+        f.window.mnuConnectDisconnect_Click();
+        emit analog(f)->uploadClicked();
+        emit analog(f)->downloadClicked();
+        f.connectOn(1);
+        QVERIFY(f.enabled("cboCardNo"));
+        QVERIFY(f.enabled("cmdOverView"));
+        select(f, 0);
+        select(f, 1);
+        QVERIFY(button(analog(f), "cmdUp")->isEnabled());
+        QVERIFY(!analog(f)->findChild<QLineEdit *>(QStringLiteral("txtZScale01"))->isReadOnly());
+    }
+
+    // An editor's buttons are on only while they can act: not during the
+    // live read, not for another kind of card, not with the overview shown;
+    // and a click that comes anyway addresses nothing.
+    void editorButtonsOnlyWhenTheyCanAct()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        bool offWhileReading = false;
+        auto c = connect(&f.session.traffic, &TrafficLog::appended, &f.window,
+                         [&](const TrafficEntry &) {
+                             offWhileReading = !button(analog(f), "cmdUp")->isEnabled() &&
+                                               !button(analog(f), "cmdDown")->isEnabled();
+                         });
+        select(f, 1);
+        disconnect(c);
+        QVERIFY(offWhileReading);
+        QVERIFY(button(analog(f), "cmdDown")->isEnabled());
+        select(f, 10);
+        QVERIFY(!button(analog(f), "cmdUp")->isEnabled());
+        QVERIFY(button(pulse(f), "cmdUp")->isEnabled());
+        select(f, 0);
+        for (const char *name : {"cmdUp", "cmdDown"})
+            QVERIFY(!button(analog(f), name)->isEnabled() && !button(pulse(f), name)->isEnabled());
+        f.session.traffic.clear();
+        emit analog(f)->uploadClicked();
+        emit analog(f)->downloadClicked();
+        emit pulse(f)->uploadClicked();
+        emit pulse(f)->downloadClicked();
+        QVERIFY(f.wire().isEmpty());
     }
 
     void limitTickFollowsTheOperator()
@@ -371,6 +495,19 @@ private slots:
 
 private:
     static bool frameHidden(QWidget *w) { return w->parentWidget()->isHidden(); }
+    // Whether the wire writes item 37 of the card.
+    static bool writesLimit(const QStringList &wire, int card)
+    {
+        QString selected;
+        for (qsizetype i = 0; i + 1 < wire.size(); ++i) {
+            if (wire[i].startsWith(QLatin1Char('G')))
+                selected = wire[i].mid(1);
+            else if (wire[i] == QLatin1String("I37") && wire[i + 1].startsWith(QLatin1Char('D')) &&
+                     selected == QString::number(card))
+                return true;
+        }
+        return false;
+    }
 };
 
 QTEST_MAIN(TestEditors)

@@ -31,11 +31,13 @@ CardWindows::CardWindows(Session &session, const Parts &parts)
     for (QWidget *w : {static_cast<QWidget *>(m_setModel), static_cast<QWidget *>(m_setPalseModel),
                        static_cast<QWidget *>(m_showModel)}) {
         QMdiSubWindow *sub = m_p.mdi->addSubWindow(w);
+        // The windows live as long as the program: the close box hides them.
+        sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->setWindowTitle(w->windowTitle());
         sub->hide();
     }
-    m_p.lock.addEditor(m_setModel);
-    m_p.lock.addEditor(m_setPalseModel);
+    m_p.lock.addEditor(m_setModel, 1);
+    m_p.lock.addEditor(m_setPalseModel, 2);
 
     QObject::connect(m_setModel, &frmSetModel::uploadClicked, m_setModel,
                      [this] { analogUpload(); });
@@ -93,6 +95,7 @@ void CardWindows::cboCardNo_Click()
     st.SelectedCardNo = m_p.cboCardNo->currentText().toInt();
     if (st.SelectedCardNo == 0) {
         m_p.showCardForm(m_p.overview);
+        m_p.lock.refreshFields();
         return;
     }
     const CardRecord &r = m_s.cards[st.SelectedCardNo];
@@ -102,6 +105,7 @@ void CardWindows::cboCardNo_Click()
         st.SelectedCardNo = 0;
         m_p.cboCardNo->setCurrentText(QStringLiteral("00"));
         m_p.showCardForm(m_p.overview);
+        m_p.lock.refreshFields();
         return;
     }
     QWidget *shown = nullptr;
@@ -122,10 +126,8 @@ void CardWindows::cboCardNo_Click()
     }
     hideCardWindowsBut(shown);
     m_p.showCardForm(shown);
-    m_setModel->Locked_txtBase();
-    m_setModel->Unlocked_txtBase();
-    m_setPalseModel->Locked_txtBase();
-    m_setPalseModel->Unlocked_txtBase();
+    // The boxes follow the new card's kind (Locked_txtBase, Unlocked_txtBase).
+    m_p.lock.refreshFields();
     readShownCard();
 }
 
@@ -134,14 +136,12 @@ void CardWindows::readShownCard()
     const int sel = m_s.state.SelectedCardNo;
     if (sel < 1 || sel > kCardCount || !m_s.line.isOpen())
         return;
-    OperationGate::Ticket ticket = m_s.gate.begin(QStringLiteral("Live read"));
+    // The gate keeps every other command off inside the read's waits; when
+    // it is released the commands follow whatever happened meanwhile.
+    OperationGate::Ticket ticket = m_s.gate.begin(kLiveReadOperation);
     if (!ticket)
         return;
-    // No other command may start inside the read's waits; afterwards each
-    // is as it was, whatever that was.
-    const CommandLock::Frozen frozen = m_p.lock.freeze();
     readShownCardOnce();
-    CommandLock::thaw(frozen);
 }
 
 void CardWindows::readShownCardOnce()
@@ -178,12 +178,9 @@ void CardWindows::runTransfer(const char *name, const std::function<void()> &wor
     OperationGate::Ticket ticket = m_s.gate.begin(QLatin1String(name));
     if (!ticket)
         return;
-    GlobalState &st = m_s.state;
-    m_p.lock.DisableCommands(st.SelectedCardNo);
+    m_p.lock.DisableCommands();
     work();
-    // A link that died meanwhile leaves everything locked until a reconnect.
-    if (st.IsConnected && m_s.line.isOpen())
-        m_p.lock.EnableCommands(st.SelectedCardNo);
+    m_p.lock.EnableCommands();
 }
 
 void CardWindows::applyAnalogReads()

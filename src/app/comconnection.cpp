@@ -47,7 +47,7 @@ bool ComConnection::ConnectComCard()
         return false;
     }
     m_display.setEthernetCommandsVisible(model.left(6) == QLatin1String("V9-XS1"));
-    m_display.setUploadEnabled(true);
+    m_display.refreshCommands();
     return true;
 }
 
@@ -56,7 +56,7 @@ void ComConnection::DisconnectComCard()
     m_session.line.close();
     m_display.showLinkState(false, QString());
     m_session.state.IsConnected = false;
-    m_display.lockCommands();
+    m_display.refreshCommands();
 }
 
 void ComConnection::noticeLostLink(const QString &reason)

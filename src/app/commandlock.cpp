@@ -1,64 +1,97 @@
 #include "app/commandlock.h"
 
+#include "exchange/session.h"
+
+#include <QAction>
+#include <QMenu>
 #include <QWidget>
 
-namespace {
-// In the order they are switched. cmdStop and the menus stay out of the
-// lock so monitoring can always be stopped.
-const char *const kMainCommands[] = {"cmdDownload", "cmdUpload", "cmdStart", "cmdOverView",
-                                     "cmdEther",    "cboCardNo", "cmdComSet"};
-} // namespace
+void CommandLock::linkChanged(bool connected)
+{
+    m_uploaded = false;
+    m_downloadable = false;
+    m_afterDisconnect = !connected;
+    refresh();
+}
 
-void CommandLock::setMainCommands(bool enabled)
+void CommandLock::tableUploaded()
+{
+    m_uploaded = m_s.state.IsConnected;
+    m_downloadable = m_uploaded;
+    refresh();
+}
+
+void CommandLock::tableOpened()
+{
+    m_downloadable = m_s.state.IsConnected;
+    m_afterDisconnect = false;
+    refresh();
+}
+
+void CommandLock::setDialogOpen(bool open)
+{
+    m_dialogOpen = open;
+    refresh();
+}
+
+CommandInputs CommandLock::inputs() const
+{
+    const GlobalState &st = m_s.state;
+    CommandInputs in;
+    in.connected = st.IsConnected;
+    in.portOpen = m_s.line.isOpen();
+    in.uploaded = m_uploaded;
+    in.downloadable = m_downloadable;
+    in.afterDisconnect = m_afterDisconnect;
+    in.monitoring = st.IsMonitoring;
+    in.running = m_s.gate.running();
+    in.dialogOpen = m_dialogOpen;
+    in.selectedCardNo = st.SelectedCardNo;
+    if (st.SelectedCardNo >= 1 && st.SelectedCardNo <= kCardCount)
+        in.formType = m_s.cards[st.SelectedCardNo].FormType;
+    return in;
+}
+
+void CommandLock::setMain(const char *name, bool enabled)
+{
+    if (auto *w = m_main->findChild<QWidget *>(QLatin1String(name)))
+        w->setEnabled(enabled);
+    else if (auto *a = m_main->findChild<QAction *>(QLatin1String(name)))
+        a->setEnabled(enabled);
+}
+
+void CommandLock::refresh()
 {
     if (!m_main)
         return;
-    for (const char *name : kMainCommands)
-        if (auto *w = m_main->findChild<QWidget *>(QLatin1String(name)))
-            w->setEnabled(enabled);
-}
+    const CommandInputs in = inputs();
+    const CommandStates c = CommandStatesFor(in);
+    setMain("cmdDownload", c.download);
+    setMain("cmdUpload", c.upload);
+    setMain("cmdStart", c.start);
+    setMain("cmdStop", c.stop);
+    setMain("cmdOverView", c.overView);
+    setMain("cmdEther", c.ether);
+    setMain("cboCardNo", c.overView);
+    setMain("cmdComSet", c.comSet);
+    if (auto *menu = m_main->findChild<QMenu *>(QStringLiteral("mnuConnect")))
+        menu->setEnabled(c.connectMenu);
+    setMain("mnuConnectConnect", c.connect);
+    setMain("mnuConnectDisconnect", c.disconnect);
+    setMain("mnuFilesOpen", c.files);
+    setMain("mnuFilesSave", c.files);
 
-void CommandLock::DisableCommands(int selectedCardNo)
-{
-    setMainCommands(false);
-    if (selectedCardNo == 0)
+    for (const Editor &e : std::as_const(m_editors))
+        e.editor->setTransferButtonsEnabled(e.formType == 1 ? c.analogTransfers
+                                                            : c.pulseTransfers);
+    if (int(c.fieldsEditable) == m_fieldsEditable && in.selectedCardNo == m_fieldsCard)
         return;
-    m_editorsLocked = true;
-    for (LockableEditor *e : std::as_const(m_editors))
-        e->setTransferButtonsEnabled(false);
-    for (LockableEditor *e : std::as_const(m_editors))
-        e->Locked_txtBase();
-}
-
-void CommandLock::EnableCommands(int selectedCardNo)
-{
-    setMainCommands(true);
-    if (selectedCardNo == 0 && !m_editorsLocked)
-        return;
-    m_editorsLocked = false;
-    for (LockableEditor *e : std::as_const(m_editors))
-        e->setTransferButtonsEnabled(true);
-    for (LockableEditor *e : std::as_const(m_editors))
-        e->Unlocked_txtBase();
-}
-
-CommandLock::Frozen CommandLock::freeze()
-{
-    Frozen frozen;
-    if (!m_main)
-        return frozen;
-    for (const char *name : kMainCommands) {
-        if (auto *w = m_main->findChild<QWidget *>(QLatin1String(name))) {
-            frozen.append({QPointer<QWidget>(w), w->isEnabled()});
-            w->setEnabled(false);
-        }
+    m_fieldsEditable = c.fieldsEditable;
+    m_fieldsCard = in.selectedCardNo;
+    for (const Editor &e : std::as_const(m_editors)) {
+        // Locking first leaves the base boxes to the kind's rule.
+        e.editor->Locked_txtBase();
+        if (c.fieldsEditable)
+            e.editor->Unlocked_txtBase();
     }
-    return frozen;
-}
-
-void CommandLock::thaw(const Frozen &frozen)
-{
-    for (const auto &[w, enabled] : frozen)
-        if (w)
-            w->setEnabled(enabled);
 }

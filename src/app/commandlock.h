@@ -1,11 +1,14 @@
 #pragma once
 
+#include "app/commandstates.h"
+
 #include <QList>
 #include <QPointer>
 
+struct Session;
 class QWidget;
 
-// A card editor's share of the lock: its transfer buttons and its fields.
+// A card editor's share of the commands: its transfer buttons and its fields.
 class LockableEditor
 {
 public:
@@ -15,33 +18,66 @@ public:
     virtual void Unlocked_txtBase() = 0;
 };
 
-// Keeps a second operation from starting while one waits for the rack.
-// This is the one place that knows which commands the lock covers.
+// Keeps every command's enabled state a function of the program's state
+// (CommandStatesFor), recomputed by refresh() whenever that state changes.
+// Nothing is saved before a wait and put back after it: the link may have
+// gone meanwhile. This is the one place that switches the commands.
 class CommandLock
 {
 public:
-    // The main window's commands are found by name under mainWindow.
-    explicit CommandLock(QWidget *mainWindow) : m_main(mainWindow) {}
+    // The main window's commands and menu items are found by name under
+    // mainWindow.
+    CommandLock(Session &session, QWidget *mainWindow) : m_s(session), m_main(mainWindow) {}
 
-    // Editors take part only while a card is selected (selectedCardNo != 0).
-    void addEditor(LockableEditor *editor) { m_editors << editor; }
+    // An editor serving cards of this FormType.
+    void addEditor(LockableEditor *editor, int formType) { m_editors.append({editor, formType}); }
 
-    // The editors are locked when a card is selected; EnableCommands unlocks
-    // them whenever a DisableCommands since the last unlock locked them, even
-    // if the selection changed in between (an upload goes to the overview).
-    void DisableCommands(int selectedCardNo);
-    void EnableCommands(int selectedCardNo);
+    // What the state does not hold itself.
+    void linkChanged(bool connected);
+    void tableUploaded();
+    void tableOpened();
+    void setDialogOpen(bool open);
+    // Start-up is idle, not disconnected: the selector stays usable.
+    void idleAtStartUp()
+    {
+        m_afterDisconnect = false;
+        refresh();
+    }
 
-    // The main window's commands off for a short operation, then back as
-    // they were (an unlock would enable them even while disconnected).
-    using Frozen = QList<QPair<QPointer<QWidget>, bool>>;
-    Frozen freeze();
-    static void thaw(const Frozen &frozen);
+    CommandInputs inputs() const;
+    void refresh();
+
+    // Around a transfer: the gate already holds the operation, so both
+    // come to a refresh; the names stay for the operations that use them.
+    void DisableCommands() { refresh(); }
+    void EnableCommands() { refresh(); }
+    // The settings windows still name the selected card; it changes nothing.
+    void DisableCommands(int /*selectedCardNo*/) { refresh(); }
+    void EnableCommands(int /*selectedCardNo*/) { refresh(); }
+    // After a card selection: the editors' boxes follow the new card's kind.
+    void refreshFields()
+    {
+        m_fieldsEditable = -1;
+        refresh();
+    }
 
 private:
-    void setMainCommands(bool enabled);
+    struct Editor
+    {
+        LockableEditor *editor;
+        int formType;
+    };
+    void setMain(const char *name, bool enabled);
 
+    Session &m_s;
     QPointer<QWidget> m_main;
-    QList<LockableEditor *> m_editors;
-    bool m_editorsLocked = false;
+    QList<Editor> m_editors;
+    bool m_uploaded = false;
+    bool m_downloadable = false;
+    bool m_afterDisconnect = false;
+    bool m_dialogOpen = false;
+    // The editors' fields are switched only when their state changes, so a
+    // refresh never resets a box the operator is typing in.
+    int m_fieldsEditable = -1;
+    int m_fieldsCard = -1;
 };

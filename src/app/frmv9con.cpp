@@ -48,7 +48,7 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
 } // namespace
 
 frmV9Con::frmV9Con(Session &session, QWidget *parent)
-    : QMainWindow(parent), m_session(session), m_lock(this), m_connection(session, *this),
+    : QMainWindow(parent), m_session(session), m_lock(session, this), m_connection(session, *this),
       m_files(session, {this, [this] { m_cboCardNo->setCurrentText(QStringLiteral("00")); },
                         [this] { ApplyLoadedCards(); }})
 {
@@ -71,6 +71,7 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
 
     m_overview = new frmOverView(m_session.cards);
     m_overviewSub = m_mdi->addSubWindow(m_overview);
+    m_overviewSub->setAttribute(Qt::WA_DeleteOnClose, false);
     m_overviewSub->setWindowTitle(QStringLiteral("Over View"));
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *w) {
         if (w && w == m_overviewSub)
@@ -99,7 +100,8 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
         if (!busy)
             m_connection.noticeLostLink();
     });
-    connect(&m_session.gate, &OperationGate::busyChanged, this, &frmV9Con::updateMenus);
+    // Every command follows the program's state, recomputed when it changes.
+    connect(&m_session.gate, &OperationGate::busyChanged, this, [this] { m_lock.refresh(); });
 
     startUp();
 }
@@ -243,10 +245,9 @@ void frmV9Con::startUp()
     GlobalState &st = m_session.state;
     InitTables(st);
     m_cboCardNo->setCurrentIndex(0);
-    for (QPushButton *b : {m_cmdDownload, m_cmdUpload, m_cmdStart, m_cmdStop, m_cmdComSet})
-        b->setEnabled(false);
     m_fraCmd->hide();
     showLinkState(false, QString());
+    m_lock.idleAtStartUp();
 
     ShowCardForm(m_overview);
     st.Initialising = false;
@@ -256,8 +257,9 @@ void frmV9Con::ShowCardForm(QWidget *form)
 {
     auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget());
     QWidget *placed = sub ? static_cast<QWidget *>(sub) : form;
+    // A window the operator minimised comes back whole, not as an empty frame.
+    placed->showNormal();
     placed->setGeometry(0, 0, twips(9650), twips(7400));
-    placed->show();
     if (sub)
         m_mdi->setActiveSubWindow(sub);
 }
@@ -273,17 +275,7 @@ void frmV9Con::showLinkState(bool connected, const QString &portText)
     m_lblComPortNo->setText(portText);
     m_lblConStatus->setText(connected ? QStringLiteral("Connected")
                                       : QStringLiteral("Disconnected"));
-    m_mnuConnectDisconnect->setEnabled(connected);
-    m_linkShown = connected;
-    updateMenus();
-}
-
-void frmV9Con::updateMenus()
-{
-    const bool idle = !m_session.gate.busy();
-    m_mnuConnectConnect->setEnabled(idle && !m_linkShown);
-    m_mnuFilesOpen->setEnabled(idle);
-    m_mnuFilesSave->setEnabled(idle);
+    m_lock.linkChanged(connected);
 }
 
 void frmV9Con::setEthernetCommandsVisible(bool visible)
@@ -291,14 +283,9 @@ void frmV9Con::setEthernetCommandsVisible(bool visible)
     m_fraCmd->setVisible(visible);
 }
 
-void frmV9Con::setUploadEnabled(bool enabled)
+void frmV9Con::refreshCommands()
 {
-    m_cmdUpload->setEnabled(enabled);
-}
-
-void frmV9Con::lockCommands()
-{
-    m_lock.DisableCommands(m_session.state.SelectedCardNo);
+    m_lock.refresh();
 }
 
 void frmV9Con::mnuConnectConnect_Click()
@@ -306,13 +293,14 @@ void frmV9Con::mnuConnectConnect_Click()
     OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Connect"));
     if (!ticket)
         return;
-    m_mnuConnect->setEnabled(false);
+    m_lock.setDialogOpen(true);
     frmComPort dialog(m_session.state.ComPortNo, *m_session.ports, this);
-    if (dialog.exec() == QDialog::Accepted && !m_session.quitting) {
+    const bool chosen = dialog.exec() == QDialog::Accepted && !m_session.quitting;
+    m_lock.setDialogOpen(false);
+    if (chosen) {
         m_session.state.ComPortNo = dialog.comPortNo();
         m_connection.openAndConnect();
     }
-    m_mnuConnect->setEnabled(true);
 }
 
 void frmV9Con::mnuConnectDisconnect_Click()
@@ -354,15 +342,13 @@ void frmV9Con::cmdUpload_Click()
     OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Upload"));
     if (!ticket)
         return;
-    GlobalState &st = m_session.state;
-    m_lock.DisableCommands(st.SelectedCardNo);
+    m_lock.DisableCommands();
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     ResetCardTable();
     UploadAllCards(m_session, *m_observer);
-    // After a failed upload the link is gone: the commands stay locked
-    // until the next connect rather than offering a Download to nowhere.
-    if (st.IsConnected)
-        m_lock.EnableCommands(st.SelectedCardNo);
+    // After a failed upload the link is gone and nothing comes back with it.
+    m_lock.tableUploaded();
+    m_lock.EnableCommands();
 }
 
 void frmV9Con::cmdDownload_Click()
@@ -370,12 +356,10 @@ void frmV9Con::cmdDownload_Click()
     OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Download"));
     if (!ticket)
         return;
-    GlobalState &st = m_session.state;
-    m_lock.DisableCommands(st.SelectedCardNo);
+    m_lock.DisableCommands();
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     DownloadAllCards(m_session, *m_observer);
-    if (st.IsConnected)
-        m_lock.EnableCommands(st.SelectedCardNo);
+    m_lock.EnableCommands();
 }
 
 void frmV9Con::cmdStart_Click()
@@ -394,11 +378,11 @@ template <typename Dialog> void frmV9Con::runSettings()
     // dialog keeps the main window's commands out of reach meanwhile.
     if (m_session.gate.busy())
         return;
-    m_mnuConnect->setEnabled(false);
+    m_lock.setDialogOpen(true);
     Dialog dialog(
         m_session, m_lock, [this] { m_connection.DisconnectComCard(); }, this);
     dialog.exec();
-    m_mnuConnect->setEnabled(true);
+    m_lock.setDialogOpen(false);
 }
 
 void frmV9Con::cmdEther_Click()
@@ -420,7 +404,7 @@ void frmV9Con::ApplyLoadedCards()
             m_overview->ShowCardDetails(i);
     }
     // The loaded set can go to the rack at once when one is connected.
-    m_cmdDownload->setEnabled(m_session.state.IsConnected);
+    m_lock.tableOpened();
 }
 
 void frmV9Con::cmdOverView_Click()

@@ -69,8 +69,7 @@ public:
     // LinkDisplay
     void showLinkState(bool connected, const QString &portText) override;
     void setEthernetCommandsVisible(bool visible) override;
-    void setUploadEnabled(bool enabled) override;
-    void lockCommands() override;
+    void refreshCommands() override;
     QWidget *messageParent() override { return this; }
 
 protected:
@@ -82,8 +81,6 @@ private:
     void buildMenus();
     void startUp();
     void shutDown();
-    // Menu items that start operations follow the gate and the link.
-    void updateMenus();
     // Runs a settings window of the communication card modally, with the
     // Connect menu off meanwhile.
     template <typename Dialog> void runSettings();
@@ -122,5 +119,4 @@ private:
     QAction *m_mnuConnectDisconnect = nullptr;
     QAction *m_mnuFilesOpen = nullptr;
     QAction *m_mnuFilesSave = nullptr;
-    bool m_linkShown = false;
 };

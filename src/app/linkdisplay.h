@@ -13,8 +13,7 @@ public:
     virtual void showLinkState(bool connected, const QString &portText) = 0;
     // The "Ethernet Setting" frame, for the Ethernet communication card only.
     virtual void setEthernetCommandsVisible(bool visible) = 0;
-    virtual void setUploadEnabled(bool enabled) = 0;
-    // DisableCommands of the command lock.
-    virtual void lockCommands() = 0;
+    // The commands follow the link just set up or given up.
+    virtual void refreshCommands() = 0;
     virtual QWidget *messageParent() = 0;
 };

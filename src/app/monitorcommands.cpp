@@ -10,17 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-void MonitorCommands::setRunning(bool running)
-{
-    // The lock covers every command but Stop; its editors' part follows the
-    // card shown.
-    if (running)
-        m_p.lock.DisableCommands(m_s.state.SelectedCardNo);
-    else
-        m_p.lock.EnableCommands(m_s.state.SelectedCardNo);
-    m_p.cmdStop->setEnabled(running);
-}
-
 void MonitorCommands::cmdStart_Click()
 {
     OperationGate::Ticket ticket = m_s.gate.begin(QStringLiteral("Monitoring"));
@@ -28,7 +17,7 @@ void MonitorCommands::cmdStart_Click()
         return;
     GlobalState &st = m_s.state;
     st.IsMonitoring = true;
-    setRunning(true);
+    m_p.lock.DisableCommands();
     m_cycleRunning = true;
     const MonitorEnd end = m_p.cboCardNo->currentText() == QLatin1String("00")
                                ? MonitorAllCards(m_s, *this)
@@ -40,28 +29,22 @@ void MonitorCommands::cmdStart_Click()
         return;
     if (end == MonitorEnd::LinkLost) {
         st.IsMonitoring = false;
-        m_p.cmdStop->setEnabled(false);
         // A closed port was reported when the gate opened; a rack that went
         // silent on an open line is reported here.
         if (st.IsConnected) {
             m_p.connection.DisconnectComCard();
             m_p.connection.ShowCommError();
         }
-        return;
     }
-    // Stopped while reading: Stop left the commands to us.
-    if (!st.IsMonitoring && st.IsConnected)
-        setRunning(false);
+    // A card with nothing to read leaves monitoring on until Stop.
+    m_p.lock.EnableCommands();
 }
 
 void MonitorCommands::cmdStop_Click()
 {
     m_s.state.IsMonitoring = false;
-    m_p.cmdStop->setEnabled(false);
-    // With no read in progress the commands come back now; otherwise when
-    // the cycle has returned.
-    if (!m_cycleRunning && m_s.state.IsConnected)
-        setRunning(false);
+    // The other commands come back when the cycle has returned the gate.
+    m_p.lock.refresh();
 }
 
 void MonitorCommands::analogValue(int cardNo, int channel, const QString &text)

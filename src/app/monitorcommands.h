@@ -37,8 +37,6 @@ public:
     void discreteBits(int cardNo, int channels, const QString &bits, bool answered) override;
 
 private:
-    void setRunning(bool running);
-
     Session &m_s;
     Parts m_p;
     bool m_cycleRunning = false;

@@ -21,11 +21,6 @@ int slotCount(const CardRecord &r)
 
 } // namespace
 
-bool HasLimitItem(int modelKind)
-{
-    return modelKind == 35 || modelKind == 36 || modelKind == 26 || modelKind == 27;
-}
-
 AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &observer)
 {
     const CardRecord &r = session.cards[cardNo];
@@ -38,7 +33,7 @@ AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &obs
         out.values.at(static_cast<std::size_t>(k - 1)) = readValue(session, card, r.par(k).ItemNo);
         observer.progressAdvanced();
     }
-    if (HasLimitItem(r.ModelKind) && r.LimitState != 2) {
+    if (KindHasLimitFunction(r.ModelKind) && r.LimitState != 2) {
         if (const auto limit = readValue(session, card, QStringLiteral("37")))
             out.limitOn = *limit != QLatin1String("DIS");
     }
@@ -60,7 +55,7 @@ void DownloadAnalogCard(Session &session, int cardNo, const std::array<QString, 
         observer.progressAdvanced();
     }
     // A card without the function would get a limit it cannot show.
-    if (HasLimitItem(r.ModelKind) && r.LimitState != 2)
+    if (KindHasLimitFunction(r.ModelKind) && r.LimitState != 2)
         WriteItem(session.line, kRetries, card, QStringLiteral("37"),
                   limitTicked ? QStringLiteral("1") : QStringLiteral("0"));
     observer.progressFinished();

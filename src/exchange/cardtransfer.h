@@ -29,9 +29,6 @@ AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &obs
 // caller reads the card back with UploadAnalogCard.
 void DownloadAnalogCard(Session &session, int cardNo, const std::array<QString, 12> &boxes,
                         bool limitTicked, RackObserver &observer);
-// Thermocouple kinds whose limit function the editor reads and writes, when
-// their firmware has it (LimitState not 2).
-bool HasLimitItem(int modelKind);
 
 // Counts and spans of a pulse card: slots 1, 2, 7 and 8 (items 10, 14, 11,
 // 15); progress 4, "Uploading".

@@ -165,6 +165,11 @@ int KindInputClass(int kind)
     return r ? r->inputClass : 6;
 }
 
+bool KindHasLimitFunction(int kind)
+{
+    return row(kind) && KindInputClass(kind) == 0;
+}
+
 int KindItemNo(int slot, int kind)
 {
     const KindRow *r = row(kind);

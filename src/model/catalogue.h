@@ -13,6 +13,9 @@ int KindStatus(int kind);
 int KindChCount(int kind);
 int KindFormType(int kind);
 int KindInputClass(int kind);
+// Thermocouple kinds carry the limit function (item 37) when their firmware
+// has it: upload, download and the editor all read and write it by this rule.
+bool KindHasLimitFunction(int kind);
 // Item number of parameter slot 1..12, -1 where the kind has none.
 int KindItemNo(int slot, int kind);
 

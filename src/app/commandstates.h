@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+// What the enabled state of every command depends on.
+struct CommandInputs
+{
+    bool connected = false;       // IsConnected
+    bool portOpen = false;        // the port has not failed meanwhile
+    bool uploaded = false;        // an Upload of all cards ended on this link
+    bool downloadable = false;    // uploaded, or a file was opened on this link
+    bool afterDisconnect = false; // the link was given up; nothing loaded since
+    bool monitoring = false;      // IsMonitoring
+    QString running;              // the operation holding the gate; empty when idle
+    bool dialogOpen = false;      // the COM port or a settings window is open
+    int selectedCardNo = 0;
+    int formType = 0; // of the selected card; 0 with the overview selected
+};
+
+// Which commands can be used, as one function of CommandInputs.
+struct CommandStates
+{
+    bool upload = false;
+    bool download = false;
+    bool start = false;
+    bool stop = false;
+    bool overView = false; // also the card selector
+    bool ether = false;
+    bool comSet = false;
+    bool analogTransfers = false; // cmdUp and cmdDown of the analog editor
+    bool pulseTransfers = false;  // the same of the pulse editor
+    bool fieldsEditable = false;  // the editors' parameter boxes and chkLimit
+    bool connectMenu = false;     // the whole "Connect" menu
+    bool connect = false;
+    bool disconnect = false;
+    bool files = false; // Open and Save
+
+    bool operator==(const CommandStates &) const = default;
+};
+
+// The live read that follows a card selection: it leaves the boxes editable.
+inline const QString kLiveReadOperation = QStringLiteral("Live read");
+
+CommandStates CommandStatesFor(const CommandInputs &in);
