@@ -106,46 +106,34 @@ private slots:
         QVERIFY(shade(n0 + 4) != shade(n0 + 5));
     }
 
-    void retryMarks_data()
-    {
-        QTest::addColumn<QList<Line>>("lines");
-        QTest::addColumn<QStringList>("marks");
-        QTest::newRow("select timed out, same select again")
-            << QList<Line>{{"G5", "", true}, {"G5", "COK\r"}, {"I13", "00\r"}}
-            << QStringList{"time-out", "retry", ""};
-        QTest::newRow("item refused, same item again")
-            << QList<Line>{{"G3", "COK\r"}, {"I13", "CNG\r"}, {"G3", "COK\r"}, {"I13", "CNG\r"}}
-            << QStringList{"", "", "retry", ""};
-        QTest::newRow("item refused, the next item of the card")
-            << QList<Line>{{"G3", "COK\r"}, {"I13", "CNG\r"}, {"G3", "COK\r"}, {"I14", "00\r"}}
-            << QStringList{"", "", "", ""};
-        QTest::newRow("empty answer to a write")
-            << QList<Line>{{"G3", "COK\r"}, {"I1", "00\r"}, {"D1", "\r"}, {"G3", "COK\r"}}
-            << QStringList{"", "", "", "retry"};
-        QTest::newRow("the item select has not come yet")
-            << QList<Line>{{"G3", "COK\r"}, {"I13", "CNU\r"}, {"G3", "COK\r"}}
-            << QStringList{"", "", "retry"};
-        QTest::newRow("another card after a time-out")
-            << QList<Line>{{"G5", "", true}, {"G6", "COK\r"}} << QStringList{"time-out", ""};
-        QTest::newRow("a good read read again")
-            << QList<Line>{{"G5", "COK\r"}, {"I13", "00\r"}, {"G5", "COK\r"}, {"I13", "00\r"}}
-            << QStringList{"", "", "", ""};
-    }
+    // Retries are marked where the transaction made them: a read answered
+    // "CNU" is final, so reading it again is no retry; a refused write is.
+    // Retries are marked where the transaction made them: a read answered
+    // "CNU" is final, so reading it again is no retry; a refused write is.
     // The table and the CSV mark alike.
     void retryMarks()
     {
-        QFETCH(QList<Line>, lines);
-        QFETCH(QStringList, marks);
-        TrafficLog log;
-        TrafficModel model(log);
-        feed(log, lines);
-        model.flush();
+        AppFixture f;
+        f.connectOn(1);
+        f.session.traffic.clear();
+        TrafficModel model(f.session.traffic);
+        for (int n = 0; n < 2; ++n)
+            QCOMPARE(ReadItem(f.session.line, kRetries, QStringLiteral("5"), QStringLiteral("-1")),
+                     QStringLiteral("NEEDLESS"));
+        QCOMPARE(WriteItem(f.session.line, kRetries, QStringLiteral("5"), QStringLiteral("-1"),
+                           QStringLiteral("0")),
+                 QString());
+        QStringList marks = {"", "", "", "", "", ""};
+        for (int n = 0; n < 3; ++n)
+            marks << "retry" << "";
+        QTRY_COMPARE(model.rowCount(), int(marks.size()));
         QStringList shown;
         for (int row = 0; row < model.rowCount(); ++row)
             shown << cell(model, row, TrafficModel::Mark);
         QCOMPARE(shown, marks);
 
-        QStringList csv = TrafficCsv(log).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QStringList csv =
+            TrafficCsv(f.session.traffic).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         csv.removeFirst();
         QStringList csvMarks;
         for (const QString &l : csv)
@@ -202,7 +190,7 @@ private slots:
         log.append({1000, "G5\r", "COK\r", 12, false, {}});
         log.append({1012, "I13\r", "0\"a,b\"\r", 30, false, {}});
         log.append({61001, "G5\r", "", 500, true, {}});
-        log.append({62001, "G5\r", "C\x01", 500, true, {}});
+        log.append({62001, "G5\r", "C\x01", 500, true, {}, 1});
         const auto t = [&](qint64 ms) {
             return log.wallTime(ms).toString(QStringLiteral("hh:mm:ss.zzz"));
         };

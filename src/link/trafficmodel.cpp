@@ -42,36 +42,13 @@ QString cardOf(const TrafficEntry &select)
     return shown(QByteArrayView(select.command).sliced(1));
 }
 
-bool failed(const TrafficEntry &e)
+// A retry is marked where the transaction really began another attempt: the
+// line records the attempt of every exchange, and each begins with a select.
+QString markOf(const TrafficEntry &e)
 {
-    if (e.timedOut)
-        return true;
-    QByteArrayView r(e.reply);
-    if (r.endsWith('\r'))
-        r.chop(1);
-    const QString reply = trimBlanks(QString::fromLatin1(r));
-    return reply.isEmpty() || reply == QLatin1String("CNG") || reply == QLatin1String("CNU");
-}
-
-// Whether the select at g repeats the transaction begun by the select at
-// previous (< g).
-bool isRetry(const Entries &e, std::size_t g, std::size_t previous)
-{
-    if (!failed(e[g - 1]) || e[previous].command != e[g].command)
-        return false;
-    const bool hadItem = previous + 1 < g;
-    const bool hasItem = g + 1 < e.size() && !isSelect(e[g + 1]);
-    return !hadItem || !hasItem || e[previous + 1].command == e[g + 1].command;
-}
-
-// previousSelect: index of the select before the one at i, -1 when unknown.
-QString markOf(const Entries &e, std::size_t i, qint64 previousSelect)
-{
-    const bool retry = isSelect(e[i]) && previousSelect >= 0 &&
-                       isRetry(e, i, static_cast<std::size_t>(previousSelect));
-    if (retry)
-        return e[i].timedOut ? QStringLiteral("retry, time-out") : QStringLiteral("retry");
-    return e[i].timedOut ? QStringLiteral("time-out") : QString();
+    if (isSelect(e) && e.attempt > 0)
+        return e.timedOut ? QStringLiteral("retry, time-out") : QStringLiteral("retry");
+    return e.timedOut ? QStringLiteral("time-out") : QString();
 }
 
 QString timeOf(const TrafficLog &log, const TrafficEntry &e)
@@ -205,12 +182,8 @@ QString TrafficModel::text(int row, int column) const
         return shown(e->reply);
     case Ms:
         return QString::number(e->elapsedMs);
-    case Mark: {
-        const qint64 front = frontSerial();
-        const qint64 previous = row > 0 ? m_rows[static_cast<std::size_t>(row - 1)].select : -1;
-        return markOf(m_log.entries(), static_cast<std::size_t>(m_first + row - front),
-                      previous >= front ? previous - front : -1);
-    }
+    case Mark:
+        return markOf(*e);
     default:
         return {};
     }
@@ -247,19 +220,16 @@ QString TrafficCsv(const TrafficLog &log)
     const Entries &e = log.entries();
     QString out = QStringLiteral("time,card,command,reply,ms,mark\r\n");
     qint64 select = -1;
-    qint64 previous = -1;
     for (std::size_t i = 0; i < e.size(); ++i) {
-        if (isSelect(e[i])) {
-            previous = select;
+        if (isSelect(e[i]))
             select = static_cast<qint64>(i);
-        }
         const QString fields[] = {
             timeOf(log, e[i]),
             select >= 0 ? cardOf(e[static_cast<std::size_t>(select)]) : QString(),
             shown(e[i].command),
             shown(e[i].reply),
             QString::number(e[i].elapsedMs),
-            markOf(e, i, previous),
+            markOf(e[i]),
         };
         for (const QString &f : fields) {
             out += csvField(f);

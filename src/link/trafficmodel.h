@@ -16,11 +16,9 @@ struct TrafficEntry;
 //
 // A transaction runs from one card select ("G") to the next. The Mark column
 // says "time-out" for an exchange that got no complete reply, and "retry" on
-// a select that repeats the transaction before it: same card, the previous
-// transaction's last exchange timed out or was answered with nothing, "CNG"
-// or "CNU", and the item select after each select is the same where both are
-// in the log. That is what the program's retry loop sends; the log cannot
-// tell it from an operator repeating the same read by hand.
+// the select that begins another attempt of the same transaction, as the
+// line recorded it; a read repeated by the program or the operator is not
+// a retry.
 class TrafficModel final : public QAbstractTableModel
 {
     Q_OBJECT
