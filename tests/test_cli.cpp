@@ -12,6 +12,7 @@
 #include "link/transactions.h"
 #include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
+#include "v9version.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -180,6 +181,38 @@ private slots:
         }
         if (QTest::currentDataTag() == QLatin1String("com"))
             QCOMPARE(o.port.comNo, 3);
+    }
+
+    // The rack file of --simulate in each spelling scripts use.
+    void simulateRackFile_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("rack");
+        QTest::newRow("demo") << "--simulate show"
+                              << "";
+        QTest::newRow("=file") << "--simulate=r.json show"
+                               << "r.json";
+        QTest::newRow("file") << "--simulate r.json show"
+                              << "r.json";
+        QTest::newRow("--rack") << "--simulate --rack r.json show"
+                                << "r.json";
+    }
+    void simulateRackFile()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, rack);
+        const CliOptions o = ParseCliOptions(args.split(QLatin1Char(' ')));
+        QVERIFY2(o.error.isEmpty(), qPrintable(o.error));
+        QCOMPARE(o.port.kind, PortChoice::Kind::Simulate);
+        QCOMPARE(o.port.rackFile, rack);
+        QCOMPARE(o.command, CliCommand::Show);
+    }
+
+    void version()
+    {
+        const Result r = cli({QStringLiteral("--version")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QStringLiteral("v9con-cli " V9_VERSION "\n"));
     }
 
     void csvField_data()

@@ -1,4 +1,5 @@
 #include "app/frmversion.h"
+#include "v9version.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -42,5 +43,5 @@ frmVersion::frmVersion(QWidget *parent) : QDialog(parent)
     grid->addWidget(ok, 4, 1, Qt::AlignRight);
 
     // Form_Load
-    number->setText(QStringLiteral("1.17"));
+    number->setText(QStringLiteral(V9_VERSION));
 }

@@ -3,6 +3,7 @@
 #include "sim/simulatedports.h"
 #include "exchange/session.h"
 #include "sim/simulatedrack.h"
+#include "v9version.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -11,6 +12,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("V9CON"));
+    QApplication::setApplicationVersion(QStringLiteral(V9_VERSION));
 
     const AppOptions options = parseOptions(QApplication::arguments().mid(1));
     if (options.help || !options.error.isEmpty()) {
@@ -18,6 +20,10 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%s\n\n", qPrintable(options.error));
         std::fputs(qPrintable(usageText()), options.help ? stdout : stderr);
         return options.help ? 0 : 2;
+    }
+    if (options.version) {
+        std::printf("v9con %s\n", V9_VERSION);
+        return 0;
     }
 
     std::unique_ptr<SimulatedRack> rack;

@@ -1,31 +1,53 @@
 #include "app/options.h"
 
+#include <QCommandLineParser>
+
 AppOptions parseOptions(const QStringList &arguments)
 {
     AppOptions o;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &a = arguments.at(i);
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            o.help = true;
-        } else if (a == QLatin1String("--simulate")) {
-            o.simulate = true;
-            if (i + 1 < arguments.size() && !arguments.at(i + 1).startsWith(QLatin1String("-")))
-                o.rackFile = arguments.at(++i);
-        } else if (a == QLatin1String("--com") || a.startsWith(QLatin1String("--com="))) {
-            QString spec = a == QLatin1String("--com") ? arguments.value(++i) : a.mid(6);
-            const qsizetype eq = spec.indexOf(QLatin1Char('='));
-            bool ok = false;
-            const int n = spec.left(eq).toInt(&ok);
-            if (eq < 0 || !ok || n < 1 || n > 8 || spec.mid(eq + 1).isEmpty()) {
-                o.error = QStringLiteral("--com expects N=DEVICE with N from 1 to 8, not \"%1\"")
-                              .arg(spec);
-                return o;
-            }
-            o.comDevices.insert(n, spec.mid(eq + 1));
-        } else {
-            o.error = QStringLiteral("Unknown option \"%1\"").arg(a);
+    QCommandLineParser parser;
+    // usageText() is the help; the parser only needs the names.
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption simulate(QStringLiteral("simulate"));
+    const QCommandLineOption com(QStringLiteral("com"), QString(), QStringLiteral("N=DEVICE"));
+    parser.addOptions({help, version, simulate, com});
+    // "--simulate=RACK.json" as v9con-cli spells it: the parser has no
+    // optional values, so the file becomes the argument after the option.
+    QStringList args{QStringLiteral("v9con")};
+    for (const QString &a : arguments) {
+        if (a.startsWith(QLatin1String("--simulate=")))
+            args << QStringLiteral("--simulate") << a.mid(11);
+        else
+            args << a;
+    }
+    if (!parser.parse(args)) {
+        o.error = parser.errorText();
+        return o;
+    }
+    o.help = parser.isSet(help);
+    o.version = parser.isSet(version);
+    o.simulate = parser.isSet(simulate);
+
+    // The rack file of --simulate is an argument of its own: the one
+    // positional argument there may be.
+    const QStringList rest = parser.positionalArguments();
+    if (!rest.isEmpty() && (!o.simulate || rest.size() > 1)) {
+        o.error = QStringLiteral("Unknown argument \"%1\"").arg(rest.last());
+        return o;
+    }
+    o.rackFile = rest.value(0);
+
+    for (const QString &mapping : parser.values(com)) {
+        const qsizetype eq = mapping.indexOf(QLatin1Char('='));
+        bool ok = false;
+        const int n = mapping.left(eq).toInt(&ok);
+        if (eq < 0 || !ok || n < 1 || n > 8 || mapping.mid(eq + 1).isEmpty()) {
+            o.error = QStringLiteral("--com expects N=DEVICE with N from 1 to 8, not \"%1\"")
+                          .arg(mapping);
             return o;
         }
+        o.comDevices.insert(n, mapping.mid(eq + 1));
     }
     return o;
 }
@@ -39,6 +61,7 @@ QString usageText()
         "                          demo rack, or the rack described in RACK.json\n"
         "  --com N=DEVICE          COM port N (1..8) opens DEVICE, for example\n"
         "                          --com 1=/dev/ttyUSB0 or a pseudo-terminal of v9rack-sim\n"
+        "  --version               the program's version\n"
         "  --help                  this text\n"
         "\n"
         "Without a mapping COMn is /dev/ttyS<n-1> on Linux and COMn on Windows.\n");

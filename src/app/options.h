@@ -11,6 +11,7 @@ struct AppOptions
     bool simulate = false;         // --simulate [RACK.json]
     QString rackFile;
     bool help = false;
+    bool version = false;
     QString error; // not empty: the command line was not understood
 };
 

@@ -1,5 +1,6 @@
 #include "cli/cliopts.h"
 
+#include <QCommandLineParser>
 #include <optional>
 
 namespace {
@@ -16,169 +17,215 @@ const QList<std::pair<QString, CliCommand>> &commandNames()
     return names;
 }
 
-bool isPortOption(const QString &a)
+bool isPortOption(const QString &name)
 {
-    for (const char *name : {"--port", "--com", "--simulate"})
-        if (a == QLatin1String(name) || a.startsWith(QLatin1String(name) + QLatin1Char('=')))
+    for (const char *port : {"port", "com", "simulate", "rack"})
+        if (name == QLatin1String(port))
             return true;
     return false;
 }
 
-// Walks the arguments; options take their value as "--opt VALUE" or "--opt=VALUE".
-class Parser
+// QCommandLineParser has no optional values: "--simulate=RACK.json", and
+// "--simulate RACK.json" where a rack file follows, become
+// "--simulate --rack RACK.json".
+QStringList splitSimulateValue(const QStringList &arguments)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (a.startsWith(QLatin1String("--simulate="))) {
+            out << QStringLiteral("--simulate") << QStringLiteral("--rack") << a.mid(11);
+        } else if (a == QLatin1String("--simulate") && i + 1 < arguments.size() &&
+                   arguments.at(i + 1).endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) {
+            out << a << QStringLiteral("--rack") << arguments.at(++i);
+        } else {
+            out << a;
+        }
+    }
+    return out;
+}
+
+// The parser's own complaint ("Missing value after '-o'.") in the words
+// and case of ours.
+QString parserError(const QCommandLineParser &p)
+{
+    QString text = p.errorText();
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    if (!text.isEmpty())
+        text[0] = text.at(0).toLower();
+    return text;
+}
+
+// Option names come back from the parser without their dashes.
+QString dashed(const QString &name)
+{
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+// The options of one command, after its name. --help and --json are taken by
+// every command, so that "--json applies to show and verify only" can say so.
+struct CommandParser
+{
+    explicit CommandParser(CliCommand c)
+    {
+        parser.addOptions({help, json});
+        if (c == CliCommand::Upload)
+            parser.addOption(output);
+        else if (c == CliCommand::Monitor)
+            parser.addOptions({passes, interval, csv});
+    }
+
+    QCommandLineParser parser;
+    const QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
+    const QCommandLineOption json{QStringLiteral("json")};
+    const QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                                    QStringLiteral("FILE")};
+    const QCommandLineOption passes{QStringLiteral("passes"), QString(), QStringLiteral("N")};
+    const QCommandLineOption interval{QStringLiteral("interval"), QString(), QStringLiteral("MS")};
+    const QCommandLineOption csv{QStringLiteral("csv"), QString(), QStringLiteral("FILE")};
+};
+
+class Reader
 {
 public:
-    explicit Parser(const QStringList &args) : m_args(args) {}
-
-    CliOptions run();
+    CliOptions run(const QStringList &arguments);
 
 private:
-    bool globalOption(const QString &a);
-    bool commandOption(const QString &a);
-    // The value of option `name` when `a` is it, else nullopt; a missing
-    // value sets the error.
-    std::optional<QString> value(const QString &a, const QString &name);
-    std::optional<int> number(const QString &a, const QString &name, int lo, int hi);
-    void setPort(PortChoice port);
+    bool global(const QStringList &arguments, QStringList &rest);
+    bool command(const QStringList &arguments);
+    std::optional<int> number(const QCommandLineParser &p, const QCommandLineOption &option,
+                              int lo, int hi);
     void fail(const QString &why)
     {
         if (m_o.error.isEmpty())
             m_o.error = why;
     }
 
-    const QStringList &m_args;
-    qsizetype m_i = 0;
-    bool m_portSet = false;
-    QStringList m_positional;
     CliOptions m_o;
 };
 
-std::optional<QString> Parser::value(const QString &a, const QString &name)
+std::optional<int> Reader::number(const QCommandLineParser &p, const QCommandLineOption &option,
+                                  int lo, int hi)
 {
-    if (a.startsWith(name + QLatin1Char('=')))
-        return a.mid(name.size() + 1);
-    if (a != name)
+    if (!p.isSet(option))
         return std::nullopt;
-    if (m_i + 1 >= m_args.size()) {
-        fail(QStringLiteral("%1 needs a value").arg(name));
-        return QString();
-    }
-    return m_args.at(++m_i);
-}
-
-std::optional<int> Parser::number(const QString &a, const QString &name, int lo, int hi)
-{
-    const auto text = value(a, name);
-    if (!text)
-        return std::nullopt;
+    const QString text = p.value(option);
     bool ok = false;
-    const int n = text->toInt(&ok);
+    const int n = text.toInt(&ok);
     if (!ok || n < lo || n > hi) {
         fail(QStringLiteral("%1 expects a whole number from %2 to %3, not \"%4\"")
-                 .arg(name)
+                 .arg(dashed(option.names().constFirst()))
                  .arg(lo)
                  .arg(hi)
-                 .arg(*text));
-        return lo;
+                 .arg(text));
+        return std::nullopt;
     }
     return n;
 }
 
-void Parser::setPort(PortChoice port)
+// The options before the command; `rest` gets the command and what follows.
+bool Reader::global(const QStringList &arguments, QStringList &rest)
 {
-    if (m_portSet)
+    QCommandLineParser p;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("DEVICE"));
+    const QCommandLineOption com(QStringLiteral("com"), QString(), QStringLiteral("N"));
+    const QCommandLineOption simulate(QStringLiteral("simulate"));
+    const QCommandLineOption rack(QStringLiteral("rack"), QString(), QStringLiteral("RACK.json"));
+    p.addOptions({help, version, json, port, com, simulate, rack});
+    p.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    if (!p.parse(QStringList{QStringLiteral("v9con-cli")} + arguments)) {
+        const QStringList unknown = p.unknownOptionNames();
+        fail(unknown.isEmpty() ? parserError(p)
+                               : QStringLiteral("unknown option \"%1\"").arg(dashed(unknown.first())));
+        return false;
+    }
+    m_o.help = p.isSet(help);
+    m_o.version = p.isSet(version);
+    m_o.json = p.isSet(json);
+    rest = p.positionalArguments();
+
+    const qsizetype ports =
+        p.values(port).size() + p.values(com).size() + (p.isSet(simulate) ? 1 : 0);
+    if (ports > 1) {
         fail(QStringLiteral("choose one of --port, --com and --simulate"));
-    m_portSet = true;
-    m_o.port = std::move(port);
-}
-
-bool Parser::globalOption(const QString &a)
-{
-    if (const auto device = value(a, QStringLiteral("--port"))) {
-        if (device->isEmpty())
+    } else if (p.isSet(rack) && !p.isSet(simulate)) {
+        fail(QStringLiteral("--rack goes with --simulate"));
+    } else if (p.isSet(port)) {
+        if (p.value(port).isEmpty())
             fail(QStringLiteral("--port needs a device"));
-        setPort({PortChoice::Kind::Device, 1, *device, {}});
-    } else if (const auto n = number(a, QStringLiteral("--com"), 1, 8)) {
-        setPort({PortChoice::Kind::Com, *n, {}, {}});
-    } else if (a == QLatin1String("--simulate") || a.startsWith(QLatin1String("--simulate="))) {
-        setPort({PortChoice::Kind::Simulate, 1, {}, a.mid(11)});
-    } else {
-        return false;
+        m_o.port = {PortChoice::Kind::Device, 1, p.value(port), {}};
+    } else if (const auto n = number(p, com, 1, 8)) {
+        m_o.port = {PortChoice::Kind::Com, *n, {}, {}};
+    } else if (p.isSet(simulate)) {
+        m_o.port = {PortChoice::Kind::Simulate, 1, {}, p.value(rack)};
     }
-    return true;
+    return m_o.error.isEmpty();
 }
 
-bool Parser::commandOption(const QString &a)
+bool Reader::command(const QStringList &arguments)
 {
-    const CliCommand c = m_o.command;
-    if (c == CliCommand::Upload) {
-        if (const auto out = value(a, QStringLiteral("-o")))
-            m_o.file = *out;
-        else if (const auto longOut = value(a, QStringLiteral("--output")))
-            m_o.file = *longOut;
-        else
-            return false;
-    } else if (c == CliCommand::Monitor) {
-        if (const auto passes = number(a, QStringLiteral("--passes"), 1, 1000000000))
-            m_o.passes = *passes;
-        else if (const auto interval = number(a, QStringLiteral("--interval"), 0, 86400000))
-            m_o.intervalMs = *interval;
-        else if (const auto csv = value(a, QStringLiteral("--csv")))
-            m_o.csvPath = *csv;
-        else
-            return false;
-    } else {
+    const QString &name = arguments.first();
+    for (const auto &[n, c] : commandNames())
+        if (name == n)
+            m_o.command = c;
+    if (m_o.command == CliCommand::None) {
+        fail(QStringLiteral("unknown command \"%1\"").arg(name));
         return false;
     }
-    return true;
-}
 
-CliOptions Parser::run()
-{
-    for (; m_i < m_args.size() && m_o.error.isEmpty(); ++m_i) {
-        const QString &a = m_args.at(m_i);
-        const bool beforeCommand = m_o.command == CliCommand::None;
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            m_o.help = true;
-        } else if (a == QLatin1String("--json")) {
-            m_o.json = true;
-        } else if (beforeCommand ? globalOption(a) : commandOption(a)) {
-            continue;
-        } else if (!beforeCommand && isPortOption(a)) {
-            fail(QStringLiteral("%1 goes before the command")
-                     .arg(a.section(QLatin1Char('='), 0, 0)));
-        } else if (a.startsWith(QLatin1Char('-'))) {
-            fail(beforeCommand ? QStringLiteral("unknown option \"%1\"").arg(a)
+    CommandParser cp(m_o.command);
+    QCommandLineParser &p = cp.parser;
+    if (!p.parse(arguments)) {
+        const QStringList unknown = p.unknownOptionNames();
+        for (const QString &u : unknown)
+            if (isPortOption(u))
+                fail(QStringLiteral("%1 goes before the command").arg(dashed(u)));
+        fail(unknown.isEmpty() ? parserError(p)
                                : QStringLiteral("unknown option \"%1\" for %2")
-                                     .arg(a, CommandName(m_o.command)));
-        } else if (beforeCommand) {
-            for (const auto &[name, command] : commandNames())
-                if (a == name)
-                    m_o.command = command;
-            if (m_o.command == CliCommand::None)
-                fail(QStringLiteral("unknown command \"%1\"").arg(a));
-        } else {
-            m_positional << a;
-        }
+                                     .arg(dashed(unknown.first()), name));
+        return false;
     }
-    if (!m_o.error.isEmpty() || m_o.help)
-        return m_o;
+    m_o.help = m_o.help || p.isSet(cp.help);
+    m_o.json = m_o.json || p.isSet(cp.json);
+    if (m_o.command == CliCommand::Upload) {
+        m_o.file = p.value(cp.output);
+    } else if (m_o.command == CliCommand::Monitor) {
+        m_o.passes = number(p, cp.passes, 1, 1000000000).value_or(0);
+        m_o.intervalMs = number(p, cp.interval, 0, 86400000).value_or(0);
+        m_o.csvPath = p.value(cp.csv);
+    }
+    const QStringList positional = p.positionalArguments();
+    if (m_o.error.isEmpty() && !m_o.help) {
+        const CliCommand c = m_o.command;
+        const bool takesFile = c == CliCommand::Download || c == CliCommand::Verify;
+        const qsizetype maxPositional = takesFile || c == CliCommand::Show ? 1 : 0;
+        if (positional.size() > maxPositional)
+            fail(QStringLiteral("%1 does not take \"%2\"").arg(name, positional.last()));
+        else if (takesFile && positional.isEmpty())
+            fail(QStringLiteral("%1 needs a parameter file").arg(name));
+        else if (c == CliCommand::Upload && m_o.file.isEmpty())
+            fail(QStringLiteral("upload needs -o FILE"));
+        else if (m_o.json && c != CliCommand::Show && c != CliCommand::Verify)
+            fail(QStringLiteral("--json applies to show and verify only"));
+    }
+    if (!positional.isEmpty())
+        m_o.file = positional.first();
+    return m_o.error.isEmpty();
+}
 
-    const CliCommand c = m_o.command;
-    const bool takesFile = c == CliCommand::Download || c == CliCommand::Verify;
-    const qsizetype maxPositional = takesFile || c == CliCommand::Show ? 1 : 0;
-    if (c == CliCommand::None)
+CliOptions Reader::run(const QStringList &arguments)
+{
+    QStringList rest;
+    if (!global(splitSimulateValue(arguments), rest) || m_o.version)
+        return m_o;
+    if (!rest.isEmpty())
+        command(rest);
+    else if (!m_o.help)
         fail(QStringLiteral("no command given"));
-    else if (m_positional.size() > maxPositional)
-        fail(QStringLiteral("%1 does not take \"%2\"").arg(CommandName(c), m_positional.last()));
-    else if (takesFile && m_positional.isEmpty())
-        fail(QStringLiteral("%1 needs a parameter file").arg(CommandName(c)));
-    else if (c == CliCommand::Upload && m_o.file.isEmpty())
-        fail(QStringLiteral("upload needs -o FILE"));
-    else if (m_o.json && c != CliCommand::Show && c != CliCommand::Verify)
-        fail(QStringLiteral("--json applies to show and verify only"));
-    if (!m_positional.isEmpty())
-        m_o.file = m_positional.first();
     return m_o;
 }
 
@@ -186,7 +233,7 @@ CliOptions Parser::run()
 
 CliOptions ParseCliOptions(const QStringList &arguments)
 {
-    return Parser(arguments).run();
+    return Reader().run(arguments);
 }
 
 QString CommandName(CliCommand command)

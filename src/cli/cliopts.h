@@ -39,6 +39,7 @@ struct CliOptions
     int intervalMs = 0; // monitor: pause between passes; the core's own is the least
     QString csvPath;    // monitor: empty writes to standard output
     bool help = false;  // the command's help, or the global one without a command
+    bool version = false;
     QString error;      // not empty: the command line was not understood
 };
 

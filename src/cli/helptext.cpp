@@ -18,8 +18,11 @@ Options (before the command):
   --com N                 COM port N (1..8): /dev/ttyS<N-1> on Linux, COMN on
                           Windows; COM1 when no port is given
   --simulate[=RACK.json]  the built-in simulated demo rack, or the rack in RACK.json
+  --simulate --rack RACK.json
+                          the same as --simulate=RACK.json
   --json                  machine-readable output of show and verify
   --help                  this text; COMMAND --help describes one command
+  --version               the program's version
 
 Progress goes to standard error, results to standard output.
 Exit codes: 0 done, 1 verify found differences, 2 usage or file error,

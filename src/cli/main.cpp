@@ -5,6 +5,7 @@
 #include "cli/portsetup.h"
 #include "exchange/session.h"
 #include "sim/simulatedrack.h"
+#include "v9version.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -32,6 +33,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("v9con-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(V9_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
     Console console{out, err, stderrIsTerminal()};
@@ -40,6 +42,10 @@ int main(int argc, char **argv)
     if (!options.error.isEmpty()) {
         console.error(options.error + QStringLiteral(" (see v9con-cli --help)"));
         return kExitUsage;
+    }
+    if (options.version) {
+        out << "v9con-cli " V9_VERSION "\n" << Qt::flush;
+        return kExitDone;
     }
     if (options.help) {
         out << HelpText(options.command) << Qt::flush;

@@ -3,6 +3,7 @@
 #include "sim/ptyserver.h"
 #include "sim/signalquitter.h"
 #include "sim/simulatedrack.h"
+#include "v9version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -30,6 +31,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("v9rack-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(V9_VERSION));
 
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
@@ -38,6 +40,7 @@ int main(int argc, char *argv[])
         "Runs until interrupted. Fault switches act on the whole rack, or with --card N\n"
         "on the select of card N and the commands while it is selected (0 = comm card)."));
     p.addHelpOption();
+    p.addVersionOption();
     const QList<QCommandLineOption> options{
         {QStringLiteral("rack"),
          QStringLiteral("Rack description (JSON) instead of the demo rack."),
