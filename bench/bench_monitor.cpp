@@ -6,7 +6,7 @@
 // a share of the wall time, once alone and once with the traffic and trend
 // windows open.
 #include "app/frmv9con.h"
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "app/viewwindows.h"
 #include "exchange/monitoring.h"
 #include "exchange/session.h"

@@ -3,7 +3,7 @@
 // character sent and received at 8.33 ms, the 10 ms pause before each
 // command, and the delay the simulator itself added.
 #include "app/frmv9con.h"
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "exchange/session.h"
 #include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"

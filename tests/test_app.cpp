@@ -1,19 +1,21 @@
 // Start-up, connect and disconnect of the main window against the simulator.
-#include "app/filedialogs.h"
-#include "app/lampshape.h"
+#include "ui/filedialogs.h"
+#include "ui/lampshape.h"
 #include "app/options.h"
-#include "app/vbcolor.h"
+#include "ui/vbcolor.h"
 #include "appfixture.h"
 #include "files/parameterfile.h"
 #include "files/savefile.h"
-#include "link/frmcomport.h"
+#include "app/frmcomport.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
-#include "views/csvsavedialog.h"
+#include "ui/commandstates.h"
+#include "ui/csvsavedialog.h"
 #include "views/frmtraffic.h"
 #include "views/frmtrend.h"
 
 #include <QAction>
+#include <functional>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -52,6 +54,8 @@ QByteArray contents(const QString &path)
 
 } // namespace
 
+Q_DECLARE_METATYPE(CommandInputs)
+
 class TestApp : public QObject
 {
     Q_OBJECT
@@ -82,6 +86,92 @@ class TestApp : public QObject
     }
 
 private slots:
+    // Which commands each state of the program offers; "fields" means the
+    // editors' boxes take typing.
+    void commandStates_data()
+    {
+        QTest::addColumn<CommandInputs>("in");
+        QTest::addColumn<QString>("enabled");
+        const auto state = [](std::function<void(CommandInputs &)> set) {
+            CommandInputs in;
+            set(in);
+            return in;
+        };
+        const auto link = [](CommandInputs &in) { in.connected = in.portOpen = true; };
+        const auto uploaded = [link](CommandInputs &in) {
+            link(in);
+            in.uploaded = in.downloadable = true;
+        };
+        QTest::newRow("start-up") << CommandInputs{} << "overView connectMenu connect files fields";
+        QTest::newRow("connected") << state(link)
+                                   << "upload ether overView connectMenu disconnect files fields";
+        QTest::newRow("file opened on the link")
+            << state([link](CommandInputs &in) { link(in), in.downloadable = true; })
+            << "upload download ether overView connectMenu disconnect files fields";
+        QTest::newRow("uploaded") << state(uploaded)
+                                  << "upload download start ether comSet overView connectMenu "
+                                     "disconnect files fields";
+        QTest::newRow("analog card shown")
+            << state([uploaded](CommandInputs &in) {
+                   uploaded(in), in.selectedCardNo = 3, in.formType = 1;
+               })
+            << "upload download start ether comSet overView analog connectMenu disconnect files "
+               "fields";
+        QTest::newRow("pulse card shown")
+            << state([uploaded](CommandInputs &in) {
+                   uploaded(in), in.selectedCardNo = 10, in.formType = 2;
+               })
+            << "upload download start ether comSet overView pulse connectMenu disconnect files "
+               "fields";
+        QTest::newRow("transfer running")
+            << state([uploaded](CommandInputs &in) {
+                   uploaded(in), in.running = QStringLiteral("Upload card"), in.selectedCardNo = 3,
+                                 in.formType = 1;
+               })
+            << "connectMenu disconnect";
+        QTest::newRow("live read of the card shown")
+            << state([uploaded](CommandInputs &in) {
+                   uploaded(in), in.running = kLiveReadOperation, in.selectedCardNo = 3,
+                                 in.formType = 1;
+               })
+            << "connectMenu disconnect fields";
+        QTest::newRow("monitoring") << state([uploaded](CommandInputs &in) {
+            uploaded(in), in.monitoring = true, in.running = QStringLiteral("Monitoring");
+        }) << "stop connectMenu disconnect";
+        QTest::newRow("Stop pressed, read not yet back") << state([uploaded](CommandInputs &in) {
+            uploaded(in), in.running = QStringLiteral("Monitoring");
+        }) << "connectMenu disconnect";
+        QTest::newRow("port died under an operation")
+            << state([uploaded](CommandInputs &in) { uploaded(in), in.portOpen = false; })
+            << "overView connectMenu disconnect files fields";
+        QTest::newRow("disconnected") << state([](CommandInputs &in) {
+            in.afterDisconnect = true, in.selectedCardNo = 3, in.formType = 1;
+        }) << "connectMenu connect files";
+        QTest::newRow("settings window open")
+            << state([uploaded](CommandInputs &in) { uploaded(in), in.dialogOpen = true; })
+            << "upload download start ether comSet overView disconnect files fields";
+    }
+    void commandStates()
+    {
+        QFETCH(CommandInputs, in);
+        QFETCH(QString, enabled);
+        const CommandStates c = CommandStatesFor(in);
+        const std::pair<const char *, bool> all[] = {
+            {"upload", c.upload},   {"download", c.download},
+            {"start", c.start},     {"stop", c.stop},
+            {"ether", c.ether},     {"comSet", c.comSet},
+            {"overView", c.overView}, {"analog", c.analogTransfers},
+            {"pulse", c.pulseTransfers}, {"connectMenu", c.connectMenu},
+            {"connect", c.connect}, {"disconnect", c.disconnect},
+            {"files", c.files},     {"fields", c.fieldsEditable},
+        };
+        QStringList on;
+        for (const auto &[name, state] : all)
+            if (state)
+                on << QLatin1String(name);
+        QCOMPARE(on, enabled.split(QLatin1Char(' ')));
+    }
+
     void cleanup()
     {
         SaveFileFault::set(SaveFileFault::Step::None);

@@ -1,9 +1,9 @@
 // Download of all cards, parameter files and the one-operation gate, through
 // the main window on the simulated demo rack. Expected command sequences are
 // written out by hand.
-#include "app/filedialogs.h"
+#include "ui/filedialogs.h"
 #include "appfixture.h"
-#include "exchange/frmloading.h"
+#include "ui/frmloading.h"
 #include "files/parameterfile.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"

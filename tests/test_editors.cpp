@@ -7,7 +7,7 @@
 #include "editors/frmsetpalsemodel.h"
 #include "editors/frmshowmodel.h"
 #include "exchange/cardtransfer.h"
-#include "exchange/frmloading.h"
+#include "ui/frmloading.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
 #include "scriptedrack.h"

@@ -3,7 +3,7 @@
 // Stop, silence and a lost port in the middle of a cycle.
 #include "app/cardwindows.h"
 #include "app/monitorcommands.h"
-#include "app/vbcolor.h"
+#include "ui/vbcolor.h"
 #include "appfixture.h"
 #include "editors/frmsetmodel.h"
 #include "exchange/monitoring.h"

@@ -3,7 +3,7 @@
 #include "appfixture.h"
 #include "link/trafficmodel.h"
 #include "link/transactions.h"
-#include "views/csvsavedialog.h"
+#include "ui/csvsavedialog.h"
 #include "views/frmtraffic.h"
 
 #include <QComboBox>

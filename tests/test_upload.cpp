@@ -1,8 +1,8 @@
 // Upload of all cards from the simulated demo rack, through the main
 // window's own command, checked against command sequences written out by hand.
-#include "app/vbcolor.h"
+#include "ui/vbcolor.h"
 #include "appfixture.h"
-#include "exchange/frmloading.h"
+#include "ui/frmloading.h"
 #include "monitor/frmoverview.h"
 
 #include <QComboBox>

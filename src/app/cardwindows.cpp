@@ -1,6 +1,6 @@
 #include "app/cardwindows.h"
 
-#include "app/commandlock.h"
+#include "ui/commandlock.h"
 #include "editors/frmsetmodel.h"
 #include "editors/frmsetpalsemodel.h"
 #include "editors/frmshowmodel.h"

@@ -1,7 +1,7 @@
 #include "app/comconnection.h"
 
 #include "app/linkdisplay.h"
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "exchange/session.h"
 #include "link/transactions.h"
 

@@ -1,7 +1,7 @@
 #include "app/filecommands.h"
 
-#include "app/filedialogs.h"
-#include "app/messages.h"
+#include "ui/filedialogs.h"
+#include "ui/messages.h"
 #include "exchange/session.h"
 #include "files/parameterfile.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/comconnection.h"
-#include "app/commandlock.h"
+#include "ui/commandlock.h"
 #include "app/filecommands.h"
 #include "app/linkdisplay.h"
 #include "app/windowobserver.h"

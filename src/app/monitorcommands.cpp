@@ -2,7 +2,7 @@
 
 #include "app/cardwindows.h"
 #include "app/comconnection.h"
-#include "app/commandlock.h"
+#include "ui/commandlock.h"
 #include "exchange/session.h"
 #include "monitor/frmoverview.h"
 

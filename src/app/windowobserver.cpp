@@ -1,8 +1,8 @@
 #include "app/windowobserver.h"
 
 #include "app/comconnection.h"
-#include "app/messages.h"
-#include "exchange/frmloading.h"
+#include "ui/messages.h"
+#include "ui/frmloading.h"
 #include "exchange/session.h"
 #include "monitor/frmoverview.h"
 

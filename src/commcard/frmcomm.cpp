@@ -1,8 +1,8 @@
 #include "commcard/frmcomm.h"
 
-#include "app/commandlock.h"
-#include "app/messages.h"
-#include "app/namedwidgets.h"
+#include "ui/commandlock.h"
+#include "ui/messages.h"
+#include "ui/namedwidgets.h"
 #include "exchange/commcardsettings.h"
 #include "exchange/session.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/commandlock.h"
+#include "ui/commandlock.h"
 
 #include <QWidget>
 #include <array>

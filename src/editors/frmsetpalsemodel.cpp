@@ -1,8 +1,8 @@
 #include "editors/frmsetpalsemodel.h"
 
-#include "app/namedwidgets.h"
-#include "app/twips.h"
-#include "app/vbcolor.h"
+#include "ui/namedwidgets.h"
+#include "ui/twips.h"
+#include "ui/vbcolor.h"
 #include "editors/selectedcard.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"

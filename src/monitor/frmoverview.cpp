@@ -1,7 +1,7 @@
 #include "monitor/frmoverview.h"
 
-#include "app/namedwidgets.h"
-#include "app/vbcolor.h"
+#include "ui/namedwidgets.h"
+#include "ui/vbcolor.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
 

@@ -1,9 +1,9 @@
 #include "views/frmtraffic.h"
 
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "link/trafficlog.h"
 #include "link/trafficmodel.h"
-#include "views/csvsavedialog.h"
+#include "ui/csvsavedialog.h"
 
 #include <QBrush>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "views/frmtrend.h"
 
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "exchange/livefeed.h"
 #include "files/savefile.h"
 

@@ -1,4 +1,4 @@
-#include "link/frmcomport.h"
+#include "app/frmcomport.h"
 
 #include "link/portprovider.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/commandstates.h"
+#include "ui/commandstates.h"
 
 #include <QList>
 #include <QPointer>

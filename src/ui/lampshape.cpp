@@ -1,6 +1,6 @@
-#include "app/lampshape.h"
+#include "ui/lampshape.h"
 
-#include "app/vbcolor.h"
+#include "ui/vbcolor.h"
 
 #include <QPainter>
 

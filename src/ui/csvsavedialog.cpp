@@ -1,4 +1,4 @@
-#include "views/csvsavedialog.h"
+#include "ui/csvsavedialog.h"
 
 #include <QFileDialog>
 

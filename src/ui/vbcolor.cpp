@@ -1,4 +1,4 @@
-#include "app/vbcolor.h"
+#include "ui/vbcolor.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "app/commandlock.h"
+#include "ui/commandlock.h"
 
 #include "exchange/session.h"
 

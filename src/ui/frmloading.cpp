@@ -1,6 +1,6 @@
-#include "exchange/frmloading.h"
+#include "ui/frmloading.h"
 
-#include "app/twips.h"
+#include "ui/twips.h"
 
 #include <QLabel>
 #include <QProgressBar>

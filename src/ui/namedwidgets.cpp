@@ -1,6 +1,6 @@
-#include "app/namedwidgets.h"
+#include "ui/namedwidgets.h"
 
-#include "app/vbcolor.h"
+#include "ui/vbcolor.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "app/commandstates.h"
+#include "ui/commandstates.h"
 
 CommandStates CommandStatesFor(const CommandInputs &in)
 {
