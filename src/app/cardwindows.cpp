@@ -1,6 +1,7 @@
 #include "app/cardwindows.h"
 
 #include "ui/commandlock.h"
+#include "ui/commandscope.h"
 #include "editors/frmsetmodel.h"
 #include "editors/frmsetpalsemodel.h"
 #include "editors/frmshowmodel.h"
@@ -138,10 +139,8 @@ void CardWindows::readShownCard()
         return;
     // The gate keeps every other command off inside the read's waits; when
     // it is released the commands follow whatever happened meanwhile.
-    OperationGate::Ticket ticket = m_s.gate.begin(kLiveReadOperation);
-    if (!ticket)
-        return;
-    readShownCardOnce();
+    if (const CommandScope scope(m_s.gate, m_p.lock, kLiveReadOperation); scope)
+        readShownCardOnce();
 }
 
 void CardWindows::readShownCardOnce()
@@ -175,12 +174,9 @@ void CardWindows::readShownCardOnce()
 
 void CardWindows::runTransfer(const char *name, const std::function<void()> &work)
 {
-    OperationGate::Ticket ticket = m_s.gate.begin(QLatin1String(name));
-    if (!ticket)
-        return;
-    m_p.lock.DisableCommands();
-    work();
-    m_p.lock.EnableCommands();
+    const CommandScope scope(m_s.gate, m_p.lock, QLatin1String(name));
+    if (scope)
+        work();
 }
 
 void CardWindows::applyAnalogReads()

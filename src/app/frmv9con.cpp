@@ -1,6 +1,7 @@
 #include "app/frmv9con.h"
 
 #include "app/cardwindows.h"
+#include "ui/commandscope.h"
 #include "app/frmversion.h"
 #include "ui/lampshape.h"
 #include "app/monitorcommands.h"
@@ -339,27 +340,23 @@ void frmV9Con::shutDown()
 
 void frmV9Con::cmdUpload_Click()
 {
-    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Upload"));
-    if (!ticket)
+    const CommandScope scope(m_session.gate, m_lock, QStringLiteral("Upload"));
+    if (!scope)
         return;
-    m_lock.DisableCommands();
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     ResetCardTable();
     UploadAllCards(m_session, *m_observer);
     // After a failed upload the link is gone and nothing comes back with it.
     m_lock.tableUploaded();
-    m_lock.EnableCommands();
 }
 
 void frmV9Con::cmdDownload_Click()
 {
-    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Download"));
-    if (!ticket)
+    const CommandScope scope(m_session.gate, m_lock, QStringLiteral("Download"));
+    if (!scope)
         return;
-    m_lock.DisableCommands();
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     DownloadAllCards(m_session, *m_observer);
-    m_lock.EnableCommands();
 }
 
 void frmV9Con::cmdStart_Click()
