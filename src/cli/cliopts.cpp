@@ -79,8 +79,8 @@ struct CommandParser
     QCommandLineParser parser;
     const QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
     const QCommandLineOption json{QStringLiteral("json")};
-    const QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")}, QString(),
-                                    QStringLiteral("FILE")};
+    const QCommandLineOption output{
+        {QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE")};
     const QCommandLineOption passes{QStringLiteral("passes"), QString(), QStringLiteral("N")};
     const QCommandLineOption interval{QStringLiteral("interval"), QString(), QStringLiteral("MS")};
     const QCommandLineOption csv{QStringLiteral("csv"), QString(), QStringLiteral("FILE")};
@@ -94,8 +94,8 @@ public:
 private:
     bool global(const QStringList &arguments, QStringList &rest);
     bool command(const QStringList &arguments);
-    std::optional<int> number(const QCommandLineParser &p, const QCommandLineOption &option,
-                              int lo, int hi);
+    std::optional<int> number(const QCommandLineParser &p, const QCommandLineOption &option, int lo,
+                              int hi);
     void fail(const QString &why)
     {
         if (m_o.error.isEmpty())
@@ -139,8 +139,9 @@ bool Reader::global(const QStringList &arguments, QStringList &rest)
     p.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!p.parse(QStringList{QStringLiteral("v9con-cli")} + arguments)) {
         const QStringList unknown = p.unknownOptionNames();
-        fail(unknown.isEmpty() ? parserError(p)
-                               : QStringLiteral("unknown option \"%1\"").arg(dashed(unknown.first())));
+        fail(unknown.isEmpty()
+                 ? parserError(p)
+                 : QStringLiteral("unknown option \"%1\"").arg(dashed(unknown.first())));
         return false;
     }
     m_o.help = p.isSet(help);

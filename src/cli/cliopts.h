@@ -35,12 +35,12 @@ struct CliOptions
     CliCommand command = CliCommand::None;
     QString file; // upload's -o, or the FILE of download, verify and show
     bool json = false;
-    int passes = 0;     // monitor: 0 runs until Ctrl-C
-    int intervalMs = 0; // monitor: pause between passes; the core's own is the least
-    QString csvPath;    // monitor: empty writes to standard output
-    bool help = false;  // the command's help, or the global one without a command
-    bool version = false;
-    QString error;      // not empty: the command line was not understood
+    int passes = 0;       // monitor: 0 runs until Ctrl-C
+    int intervalMs = 0;   // monitor: pause between passes; the core's own is the least
+    QString csvPath;      // monitor: empty writes to standard output
+    bool help = false;    // the command's help, or the global one without a command
+    bool version = false; // --version
+    QString error;        // not empty: the command line was not understood
 };
 
 // The arguments without the program name.
