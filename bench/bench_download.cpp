@@ -3,10 +3,11 @@
 // character sent and received at 8.33 ms, the 10 ms pause before each
 // command, and the delay the simulator itself added.
 #include "app/frmv9con.h"
-#include "ui/messages.h"
-#include "sim/simulatedports.h"
 #include "exchange/session.h"
+#include "sim/demorack.h"
+#include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
+#include "ui/messages.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,7 +17,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    auto rack = SimulatedRack::demo();
+    auto rack = DemoRack();
     Session session(std::make_unique<SimulatedPortProvider>(*rack));
     frmV9Con window(session);
     int failures = 0;

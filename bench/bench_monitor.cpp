@@ -6,12 +6,13 @@
 // a share of the wall time, once alone and once with the traffic and trend
 // windows open.
 #include "app/frmv9con.h"
-#include "ui/messages.h"
 #include "app/viewwindows.h"
 #include "exchange/monitoring.h"
 #include "exchange/session.h"
+#include "sim/demorack.h"
 #include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
+#include "ui/messages.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -35,7 +36,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int passes = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
-    auto rack = SimulatedRack::demo();
+    auto rack = DemoRack();
     Session session(std::make_unique<SimulatedPortProvider>(*rack));
     frmV9Con window(session);
     int failures = 0;

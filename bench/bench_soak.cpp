@@ -8,8 +8,10 @@
 #include "link/serialline.h"
 #include "link/transactions.h"
 #include "model/encodings.h"
+#include "sim/demorack.h"
 #include "sim/simcard.h"
 #include "sim/simcommcard.h"
+#include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
 
 #include <QCoreApplication>
@@ -346,7 +348,7 @@ int main(int argc, char **argv)
     const quint32 seed = argc > 2 ? static_cast<quint32>(std::strtoul(argv[2], nullptr, 10)) : 1;
     QRandomGenerator rng(seed);
 
-    auto rack = SimulatedRack::demo();
+    auto rack = DemoRack();
     // Live values stand still, so every answer has one right value.
     rack->setClock([] { return qint64(0); });
     const std::vector<SlotInfo> cards = surveyRack(*rack);
@@ -354,7 +356,7 @@ int main(int argc, char **argv)
     SerialLine line;
     auto owned = std::make_unique<MemoryPort>();
     MemoryPort *port = owned.get();
-    rack->attach(port);
+    AttachRack(*rack, port);
     line.attachPort(std::move(owned));
     if (!port->open(QStringLiteral("1200,n,8,1")).isEmpty()) {
         std::fprintf(stderr, "bench_soak: the memory port does not open\n");

@@ -3,10 +3,11 @@
 // character sent and received at 8.33 ms, the 10 ms pause before each
 // command, and the delay the simulator itself added.
 #include "app/frmv9con.h"
-#include "ui/messages.h"
 #include "exchange/session.h"
+#include "sim/demorack.h"
 #include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
+#include "ui/messages.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,7 +17,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    auto rack = SimulatedRack::demo();
+    auto rack = DemoRack();
     Session session(std::make_unique<SimulatedPortProvider>(*rack));
     frmV9Con window(session);
     int failures = 0;
@@ -41,8 +42,8 @@ int main(int argc, char **argv)
 
     const auto exchanges = static_cast<double>(session.traffic.entries().size());
     const double chars = double(rack->charsReceived() + rack->charsSent());
-    const double floorMs = chars * kCharMs + exchanges * session.line.timing().pauseMs +
-                           double(rack->addedDelayMs());
+    const double floorMs =
+        chars * kCharMs + exchanges * session.line.timing().pauseMs + double(rack->addedDelayMs());
     std::printf("exchanges: %.0f, characters on the line: %.0f\n", exchanges, chars);
     std::printf("wall time: %.0f ms\n", wallMs);
     std::printf("line-time floor: %.0f ms (characters x %.2f ms + %d ms pauses + %lld ms "

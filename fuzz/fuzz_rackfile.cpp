@@ -1,5 +1,6 @@
 // Any bytes as a rack description: loaded or refused, never a crash; a loaded
 // rack answers the select and model read of slot 1 as its contents say.
+#include "sim/rackloader.h"
 #include "sim/simcard.h"
 #include "sim/simulatedrack.h"
 
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray json(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     QString error;
-    const auto rack = SimulatedRack::fromJson(json, &error);
+    const auto rack = LoadRack(json, &error);
     if (!rack) {
         if (error.isEmpty())
             fault("refused without a reason", json.left(80));

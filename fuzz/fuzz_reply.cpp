@@ -31,6 +31,7 @@
 #include "link/memoryport.h"
 #include "link/serialline.h"
 #include "link/transactions.h"
+#include "sim/demorack.h"
 #include "sim/simcard.h"
 #include "sim/simcommcard.h"
 #include "sim/simulatedrack.h"
@@ -179,7 +180,7 @@ class SimRack final : public Rack
 {
 public:
     SimRack(MemoryPort *port, const uint8_t *h, QByteArray travel)
-        : Rack(port, h[0] & 16), m_travel(std::move(travel)), m_sim(SimulatedRack::demo())
+        : Rack(port, h[0] & 16), m_travel(std::move(travel)), m_sim(DemoRack())
     {
         // Live values stand still, so every item has one right answer.
         m_sim->setClock([] { return qint64(0); });

@@ -5,6 +5,7 @@
 #include "app/frmv9con.h"
 #include "ui/messages.h"
 #include "exchange/session.h"
+#include "sim/demorack.h"
 #include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
 
@@ -44,7 +45,7 @@ struct AppFixture
     static constexpr int kTimeout = 500; // ms; the product waits 3000
     static constexpr int kModalGuardMs = 5000;
 
-    explicit AppFixture(std::unique_ptr<SimulatedRack> r = SimulatedRack::demo())
+    explicit AppFixture(std::unique_ptr<SimulatedRack> r = DemoRack())
         : rack(std::move(r)), session(std::make_unique<SimulatedPortProvider>(*rack)),
           window(session)
     {

@@ -13,6 +13,7 @@
 #include "ui/csvsavedialog.h"
 #include "views/frmtraffic.h"
 #include "views/frmtrend.h"
+#include "sim/demorack.h"
 
 #include <QAction>
 #include <functional>
@@ -341,7 +342,7 @@ private slots:
 
     void portThatCannotBeOpened()
     {
-        auto rack = SimulatedRack::demo();
+        auto rack = DemoRack();
         Session session(std::make_unique<BrokenPorts>());
         frmV9Con window(session);
         QList<RecordedMessage> messages;

@@ -10,6 +10,7 @@
 #include "exchange/upload.h"
 #include "link/serialportlink.h"
 #include "link/transactions.h"
+#include "sim/demorack.h"
 #include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
 #include "v9version.h"
@@ -65,7 +66,7 @@ struct InProcess
         return w;
     }
 
-    std::unique_ptr<SimulatedRack> rack = SimulatedRack::demo();
+    std::unique_ptr<SimulatedRack> rack = DemoRack();
     Session session{std::make_unique<SimulatedPortProvider>(*rack)};
     QString out;
     QString err;

@@ -9,6 +9,7 @@
 #include "exchange/monitoring.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
+#include "sim/rackloader.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -207,7 +208,7 @@ private slots:
     {
         QFETCH(bool, portDies);
         QString error;
-        AppFixture f(SimulatedRack::fromJson(
+        AppFixture f(LoadRack(
             R"({"slots": {"1": {"model": "XA1-00", "version": "1.0"},
                           "2": {"model": "XG4-0", "version": "1.0"}}})",
             &error));

@@ -3,6 +3,7 @@
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
 #include "model/encodings.h"
+#include "sim/demorack.h"
 #include "sim/rackloader.h"
 #include "sim/simulatedrack.h"
 
@@ -34,7 +35,7 @@ class TestSim : public QObject
 private slots:
     void init()
     {
-        rack = SimulatedRack::demo();
+        rack = DemoRack();
         QVERIFY(rack);
         clockMs = 0;
         rack->setClock([this] { return clockMs; });
@@ -303,7 +304,7 @@ private slots:
         QFETCH(QByteArray, json);
         QFETCH(QString, error);
         QString why;
-        const auto loaded = SimulatedRack::fromJson(json, &why);
+        const auto loaded = LoadRack(json, &why);
         QCOMPARE(loaded == nullptr, !error.isEmpty());
         QVERIFY2(why.contains(error), qPrintable(why));
     }
@@ -321,7 +322,7 @@ private slots:
                                     "burnout": ["0", "1"]}}})");
         f.close();
         QString why;
-        rack = SimulatedRack::fromFile(path, &why);
+        rack = LoadRackFile(path, &why);
         QVERIFY2(rack, qPrintable(why));
         rack->setClock([] { return qint64(0); });
         QCOMPARE(read(0, 6), QStringLiteral("8008"));
@@ -334,7 +335,7 @@ private slots:
         QCOMPARE(ask("D1"), QByteArray("0BO:1\r"));
         QCOMPARE(rack->itemValue(16, 26), QStringLiteral("000A"));
 
-        QVERIFY(!SimulatedRack::fromFile(dir.filePath(QStringLiteral("none.json")), &why));
+        QVERIFY(!LoadRackFile(dir.filePath(QStringLiteral("none.json")), &why));
         QVERIFY(why.contains(QStringLiteral("none.json")));
     }
 
@@ -382,7 +383,7 @@ private slots:
             QCOMPARE(f.write(contents), contents.size());
         }
         QString why;
-        const auto loaded = SimulatedRack::fromFile(path, &why);
+        const auto loaded = LoadRackFile(path, &why);
         QVERIFY2((loaded == nullptr) == !error.isEmpty(), qPrintable(why));
         QVERIFY2(why.contains(error), qPrintable(why));
     }

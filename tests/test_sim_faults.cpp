@@ -6,6 +6,8 @@
 #include "link/trafficlog.h"
 #include "link/transactions.h"
 #include "model/encodings.h"
+#include "sim/demorack.h"
+#include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
 
 #include <QTest>
@@ -45,7 +47,7 @@ class TestSimFaults : public QObject
         line = new SerialLine(this);
         auto p = std::make_unique<MemoryPort>();
         port = p.get();
-        rack->attach(port);
+        AttachRack(*rack, port);
         line->attachPort(std::move(p));
         QVERIFY(port->open(QStringLiteral("1200,n,8,1")).isEmpty());
         line->setTiming({kTimeout, 2, kTimeout / 6});
@@ -54,7 +56,7 @@ class TestSimFaults : public QObject
 private slots:
     void init()
     {
-        rack = SimulatedRack::demo();
+        rack = DemoRack();
         rack->setClock([] { return qint64(0); });
         rackLog = std::make_unique<TrafficLog>();
         rack->setTrafficLog(rackLog.get());
@@ -208,7 +210,7 @@ private slots:
 
         rack->clearFaults();
         newLine();
-        rack->attach(port); // twice: still one answer per command
+        AttachRack(*rack, port); // twice: still one answer per command
         const int before = rack->commandCount();
         QCOMPARE(read("00", "40"), QStringLiteral("VR:1.05"));
         QCOMPARE(rack->commandCount(), before + 2);

@@ -4,6 +4,7 @@
 #include "appfixture.h"
 #include "ui/frmloading.h"
 #include "monitor/frmoverview.h"
+#include "sim/rackloader.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -31,7 +32,7 @@ QStringList segment(const QStringList &wire, const QString &card)
 std::unique_ptr<SimulatedRack> rackWithSlots(const QByteArray &slotJson)
 {
     QString error;
-    auto rack = SimulatedRack::fromJson(
+    auto rack = LoadRack(
         QByteArray(R"({"comm": {"model": "V9-XC1", "version": "2.00"}, "slots": {)") + slotJson +
             "}}",
         &error);

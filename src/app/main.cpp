@@ -2,7 +2,8 @@
 #include "app/options.h"
 #include "sim/simulatedports.h"
 #include "exchange/session.h"
-#include "sim/simulatedrack.h"
+#include "sim/demorack.h"
+#include "sim/rackloader.h"
 #include "v9version.h"
 
 #include <QApplication>
@@ -30,8 +31,7 @@ int main(int argc, char **argv)
     std::unique_ptr<PortProvider> ports;
     if (options.simulate) {
         QString error;
-        rack = options.rackFile.isEmpty() ? SimulatedRack::demo()
-                                          : SimulatedRack::fromFile(options.rackFile, &error);
+        rack = options.rackFile.isEmpty() ? DemoRack() : LoadRackFile(options.rackFile, &error);
         if (!rack) {
             std::fprintf(stderr, "v9con: %s\n", qPrintable(error));
             return 2;

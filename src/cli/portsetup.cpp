@@ -2,15 +2,15 @@
 
 #include "link/portprovider.h"
 #include "sim/simulatedports.h"
-#include "sim/simulatedrack.h"
+#include "sim/demorack.h"
+#include "sim/rackloader.h"
 
 std::unique_ptr<PortProvider> MakePorts(const PortChoice &choice,
                                         std::unique_ptr<SimulatedRack> &rack, QString *error)
 {
     switch (choice.kind) {
     case PortChoice::Kind::Simulate: {
-        rack = choice.rackFile.isEmpty() ? SimulatedRack::demo()
-                                         : SimulatedRack::fromFile(choice.rackFile, error);
+        rack = choice.rackFile.isEmpty() ? DemoRack() : LoadRackFile(choice.rackFile, error);
         if (!rack)
             return nullptr;
         return std::make_unique<SimulatedPortProvider>(*rack);

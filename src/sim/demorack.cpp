@@ -1,5 +1,7 @@
 #include "sim/demorack.h"
 
+#include "sim/rackloader.h"
+
 // One card of every family, an empty slot (12) and a card whose model code
 // the program does not know (15). Keep docs/simulator.md in step.
 QByteArray demoRackJson()
@@ -55,4 +57,12 @@ QByteArray demoRackJson()
            "burnout": ["0"]}
   }
 })json");
+}
+
+std::unique_ptr<SimulatedRack> DemoRack()
+{
+    QString error;
+    auto rack = LoadRack(demoRackJson(), &error);
+    Q_ASSERT_X(rack, "DemoRack", qPrintable(error));
+    return rack;
 }

@@ -1,8 +1,9 @@
 // v9rack-sim: a simulated V9 rack on a pseudo-terminal. Prints the device
 // path first, then serves until SIGINT or SIGTERM.
+#include "sim/demorack.h"
 #include "sim/ptyserver.h"
+#include "sim/rackloader.h"
 #include "sim/signalquitter.h"
-#include "sim/simulatedrack.h"
 #include "v9version.h"
 
 #include <QCommandLineParser>
@@ -74,9 +75,8 @@ int main(int argc, char *argv[])
 
     QString error;
     std::unique_ptr<SimulatedRack> rack =
-        p.isSet(QStringLiteral("rack"))
-            ? SimulatedRack::fromFile(p.value(QStringLiteral("rack")), &error)
-            : SimulatedRack::demo();
+        p.isSet(QStringLiteral("rack")) ? LoadRackFile(p.value(QStringLiteral("rack")), &error)
+                                        : DemoRack();
     if (!rack) {
         std::fprintf(stderr, "v9rack-sim: %s\n", qPrintable(error));
         return 2;

@@ -2,7 +2,6 @@
 
 #include "sim/simcard.h"
 #include "sim/simcommcard.h"
-#include "sim/simulatedrack.h"
 #include "sim/simvalues.h"
 
 #include <QFile>
@@ -320,4 +319,20 @@ bool RackLoader::loadCard(int slot, const QJsonObject &obj)
         card.setStates(*states);
     }
     return true;
+}
+
+std::unique_ptr<SimulatedRack> LoadRack(const QByteArray &json, QString *error)
+{
+    auto rack = std::make_unique<SimulatedRack>();
+    if (!RackLoader::load(json, *rack, error))
+        return nullptr;
+    return rack;
+}
+
+std::unique_ptr<SimulatedRack> LoadRackFile(const QString &path, QString *error)
+{
+    auto rack = std::make_unique<SimulatedRack>();
+    if (!RackLoader::loadFile(path, *rack, error))
+        return nullptr;
+    return rack;
 }

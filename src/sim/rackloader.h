@@ -1,10 +1,17 @@
 #pragma once
 
+#include "sim/simulatedrack.h"
+
 #include <QByteArray>
 #include <QString>
+#include <memory>
 
 class QJsonObject;
-class SimulatedRack;
+
+// A rack from its description; nullptr and the reason in *error when it is
+// bad.
+std::unique_ptr<SimulatedRack> LoadRack(const QByteArray &json, QString *error);
+std::unique_ptr<SimulatedRack> LoadRackFile(const QString &path, QString *error);
 
 // Fills a rack from its JSON description (format in docs/simulator.md).
 // Item values go through the same checks as a data write, so a file cannot

@@ -2,7 +2,12 @@
 
 #include "link/portprovider.h"
 
+class MemoryPort;
 class SimulatedRack;
+
+// The rack answers every command written to the port, from a timer. The
+// wiring goes away with the port; attaching twice changes nothing.
+void AttachRack(SimulatedRack &rack, MemoryPort *port);
 
 // Every COM port reaches the same simulated rack through an in-memory port.
 class SimulatedPortProvider final : public PortProvider

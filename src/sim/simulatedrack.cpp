@@ -1,11 +1,7 @@
 #include "sim/simulatedrack.h"
 
-#include "link/memoryport.h"
 #include "link/trafficlog.h"
 #include "model/encodings.h"
-#include "sim/demorack.h"
-#include "sim/rackloader.h"
-#include "sim/racksession.h"
 #include "sim/simcard.h"
 #include "sim/simcommcard.h"
 #include "sim/simvalues.h"
@@ -190,20 +186,6 @@ QList<TimedBytes> SimulatedRack::respond(const QByteArray &commandLine)
     return parts;
 }
 
-void SimulatedRack::attach(MemoryPort *port)
-{
-    if (!port)
-        return;
-    for (RackSession *s : port->findChildren<RackSession *>(Qt::FindDirectChildrenOnly))
-        if (s->rack() == this)
-            return;
-    // A child of the port: when the port goes, so does the wiring.
-    auto *session = new RackSession(
-        this, [port](const QByteArray &b) { port->inject(b); }, port);
-    connect(port, &MemoryPort::written, session, &RackSession::feed);
-    connect(port, &LinkPort::failed, session, &RackSession::reset);
-}
-
 void SimulatedRack::setFaults(const SimFaults &faults)
 {
     m_rackFaults = {faults, 0, true};
@@ -249,28 +231,4 @@ void SimulatedRack::resetCounters()
 {
     m_commands = 0;
     m_charsIn = m_charsOut = m_addedDelayMs = 0;
-}
-
-std::unique_ptr<SimulatedRack> SimulatedRack::fromJson(const QByteArray &json, QString *error)
-{
-    auto rack = std::make_unique<SimulatedRack>();
-    if (!RackLoader::load(json, *rack, error))
-        return nullptr;
-    return rack;
-}
-
-std::unique_ptr<SimulatedRack> SimulatedRack::fromFile(const QString &path, QString *error)
-{
-    auto rack = std::make_unique<SimulatedRack>();
-    if (!RackLoader::loadFile(path, *rack, error))
-        return nullptr;
-    return rack;
-}
-
-std::unique_ptr<SimulatedRack> SimulatedRack::demo()
-{
-    QString error;
-    auto rack = fromJson(demoRackJson(), &error);
-    Q_ASSERT_X(rack, "SimulatedRack::demo", qPrintable(error));
-    return rack;
 }

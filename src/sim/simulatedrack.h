@@ -10,7 +10,6 @@
 #include <functional>
 #include <memory>
 
-class MemoryPort;
 class SimCard;
 class SimCommCard;
 class SimSlot;
@@ -26,12 +25,6 @@ public:
     explicit SimulatedRack(QObject *parent = nullptr);
     ~SimulatedRack() override;
 
-    // The built-in rack of docs/simulator.md.
-    static std::unique_ptr<SimulatedRack> demo();
-    // A rack description; nullptr and the reason in *error when it is bad.
-    static std::unique_ptr<SimulatedRack> fromJson(const QByteArray &json, QString *error);
-    static std::unique_ptr<SimulatedRack> fromFile(const QString &path, QString *error);
-
     // Contents. Slot 0 is the communication card, 1..16 the I/O slots.
     void setCommCard(const QString &model, const QString &version);
     bool insertCard(int slot, const QString &model, const QString &version);
@@ -44,9 +37,6 @@ public:
     QByteArray handle(const QByteArray &commandLine);
     // The same with this rack's faults: what goes on the line and when.
     QList<TimedBytes> respond(const QByteArray &commandLine);
-    // Answers every command written to the port, from a timer. The wiring
-    // goes away with the port.
-    void attach(MemoryPort *port);
 
     void setFaults(const SimFaults &faults);
     // Faults of one card take the place of the rack's for the select that
