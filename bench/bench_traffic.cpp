@@ -6,8 +6,8 @@
 // no window, the number of flushes and the CPU time of one flush.
 #include "exchange/session.h"
 #include "link/trafficlog.h"
-#include "link/trafficmodel.h"
 #include "views/frmtraffic.h"
+#include "views/trafficmodel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,11 @@
 // The traffic rows, their groups and marks, the bound on the rows, the CSV
 // and the window's filter, scrolling and saving.
 #include "appfixture.h"
-#include "link/trafficmodel.h"
+#include "files/trafficcsv.h"
 #include "link/transactions.h"
 #include "ui/csvsavedialog.h"
 #include "views/frmtraffic.h"
+#include "views/trafficmodel.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -125,7 +126,8 @@ private slots:
                  QString());
         QStringList marks = {"", "", "", "", "", ""};
         for (int n = 0; n < 3; ++n)
-            marks << "retry" << "";
+            marks << "retry"
+                  << "";
         QTRY_COMPARE(model.rowCount(), int(marks.size()));
         QStringList shown;
         for (int row = 0; row < model.rowCount(); ++row)

@@ -1,9 +1,10 @@
 #include "views/frmtraffic.h"
 
-#include "ui/messages.h"
+#include "files/trafficcsv.h"
 #include "link/trafficlog.h"
-#include "link/trafficmodel.h"
 #include "ui/csvsavedialog.h"
+#include "ui/messages.h"
+#include "views/trafficmodel.h"
 
 #include <QBrush>
 #include <QComboBox>

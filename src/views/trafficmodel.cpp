@@ -1,72 +1,9 @@
-#include "link/trafficmodel.h"
+#include "views/trafficmodel.h"
 
-#include "files/savefile.h"
-#include "link/serialline.h"
+#include "link/trafficanalysis.h"
 #include "link/trafficlog.h"
 
 #include <algorithm>
-
-namespace {
-
-using Entries = std::deque<TrafficEntry>;
-
-bool isSelect(const TrafficEntry &e)
-{
-    return e.command.startsWith('G');
-}
-
-// Bytes as text without the line end. Control bytes, bytes above 126 and the
-// backslash itself become \xNN, so what is shown can be read back exactly.
-QString shown(QByteArrayView bytes)
-{
-    if (bytes.endsWith('\r'))
-        bytes.chop(1);
-    static const char hex[] = "0123456789ABCDEF";
-    QString out;
-    out.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto u = static_cast<uchar>(c);
-        if (u >= 0x20 && u < 0x7f && u != '\\') {
-            out += QLatin1Char(c);
-        } else {
-            out += QLatin1String("\\x");
-            out += QLatin1Char(hex[u >> 4]);
-            out += QLatin1Char(hex[u & 0xf]);
-        }
-    }
-    return out;
-}
-
-QString cardOf(const TrafficEntry &select)
-{
-    return shown(QByteArrayView(select.command).sliced(1));
-}
-
-// A retry is marked where the transaction really began another attempt: the
-// line records the attempt of every exchange, and each begins with a select.
-QString markOf(const TrafficEntry &e)
-{
-    if (isSelect(e) && e.attempt > 0)
-        return e.timedOut ? QStringLiteral("retry, time-out") : QStringLiteral("retry");
-    return e.timedOut ? QStringLiteral("time-out") : QString();
-}
-
-QString timeOf(const TrafficLog &log, const TrafficEntry &e)
-{
-    return log.wallTime(e.startMs).toString(QStringLiteral("hh:mm:ss.zzz"));
-}
-
-QString csvField(const QString &text)
-{
-    static const QString delimiters = QStringLiteral(",\"\r\n");
-    if (std::none_of(text.begin(), text.end(), [](QChar c) { return delimiters.contains(c); }))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-} // namespace
 
 TrafficModel::TrafficModel(TrafficLog &log, QObject *parent)
     : QAbstractTableModel(parent), m_log(log)
@@ -99,7 +36,7 @@ const TrafficEntry *TrafficModel::entryAt(qint64 serial) const
 void TrafficModel::adopt(qint64 from, qint64 end)
 {
     for (qint64 serial = from; serial < end; ++serial) {
-        if (isSelect(*entryAt(serial))) {
+        if (IsCardSelect(*entryAt(serial))) {
             ++m_group;
             m_select = serial;
         }
@@ -158,7 +95,7 @@ int TrafficModel::columnCount(const QModelIndex &parent) const
 QString TrafficModel::card(int row) const
 {
     const TrafficEntry *select = entryAt(m_rows[static_cast<std::size_t>(row)].select);
-    return select ? cardOf(*select) : QString();
+    return select ? TrafficCardText(*select) : QString();
 }
 
 qint64 TrafficModel::group(int row) const
@@ -173,17 +110,17 @@ QString TrafficModel::text(int row, int column) const
         return {};
     switch (column) {
     case Time:
-        return timeOf(m_log, *e);
+        return TrafficTimeText(m_log, *e);
     case Card:
         return card(row);
     case Command:
-        return shown(e->command);
+        return TrafficBytesText(e->command);
     case Reply:
-        return shown(e->reply);
+        return TrafficBytesText(e->reply);
     case Ms:
         return QString::number(e->elapsedMs);
     case Mark:
-        return markOf(*e);
+        return TrafficMarkText(*e);
     default:
         return {};
     }
@@ -213,35 +150,4 @@ QVariant TrafficModel::headerData(int section, Qt::Orientation orientation, int 
         return QAbstractTableModel::headerData(section, orientation, role);
     static const char *const names[] = {"Time", "Card", "Command", "Reply", "ms", "Mark"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(names[section]) : QVariant();
-}
-
-QString TrafficCsv(const TrafficLog &log)
-{
-    const Entries &e = log.entries();
-    QString out = QStringLiteral("time,card,command,reply,ms,mark\r\n");
-    qint64 select = -1;
-    for (std::size_t i = 0; i < e.size(); ++i) {
-        if (isSelect(e[i]))
-            select = static_cast<qint64>(i);
-        const QString fields[] = {
-            timeOf(log, e[i]),
-            select >= 0 ? cardOf(e[static_cast<std::size_t>(select)]) : QString(),
-            shown(e[i].command),
-            shown(e[i].reply),
-            QString::number(e[i].elapsedMs),
-            markOf(e[i]),
-        };
-        for (const QString &f : fields) {
-            out += csvField(f);
-            out += QLatin1Char(',');
-        }
-        out.chop(1);
-        out += QLatin1String("\r\n");
-    }
-    return out;
-}
-
-QString SaveTrafficCsv(const TrafficLog &log, const QString &path)
-{
-    return SaveWholeFile(path, TrafficCsv(log).toUtf8());
 }

@@ -14,11 +14,8 @@ struct TrafficEntry;
 // tied to entries by serial number: between flushes a row still shows its
 // own entry, or nothing once the log has dropped it.
 //
-// A transaction runs from one card select ("G") to the next. The Mark column
-// says "time-out" for an exchange that got no complete reply, and "retry" on
-// the select that begins another attempt of the same transaction, as the
-// line recorded it; a read repeated by the program or the operator is not
-// a retry.
+// A transaction runs from one card select ("G") to the next; the Card, Mark
+// and group of a row are those of link/trafficanalysis.h.
 class TrafficModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -80,10 +77,3 @@ private:
     qint64 m_group = 0;
     qint64 m_select = -1;
 };
-
-// The whole log as CSV (RFC 4180 quoting, CRLF line ends): a header
-// "time,card,command,reply,ms,mark", then one line per entry as the table
-// shows it.
-QString TrafficCsv(const TrafficLog &log);
-// Writes TrafficCsv to path; "" on success, else a message naming the file.
-QString SaveTrafficCsv(const TrafficLog &log, const QString &path);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+class TrafficLog;
+
+// The whole log as CSV (RFC 4180 quoting, CRLF line ends): a header
+// "time,card,command,reply,ms,mark", then one line per entry as the table
+// shows it.
+QString TrafficCsv(const TrafficLog &log);
+// Writes TrafficCsv to path; "" on success, else a message naming the file.
+QString SaveTrafficCsv(const TrafficLog &log, const QString &path);
