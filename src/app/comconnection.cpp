@@ -1,54 +1,32 @@
 #include "app/comconnection.h"
 
 #include "app/linkdisplay.h"
-#include "ui/messages.h"
+#include "exchange/connect.h"
 #include "exchange/session.h"
-#include "link/transactions.h"
+#include "ui/messages.h"
 
 void ComConnection::openAndConnect()
 {
-    // Another exchange is waiting: a new port now would pull its line away.
-    if (m_session.line.isExchanging())
+    const ConnectOutcome outcome = ConnectComCard(m_session, [this] {
+        m_display.showLinkState(true, QStringLiteral("COM%1").arg(m_session.state.ComPortNo));
+    });
+    switch (outcome.result) {
+    case ConnectOutcome::Result::Refused:
         return;
-    const QString error = openPort();
-    if (!error.isEmpty()) {
-        ShowCommError(error);
-        DisconnectComCard();
+    case ConnectOutcome::Result::Connected:
+        m_display.setEthernetCommandsVisible(outcome.ethernet);
+        m_display.refreshCommands();
         return;
-    }
-    if (!ConnectComCard())
-        DisconnectComCard();
-}
-
-QString ComConnection::openPort()
-{
-    GlobalState &st = m_session.state;
-    if (!m_session.line.attachPort(m_session.ports->create(st.ComPortNo)))
-        return QStringLiteral("The line is busy.");
-    return m_session.line.port()->open(st.CommBaudRate + QStringLiteral(",n,8,1"));
-}
-
-bool ComConnection::ConnectComCard()
-{
-    SerialLine &line = m_session.line;
-    if (ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("40")).isEmpty()) {
-        if (!m_session.quitting && !line.lastRefused())
-            ShowCommError();
-        return false;
-    }
-    m_display.showLinkState(true, QStringLiteral("COM%1").arg(m_session.state.ComPortNo));
-    m_session.state.IsConnected = true;
-    const QString model = ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04"));
-    // A card that does not name itself may still be connected; a port that
-    // died meanwhile may not.
-    if (!line.isOpen()) {
+    case ConnectOutcome::Result::PortError:
+        ShowCommError(outcome.portError);
+        break;
+    case ConnectOutcome::Result::NoAnswer:
+    case ConnectOutcome::Result::LinkLost:
         if (!m_session.quitting)
             ShowCommError();
-        return false;
+        break;
     }
-    m_display.setEthernetCommandsVisible(model.left(6) == QLatin1String("V9-XS1"));
-    m_display.refreshCommands();
-    return true;
+    DisconnectComCard();
 }
 
 void ComConnection::DisconnectComCard()

@@ -13,12 +13,9 @@ public:
     {
     }
 
-    // Opens COM ComPortNo at CommBaudRate,n,8,1 and identifies the card;
-    // on any failure reports it and leaves the link disconnected.
+    // Connects through the core's ConnectComCard and shows the outcome; on
+    // any failure reports it and leaves the link disconnected.
     void openAndConnect();
-    // Empty on success, else why the port could not be opened.
-    QString openPort();
-    bool ConnectComCard();
     void DisconnectComCard();
     // A port that is no longer open while connected and idle: the
     // disconnected state, then the communication error, once.

@@ -1,37 +1,41 @@
 #include "cli/rackconnection.h"
 
+#include "exchange/connect.h"
 #include "exchange/session.h"
 #include "exchange/upload.h"
-#include "link/transactions.h"
+
+namespace {
+
+QString failureText(const Session &session, const QString &what, bool portOpen)
+{
+    return QStringLiteral("%1: %2 on %3")
+        .arg(what,
+             portOpen ? QStringLiteral("the rack did not answer")
+                      : QStringLiteral("the port failed"),
+             DeviceOf(session));
+}
+
+} // namespace
 
 QString ConnectRack(Session &session)
 {
-    GlobalState &st = session.state;
-    SerialLine &line = session.line;
-    if (!line.attachPort(session.ports->create(st.ComPortNo)))
+    const ConnectOutcome outcome = ConnectComCard(session);
+    switch (outcome.result) {
+    case ConnectOutcome::Result::Connected:
+        return {};
+    case ConnectOutcome::Result::Refused:
         return QStringLiteral("%1: the line is busy").arg(DeviceOf(session));
-    const QString openError = line.port()->open(st.CommBaudRate + QStringLiteral(",n,8,1"));
-    if (!openError.isEmpty()) {
-        line.close();
+    case ConnectOutcome::Result::PortError:
         // A serial port's reason names its device already.
-        return openError.contains(DeviceOf(session))
-                   ? QStringLiteral("cannot open %1").arg(openError)
-                   : QStringLiteral("cannot open %1: %2").arg(DeviceOf(session), openError);
+        return outcome.portError.contains(DeviceOf(session))
+                   ? QStringLiteral("cannot open %1").arg(outcome.portError)
+                   : QStringLiteral("cannot open %1: %2").arg(DeviceOf(session), outcome.portError);
+    case ConnectOutcome::Result::NoAnswer:
+    case ConnectOutcome::Result::LinkLost:
+        break;
     }
-    if (ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("40")).isEmpty()) {
-        const QString why = LinkFailureText(session, QStringLiteral("cannot connect"));
-        line.close();
-        return why;
-    }
-    st.IsConnected = true;
-    // The model is read only because the window reads it; a card that does
-    // not name itself is still connected, a port that died meanwhile is not.
-    ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04"));
-    if (!line.isOpen()) {
-        st.IsConnected = false;
-        return LinkFailureText(session, QStringLiteral("cannot connect"));
-    }
-    return {};
+    return failureText(session, QStringLiteral("cannot connect"),
+                       outcome.result == ConnectOutcome::Result::NoAnswer);
 }
 
 QString DeviceOf(const Session &session)
@@ -41,11 +45,7 @@ QString DeviceOf(const Session &session)
 
 QString LinkFailureText(const Session &session, const QString &what)
 {
-    return QStringLiteral("%1: %2 on %3")
-        .arg(what,
-             session.line.isOpen() ? QStringLiteral("the rack did not answer")
-                                   : QStringLiteral("the port failed"),
-             DeviceOf(session));
+    return failureText(session, what, session.line.isOpen());
 }
 
 QString UploadRack(Session &session, RackObserver &observer, OperationResult *result)

@@ -6,10 +6,9 @@
 
 struct Session;
 
-// Opens COM ComPortNo at CommBaudRate,n,8,1 and identifies the
-// communication card with the window's two reads (item 40, then 04), so the
-// tool's wire starts as the window's does. Empty on success, else why,
-// naming the device.
+// Connects as the window does (the core's ConnectComCard), so the tool's
+// wire starts as the window's does. Empty on success, else why, naming the
+// device.
 QString ConnectRack(Session &session);
 
 // What the session's port reaches, as messages name it.

@@ -1,0 +1,52 @@
+#include "exchange/connect.h"
+
+#include "exchange/session.h"
+#include "link/transactions.h"
+
+namespace {
+
+ConnectOutcome failed(Session &s, ConnectOutcome::Result result, const QString &portError = {})
+{
+    s.line.close();
+    s.state.IsConnected = false;
+    ConnectOutcome out;
+    out.result = result;
+    out.portError = portError;
+    return out;
+}
+
+} // namespace
+
+ConnectOutcome ConnectComCard(Session &session, const std::function<void()> &answered)
+{
+    GlobalState &st = session.state;
+    SerialLine &line = session.line;
+    ConnectOutcome out;
+    // A new port now would pull the waiting exchange's line away.
+    if (line.isExchanging() || !line.attachPort(session.ports->create(st.ComPortNo))) {
+        out.result = ConnectOutcome::Result::Refused;
+        return out;
+    }
+    const QString openError = line.port()->open(st.CommBaudRate + QStringLiteral(",n,8,1"));
+    if (!openError.isEmpty())
+        return failed(session, ConnectOutcome::Result::PortError, openError);
+    if (!CommCardAnswers(line)) {
+        if (line.lastRefused()) {
+            out.result = ConnectOutcome::Result::Refused;
+            return out;
+        }
+        return failed(session, line.isOpen() ? ConnectOutcome::Result::NoAnswer
+                                             : ConnectOutcome::Result::LinkLost);
+    }
+    if (answered)
+        answered();
+    st.IsConnected = true;
+    out.model = ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04"));
+    // A card that does not name itself may still be connected; a port that
+    // died meanwhile may not.
+    if (!line.isOpen())
+        return failed(session, ConnectOutcome::Result::LinkLost);
+    out.result = ConnectOutcome::Result::Connected;
+    out.ethernet = out.model.left(6) == QLatin1String("V9-XS1");
+    return out;
+}
