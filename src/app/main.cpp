@@ -1,9 +1,8 @@
 #include "app/frmv9con.h"
 #include "app/options.h"
-#include "sim/simulatedports.h"
+#include "exchange/portsetup.h"
 #include "exchange/session.h"
-#include "sim/demorack.h"
-#include "sim/rackloader.h"
+#include "sim/simulatedrack.h"
 #include "v9version.h"
 
 #include <QApplication>
@@ -28,20 +27,12 @@ int main(int argc, char **argv)
     }
 
     std::unique_ptr<SimulatedRack> rack;
-    std::unique_ptr<PortProvider> ports;
-    if (options.simulate) {
-        QString error;
-        rack = options.rackFile.isEmpty() ? DemoRack() : LoadRackFile(options.rackFile, &error);
-        if (!rack) {
-            std::fprintf(stderr, "v9con: %s\n", qPrintable(error));
-            return 2;
-        }
-        ports = std::make_unique<SimulatedPortProvider>(*rack);
-    } else {
-        auto serial = std::make_unique<SerialPortProvider>();
-        for (auto it = options.comDevices.cbegin(); it != options.comDevices.cend(); ++it)
-            serial->map(it.key(), it.value());
-        ports = std::move(serial);
+    QString error;
+    auto ports =
+        MakePortProvider({options.simulate, options.rackFile, options.comDevices}, rack, &error);
+    if (!ports) {
+        std::fprintf(stderr, "v9con: %s\n", qPrintable(error));
+        return 2;
     }
 
     Session session(std::move(ports));
