@@ -1,13 +1,13 @@
 #include "app/cardwindows.h"
 
-#include "ui/commandlock.h"
-#include "ui/commandscope.h"
 #include "editors/frmsetmodel.h"
 #include "editors/frmsetpalsemodel.h"
 #include "editors/frmshowmodel.h"
 #include "exchange/cardtransfer.h"
 #include "exchange/session.h"
 #include "monitor/frmoverview.h"
+#include "ui/commandlock.h"
+#include "ui/commandscope.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -140,35 +140,20 @@ void CardWindows::readShownCard()
     // The gate keeps every other command off inside the read's waits; when
     // it is released the commands follow whatever happened meanwhile.
     if (const CommandScope scope(m_s.gate, m_p.lock, kLiveReadOperation); scope)
-        readShownCardOnce();
+        showLiveRead(ReadCardLive(m_s, sel));
 }
 
-void CardWindows::readShownCardOnce()
+void CardWindows::showLiveRead(const CardLiveRead &read)
 {
-    const int sel = m_s.state.SelectedCardNo;
-    if (sel < 1 || sel > kCardCount)
-        return;
-    const int formType = m_s.cards[sel].FormType;
-    std::optional<LiveValues> live;
-    if (formType == 1) {
-        live = ReadAnalogLive(m_s, sel);
-        if (live)
-            m_setModel->showLive(live->ch1, live->ch2);
-    } else if (formType == 2) {
-        live = ReadPulseLive(m_s, sel);
-        if (live)
-            m_setPalseModel->showLive(live->ch1, live->ch2);
-    } else if (formType == 3) {
-        const QList<bool> states = ReadDiscreteStates(m_s, sel);
-        for (int i = 0; i < states.size(); ++i)
-            m_showModel->showChannel(i + 1, states.at(i));
-    }
-    if (live) {
-        m_p.overview->lblInputDataCh1(sel)->setText(live->ch1);
-        m_p.overview->lblInputDataCh2(sel)->setText(live->ch2);
-        emit m_s.live.value(sel, 1, live->ch1);
-        if (m_s.cards[sel].ChCount.toInt() == 2)
-            emit m_s.live.value(sel, 2, live->ch2);
+    if (read.formType == 1 && read.values)
+        m_setModel->showLive(read.values->ch1, read.values->ch2);
+    else if (read.formType == 2 && read.values)
+        m_setPalseModel->showLive(read.values->ch1, read.values->ch2);
+    for (int i = 0; i < read.states.size(); ++i)
+        m_showModel->showChannel(i + 1, read.states.at(i));
+    if (read.values) {
+        m_p.overview->lblInputDataCh1(read.cardNo)->setText(read.values->ch1);
+        m_p.overview->lblInputDataCh2(read.cardNo)->setText(read.values->ch2);
     }
 }
 

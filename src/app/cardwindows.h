@@ -2,6 +2,7 @@
 
 #include <functional>
 
+struct CardLiveRead;
 struct Session;
 class CommandLock;
 class RackObserver;
@@ -40,9 +41,8 @@ public:
     void StoreEditorFields();
     // One read of the shown card's live values, as an operation of its own.
     void readShownCard();
-    // The shown card's reading operation alone, for a caller that already
-    // runs as an operation (monitoring).
-    void readShownCardOnce();
+    // Paints a live read of a card (ReadCardLive) into its window and the overview.
+    void showLiveRead(const CardLiveRead &read);
 
 private:
     // True while the selected card is one this kind of window serves.

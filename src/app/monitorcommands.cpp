@@ -2,9 +2,10 @@
 
 #include "app/cardwindows.h"
 #include "app/comconnection.h"
-#include "ui/commandlock.h"
+#include "exchange/cardtransfer.h"
 #include "exchange/session.h"
 #include "monitor/frmoverview.h"
+#include "ui/commandlock.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -19,10 +20,12 @@ void MonitorCommands::cmdStart_Click()
     st.IsMonitoring = true;
     m_p.lock.DisableCommands();
     m_cycleRunning = true;
-    const MonitorEnd end = m_p.cboCardNo->currentText() == QLatin1String("00")
-                               ? MonitorAllCards(m_s, *this)
-                               : MonitorSelectedCard(m_s, st.SelectedCardNo,
-                                                     [this] { m_p.cards.readShownCardOnce(); });
+    const MonitorEnd end =
+        m_p.cboCardNo->currentText() == QLatin1String("00")
+            ? MonitorAllCards(m_s, *this)
+            : MonitorSelectedCard(m_s, st.SelectedCardNo, [this](const CardLiveRead &read) {
+                  m_p.cards.showLiveRead(read);
+              });
     m_cycleRunning = false;
     ticket.release();
     if (end == MonitorEnd::Quitting)
@@ -52,7 +55,6 @@ void MonitorCommands::analogValue(int cardNo, int channel, const QString &text)
     QLabel *label = channel == 1 ? m_p.overview->lblInputDataCh1(cardNo)
                                  : m_p.overview->lblInputDataCh2(cardNo);
     label->setText(text);
-    emit m_s.live.value(cardNo, channel, text);
 }
 
 void MonitorCommands::discreteBits(int cardNo, int channels, const QString &bits, bool answered)

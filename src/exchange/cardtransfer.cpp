@@ -135,3 +135,25 @@ QList<bool> ReadDiscreteStates(Session &session, int cardNo)
     }
     return states;
 }
+
+CardLiveRead ReadCardLive(Session &session, int cardNo)
+{
+    CardLiveRead out;
+    out.cardNo = cardNo;
+    if (cardNo < 1 || cardNo > kCardCount)
+        return out;
+    const CardRecord &r = session.cards[cardNo];
+    out.formType = r.FormType;
+    if (r.FormType == 1)
+        out.values = ReadAnalogLive(session, cardNo);
+    else if (r.FormType == 2)
+        out.values = ReadPulseLive(session, cardNo);
+    else if (r.FormType == 3)
+        out.states = ReadDiscreteStates(session, cardNo);
+    if (out.values) {
+        emit session.live.value(cardNo, 1, out.values->ch1);
+        if (session.cards[cardNo].ChCount.toInt() == 2)
+            emit session.live.value(cardNo, 2, out.values->ch2);
+    }
+    return out;
+}

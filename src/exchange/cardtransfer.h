@@ -50,3 +50,17 @@ std::optional<LiveValues> ReadPulseLive(Session &session, int cardNo);
 // Channel states of a discrete card from channel 1 on, up to the first read
 // that got no answer. Nothing for a card without channels.
 QList<bool> ReadDiscreteStates(Session &session, int cardNo);
+
+// One live read of a card, by its FormType: the values of an analog (1) or
+// pulse (2) card, or the channel states of a discrete card (3).
+struct CardLiveRead
+{
+    int cardNo = 0;
+    int formType = 0;
+    std::optional<LiveValues> values;
+    QList<bool> states;
+};
+// Reads card `cardNo` as its FormType asks and puts the values read on the
+// session's live feed (channel 2 only for two-channel cards). Nothing is
+// read for a card no window serves.
+CardLiveRead ReadCardLive(Session &session, int cardNo);

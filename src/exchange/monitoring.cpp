@@ -1,5 +1,6 @@
 #include "exchange/monitoring.h"
 
+#include "exchange/cardtransfer.h"
 #include "exchange/session.h"
 #include "link/transactions.h"
 #include "model/encodings.h"
@@ -83,9 +84,10 @@ private:
     void analog(const QString &card, int i, int channel, const QString &item)
     {
         const QString r = read(card, item);
-        m_o.analogValue(i, channel,
-                        r.isEmpty() ? QStringLiteral("ERROR")
-                                    : RemoveFirstPoint(TextAfterColon(r)));
+        const QString text =
+            r.isEmpty() ? QStringLiteral("ERROR") : RemoveFirstPoint(TextAfterColon(r));
+        m_o.analogValue(i, channel, text);
+        emit m_s.live.value(i, channel, text);
     }
 
     Session &m_s;
@@ -122,7 +124,7 @@ MonitorEnd MonitorAllCards(Session &session, MonitorObserver &observer)
 }
 
 MonitorEnd MonitorSelectedCard(Session &session, int cardNo,
-                               const std::function<void()> &readingOperation)
+                               const std::function<void(const CardLiveRead &)> &show)
 {
     if (cardNo < 1 || cardNo > kCardCount || session.cards[cardNo].ChCount.toInt() == 0)
         return MonitorEnd::Stopped;
@@ -130,7 +132,7 @@ MonitorEnd MonitorSelectedCard(Session &session, int cardNo,
         const int form = session.cards[cardNo].FormType;
         if (form < 1 || form > 3)
             break;
-        readingOperation();
+        show(ReadCardLive(session, cardNo));
         if (session.line.lastSilent() && RackGone(session))
             return session.quitting ? MonitorEnd::Quitting : MonitorEnd::LinkLost;
         if (!pause(session, kMonitorPauseMs))

@@ -3,9 +3,11 @@
 #include <QString>
 #include <functional>
 
+struct CardLiveRead;
 struct Session;
 
-// What the overview pass of monitoring shows.
+// What the overview pass of monitoring shows. Analog values also go to the
+// session's live feed.
 class MonitorObserver
 {
 public:
@@ -32,10 +34,11 @@ inline constexpr int kMonitorPauseMs = 50;
 
 // Reads every card's values pass after pass while IsMonitoring holds.
 MonitorEnd MonitorAllCards(Session &session, MonitorObserver &observer);
-// Runs the selected card's reading operation over and over while
-// IsMonitoring holds and the card stays one a window serves.
+// Reads the selected card live (ReadCardLive) over and over while
+// IsMonitoring holds and the card stays one a window serves; `show` gets
+// each read.
 MonitorEnd MonitorSelectedCard(Session &session, int cardNo,
-                               const std::function<void()> &readingOperation);
+                               const std::function<void(const CardLiveRead &)> &show);
 // The 16 bits of an item-26 reply ("0005" -> ...0101), or empty when the
 // reply carries no states (a refusal, fewer than four hex digits).
 QString DiscreteBits(const QString &reply);
