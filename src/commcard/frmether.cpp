@@ -1,19 +1,14 @@
 #include "commcard/frmether.h"
 
-#include "ui/commandlock.h"
+#include "exchange/commcardsettings.h"
 #include "ui/messages.h"
 #include "ui/namedwidgets.h"
-#include "exchange/commcardsettings.h"
-#include "exchange/session.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -47,11 +42,10 @@ void showProblem(QWidget *window, Messages::Icon icon, const QString &title,
 
 frmEther::frmEther(Session &session, CommandLock &lock, std::function<void()> disconnect,
                    QWidget *parent)
-    : QDialog(parent), m_session(session), m_lock(lock), m_disconnect(std::move(disconnect))
+    : CommCardDialog(session, lock, std::move(disconnect), parent)
 {
     setObjectName(QStringLiteral("frmEther"));
     setWindowTitle(QStringLiteral("Ethernet Setting"));
-    setModal(true);
 
     auto *grid = new QGridLayout;
     QLabel *title = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Ethernet Settings"));
@@ -81,16 +75,8 @@ frmEther::frmEther(Session &session, CommandLock &lock, std::function<void()> di
         grid->addWidget(mac, 2, 1 + 2 * i, 1, 2);
     }
 
-    m_cmdUp = makeButton(this, QStringLiteral("cmdUp"), QStringLiteral("Upload"));
-    m_cmdDown = makeButton(this, QStringLiteral("cmdDown"), QStringLiteral("Download"));
-    m_cmdExit = makeButton(this, QStringLiteral("cmdExit"), QStringLiteral("Exit"));
-    connect(m_cmdUp, &QPushButton::clicked, this, &frmEther::cmdUp_Click);
-    connect(m_cmdDown, &QPushButton::clicked, this, &frmEther::cmdDown_Click);
-    connect(m_cmdExit, &QPushButton::clicked, this, &frmEther::cmdExit_Click);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton *b : {m_cmdUp, m_cmdDown, m_cmdExit})
-        buttons->addWidget(b);
+    QHBoxLayout *buttons = buttonRow();
+    buttons->insertStretch(0, 1);
 
     auto *outer = new QVBoxLayout(this);
     outer->addWidget(title);
@@ -99,8 +85,6 @@ frmEther::frmEther(Session &session, CommandLock &lock, std::function<void()> di
     outer->addWidget(makeLabel(this, QStringLiteral("Label10"),
                                QStringLiteral("* Supported by Ver.0.04 or higher")));
     outer->addLayout(buttons);
-    // Nothing can start before the opening read.
-    setButtonsEnabled(false);
 }
 
 QWidget *frmEther::buildSockets()
@@ -129,68 +113,13 @@ QWidget *frmEther::buildSockets()
     return frame;
 }
 
-void frmEther::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (m_opened)
-        return;
-    m_opened = true;
-    // Once, after the window has painted: reading at every activation would
-    // overwrite what was typed, and loop after a failure, since closing our
-    // own message box activates the window again.
-    QTimer::singleShot(0, this, &frmEther::cmdUp_Click);
-}
-
-void frmEther::reject()
-{
-    if (!m_busy)
-        QDialog::reject();
-}
-
-void frmEther::setButtonsEnabled(bool enabled)
-{
-    for (QPushButton *b : {m_cmdUp, m_cmdDown, m_cmdExit})
-        b->setEnabled(enabled);
-}
-
-void frmEther::beginTransfer()
-{
-    m_busy = true;
-    setButtonsEnabled(false);
-    m_lock.DisableCommands(m_session.state.SelectedCardNo);
-}
-
-void frmEther::endTransfer()
-{
-    m_busy = false;
-    setButtonsEnabled(true);
-    // After a disconnect the main window's commands stay locked until the
-    // next connect, as after every other operation.
-    if (m_session.state.IsConnected && m_session.line.isOpen())
-        m_lock.EnableCommands(m_session.state.SelectedCardNo);
-}
-
-void frmEther::fail(const QString &title, const QString &text)
-{
-    // Shut-down and a refused nested exchange are not the card's fault.
-    if (m_session.quitting || m_session.line.lastRefused())
-        return;
-    Messages::show(this, Messages::Icon::Critical, title, text);
-    m_disconnect();
-}
-
 void frmEther::cmdUp_Click()
 {
-    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Ethernet upload"));
-    if (!ticket) {
-        m_busy = false;
-        setButtonsEnabled(true);
+    const Transfer transfer(*this, QStringLiteral("Ethernet upload"));
+    if (!transfer)
         return;
-    }
-    beginTransfer();
-    const QPointer<frmEther> alive(this);
     const EthernetUpload read = UploadEthernetSettings(m_session);
-    if (!alive)
+    if (transfer.windowGone())
         return;
     if (read.ip)
         setTexts(m_txtIP, *read.ip);
@@ -208,20 +137,17 @@ void frmEther::cmdUp_Click()
     }
     if (!read.complete)
         fail(QStringLiteral("Uploading"), QStringLiteral("Uploading incomplete"));
-    endTransfer();
 }
 
 void frmEther::cmdDown_Click()
 {
-    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Ethernet download"));
-    if (!ticket)
+    const Transfer transfer(*this, QStringLiteral("Ethernet download"));
+    if (!transfer)
         return;
-    beginTransfer();
     const EthernetSettings boxes{textsOf(m_txtIP), textsOf(m_txtSNM), textsOf(m_txtPort),
                                  textsOf(m_txtTimeout)};
-    const QPointer<frmEther> alive(this);
     const EthernetDownload written = DownloadEthernetSettings(m_session, boxes);
-    if (!alive)
+    if (transfer.windowGone())
         return;
     switch (written.result) {
     case SettingsDownload::Written:
@@ -239,12 +165,6 @@ void frmEther::cmdDown_Click()
         fail(QStringLiteral("Downloading"), QStringLiteral("Downloading incomplete"));
         break;
     }
-    endTransfer();
-}
-
-void frmEther::cmdExit_Click()
-{
-    accept();
 }
 
 void frmEther::checkTyping(QLineEdit *box, const QString &message)
