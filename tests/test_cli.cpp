@@ -26,7 +26,9 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <stdlib.h>
@@ -462,6 +464,25 @@ private slots:
         QCOMPARE(errorLines(p.err).size(), 1);
         QVERIFY2(p.err.contains(args.last()), qPrintable(p.err));
         QCOMPARE(p.rack->commandCount(), 0);
+    }
+
+    // Rows that never reach the file end the run as a write failure that
+    // names the file and the reason, not as done.
+    void monitorCsvOntoFullDisk()
+    {
+        const QString full = QStringLiteral("/dev/full");
+        // The output check creates its probe file beside the target.
+        if (!QFileInfo(full).isWritable() || !QFileInfo(QStringLiteral("/dev")).isWritable())
+            QSKIP("needs /dev/full and a writable /dev (root on Linux)");
+        InProcess p;
+        QCOMPARE(p.run({QStringLiteral("monitor"), QStringLiteral("--passes"), QStringLiteral("1"),
+                        QStringLiteral("--csv"), full}),
+                 2);
+        const QStringList errors = errorLines(p.err);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(full) &&
+                     errors.first().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))),
+                 qPrintable(p.err));
     }
 
     void silentRack_data()

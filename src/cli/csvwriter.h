@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+class QFile;
 class QTextStream;
 
 // A field as CSV needs it: quoted, with quotes doubled, when it holds a
@@ -20,3 +21,8 @@ public:
 private:
     QTextStream &m_stream;
 };
+
+// Pushes what the stream still holds through to the file and closes it.
+// A null string when every row reached the file, else the reason: a full
+// disk may refuse the last rows only at the flush or at the close.
+QString FinishCsvFile(QTextStream &stream, QFile &file);

@@ -90,10 +90,14 @@ int RunMonitor(Session &session, Console &console, const MonitorSettings &settin
     session.state.IsMonitoring = true;
     const MonitorEnd end = MonitorAllCards(session, log);
     session.state.IsMonitoring = false;
-    if (stream.status() != QTextStream::Ok) {
-        console.error(
-            QStringLiteral("cannot write %1")
-                .arg(settings.csvPath.isEmpty() ? QStringLiteral("standard output") : shown));
+    if (!settings.csvPath.isEmpty()) {
+        const QString reason = FinishCsvFile(fileStream, file);
+        if (!reason.isNull()) {
+            console.error(QStringLiteral("cannot write %1: %2").arg(shown, reason));
+            return kExitUsage;
+        }
+    } else if (stream.status() != QTextStream::Ok) {
+        console.error(QStringLiteral("cannot write %1").arg(QStringLiteral("standard output")));
         return kExitUsage;
     }
     if (end == MonitorEnd::LinkLost) {
