@@ -2,6 +2,7 @@
 
 #include "app/cardwindows.h"
 #include "ui/commandscope.h"
+#include "ui/programicon.h"
 #include "app/frmversion.h"
 #include "ui/lampshape.h"
 #include "app/monitorcommands.h"
@@ -20,6 +21,7 @@
 #include "monitor/frmoverview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -31,6 +33,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QKeySequence>
 #include <QVBoxLayout>
 
 namespace {
@@ -55,6 +59,8 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmV9Con"));
     setWindowTitle(QStringLiteral("V9CON"));
+    // Every window of the program carries it, dialogs included.
+    QApplication::setWindowIcon(ProgramIcon());
 
     auto *central = new QWidget(this);
     auto *outer = new QVBoxLayout(central);
@@ -69,6 +75,9 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
     outer->addLayout(body, 1);
     setCentralWidget(central);
     buildMenus();
+    // Which port COM n is, and whether the rack behind it is the simulator.
+    m_lblPort = named(new QLabel(this), "lblPort");
+    statusBar()->addPermanentWidget(m_lblPort);
 
     m_overview = new frmOverView(m_session.cards);
     m_overviewSub = m_mdi->addSubWindow(m_overview);
@@ -209,31 +218,34 @@ void frmV9Con::buildMenus()
         a->setObjectName(QLatin1String(name));
         return a;
     };
-    QMenu *files = named(menuBar()->addMenu(QStringLiteral("File")), "mnuFiles");
-    m_mnuFilesOpen = action(files, "mnuFilesOpen", QStringLiteral("Open"));
-    m_mnuFilesSave = action(files, "mnuFilesSave", QStringLiteral("Save"));
+    QMenu *files = named(menuBar()->addMenu(QStringLiteral("&File")), "mnuFiles");
+    m_mnuFilesOpen = action(files, "mnuFilesOpen", QStringLiteral("&Open"));
+    m_mnuFilesSave = action(files, "mnuFilesSave", QStringLiteral("&Save"));
+    m_mnuFilesOpen->setShortcut(QKeySequence::Open);
+    m_mnuFilesSave->setShortcut(QKeySequence::Save);
     connect(m_mnuFilesOpen, &QAction::triggered, this, &frmV9Con::mnuFilesOpen_Click);
     connect(m_mnuFilesSave, &QAction::triggered, this, &frmV9Con::mnuFilesSave_Click);
     files->addSeparator();
-    QAction *exit = action(files, "mnuFilesEnd", QStringLiteral("Exit"));
+    QAction *exit = action(files, "mnuFilesEnd", QStringLiteral("E&xit"));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &frmV9Con::mnuFilesEnd_Click);
 
-    m_mnuConnect = named(menuBar()->addMenu(QStringLiteral("Connect")), "mnuConnect");
-    m_mnuConnectConnect = action(m_mnuConnect, "mnuConnectConnect", QStringLiteral("Connect"));
+    m_mnuConnect = named(menuBar()->addMenu(QStringLiteral("&Connect")), "mnuConnect");
+    m_mnuConnectConnect = action(m_mnuConnect, "mnuConnectConnect", QStringLiteral("&Connect"));
     m_mnuConnectDisconnect =
-        action(m_mnuConnect, "mnuConnectDisconnect", QStringLiteral("Disconnect"));
+        action(m_mnuConnect, "mnuConnectDisconnect", QStringLiteral("&Disconnect"));
     connect(m_mnuConnectConnect, &QAction::triggered, this, &frmV9Con::mnuConnectConnect_Click);
     connect(m_mnuConnectDisconnect, &QAction::triggered, this,
             &frmV9Con::mnuConnectDisconnect_Click);
 
-    QMenu *view = named(menuBar()->addMenu(QStringLiteral("View")), "mnuView");
-    QAction *traffic = action(view, "mnuViewTraffic", QStringLiteral("Traffic"));
+    QMenu *view = named(menuBar()->addMenu(QStringLiteral("&View")), "mnuView");
+    QAction *traffic = action(view, "mnuViewTraffic", QStringLiteral("&Traffic"));
     connect(traffic, &QAction::triggered, this, [this] { m_views->showTraffic(); });
-    QMenu *trend = named(view->addMenu(QStringLiteral("Trend")), "mnuViewTrend");
+    QMenu *trend = named(view->addMenu(QStringLiteral("T&rend")), "mnuViewTrend");
     connect(trend, &QMenu::aboutToShow, this, [this, trend] { m_views->fillTrendMenu(trend); });
 
-    QMenu *help = named(menuBar()->addMenu(QStringLiteral("Help")), "mnuHelp");
-    QAction *version = action(help, "mnuHelpVersion", QStringLiteral("Version"));
+    QMenu *help = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
+    QAction *version = action(help, "mnuHelpVersion", QStringLiteral("&Version"));
     connect(version, &QAction::triggered, this, &frmV9Con::mnuHelpVersion_Click);
 }
 
@@ -249,6 +261,7 @@ void frmV9Con::startUp()
     m_fraCmd->hide();
     showLinkState(false, QString());
     m_lock.idleAtStartUp();
+    showPort();
 
     ShowCardForm(m_overview);
     st.Initialising = false;
@@ -298,10 +311,23 @@ void frmV9Con::mnuConnectConnect_Click()
     frmComPort dialog(m_session.state.ComPortNo, *m_session.ports, this);
     const bool chosen = dialog.exec() == QDialog::Accepted && !m_session.quitting;
     m_lock.setDialogOpen(false);
-    if (chosen) {
-        m_session.state.ComPortNo = dialog.comPortNo();
-        m_connection.openAndConnect();
-    }
+    if (!chosen)
+        return;
+    m_session.state.ComPortNo = dialog.comPortNo();
+    showPort();
+    // A silent rack takes four time-outs to give up: say what is going on.
+    statusBar()->showMessage(QStringLiteral("Connecting to %1...").arg(m_lblPort->text()));
+    m_connection.openAndConnect();
+    if (!m_session.quitting)
+        statusBar()->clearMessage();
+}
+
+void frmV9Con::showPort()
+{
+    const int n = m_session.state.ComPortNo;
+    const QString where = m_session.ports->simulated() ? QStringLiteral("simulated rack")
+                                                       : m_session.ports->describe(n);
+    m_lblPort->setText(QStringLiteral("COM%1 (%2)").arg(n).arg(where));
 }
 
 void frmV9Con::mnuConnectDisconnect_Click()

@@ -80,6 +80,8 @@ private:
     QWidget *buildLeftPanel();
     void buildMenus();
     void startUp();
+    // The status bar's port: "COM1 (/dev/ttyUSB0)", or the simulated rack.
+    void showPort();
     void shutDown();
     // Runs a settings window of the communication card modally, with the
     // Connect menu off meanwhile.
@@ -113,6 +115,7 @@ private:
     QLabel *m_lblMasterType = nullptr;
     QLabel *m_lblVersionNo = nullptr;
     QPushButton *m_cmdComSet = nullptr;
+    QLabel *m_lblPort = nullptr;
 
     QMenu *m_mnuConnect = nullptr;
     QAction *m_mnuConnectConnect = nullptr;

@@ -13,6 +13,8 @@ public:
     virtual std::unique_ptr<LinkPort> create(int comNo) = 0;
     // What COM n reaches, shown as the option's tool tip.
     virtual QString describe(int comNo) const = 0;
+    // Every port reaches the built-in simulated rack.
+    virtual bool simulated() const { return false; }
 };
 
 // Real serial devices: COMn is /dev/ttyS<n-1> on Linux and COMn on Windows,

@@ -16,6 +16,7 @@ public:
     explicit SimulatedPortProvider(SimulatedRack &rack) : m_rack(rack) {}
     std::unique_ptr<LinkPort> create(int comNo) override;
     QString describe(int comNo) const override;
+    bool simulated() const override { return true; }
 
 private:
     SimulatedRack &m_rack;
