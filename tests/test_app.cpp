@@ -24,6 +24,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QRadioButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -435,6 +437,30 @@ private slots:
                      f.messages[0].text.endsWith(QStringLiteral("No space left on device")),
                  qPrintable(f.messages[0].text));
         QCOMPARE(contents(path), QByteArray("old\r\n"));
+    }
+
+    // A file saved without an extension gets ".uJx" and is found again:
+    // the title names it, the recent files list it, the dialogs start in
+    // its folder. The settings live in a test folder.
+    void savedFilesAreFoundAgain()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+        AppFixture f;
+        f.connectAndUpload();
+        QTemporaryDir dir;
+        FileDialogs::setHandler([&](FileDialogs::Mode) { return dir.filePath("rack"); });
+        f.window.mnuFilesSave_Click();
+        FileDialogs::setHandler({});
+        const QString saved = dir.filePath(QStringLiteral("rack.uJx"));
+        QVERIFY(QFileInfo(saved).isFile());
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("rack"))));
+        QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON - rack.uJx"));
+        QCOMPARE(FileDialogs::recentFiles(), QStringList{QFileInfo(saved).absoluteFilePath()});
+        QCOMPARE(FileDialogs::lastFolder(), QFileInfo(saved).absolutePath());
+        QCOMPARE(FileDialogs::withDefaultSuffix(QStringLiteral("a.txt"), QStringLiteral("uJx")),
+                 QStringLiteral("a.txt"));
+        QSettings().clear();
     }
 
     // Open first puts the selector on "00", so the editor shown until then

@@ -19,13 +19,20 @@ public:
         std::function<void()> selectOverview;
         // The table was replaced: refresh what shows it.
         std::function<void()> tableReplaced;
+        // The parameter file now shown, after an Open or a Save.
+        std::function<void(const QString &path)> fileShown;
     };
     FileCommands(Session &session, Hooks hooks) : m_s(session), m_h(std::move(hooks)) {}
 
     void mnuFilesOpen_Click();
     void mnuFilesSave_Click();
+    // Open of a file already chosen (the recent files).
+    void openFile(const QString &path);
 
 private:
+    // Reads the file into the table; false when it was refused (and said so).
+    bool load(const QString &path);
+
     Session &m_s;
     Hooks m_h;
 };

@@ -2,6 +2,7 @@
 
 #include "app/cardwindows.h"
 #include "ui/commandscope.h"
+#include "ui/filedialogs.h"
 #include "ui/programicon.h"
 #include "app/frmversion.h"
 #include "ui/lampshape.h"
@@ -26,6 +27,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QSettings>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -55,7 +58,11 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
 frmV9Con::frmV9Con(Session &session, QWidget *parent)
     : QMainWindow(parent), m_session(session), m_lock(session, this), m_connection(session, *this),
       m_files(session, {this, [this] { m_cboCardNo->setCurrentText(QStringLiteral("00")); },
-                        [this] { ApplyLoadedCards(); }})
+                        [this] { ApplyLoadedCards(); },
+                        [this](const QString &path) {
+                            setWindowTitle(QStringLiteral("V9CON - %1")
+                                               .arg(QFileInfo(path).fileName()));
+                        }})
 {
     setObjectName(QStringLiteral("frmV9Con"));
     setWindowTitle(QStringLiteral("V9CON"));
@@ -225,6 +232,8 @@ void frmV9Con::buildMenus()
     m_mnuFilesSave->setShortcut(QKeySequence::Save);
     connect(m_mnuFilesOpen, &QAction::triggered, this, &frmV9Con::mnuFilesOpen_Click);
     connect(m_mnuFilesSave, &QAction::triggered, this, &frmV9Con::mnuFilesSave_Click);
+    QMenu *recent = named(files->addMenu(QStringLiteral("&Recent Files")), "mnuFilesRecent");
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(recent); });
     files->addSeparator();
     QAction *exit = action(files, "mnuFilesEnd", QStringLiteral("E&xit"));
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -254,6 +263,8 @@ void frmV9Con::startUp()
     // Relative file names resolve in the program's own folder.
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     resize(twips(12000), twips(8600));
+    // Where the operator left the window last time, when that is known.
+    restoreGeometry(QSettings().value(QStringLiteral("window/geometry")).toByteArray());
 
     GlobalState &st = m_session.state;
     InitTables(st);
@@ -322,6 +333,21 @@ void frmV9Con::mnuConnectConnect_Click()
         statusBar()->clearMessage();
 }
 
+void frmV9Con::fillRecentMenu(QMenu *menu)
+{
+    menu->clear();
+    const QStringList recent = FileDialogs::recentFiles();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent.at(i);
+        QAction *a = menu->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
+        a->setEnabled(!m_session.gate.busy());
+        connect(a, &QAction::triggered, this, [this, path] { m_files.openFile(path); });
+    }
+    if (recent.isEmpty())
+        menu->addAction(QStringLiteral("(none)"))->setEnabled(false);
+}
+
 void frmV9Con::showPort()
 {
     const int n = m_session.state.ComPortNo;
@@ -358,6 +384,7 @@ void frmV9Con::shutDown()
         return;
     // An operation waiting for the rack sees the closed port and ends quietly.
     m_session.quitting = true;
+    QSettings().setValue(QStringLiteral("window/geometry"), saveGeometry());
     m_session.line.close();
     m_overviewSub->hide();
     m_loading->hide();

@@ -82,6 +82,7 @@ private:
     void startUp();
     // The status bar's port: "COM1 (/dev/ttyUSB0)", or the simulated rack.
     void showPort();
+    void fillRecentMenu(QMenu *menu);
     void shutDown();
     // Runs a settings window of the communication card modally, with the
     // Connect menu off meanwhile.

@@ -1,6 +1,8 @@
 #include "ui/filedialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
 
 namespace FileDialogs {
 namespace {
@@ -9,6 +11,9 @@ Handler &handler()
     static Handler h;
     return h;
 }
+
+const QString kLastFolder = QStringLiteral("files/lastFolder");
+const QString kRecent = QStringLiteral("files/recent");
 } // namespace
 
 QString filter()
@@ -21,17 +26,53 @@ void setHandler(Handler h)
     handler() = std::move(h);
 }
 
+QString withDefaultSuffix(const QString &path, const QString &suffix)
+{
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + QLatin1Char('.') + suffix;
+}
+
+QString lastFolder()
+{
+    return QSettings().value(kLastFolder).toString();
+}
+
+void remember(const QString &path)
+{
+    QSettings settings;
+    settings.setValue(kLastFolder, QFileInfo(path).absolutePath());
+    QStringList recent = settings.value(kRecent).toStringList();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    settings.setValue(kRecent, recent.mid(0, kRecentCount));
+}
+
+QStringList recentFiles()
+{
+    return QSettings().value(kRecent).toStringList().mid(0, kRecentCount);
+}
+
 QString choose(QWidget *parent, Mode mode)
 {
-    if (handler())
-        return handler()(mode);
-    const QString filters = filter();
-    QString selected = filters.section(QStringLiteral(";;"), 0, 0);
-    if (mode == Mode::Open)
-        return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QString(), filters,
-                                            &selected);
-    // The platform dialog asks before it overwrites an existing file.
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save"), QString(), filters,
-                                        &selected);
+    QString path;
+    if (handler()) {
+        path = handler()(mode);
+    } else {
+        QFileDialog dialog(parent, mode == Mode::Open ? QStringLiteral("Open")
+                                                      : QStringLiteral("Save"),
+                           lastFolder(), filter());
+        dialog.setAcceptMode(mode == Mode::Open ? QFileDialog::AcceptOpen
+                                                : QFileDialog::AcceptSave);
+        dialog.setFileMode(mode == Mode::Open ? QFileDialog::ExistingFile
+                                              : QFileDialog::AnyFile);
+        // The dialog adds it before it asks about overwriting.
+        dialog.setDefaultSuffix(QStringLiteral("uJx"));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            path = dialog.selectedFiles().constFirst();
+    }
+    // Without an extension Open could not find the file again.
+    return mode == Mode::Save ? withDefaultSuffix(path, QStringLiteral("uJx")) : path;
 }
 } // namespace FileDialogs

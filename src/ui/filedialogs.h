@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -19,6 +20,18 @@ QString filter();
 // The chosen file, or the empty text when the operator cancelled. Save asks
 // before overwriting a file that exists.
 QString choose(QWidget *parent, Mode mode);
+
+// "name" becomes "name.suffix"; a name with an extension stays as it is.
+QString withDefaultSuffix(const QString &path, const QString &suffix);
+
+// The folder the dialogs start in: the one used last.
+QString lastFolder();
+// A file opened or saved: its folder is used next, and it heads the list
+// of recent files.
+void remember(const QString &path);
+inline constexpr int kRecentCount = 5;
+// Newest first.
+QStringList recentFiles();
 
 using Handler = std::function<QString(Mode)>;
 // Replaces the real dialog; an empty handler restores it.
