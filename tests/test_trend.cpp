@@ -7,6 +7,7 @@
 #include "views/frmtrend.h"
 
 #include <QChartView>
+#include <QComboBox>
 #include <QFile>
 #include <QLineSeries>
 #include <QPushButton>
@@ -249,6 +250,38 @@ private slots:
             QCOMPARE(points[0].value, expected);
             QTRY_COMPARE(pieceSizes(w, ch), QList<qsizetype>{1});
         }
+    }
+
+    // The read when a card is shown feeds its channels as shown: both of a
+    // two-channel card, one of a one-channel card, none of a discrete card.
+    void shownCardFeedsItsChannels_data()
+    {
+        QTest::addColumn<int>("card");
+        QTest::addColumn<QList<int>>("channels");
+        QTest::newRow("two channels") << 2 << QList<int>{1, 2};
+        QTest::newRow("one channel") << 1 << QList<int>{1};
+        QTest::newRow("discrete") << 11 << QList<int>{};
+    }
+    void shownCardFeedsItsChannels()
+    {
+        QFETCH(int, card);
+        QFETCH(QList<int>, channels);
+        AppFixture f;
+        f.connectOn(1);
+        f.window.cmdUpload_Click();
+        QList<int> fed;
+        QStringList texts, expected;
+        connect(&f.session.live, &LiveFeed::value, &f.window,
+                [&](int c, int ch, const QString &text) {
+                    fed << ch;
+                    texts << text;
+                    expected << RemoveFirstPoint(f.rack->itemValue(c, ch == 1 ? 10 : 11));
+                    QCOMPARE(c, card);
+                });
+        f.find<QComboBox>(QStringLiteral("cboCardNo"))
+            ->setCurrentText(QStringLiteral("%1").arg(card, 2, 10, QLatin1Char('0')));
+        QCOMPARE(fed, channels);
+        QCOMPARE(texts, expected);
     }
 
     // "ERROR" and friends split the chart's line instead of dropping to zero;
