@@ -63,6 +63,13 @@ struct AppFixture
 
     // The product's proportions: 10 ms pause, guard a sixth of the time-out.
     void productPacing() { session.line.setTiming({kTimeout, 10, kTimeout / 6}); }
+    // For tests that wait out silence: the simulator's replies are due at
+    // once and so always come before even a short time-out.
+    static constexpr int kQuickTimeout = 20;
+    void quickTimeOuts(int pauseMs = 0)
+    {
+        session.line.setTiming({kQuickTimeout, pauseMs, kQuickTimeout / 4});
+    }
 
     template <typename T = QWidget> T *find(const QString &name) const
     {
