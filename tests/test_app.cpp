@@ -11,6 +11,7 @@
 #include "monitor/frmoverview.h"
 #include "ui/commandstates.h"
 #include "ui/csvsavedialog.h"
+#include "ui/slotlistdelegate.h"
 #include "views/frmtraffic.h"
 #include "views/frmtrend.h"
 #include "sim/demorack.h"
@@ -25,6 +26,7 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -437,6 +439,27 @@ private slots:
                      f.messages[0].text.endsWith(QStringLiteral("No space left on device")),
                  qPrintable(f.messages[0].text));
         QCOMPARE(contents(path), QByteArray("old\r\n"));
+    }
+
+    // The selector's list names each slot's model; an empty slot says so;
+    // a card chosen by typing leaves the focus in the selector, so the next
+    // digit does not land in the editor.
+    void cardSelector()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        auto *cbo = f.find<QComboBox>(QStringLiteral("cboCardNo"));
+        QCOMPARE(cbo->itemData(5, SlotListDelegate::ModelRole).toString(), QStringLiteral("XA1-00"));
+        QVERIFY(cbo->itemData(12, SlotListDelegate::ModelRole).toString().isEmpty());
+        cbo->setCurrentText(QStringLiteral("12"));
+        QCOMPARE(f.window.statusBar()->currentMessage(), QStringLiteral("Slot 12 holds no card."));
+        f.window.show();
+        QApplication::setActiveWindow(&f.window);
+        cbo->setFocus();
+        QVERIFY(cbo->hasFocus());
+        cbo->setCurrentText(QStringLiteral("01"));
+        QCOMPARE(QApplication::focusWidget(), cbo);
+        QCOMPARE(cbo->currentText(), QStringLiteral("01"));
     }
 
     // A file saved without an extension gets ".uJx" and is found again:

@@ -4,6 +4,7 @@
 #include "ui/commandscope.h"
 #include "ui/filedialogs.h"
 #include "ui/programicon.h"
+#include "ui/slotlistdelegate.h"
 #include "app/frmversion.h"
 #include "ui/lampshape.h"
 #include "app/monitorcommands.h"
@@ -118,7 +119,11 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
             m_connection.noticeLostLink();
     });
     // Every command follows the program's state, recomputed when it changes.
-    connect(&m_session.gate, &OperationGate::busyChanged, this, [this] { m_lock.refresh(); });
+    connect(&m_session.gate, &OperationGate::busyChanged, this, [this](bool busy) {
+        m_lock.refresh();
+        if (!busy)
+            showSlotModels();
+    });
 
     startUp();
 }
@@ -150,6 +155,7 @@ QWidget *frmV9Con::buildTopBar()
     m_cboCardNo->setToolTip(QStringLiteral("Module select"));
     for (int n = 0; n <= kCardCount; ++n)
         m_cboCardNo->addItem(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));
+    m_cboCardNo->setItemDelegate(new SlotListDelegate(m_cboCardNo));
     m_cmdOverView = button(fraUnit, "cmdOverView", QStringLiteral("OverView"));
     unit->addWidget(m_cboCardNo);
     unit->addWidget(m_cmdOverView);
@@ -287,6 +293,9 @@ void frmV9Con::ShowCardForm(QWidget *form)
     placed->setGeometry(0, 0, twips(9650), twips(7400));
     if (sub)
         m_mdi->setActiveSubWindow(sub);
+    // Digits typed into the selector must not land in the window it opens.
+    if (m_selectorTyping)
+        m_cboCardNo->setFocus();
 }
 
 void frmV9Con::ResetCardTable()
@@ -455,6 +464,7 @@ void frmV9Con::ApplyLoadedCards()
     }
     // The loaded set can go to the rack at once when one is connected.
     m_lock.tableOpened();
+    showSlotModels();
 }
 
 void frmV9Con::cmdOverView_Click()
@@ -464,5 +474,24 @@ void frmV9Con::cmdOverView_Click()
 
 void frmV9Con::cboCardNo_Click()
 {
+    const int asked = m_cboCardNo->currentText().toInt();
+    m_selectorTyping = m_cboCardNo->hasFocus();
     m_cards->cboCardNo_Click();
+    // The sub-window's activation may come from the events of the live read.
+    if (std::exchange(m_selectorTyping, false))
+        m_cboCardNo->setFocus();
+    if (asked != 0 && m_session.state.SelectedCardNo == 0 && !m_session.state.Initialising)
+        statusBar()->showMessage(QStringLiteral("Slot %1 holds no card.").arg(asked, 2, 10,
+                                                                             QLatin1Char('0')),
+                                 5000);
+}
+
+void frmV9Con::showSlotModels()
+{
+    for (int i = 1; i <= kCardCount; ++i) {
+        const CardRecord &r = m_session.cards[i];
+        const bool card = r.ModelKind != kNoCard && !r.ModelName.isEmpty() &&
+                          r.ModelName != QLatin1String("NONE");
+        m_cboCardNo->setItemData(i, card ? r.ModelName : QString(), SlotListDelegate::ModelRole);
+    }
 }

@@ -83,6 +83,8 @@ private:
     // The status bar's port: "COM1 (/dev/ttyUSB0)", or the simulated rack.
     void showPort();
     void fillRecentMenu(QMenu *menu);
+    // The card selector's list names each slot's model.
+    void showSlotModels();
     void shutDown();
     // Runs a settings window of the communication card modally, with the
     // Connect menu off meanwhile.
@@ -117,6 +119,7 @@ private:
     QLabel *m_lblVersionNo = nullptr;
     QPushButton *m_cmdComSet = nullptr;
     QLabel *m_lblPort = nullptr;
+    bool m_selectorTyping = false; // a card is being chosen from the keyboard
 
     QMenu *m_mnuConnect = nullptr;
     QAction *m_mnuConnectConnect = nullptr;
