@@ -49,8 +49,7 @@ struct AppFixture
         : rack(std::move(r)), session(std::make_unique<SimulatedPortProvider>(*rack)),
           window(session)
     {
-        // No pause keeps the many uploads quick; fault tests that hinge on
-        // timing call productPacing().
+        // No pause keeps the many uploads quick.
         session.line.setTiming({kTimeout, 0, kTimeout / 6});
         // Live values stand still, so what an upload reads is known.
         rack->setClock([] { return qint64(0); });
@@ -61,8 +60,6 @@ struct AppFixture
     }
     ~AppFixture() { Messages::setHandler({}); }
 
-    // The product's proportions: 10 ms pause, guard a sixth of the time-out.
-    void productPacing() { session.line.setTiming({kTimeout, 10, kTimeout / 6}); }
     // For tests that wait out silence: the simulator's replies are due at
     // once and so always come before even a short time-out.
     static constexpr int kQuickTimeout = 20;
