@@ -102,6 +102,7 @@ private slots:
             for (int i = 1; i <= kCardCount; ++i)
                 if (i != 5)
                     f.session.cards[i].ChCount = QStringLiteral("0");
+        f.quickTimeOuts();
         f.rack->setCardFaults(5, {.silent = true});
         monitorFor(f, before + 7);
         QCOMPARE(f.wire().mid(before, 7),
@@ -172,6 +173,7 @@ private slots:
     {
         AppFixture f;
         f.connectAndUpload();
+        f.quickTimeOuts();
         f.rack->setCardFaults(1, {.silent = true});
         bool stopped = false;
         bool lockedWhileReading = false;
@@ -212,7 +214,7 @@ private slots:
             R"({"slots": {"1": {"model": "XA1-00", "version": "1.0"},
                           "2": {"model": "XG4-0", "version": "1.0"}}})",
             &error));
-        f.session.line.setTiming({60, 0, 10});
+        f.quickTimeOuts();
         f.connectAndUpload();
         int n = 0;
         connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
