@@ -131,6 +131,7 @@ private slots:
     {
         AppFixture f;
         f.connectAndUpload();
+        f.quickTimeOuts();
         f.rack->setFaults({.silent = true});
         f.window.cmdDownload_Click();
         QCOMPARE(f.wire(), (QStringList{"G00", "G00", "G00", "G00"}));
@@ -148,7 +149,7 @@ private slots:
     void rackSilentMidDownloadEndsAtOnce()
     {
         AppFixture f;
-        f.session.line.setTiming({60, 0, 10});
+        f.quickTimeOuts();
         f.connectAndUpload();
         f.rack->setFaults({.silentAfter = 2});
         f.window.cmdDownload_Click();
