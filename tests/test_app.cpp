@@ -318,11 +318,33 @@ private slots:
                  QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(dialog.findChild<QRadioButton *>(QStringLiteral("optCom_1"))->toolTip(),
                  QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblDevice_3"))->text(),
+                 QStringLiteral("/dev/ttyUSB0"));
+        auto *device = dialog.findChild<QComboBox *>(QStringLiteral("cboDevice"));
+        QCOMPARE(device->currentText(), QStringLiteral("/dev/ttyS4"));
+        device->setEditText(QStringLiteral("/dev/pts/9")); // typed by the operator
         dialog.findChild<QAbstractButton *>(QStringLiteral("cmdOK"))->click();
         QCOMPARE(dialog.comPortNo(), 5);
+        QCOMPARE(ports.describe(5), QStringLiteral("/dev/pts/9"));
 
         frmComPort outOfRange(12, ports);
         QVERIFY(outOfRange.findChild<QRadioButton *>(QStringLiteral("optCom_1"))->isChecked());
+    }
+
+    // The port that connected last is offered first at the next start.
+    void lastPortIsPreselected()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+        {
+            AppFixture f;
+            f.connectOn(3);
+            QCOMPARE(f.window.findChild<QLabel *>(QStringLiteral("lblPort"))->text(),
+                     QStringLiteral("COM3 (simulated rack)"));
+        }
+        AppFixture g;
+        QCOMPARE(g.session.state.ComPortNo, 3);
+        QSettings().clear();
     }
 
     void silentRackGivesCommunicationError()

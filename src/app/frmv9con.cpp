@@ -278,6 +278,9 @@ void frmV9Con::startUp()
     m_fraCmd->hide();
     showLinkState(false, QString());
     m_lock.idleAtStartUp();
+    const int lastPort = QSettings().value(QStringLiteral("port/last"), 1).toInt();
+    if (lastPort >= 1 && lastPort <= 8)
+        st.ComPortNo = lastPort;
     showPort();
 
     ShowCardForm(m_overview);
@@ -338,8 +341,12 @@ void frmV9Con::mnuConnectConnect_Click()
     // A silent rack takes four time-outs to give up: say what is going on.
     statusBar()->showMessage(QStringLiteral("Connecting to %1...").arg(m_lblPort->text()));
     m_connection.openAndConnect();
-    if (!m_session.quitting)
-        statusBar()->clearMessage();
+    if (m_session.quitting)
+        return;
+    statusBar()->clearMessage();
+    // The next start offers the port that answered.
+    if (m_session.state.IsConnected)
+        QSettings().setValue(QStringLiteral("port/last"), m_session.state.ComPortNo);
 }
 
 void frmV9Con::fillRecentMenu(QMenu *menu)

@@ -15,6 +15,8 @@ public:
     virtual QString describe(int comNo) const = 0;
     // Every port reaches the built-in simulated rack.
     virtual bool simulated() const { return false; }
+    // COM n opens this device from now on (a path the operator typed).
+    virtual void map(int /*comNo*/, const QString & /*device*/) {}
 };
 
 // Real serial devices: COMn is /dev/ttyS<n-1> on Linux and COMn on Windows,
@@ -22,7 +24,7 @@ public:
 class SerialPortProvider final : public PortProvider
 {
 public:
-    void map(int comNo, const QString &device) { m_map.insert(comNo, device); }
+    void map(int comNo, const QString &device) override { m_map.insert(comNo, device); }
     std::unique_ptr<LinkPort> create(int comNo) override;
     QString describe(int comNo) const override;
 
