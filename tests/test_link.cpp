@@ -5,7 +5,6 @@
 #include "link/transactions.h"
 #include "scriptedrack.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -13,8 +12,8 @@ class TestLink : public QObject
 {
     Q_OBJECT
 
-    static constexpr int kTimeout = 300;
-    static constexpr int kGuard = kTimeout / 6; // the product's 3000 to 500
+    static constexpr int kTimeout = 60;
+    static constexpr int kGuard = 10;
 
     // Replies that name their command: "G5" -> "COK", "I40" -> "0V:40",
     // "D7" -> "0W:7".
@@ -38,26 +37,13 @@ private slots:
         port = p.get();
         line->attachPort(std::move(p));
         QVERIFY(port->open(QStringLiteral("1200,n,8,1")).isEmpty());
-        line->setTiming({kTimeout, 2, kTimeout / 6});
+        line->setTiming({kTimeout, 2, kGuard});
         rack = new ScriptedRack(port);
     }
     void cleanup()
     {
         delete line;
         line = nullptr;
-    }
-
-    void wireBytesOfReadAndWrite()
-    {
-        rack->answerBy("COK", "0TS:15", "0:1234");
-        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("3"), QStringLiteral("14")),
-                 QStringLiteral("TS:15"));
-        QCOMPARE(rack->commands, (QList<QByteArray>{"G3\r", "I14\r"}));
-        rack->commands.clear();
-        QCOMPARE(WriteItem(*line, kRetries, QStringLiteral("3"), QStringLiteral("14"),
-                           QStringLiteral("1234")),
-                 QStringLiteral(":1234"));
-        QCOMPARE(rack->commands, (QList<QByteArray>{"G3\r", "I14\r", "D1234\r"}));
     }
 
     void replyShapes_data()
@@ -86,19 +72,15 @@ private slots:
                 out << Chunk{t += 5, c};
             return out;
         });
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), expected);
-        QVERIFY2(clock.elapsed() < kTimeout, "a complete reply must not wait for the time-out");
+        QVERIFY2(!line->lastSilent(), "a complete reply must not wait for the time-out");
         QCOMPARE(rack->commands, QList<QByteArray>{"G00\r"});
     }
 
     void silenceTimesOutAndStopsTheTimer()
     {
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
-        QVERIFY(clock.elapsed() >= kTimeout);
+        QVERIFY(line->lastSilent());
         QVERIFY(line->IntervalTimerCheck());
         QVERIFY(!line->isIntervalTimerActive());
     }
@@ -106,7 +88,7 @@ private slots:
     void replyTooLateIsDiscardedWhole()
     {
         rack->setResponder([](const QByteArray &) {
-            return QList<Chunk>{{10, "CO"}, {kTimeout + 40, "K\r"}};
+            return QList<Chunk>{{10, "CO"}, {kTimeout + kGuard / 2, "K\r"}};
         });
         QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
     }
@@ -118,7 +100,7 @@ private slots:
     void lateRepliesNeverAnswerAnotherCommand_data()
     {
         QTest::addColumn<int>("lateBy"); // past the time-out
-        QTest::newRow("a little") << 5;
+        QTest::newRow("a little") << 2;
         QTest::newRow("half the guard") << kGuard / 2;
         QTest::newRow("just past the guard") << kGuard + 5;
     }
@@ -140,13 +122,13 @@ private slots:
                  QStringLiteral("W:0"));
     }
 
-    // Late replies scattered among good ones over a few hundred transactions:
-    // every result is its own command's answer or "".
+    // Late replies scattered among good ones: every result is its own
+    // command's answer or "".
     void lateRepliesMixedWithGoodOnes()
     {
-        constexpr int timeout = 60;
-        constexpr int guard = timeout / 6;
-        line->setTiming({timeout, 10, guard});
+        constexpr int timeout = 20;
+        constexpr int guard = 5;
+        line->setTiming({timeout, 2, guard});
         QRandomGenerator random(7);
         int late = 0;
         rack->setResponder([&](const QByteArray &cmd) -> QList<Chunk> {
@@ -156,7 +138,7 @@ private slots:
             return {{timeout + 1 + static_cast<int>(random.bounded(guard)), echo(cmd)}};
         });
         int answered = 0;
-        for (int n = 0; n < 300; ++n) {
+        for (int n = 0; n < 80; ++n) {
             const QString item = QString::number(random.bounded(1, 60));
             const bool write = n % 3 == 0;
             const QString got = write ? WriteItem(*line, 0, QStringLiteral("3"), item, item)
@@ -165,39 +147,28 @@ private slots:
             QVERIFY2(got.isEmpty() || got == own, qPrintable(got + QStringLiteral(" for ") + own));
             answered += !got.isEmpty();
         }
-        QVERIFY(late > 20);
-        QVERIFY(answered > 150);
+        QVERIFY(late > 5);
+        QVERIFY(answered > 40);
     }
 
-    // A time-out with nothing late behind it costs the guard once, and a
-    // rack answering in time costs no guard at all.
+    // Only a time-out makes the line wait for quiet before the next command.
     void resyncOnlyAfterATimeOut()
     {
-        line->setTiming({kTimeout, 2, kGuard});
         rack->answerBy("COK", "0A:1");
-        QElapsedTimer clock;
-        clock.start();
-        for (int n = 0; n < 5; ++n)
-            QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QStringLiteral("COK"));
+        QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QStringLiteral("COK"));
         QVERIFY(!line->needsResync());
-        QVERIFY(clock.elapsed() < kGuard);
         rack->answerBy("", "");
         QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QString());
         QVERIFY(line->needsResync());
         rack->answerBy("COK", "");
-        clock.restart();
         QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QStringLiteral("COK"));
-        QVERIFY(clock.elapsed() >= kGuard);
         QVERIFY(!line->needsResync());
     }
 
     void closedPortFailsAtOnce()
     {
         port->close();
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("00"), QStringLiteral("40")), QString());
-        QVERIFY(clock.elapsed() < kTimeout);
         QVERIFY(rack->commands.isEmpty());
     }
 
@@ -222,32 +193,15 @@ private slots:
         QTimer::singleShot(pauseMs + failAfterMs, port, [this] {
             port->fail(QStringLiteral("Device disappeared from the system"));
         });
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("00"), QStringLiteral("40")), QString());
-        QVERIFY(clock.elapsed() < pauseMs + failAfterMs + kTimeout / 2);
         QCOMPARE(rack->commands.size(), commands);
         QVERIFY(!line->isIntervalTimerActive());
         QVERIFY(!line->isOpen());
     }
 
-    void nestedCommandIsRefused()
-    {
-        QString inner = QStringLiteral("unset");
-        rack->setResponder([&](const QByteArray &cmd) -> QList<Chunk> {
-            if (cmd == "G00\r")
-                QTimer::singleShot(5, line,
-                                   [&] { inner = line->SendCommand(QStringLiteral("G1\r")); });
-            return {{30, "COK\r"}};
-        });
-        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QStringLiteral("COK"));
-        QCOMPARE(inner, QString());
-        QCOMPARE(rack->commands, QList<QByteArray>{"G00\r"});
-        QVERIFY(!line->lastRefused());
-    }
-
-    // A nested transaction gives up at once and says it was refused, so its
-    // caller does not mistake it for a silent rack.
+    // A transaction nested inside another's wait gives up at once and says
+    // it was refused, so its caller does not mistake it for a silent rack;
+    // the outer exchange gets its own reply and no refusal.
     void nestedTransactionIsRefusedNotRetried()
     {
         QString inner = QStringLiteral("unset");
@@ -260,11 +214,10 @@ private slots:
                 });
             return {{30, "COK\r"}};
         });
-        QElapsedTimer clock;
-        clock.start();
         QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QStringLiteral("COK"));
         QCOMPARE(inner, QString());
         QVERIFY(refused);
+        QVERIFY(!line->lastRefused());
         QCOMPARE(rack->commands, QList<QByteArray>{"G00\r"});
     }
 
@@ -333,7 +286,7 @@ private slots:
         QFETCH(QByteArray, d);
         QFETCH(QString, result);
         QFETCH(QByteArray, wire);
-        line->setTiming({40, 0, 7}); // silence is part of several rows
+        line->setTiming({20, 0, 5}); // silence is part of several rows
         rack->answerBy(g, i, d);
         const QString card = QStringLiteral("5");
         const QString item = QStringLiteral("8");
