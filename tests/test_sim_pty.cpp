@@ -79,7 +79,7 @@ private slots:
                    QStringLiteral("--card"), QStringLiteral("3"), QStringLiteral("--silent")});
         auto line = connectTo(device);
         QVERIFY(line);
-        line->setTiming({300, 10});
+        line->setTiming({150, 2, 30});
         QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("3"), QStringLiteral("2")), QString());
         QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("4"), QStringLiteral("2")),
                  QStringLiteral("MD:XE2-P"));
@@ -91,10 +91,10 @@ private slots:
     void lateCardThroughThePty()
     {
         const QString device = start({QStringLiteral("--card"), QStringLiteral("5"),
-                                      QStringLiteral("--late"), QStringLiteral("340")});
+                                      QStringLiteral("--late"), QStringLiteral("180")});
         auto line = connectTo(device);
         QVERIFY(line);
-        line->setTiming({300, 10, 50});
+        line->setTiming({150, 10, 60});
         QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("5"), QStringLiteral("2")), QString());
         QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("4"), QStringLiteral("2")),
                  QStringLiteral("MD:XE2-P"));
