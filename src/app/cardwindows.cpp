@@ -52,10 +52,10 @@ CardWindows::CardWindows(Session &session, const Parts &parts)
                      [this] { pulseDownload(); });
 }
 
-bool CardWindows::actsOn(int formType) const
+bool CardWindows::actsOn(FormType formType) const
 {
     const int sel = m_s.state.SelectedCardNo;
-    return sel >= 1 && sel <= kCardCount && m_s.cards[sel].FormType == formType;
+    return sel >= 1 && sel <= kCardCount && m_s.cards[sel].form() == formType;
 }
 
 void CardWindows::hideCardWindowsBut(QWidget *keep)
@@ -73,11 +73,11 @@ void CardWindows::StoreEditorFields()
     if (sel < 1 || sel > kCardCount)
         return;
     CardRecord &r = m_s.cards[sel];
-    const bool twoChannels = r.ChCount.toInt() == 2;
-    if (r.FormType == 1) {
+    const bool twoChannels = r.isTwoChannel();
+    if (r.form() == FormType::Analog) {
         for (int k = 1; k <= (twoChannels ? 12 : 6); ++k)
             r.par(k).Value = m_setModel->parText(k);
-    } else if (r.FormType == 2) {
+    } else if (r.form() == FormType::Pulse) {
         r.par(1).Value = m_setPalseModel->countText(1);
         r.par(2).Value = m_setPalseModel->spanText(1);
         if (twoChannels) {
@@ -100,7 +100,7 @@ void CardWindows::cboCardNo_Click()
         return;
     }
     const CardRecord &r = m_s.cards[st.SelectedCardNo];
-    if (r.FormType < 1 || r.FormType > 3) {
+    if (r.form() == FormType::None || r.form() > FormType::Discrete) {
         // Nothing to show: back to the overview, and no card selected, so a
         // later switch stores no editor into this slot.
         st.SelectedCardNo = 0;
@@ -110,12 +110,12 @@ void CardWindows::cboCardNo_Click()
         return;
     }
     QWidget *shown = nullptr;
-    if (r.FormType == 1) {
+    if (r.form() == FormType::Analog) {
         m_setModel->FillCardWindow();
         m_setModel->SetScaleMinMax(r.ModelName);
         m_setModel->ShowCardWindow();
         shown = m_setModel;
-    } else if (r.FormType == 2) {
+    } else if (r.form() == FormType::Pulse) {
         m_setPalseModel->FillCardWindow();
         m_setPalseModel->SetScaleMinMax(r.ModelName);
         m_setPalseModel->ShowCardWindow();
@@ -145,9 +145,9 @@ void CardWindows::readShownCard()
 
 void CardWindows::showLiveRead(const CardLiveRead &read)
 {
-    if (read.formType == 1 && read.values)
+    if (read.formType == FormType::Analog && read.values)
         m_setModel->showLive(read.values->ch1, read.values->ch2);
-    else if (read.formType == 2 && read.values)
+    else if (read.formType == FormType::Pulse && read.values)
         m_setPalseModel->showLive(read.values->ch1, read.values->ch2);
     for (int i = 0; i < read.states.size(); ++i)
         m_showModel->showChannel(i + 1, read.states.at(i));
@@ -173,21 +173,21 @@ void CardWindows::applyAnalogReads()
             m_setModel->setParText(k, *v);
     if (reads.limitOn) {
         m_setModel->setLimitTicked(*reads.limitOn);
-        m_s.cards[sel].LimitState = *reads.limitOn ? 1 : 0;
+        m_s.cards[sel].setLimit(*reads.limitOn ? LimitState::On : LimitState::Off);
     }
     StoreEditorFields();
 }
 
 void CardWindows::analogUpload()
 {
-    if (!actsOn(1))
+    if (!actsOn(FormType::Analog))
         return;
     runTransfer("Upload card", [this] { applyAnalogReads(); });
 }
 
 void CardWindows::analogDownload()
 {
-    if (!actsOn(1))
+    if (!actsOn(FormType::Analog))
         return;
     runTransfer("Download card", [this] {
         std::array<QString, 12> boxes;
@@ -203,7 +203,7 @@ void CardWindows::analogDownload()
 
 void CardWindows::pulseUpload()
 {
-    if (!actsOn(2))
+    if (!actsOn(FormType::Pulse))
         return;
     runTransfer("Upload card", [this] {
         const auto reads = UploadPulseCard(m_s, m_s.state.SelectedCardNo, m_p.progress);
@@ -221,7 +221,7 @@ void CardWindows::pulseUpload()
 
 void CardWindows::pulseDownload()
 {
-    if (!actsOn(2))
+    if (!actsOn(FormType::Pulse))
         return;
     runTransfer("Download card", [this] {
         DownloadPulseCard(m_s, m_s.state.SelectedCardNo, m_setPalseModel->spanText(1),
@@ -232,6 +232,6 @@ void CardWindows::pulseDownload()
 
 void CardWindows::limitClicked(bool ticked)
 {
-    if (actsOn(1))
-        m_s.cards[m_s.state.SelectedCardNo].LimitState = ticked ? 1 : 0;
+    if (actsOn(FormType::Analog))
+        m_s.cards[m_s.state.SelectedCardNo].setLimit(ticked ? LimitState::On : LimitState::Off);
 }

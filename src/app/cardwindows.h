@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/cardcodes.h"
+
 #include <functional>
 
 struct CardLiveRead;
@@ -46,7 +48,7 @@ public:
 
 private:
     // True while the selected card is one this kind of window serves.
-    bool actsOn(int formType) const;
+    bool actsOn(FormType formType) const;
     void hideCardWindowsBut(QWidget *keep);
     void analogUpload();
     void analogDownload();

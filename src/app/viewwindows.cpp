@@ -17,7 +17,7 @@ void bringForward(QWidget *w)
 
 bool hasValues(const CardRecord &r)
 {
-    return r.FormType == 1 || r.FormType == 2;
+    return r.form() == FormType::Analog || r.form() == FormType::Pulse;
 }
 
 } // namespace

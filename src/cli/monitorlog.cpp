@@ -10,7 +10,7 @@ MonitorLog::MonitorLog(const CardTable &cards, CsvWriter &csv, std::function<voi
 {
     // The passes read exactly the cards with channels.
     for (int i = 1; i <= kCardCount; ++i)
-        if (cards[i].ChCount.toInt() > 0)
+        if (cards[i].channels() > 0)
             m_lastCard = i;
 }
 

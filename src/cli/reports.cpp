@@ -32,7 +32,7 @@ QString parametersText(const CardRecord &r)
 QString statesText(const CardRecord &r)
 {
     QStringList out;
-    const int count = r.ChCount.toInt();
+    const int count = r.channels();
     for (int c = 0; c < count && c < 16; ++c)
         out << r.ChData.at(static_cast<std::size_t>(c));
     return QStringLiteral("states ") + out.join(QLatin1Char(' '));
@@ -54,12 +54,14 @@ QString slotLine(int slot, const CardRecord &r)
                        .arg(statusOf(r), -7);
     if (!known(r))
         return withoutTrailingBlanks(line);
-    const bool sensor = r.InputClass == 0 || r.InputClass == 1;
+    const bool sensor = r.hasSensor();
     line += QStringLiteral("%1 %2 %3 ")
                 .arg(InputTypeName(r), -12)
                 .arg(sensor ? r.Burnout[0] : QString(), -7)
-                .arg(r.InputClass == 0 ? LimitStateName(r.LimitState) : QString(), -13);
-    const bool discrete = r.InputClass == 2 || r.InputClass == 3;
+                .arg(r.inputClass() == InputClass::Thermocouple ? LimitStateName(r.LimitState)
+                                                                : QString(),
+                     -13);
+    const bool discrete = r.isDiscrete();
     line += discrete ? statesText(r) : parametersText(r);
     return withoutTrailingBlanks(line);
 }
@@ -81,7 +83,7 @@ QJsonObject slotJson(int slot, const CardRecord &r)
         {QStringLiteral("known"), known(r)},
         {QStringLiteral("version"), r.VerNo},
         {QStringLiteral("status"), statusOf(r)},
-        {QStringLiteral("channels"), r.ChCount.toInt()},
+        {QStringLiteral("channels"), r.channels()},
         {QStringLiteral("inputType"), InputTypeName(r)},
         {QStringLiteral("burnout"), r.Burnout[0]},
         {QStringLiteral("limitState"), LimitStateName(r.LimitState)},

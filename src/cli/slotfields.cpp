@@ -4,9 +4,9 @@
 
 QString InputTypeName(const CardRecord &r)
 {
-    if (r.InputClass == 0)
+    if (r.inputClass() == InputClass::Thermocouple)
         return TCTable()[0].Names.value(r.InputType);
-    if (r.InputClass == 1)
+    if (r.inputClass() == InputClass::Rtd)
         return RTDTable()[0].Names.value(r.InputType);
     return {};
 }
@@ -33,7 +33,7 @@ QList<SlotField> SlotFields(const CardRecord &r)
         {QStringLiteral("burnout"), r.Burnout[0]},
     };
     // A pulse card's slots 1 and 7 hold its counts, which run on by themselves.
-    const bool pulse = r.InputClass == 4 || r.InputClass == 5;
+    const bool pulse = r.isPulse();
     for (int k = 1; k <= 12; ++k)
         f.append(
             {QStringLiteral("parameter %1").arg(k), r.par(k).Value, pulse && (k == 1 || k == 7)});

@@ -62,7 +62,7 @@ constexpr int kInfoWidth = 90;
 
 bool hasSensor(const CardRecord &card)
 {
-    return card.InputClass == 0 || card.InputClass == 1;
+    return card.hasSensor();
 }
 
 } // namespace
@@ -201,15 +201,15 @@ void frmSetModel::FillCardWindow()
         return;
     m_txtVerNo->setText(QLatin1Char('V') + card->VerNo);
     // A one-channel card leaves whatever the channel-2 boxes showed.
-    const int lastSlot = card->ChCount.toInt() == 2 ? 12 : 6;
+    const int lastSlot = card->isTwoChannel() ? 12 : 6;
     for (int k = 1; k <= lastSlot; ++k)
         setParText(k, card->par(k).Value);
     if (!hasSensor(*card))
         return;
     m_ch[0].burnout->setText(card->Burnout[0]);
     m_ch[1].burnout->setText(card->Burnout[1]);
-    if (card->InputClass == 0 && (card->LimitState == 0 || card->LimitState == 1))
-        setLimitTicked(card->LimitState == 1);
+    if (card->inputClass() == InputClass::Thermocouple && card->limit() != LimitState::NotAvailable)
+        setLimitTicked(card->limit() == LimitState::On);
     else
         m_chkLimit->hide();
 }
@@ -219,7 +219,7 @@ void frmSetModel::ShowCardWindow()
     const CardRecord *card = selectedCard(m_cards, m_state);
     if (!card)
         return;
-    const int channels = card->ChCount.toInt();
+    const int channels = card->channels();
     if (channels == 1 || channels == 2) {
         m_ch[0].frame->show();
         m_ch[1].frame->setVisible(channels == 2);
@@ -230,8 +230,8 @@ void frmSetModel::ShowCardWindow()
                               m_ch[0].burnout, m_ch[1].burnout})
         w->setVisible(sensor);
     // An RTD card keeps the tick box as FillCardWindow left it.
-    if (card->InputClass == 0)
-        m_chkLimit->setVisible(card->LimitState != 2);
+    if (card->inputClass() == InputClass::Thermocouple)
+        m_chkLimit->setVisible(card->limit() != LimitState::NotAvailable);
     else if (!sensor)
         m_chkLimit->hide();
     m_fraSetModel->setTitle(card->ModelName);
@@ -335,7 +335,7 @@ void frmSetModel::Unlocked_txtBase()
             setBoxLocked(ch.par[r], false);
     // Only sensor and transformer cards let the operator change the base rows.
     const CardRecord *card = selectedCard(m_cards, m_state);
-    if (card && (hasSensor(*card) || (card->ModelKind >= 18 && card->ModelKind <= 21)))
+    if (card && (hasSensor(*card) || KindHasEditableBase(card->ModelKind)))
         for (Channel &ch : m_ch)
             for (std::size_t r : {kZBase, kFBase})
                 setBoxLocked(ch.par[r], false);

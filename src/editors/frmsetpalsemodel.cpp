@@ -148,7 +148,7 @@ void frmSetPalseModel::ShowCardWindow()
 void frmSetPalseModel::SetScaleMinMax(const QString &model)
 {
     const CardRecord *r = selectedCard(m_cards, m_state);
-    if (!r || model == QLatin1String("NONE") || (r->InputClass != 4 && r->InputClass != 5))
+    if (!r || model == QLatin1String("NONE") || !r->isPulse())
         return;
     for (std::size_t i = 0; i < 2; ++i) {
         m_low.at(i)->setText(QString::number(SpanLLmt));

@@ -89,7 +89,7 @@ void frmShowModel::FillCardWindow()
     if (!r)
         return;
     m_txtVerNo->setText(QLatin1Char('V') + r->VerNo);
-    const int last = r->ChCount.toInt() == 16 ? 16 : 4;
+    const int last = r->channels() == 16 ? 16 : 4;
     for (int i = 1; i <= last; ++i)
         showChannel(i, r->ChData.at(chIdx(i)).toInt() == 1);
 }
@@ -99,7 +99,7 @@ void frmShowModel::Form_Activate()
     const CardRecord *r = selectedCard(m_cards, m_state);
     if (!r)
         return;
-    const bool all = r->ChCount.toInt() == 16;
+    const bool all = r->channels() == 16;
     for (int i = 1; i <= 16; ++i) {
         m_lblChNo.at(chIdx(i))->setVisible(i <= 4 || all);
         m_txtChData.at(chIdx(i))->setVisible(i <= 4 || all);
@@ -112,10 +112,10 @@ void frmShowModel::ShowCardWindow()
     if (!r)
         return;
     Form_Activate();
-    if (r->InputClass == 2 || r->InputClass == 3) {
+    if (r->isDiscrete()) {
         for (QWidget *w : std::initializer_list<QWidget *>{m_fraDI, m_label3, m_txtVerNo})
             w->setVisible(true);
-        m_lblDataTitle->setText(r->InputClass == 2 ? QStringLiteral("DI Data")
+        m_lblDataTitle->setText(r->inputClass() == InputClass::DiscreteIn ? QStringLiteral("DI Data")
                                                    : QStringLiteral("DO Data"));
     }
     m_fraShowModel->setTitle(r->ModelName);

@@ -16,7 +16,7 @@ std::optional<QString> readValue(Session &s, const QString &card, const QString 
 
 int slotCount(const CardRecord &r)
 {
-    return r.ChCount.toInt() == 2 ? 12 : 6;
+    return r.isTwoChannel() ? 12 : 6;
 }
 
 } // namespace
@@ -33,7 +33,7 @@ AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &obs
         out.values.at(static_cast<std::size_t>(k - 1)) = readValue(session, card, r.par(k).ItemNo);
         observer.progressAdvanced();
     }
-    if (KindHasLimitFunction(r.ModelKind) && r.LimitState != 2) {
+    if (KindHasLimitFunction(r.ModelKind) && r.limit() != LimitState::NotAvailable) {
         if (const auto limit = readValue(session, card, QStringLiteral("37")))
             out.limitOn = *limit != QLatin1String("DIS");
     }
@@ -55,7 +55,7 @@ void DownloadAnalogCard(Session &session, int cardNo, const std::array<QString, 
         observer.progressAdvanced();
     }
     // A card without the function would get a limit it cannot show.
-    if (KindHasLimitFunction(r.ModelKind) && r.LimitState != 2)
+    if (KindHasLimitFunction(r.ModelKind) && r.limit() != LimitState::NotAvailable)
         WriteItem(session.line, kRetries, card, QStringLiteral("37"),
                   limitTicked ? QStringLiteral("1") : QStringLiteral("0"));
     observer.progressFinished();
@@ -92,7 +92,7 @@ std::optional<LiveValues> ReadAnalogLive(Session &session, int cardNo)
 {
     const CardRecord &r = session.cards[cardNo];
     // These output kinds report their value on item 22, and an empty one shows empty.
-    if (r.ModelKind == 39 || r.ModelKind == 40) {
+    if (KindReadsValueOn22(r.ModelKind)) {
         const QString reply =
             ReadItem(session.line, kRetries, QString::number(cardNo), QStringLiteral("22"));
         return LiveValues{RemoveFirstPoint(TextAfterColon(reply)), QString()};
@@ -109,7 +109,7 @@ std::optional<LiveValues> ReadPulseLive(Session &session, int cardNo)
     if (!ch1)
         return std::nullopt;
     LiveValues out{RemoveFirstPoint(*ch1), QString()};
-    if (session.cards[cardNo].ChCount.toInt() == 2) {
+    if (session.cards[cardNo].isTwoChannel()) {
         const auto ch2 = readValue(session, card, QStringLiteral("11"));
         if (!ch2)
             return std::nullopt;
@@ -122,7 +122,7 @@ QList<bool> ReadDiscreteStates(Session &session, int cardNo)
 {
     const CardRecord &r = session.cards[cardNo];
     QList<bool> states;
-    const int count = r.ChCount.toInt();
+    const int count = r.channels();
     if (count == 0 || r.ModelName == QLatin1String("NONE"))
         return states;
     const QString card = QString::number(cardNo);
@@ -143,16 +143,16 @@ CardLiveRead ReadCardLive(Session &session, int cardNo)
     if (cardNo < 1 || cardNo > kCardCount)
         return out;
     const CardRecord &r = session.cards[cardNo];
-    out.formType = r.FormType;
-    if (r.FormType == 1)
+    out.formType = r.form();
+    if (r.form() == FormType::Analog)
         out.values = ReadAnalogLive(session, cardNo);
-    else if (r.FormType == 2)
+    else if (r.form() == FormType::Pulse)
         out.values = ReadPulseLive(session, cardNo);
-    else if (r.FormType == 3)
+    else if (r.form() == FormType::Discrete)
         out.states = ReadDiscreteStates(session, cardNo);
     if (out.values) {
         emit session.live.value(cardNo, 1, out.values->ch1);
-        if (session.cards[cardNo].ChCount.toInt() == 2)
+        if (session.cards[cardNo].isTwoChannel())
             emit session.live.value(cardNo, 2, out.values->ch2);
     }
     return out;

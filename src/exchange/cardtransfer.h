@@ -2,6 +2,8 @@
 
 #include "exchange/rackobserver.h"
 
+#include "model/cardcodes.h"
+
 #include <QList>
 #include <QString>
 #include <array>
@@ -56,7 +58,7 @@ QList<bool> ReadDiscreteStates(Session &session, int cardNo);
 struct CardLiveRead
 {
     int cardNo = 0;
-    int formType = 0;
+    FormType formType = FormType::None;
     std::optional<LiveValues> values;
     QList<bool> states;
 };

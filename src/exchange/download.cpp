@@ -71,11 +71,11 @@ bool Download::writeSlots(int cardNo, int first, int last)
 
 bool Download::writeLimit(int cardNo)
 {
-    const int state = m_s.cards[cardNo].LimitState;
-    if (state == 2)
+    const LimitState state = m_s.cards[cardNo].limit();
+    if (state == LimitState::NotAvailable)
         return true;
     return write(cardNo, QStringLiteral("37"),
-                 state == 1 ? QStringLiteral("1") : QStringLiteral("0"));
+                 state == LimitState::On ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 bool Download::writeCard(int cardNo)
@@ -83,23 +83,22 @@ bool Download::writeCard(int cardNo)
     const CardRecord &r = m_s.cards[cardNo];
     if (!write(cardNo, QStringLiteral("1"), QStringLiteral("1")))
         return false;
-    if (r.InputClass == 4 || r.InputClass == 5)
+    if (r.isPulse())
         return write(cardNo, QStringLiteral("14"), r.par(2).Value) &&
                write(cardNo, QStringLiteral("15"), r.par(8).Value);
     if (!writeSlots(cardNo, 1, 4))
         return false;
-    const bool tc = r.InputClass == 0;
-    const bool rtd = r.InputClass == 1;
-    if ((tc || rtd) && !writeSlots(cardNo, 5, 6))
+    const bool sensor = r.hasSensor();
+    if (sensor && !writeSlots(cardNo, 5, 6))
         return false;
     const bool limit = KindHasLimitFunction(r.ModelKind);
     if (limit && !writeLimit(cardNo))
         return false;
-    if (r.ChCount.toInt() != 2)
+    if (!r.isTwoChannel())
         return true;
     if (!writeSlots(cardNo, 7, 10))
         return false;
-    if ((tc || rtd) && !writeSlots(cardNo, 11, 12))
+    if (sensor && !writeSlots(cardNo, 11, 12))
         return false;
     // Two-channel thermocouple cards take the limit function once per channel.
     return !limit || writeLimit(cardNo);

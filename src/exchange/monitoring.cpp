@@ -51,12 +51,12 @@ public:
             if (!m_s.state.IsMonitoring || !m_s.line.isOpen() || m_s.quitting || m_rackLost)
                 return false;
             const CardRecord &r = m_s.cards[i];
-            const int count = r.ChCount.toInt();
+            const int count = r.channels();
             if (count == 0)
                 continue;
             const QString card = QString::number(i);
             if (r.ChCount == QLatin1String("1")) {
-                const bool output = r.ModelKind == 39 || r.ModelKind == 40;
+                const bool output = KindReadsValueOn22(r.ModelKind);
                 analog(card, i, 1, output ? QStringLiteral("22") : QStringLiteral("10"));
             } else if (r.ChCount == QLatin1String("2")) {
                 analog(card, i, 1, QStringLiteral("10"));
@@ -126,11 +126,11 @@ MonitorEnd MonitorAllCards(Session &session, MonitorObserver &observer)
 MonitorEnd MonitorSelectedCard(Session &session, int cardNo,
                                const std::function<void(const CardLiveRead &)> &show)
 {
-    if (cardNo < 1 || cardNo > kCardCount || session.cards[cardNo].ChCount.toInt() == 0)
+    if (cardNo < 1 || cardNo > kCardCount || session.cards[cardNo].channels() == 0)
         return MonitorEnd::Stopped;
     while (session.state.IsMonitoring && session.line.isOpen() && !session.quitting) {
-        const int form = session.cards[cardNo].FormType;
-        if (form < 1 || form > 3)
+        const FormType form = session.cards[cardNo].form();
+        if (form == FormType::None || form > FormType::Discrete)
             break;
         show(ReadCardLive(session, cardNo));
         if (session.line.lastSilent() && RackGone(session))

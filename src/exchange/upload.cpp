@@ -119,9 +119,9 @@ bool Upload::readCard(int i)
     r.VerNo = *version;
 
     const int kind = r.ModelKind;
-    const bool rangeOne = kind == 18 || kind == 30 || kind == 32;
-    const bool rangeTwo = kind == 19 || kind == 31 || kind == 33;
-    switch (r.ChCount.toInt()) {
+    const bool rangeOne = KindHasOneRangeSetting(kind);
+    const bool rangeTwo = KindHasTwoRangeSettings(kind);
+    switch (r.channels()) {
     case 1:
         if (!readSlots(card, r, 1, 6))
             return false;
@@ -140,7 +140,7 @@ bool Upload::readCard(int i)
         break;
     case 4:
     case 16:
-        for (int j = 1; j <= r.ChCount.toInt(); ++j) {
+        for (int j = 1; j <= r.channels(); ++j) {
             const auto v = read(card, QString::number(j + 9));
             if (!v)
                 return false;
@@ -150,7 +150,7 @@ bool Upload::readCard(int i)
     default:
         break;
     }
-    if (r.InputClass == 0 || r.InputClass == 1)
+    if (r.hasSensor())
         return readSensor(card, i);
     return true;
 }
@@ -188,7 +188,7 @@ bool Upload::readSensor(const QString &card, int i)
     if (burnout0.isEmpty())
         return false;
     r.Burnout[0] = TextAfterColon(burnout0);
-    if (r.ChCount.toInt() == 2) {
+    if (r.isTwoChannel()) {
         const QString burnout1 =
             WriteItem(m_s.line, kRetries, card, QStringLiteral("9"), QStringLiteral("1"));
         if (burnout1.isEmpty())
@@ -199,15 +199,15 @@ bool Upload::readSensor(const QString &card, int i)
     if (!unit)
         return false;
     if (*unit == QLatin1String("C"))
-        r.TempUnit = 0;
+        r.setUnit(TempUnit::Celsius);
     else if (*unit == QLatin1String("F"))
-        r.TempUnit = 1;
+        r.setUnit(TempUnit::Fahrenheit);
     else if (*unit == QLatin1String("K"))
-        r.TempUnit = 2;
+        r.setUnit(TempUnit::Kelvin);
     const auto name = read(card, QStringLiteral("8"));
     if (!name)
         return false;
-    const SensorTable &table = r.InputClass == 1 ? RTDTable() : TCTable();
+    const SensorTable &table = r.inputClass() == InputClass::Rtd ? RTDTable() : TCTable();
     const qsizetype type = table[0].Names.indexOf(*name);
     if (type >= 0)
         r.InputType = static_cast<int>(type);
@@ -215,9 +215,10 @@ bool Upload::readSensor(const QString &card, int i)
         if (r.VerNo.left(1) != QLatin1String("0")) {
             // No answer here does not end the upload: the card may lack the function.
             const QString limit = ReadItem(m_s.line, kRetries, card, QStringLiteral("37"));
-            r.LimitState = TextAfterColon(limit) == QLatin1String("DIS") ? 0 : 1;
+            r.setLimit(TextAfterColon(limit) == QLatin1String("DIS") ? LimitState::Off
+                                                                     : LimitState::On);
         } else {
-            r.LimitState = 2;
+            r.setLimit(LimitState::NotAvailable);
         }
     }
     return true;

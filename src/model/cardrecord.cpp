@@ -81,16 +81,16 @@ void ResetCardTable(CardTable &table, const std::function<void(int)> &clearRow)
         r = CardRecord{};
         r.ModelName = QStringLiteral("NONE");
         r.ModelKind = kNoCard;
-        r.FormType = 0;
+        r.FormType = static_cast<int>(FormType::None);
         r.VerNo = QStringLiteral("0.00");
         r.CardStatus = QStringLiteral("4");
         r.ChCount = QStringLiteral("0");
-        r.InputClass = 6;
+        r.InputClass = static_cast<int>(InputClass::Other);
         r.InputType = 0;
         r.Spare = QStringLiteral("2");
         r.Burnout = {QStringLiteral("0"), QStringLiteral("0")};
-        r.TempUnit = 0;
-        r.LimitState = 0;
+        r.setUnit(TempUnit::Celsius);
+        r.setLimit(LimitState::Off);
         r.AuxSetting = aux;
         r.ChData.fill(QStringLiteral("0"));
     }
@@ -108,7 +108,7 @@ void ClassifyCard(CardTable &table, int cardNo, const QString &modelText)
 {
     CardRecord &r = table[cardNo];
     r.ModelName = modelText;
-    r.InputClass = 6;
+    r.InputClass = static_cast<int>(InputClass::Other);
     r.AuxSetting = {-1, -1};
     r.ModelKind = kindOf(modelText);
     if (r.ModelKind != kNoCard) {
@@ -121,6 +121,6 @@ void ClassifyCard(CardTable &table, int cardNo, const QString &modelText)
     } else {
         r.CardStatus.clear();
         r.ChCount = QStringLiteral("0");
-        r.FormType = 0;
+        r.FormType = static_cast<int>(FormType::None);
     }
 }

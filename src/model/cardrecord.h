@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/cardcodes.h"
+
 #include <QString>
 #include <array>
 #include <functional>
@@ -31,6 +33,30 @@ struct CardRecord
     std::array<int, 2> AuxSetting{};
     std::array<ParSlot, 12> Par;
     std::array<QString, 16> ChData;
+
+    ::FormType form() const { return static_cast<::FormType>(FormType); }
+    ::InputClass inputClass() const { return static_cast<::InputClass>(InputClass); }
+    ::LimitState limit() const { return static_cast<::LimitState>(LimitState); }
+    ::TempUnit unit() const { return static_cast<::TempUnit>(TempUnit); }
+    void setLimit(::LimitState state) { LimitState = static_cast<int>(state); }
+    void setUnit(::TempUnit unit) { TempUnit = static_cast<int>(unit); }
+    // ChCount as a number: 0 for no card, 1, 2, 4 or 16.
+    int channels() const { return ChCount.toInt(); }
+    bool isTwoChannel() const { return channels() == 2; }
+    // Thermocouple and RTD cards: sensor type, unit and burnout.
+    bool hasSensor() const
+    {
+        return inputClass() == ::InputClass::Thermocouple || inputClass() == ::InputClass::Rtd;
+    }
+    bool isPulse() const
+    {
+        return inputClass() == ::InputClass::PulseIn || inputClass() == ::InputClass::PulseOut;
+    }
+    bool isDiscrete() const
+    {
+        return inputClass() == ::InputClass::DiscreteIn ||
+               inputClass() == ::InputClass::DiscreteOut;
+    }
 
     // 1-based like the card's own numbering: par(1) is channel 1 zero scale.
     ParSlot &par(int k) { return Par.at(static_cast<std::size_t>(k - 1)); }

@@ -1,5 +1,7 @@
 #include "model/catalogue.h"
 
+#include "model/cardcodes.h"
+
 #include <cmath>
 
 namespace {
@@ -167,7 +169,32 @@ int KindInputClass(int kind)
 
 bool KindHasLimitFunction(int kind)
 {
-    return row(kind) && KindInputClass(kind) == 0;
+    return row(kind) && KindInputClass(kind) == static_cast<int>(InputClass::Thermocouple);
+}
+
+bool KindReadsValueOn22(int kind)
+{
+    return kind == 39 || kind == 40;
+}
+
+bool KindHasEditableBase(int kind)
+{
+    return kind >= 18 && kind <= 21;
+}
+
+bool KindHasNarrowRtdRange(int kind)
+{
+    return kind == 28 || kind == 29;
+}
+
+bool KindHasOneRangeSetting(int kind)
+{
+    return kind == 18 || kind == 30 || kind == 32;
+}
+
+bool KindHasTwoRangeSettings(int kind)
+{
+    return kind == 19 || kind == 31 || kind == 33;
 }
 
 int KindItemNo(int slot, int kind)

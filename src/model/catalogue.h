@@ -16,6 +16,17 @@ int KindInputClass(int kind);
 // Thermocouple kinds carry the limit function (item 37) when their firmware
 // has it: upload, download and the editor all read and write it by this rule.
 bool KindHasLimitFunction(int kind);
+// The output kinds 39 and 40 show their live value on item 22, the others
+// on 10 (and 11 for channel 2).
+bool KindReadsValueOn22(int kind);
+// Transformer kinds 18..21: their base rows are set by the operator.
+bool KindHasEditableBase(int kind);
+// RTD kinds 28 and 29 use the narrow ranges of RTD2Table.
+bool KindHasNarrowRtdRange(int kind);
+// Range-setting kinds: one-channel 18, 30, 32 read item 24; two-channel 19,
+// 31, 33 read items 37 and 38 (AuxSetting).
+bool KindHasOneRangeSetting(int kind);
+bool KindHasTwoRangeSettings(int kind);
 // Item number of parameter slot 1..12, -1 where the kind has none.
 int KindItemNo(int slot, int kind);
 
@@ -57,16 +68,5 @@ inline constexpr double GainHLmt = 3.2;
 inline constexpr double SpanLLmt = 100;
 inline constexpr double SpanHLmt = 60000;
 
-// Program-wide state with one owner each.
-struct GlobalState
-{
-    int SelectedCardNo = 0;
-    int ComPortNo = 1;
-    QString CommBaudRate = QStringLiteral("1200");
-    bool IsConnected = false;
-    bool IsMonitoring = false;
-    bool Initialising = false;
-};
+#include "model/globalstate.h"
 
-// Start values of the global state; the catalogue itself is built on first use.
-void InitTables(GlobalState &state);

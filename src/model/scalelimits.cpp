@@ -70,8 +70,11 @@ void setSensorLimits(ScaleLimits &out, const CardRecord &card)
     out.inputType = QString();
     if (!inRange(card.TempUnit, 0, 2))
         return;
-    const bool narrow = card.InputClass == 1 && (card.ModelKind == 28 || card.ModelKind == 29);
-    const SensorTable &table = card.InputClass == 0 ? TCTable() : narrow ? RTD2Table() : RTDTable();
+    const bool narrow =
+        card.inputClass() == InputClass::Rtd && KindHasNarrowRtdRange(card.ModelKind);
+    const SensorTable &table = card.inputClass() == InputClass::Thermocouple ? TCTable()
+                               : narrow                                        ? RTD2Table()
+                                                                               : RTDTable();
     const SensorRangeRecord &row = table[static_cast<std::size_t>(card.TempUnit)];
     out.unit = row.Unit;
     if (!inRange(card.InputType, 0, static_cast<int>(row.Names.size()) - 1))
@@ -110,7 +113,7 @@ std::optional<ScaleLimits> ScaleLimitsFor(const CardRecord &card)
             {QString::number(GainLLmt, 'f', 4), QString::number(GainHLmt, 'f', 4)},
         }};
 
-    if (card.InputClass == 0 || card.InputClass == 1)
+    if (card.hasSensor())
         setSensorLimits(out, card);
     else
         setNominalLimits(out, card);

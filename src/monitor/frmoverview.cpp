@@ -131,8 +131,9 @@ void frmOverView::Form_Activate()
         Row &row = m_rows.at(idx(i));
         row.cardType->setText(r.ModelName);
         QString inputType;
-        if (!r.ChCount.isEmpty() && (r.InputClass == 0 || r.InputClass == 1)) {
-            const SensorTable &t = r.InputClass == 0 ? TCTable() : RTDTable();
+        if (!r.ChCount.isEmpty() && r.hasSensor()) {
+            const SensorTable &t =
+                r.inputClass() == InputClass::Thermocouple ? TCTable() : RTDTable();
             inputType = t[0].Names.value(r.InputType);
         }
         row.inputType->setText(inputType);
@@ -143,7 +144,7 @@ void frmOverView::Form_Activate()
 void frmOverView::ShowChData(const QString & /*model*/, int i)
 {
     Row &row = m_rows.at(idx(i));
-    const bool discrete = m_cards[i].InputClass == 2 || m_cards[i].InputClass == 3;
+    const bool discrete = m_cards[i].isDiscrete();
     for (QLabel *cell : row.di)
         cell->setVisible(discrete);
     row.data1->setVisible(!discrete);
@@ -182,8 +183,8 @@ void frmOverView::ShowCardDetails(int i)
     const CardRecord &r = m_cards[i];
     Row &row = m_rows.at(idx(i));
     row.verNo->setText(QLatin1Char('V') + r.VerNo);
-    if (r.InputClass == 0 || r.InputClass == 1) {
-        const SensorTable &t = r.InputClass == 0 ? TCTable() : RTDTable();
+    if (r.hasSensor()) {
+        const SensorTable &t = r.inputClass() == InputClass::Thermocouple ? TCTable() : RTDTable();
         row.inputType->setText(t[0].Names.value(r.InputType));
     }
     ShowChData(r.ModelName, i);

@@ -1,0 +1,40 @@
+#pragma once
+
+// The codes of a card record, named. The record keeps them as the numbers
+// the parameter files and the kind tables use; code reads them through
+// CardRecord's accessors (form(), inputClass(), limit(), unit()).
+
+// The window that serves the card.
+enum class FormType
+{
+    None = 0,
+    Analog = 1,   // frmSetModel
+    Pulse = 2,    // frmSetPalseModel
+    Discrete = 3, // frmShowModel
+};
+
+enum class InputClass
+{
+    Thermocouple = 0,
+    Rtd = 1,
+    DiscreteIn = 2,
+    DiscreteOut = 3,
+    PulseIn = 4,
+    PulseOut = 5,
+    Other = 6,
+};
+
+// The limit function of a thermocouple card (item 37).
+enum class LimitState
+{
+    Off = 0,
+    On = 1,
+    NotAvailable = 2, // firmware without the function
+};
+
+enum class TempUnit
+{
+    Celsius = 0,
+    Fahrenheit = 1,
+    Kelvin = 2,
+};
