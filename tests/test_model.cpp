@@ -1,5 +1,5 @@
-// Card classification, the card table and the catalogue, checked against
-// tables written out by hand.
+// Card classification and the sensor ranges of the catalogue, checked
+// against tables written out by hand.
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
 
@@ -124,55 +124,6 @@ private slots:
         QCOMPARE(KindOfModel(model), kind);
     }
 
-    void resetGivesEmptySlots()
-    {
-        CardTable table;
-        ClassifyCard(table, 3, QStringLiteral("XD2-K"));
-        table[3].par(1).Value = QStringLiteral("100");
-        table[3].ChData[5] = QStringLiteral("1");
-        table[3].AuxSetting = {5, 6};
-        QList<int> cleared;
-        ResetCardTable(table, [&](int i) { cleared << i; });
-        for (int i = 1; i <= kCardCount; ++i) {
-            const CardRecord &r = table[i];
-            QCOMPARE(r.ModelName, QStringLiteral("NONE"));
-            QCOMPARE(r.ModelKind, 99);
-            QCOMPARE(r.FormType, 0);
-            QCOMPARE(r.VerNo, QStringLiteral("0.00"));
-            QCOMPARE(r.CardStatus, QStringLiteral("4"));
-            QCOMPARE(r.ChCount, QStringLiteral("0"));
-            QCOMPARE(r.InputClass, 6);
-            QCOMPARE(r.Spare, QStringLiteral("2"));
-            QCOMPARE(r.Burnout, (std::array<QString, 2>{QStringLiteral("0"), QStringLiteral("0")}));
-            QCOMPARE(r.LimitState, 0);
-            for (const ParSlot &p : r.Par)
-                QVERIFY(p.Value.isEmpty() && p.ItemNo.isEmpty());
-            for (const QString &c : r.ChData)
-                QCOMPARE(c, QStringLiteral("0"));
-        }
-        QCOMPARE(table[3].AuxSetting, (std::array<int, 2>{5, 6}));
-        QCOMPARE(cleared, (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
-    }
-
-    void kind34IsAnEmptySlotRow()
-    {
-        QCOMPARE(KindStatus(34), 4);
-        QCOMPARE(KindChCount(34), 0);
-        QCOMPARE(KindFormType(34), 0);
-        for (int k = 1; k <= 12; ++k)
-            QCOMPARE(KindItemNo(k, 34), -1);
-    }
-
-    void statusNamesAndColours()
-    {
-        QCOMPARE((QStringList{StatusName(1), StatusName(2), StatusName(3), StatusName(4)}),
-                 (QStringList{"IN", "OUT", "IN/OUT", "NONE"}));
-        QCOMPARE(StatusColor(1), 0xC00000u);
-        QCOMPARE(StatusColor(2), 0x0000C0u);
-        QCOMPARE(StatusColor(3), 0x80000012u);
-        QCOMPARE(StatusColor(4), 0xC00000u);
-    }
-
     void thermocoupleRanges_data()
     {
         QTest::addColumn<int>("type");
@@ -210,85 +161,6 @@ private slots:
         QTest::newRow("JPt") << 8 << "JPt100JIS'89" << QList<double>{-200, 510, -328, 950, 73, 783};
     }
     void rtdRanges() { checkRow(RTDTable()); }
-
-    void rtd2Ranges_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QList<double>>("limits");
-        const QList<double> none{0, 0, 0, 0, 0, 0};
-        const QList<double> narrow{-20, 200, -4, 392, 253, 473};
-        QTest::newRow("0") << 0 << "-" << none;
-        QTest::newRow("1") << 1 << "Pt100JIS'89" << narrow;
-        QTest::newRow("2") << 2 << "Pt100JIS'97" << narrow;
-        for (int t : {3, 4, 5, 6, 7})
-            QTest::addRow("%d", t) << t << "-" << none;
-        QTest::newRow("8") << 8 << "JPt100JIS'89" << narrow;
-    }
-    void rtd2Ranges() { checkRow(RTD2Table()); }
-
-    void unitRows()
-    {
-        for (const SensorTable *t : {&TCTable(), &RTDTable(), &RTD2Table()}) {
-            QCOMPARE((*t)[0].Unit, QStringLiteral("deg C"));
-            QCOMPARE((*t)[1].Unit, QStringLiteral("deg F"));
-            QCOMPARE((*t)[2].Unit, QStringLiteral("K"));
-            QCOMPARE((*t)[0].Names, (*t)[1].Names);
-            QCOMPARE((*t)[0].Names, (*t)[2].Names);
-        }
-        QCOMPARE(TCTable()[0].Names.size(), 13);
-        QCOMPARE(RTDTable()[0].Names.size(), 9);
-    }
-
-    void nominalRanges_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QVariant>("low");  // invalid QVariant: no range
-        QTest::addColumn<QVariant>("high");
-        QTest::addColumn<QVariant>("unit");
-        const QVariant none;
-        QTest::newRow("0") << 0 << none << none << QVariant("V");
-        QTest::newRow("9") << 9 << none << none << QVariant("V");
-        QTest::newRow("2") << 2 << none << none << QVariant("mA");
-        QTest::newRow("7") << 7 << none << none << QVariant("mA");
-        QTest::newRow("18") << 18 << QVariant(0.0) << QVariant(300.0) << QVariant("V");
-        QTest::newRow("21") << 21 << QVariant(0.0) << QVariant(5.0) << QVariant("A");
-        QTest::newRow("22") << 22 << QVariant(-10.0) << QVariant(10.0) << QVariant("V");
-        QTest::newRow("23") << 23 << QVariant(-10.0) << QVariant(10.0) << QVariant("mA");
-        QTest::newRow("24") << 24 << QVariant(4.0) << QVariant(20.0) << QVariant("mA");
-        QTest::newRow("31") << 31 << QVariant(0.0) << QVariant(500.0) << QVariant("A");
-        QTest::newRow("32") << 32 << QVariant(0.0) << QVariant(600.0) << QVariant("A");
-        QTest::newRow("10") << 10 << none << none << none;
-        QTest::newRow("26") << 26 << none << none << none;
-        QTest::newRow("40") << 40 << none << none << none;
-    }
-    void nominalRanges()
-    {
-        QFETCH(int, kind);
-        QFETCH(QVariant, low);
-        QFETCH(QVariant, high);
-        QFETCH(QVariant, unit);
-        auto asVariant = [](const auto &opt) { return opt ? QVariant(*opt) : QVariant(); };
-        QCOMPARE(asVariant(KindRangeLow(kind)), low);
-        QCOMPARE(asVariant(KindRangeHigh(kind)), high);
-        QCOMPARE(asVariant(KindRangeUnit(kind)), unit);
-    }
-
-    void startValues()
-    {
-        GlobalState s;
-        s.SelectedCardNo = 4;
-        s.ComPortNo = 6;
-        s.IsMonitoring = true;
-        InitTables(s);
-        QCOMPARE(s.SelectedCardNo, 0);
-        QCOMPARE(s.ComPortNo, 1);
-        QCOMPARE(s.CommBaudRate, QStringLiteral("1200"));
-        QVERIFY(s.Initialising);
-        QVERIFY(!s.IsMonitoring);
-        QCOMPARE(GainLLmt, -3.2);
-        QCOMPARE(SpanHLmt, 60000.0);
-    }
 
 private:
     void checkRow(const SensorTable &t)
