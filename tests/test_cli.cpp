@@ -166,6 +166,7 @@ private slots:
         QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("error"); // a part of it; empty when accepted
         QTest::addColumn<QString>("rack");
+        // clang-format off
         QTest::newRow("com range") << "--com 9 show" << "from 1 to 8" << "";
         QTest::newRow("two ports") << "--port /dev/x --simulate show" << "choose one" << "";
         QTest::newRow("port late") << "show --simulate" << "before the command" << "";
@@ -177,6 +178,7 @@ private slots:
         QTest::newRow("=file") << "--simulate=r.json show" << "" << "r.json";
         QTest::newRow("file") << "--simulate r.json show" << "" << "r.json";
         QTest::newRow("--rack") << "--simulate --rack r.json show" << "" << "r.json";
+        // clang-format on
     }
     void options()
     {
@@ -563,9 +565,9 @@ private slots:
             p.waitForFinished();
             sim.waitForFinished();
         });
-        sim.start(QStringLiteral(V9RACK_SIM), {QStringLiteral("--rack"), m_smallRack,
-                                               QStringLiteral("--delay"), QStringLiteral("10"),
-                                               QStringLiteral("--trace")});
+        sim.start(QStringLiteral(V9RACK_SIM),
+                  {QStringLiteral("--rack"), m_smallRack, QStringLiteral("--delay"),
+                   QStringLiteral("10"), QStringLiteral("--trace")});
         QVERIFY(sim.waitForReadyRead(10000));
         const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
         QVERIFY2(device.startsWith(QLatin1String("/dev/")), qPrintable(device));
@@ -645,9 +647,9 @@ private slots:
         const QString rack = path(QStringLiteral("one.json"));
         writeAll(rack, R"({"slots": {"1": {"model": "XA1-00", "version": "1.0"}}})");
         QProcess p;
-        p.start(QStringLiteral(V9CON_CLI), {QStringLiteral("--simulate=") + rack,
-                                            QStringLiteral("monitor"), QStringLiteral("--csv"),
-                                            csv});
+        p.start(QStringLiteral(V9CON_CLI),
+                {QStringLiteral("--simulate=") + rack, QStringLiteral("monitor"),
+                 QStringLiteral("--csv"), csv});
         QTRY_VERIFY_WITH_TIMEOUT(readAll(csv).count('\n') > 2, 30000);
         ::kill(static_cast<pid_t>(p.processId()), SIGINT);
         QVERIFY(p.waitForFinished(10000));
