@@ -24,21 +24,21 @@ QWidget *frameOf(QWidget *form)
 
 } // namespace
 
-CardWindows::CardWindows(Session &session, const Parts &parts)
-    : m_s(session), m_p(parts), m_setModel(new frmSetModel(session.cards, session.state)),
+CardWindows::CardWindows(Session &session, const Wiring &wiring)
+    : m_session(session), m_wiring(wiring), m_setModel(new frmSetModel(session.cards, session.state)),
       m_setPalseModel(new frmSetPalseModel(session.cards, session.state)),
       m_showModel(new frmShowModel(session.cards, session.state))
 {
     for (QWidget *w : {static_cast<QWidget *>(m_setModel), static_cast<QWidget *>(m_setPalseModel),
                        static_cast<QWidget *>(m_showModel)}) {
-        QMdiSubWindow *sub = m_p.mdi->addSubWindow(w);
+        QMdiSubWindow *sub = m_wiring.mdi->addSubWindow(w);
         // The windows live as long as the program: the close box hides them.
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->setWindowTitle(w->windowTitle());
         sub->hide();
     }
-    m_p.lock.addEditor(m_setModel, 1);
-    m_p.lock.addEditor(m_setPalseModel, 2);
+    m_wiring.lock.addEditor(m_setModel, 1);
+    m_wiring.lock.addEditor(m_setPalseModel, 2);
 
     QObject::connect(m_setModel, &frmSetModel::uploadClicked, m_setModel,
                      [this] { analogUpload(); });
@@ -54,14 +54,14 @@ CardWindows::CardWindows(Session &session, const Parts &parts)
 
 bool CardWindows::actsOn(FormType formType) const
 {
-    const int sel = m_s.state.SelectedCardNo;
-    return sel >= 1 && sel <= kCardCount && m_s.cards[sel].form() == formType;
+    const int sel = m_session.state.SelectedCardNo;
+    return sel >= 1 && sel <= kCardCount && m_session.cards[sel].form() == formType;
 }
 
 void CardWindows::hideCardWindowsBut(QWidget *keep)
 {
     for (QWidget *w :
-         {static_cast<QWidget *>(m_p.overview), static_cast<QWidget *>(m_setModel),
+         {static_cast<QWidget *>(m_wiring.overview), static_cast<QWidget *>(m_setModel),
           static_cast<QWidget *>(m_setPalseModel), static_cast<QWidget *>(m_showModel)})
         if (w != keep)
             frameOf(w)->hide();
@@ -69,10 +69,10 @@ void CardWindows::hideCardWindowsBut(QWidget *keep)
 
 void CardWindows::StoreEditorFields()
 {
-    const int sel = m_s.state.SelectedCardNo;
+    const int sel = m_session.state.SelectedCardNo;
     if (sel < 1 || sel > kCardCount)
         return;
-    CardRecord &r = m_s.cards[sel];
+    CardRecord &r = m_session.cards[sel];
     const bool twoChannels = r.isTwoChannel();
     if (r.form() == FormType::Analog) {
         for (int k = 1; k <= (twoChannels ? 12 : 6); ++k)
@@ -89,24 +89,24 @@ void CardWindows::StoreEditorFields()
 
 void CardWindows::cboCardNo_Click()
 {
-    GlobalState &st = m_s.state;
+    GlobalState &st = m_session.state;
     if (st.Initialising)
         return;
     StoreEditorFields();
-    st.SelectedCardNo = m_p.cboCardNo->currentText().toInt();
+    st.SelectedCardNo = m_wiring.cboCardNo->currentText().toInt();
     if (st.SelectedCardNo == 0) {
-        m_p.showCardForm(m_p.overview);
-        m_p.lock.refreshFields();
+        m_wiring.showCardForm(m_wiring.overview);
+        m_wiring.lock.refreshFields();
         return;
     }
-    const CardRecord &r = m_s.cards[st.SelectedCardNo];
+    const CardRecord &r = m_session.cards[st.SelectedCardNo];
     if (r.form() == FormType::None || r.form() > FormType::Discrete) {
         // Nothing to show: back to the overview, and no card selected, so a
         // later switch stores no editor into this slot.
         st.SelectedCardNo = 0;
-        m_p.cboCardNo->setCurrentText(QStringLiteral("00"));
-        m_p.showCardForm(m_p.overview);
-        m_p.lock.refreshFields();
+        m_wiring.cboCardNo->setCurrentText(QStringLiteral("00"));
+        m_wiring.showCardForm(m_wiring.overview);
+        m_wiring.lock.refreshFields();
         return;
     }
     QWidget *shown = nullptr;
@@ -126,21 +126,21 @@ void CardWindows::cboCardNo_Click()
         shown = m_showModel;
     }
     hideCardWindowsBut(shown);
-    m_p.showCardForm(shown);
+    m_wiring.showCardForm(shown);
     // The boxes follow the new card's kind (Locked_txtBase, Unlocked_txtBase).
-    m_p.lock.refreshFields();
+    m_wiring.lock.refreshFields();
     readShownCard();
 }
 
 void CardWindows::readShownCard()
 {
-    const int sel = m_s.state.SelectedCardNo;
-    if (sel < 1 || sel > kCardCount || !m_s.line.isOpen())
+    const int sel = m_session.state.SelectedCardNo;
+    if (sel < 1 || sel > kCardCount || !m_session.line.isOpen())
         return;
     // The gate keeps every other command off inside the read's waits; when
     // it is released the commands follow whatever happened meanwhile.
-    if (const CommandScope scope(m_s.gate, m_p.lock, kLiveReadOperation); scope)
-        showLiveRead(ReadCardLive(m_s, sel));
+    if (const CommandScope scope(m_session.gate, m_wiring.lock, kLiveReadOperation); scope)
+        showLiveRead(ReadCardLive(m_session, sel));
 }
 
 void CardWindows::showLiveRead(const CardLiveRead &read)
@@ -152,28 +152,28 @@ void CardWindows::showLiveRead(const CardLiveRead &read)
     for (int i = 0; i < read.states.size(); ++i)
         m_showModel->showChannel(i + 1, read.states.at(i));
     if (read.values) {
-        m_p.overview->lblInputDataCh1(read.cardNo)->setText(read.values->ch1);
-        m_p.overview->lblInputDataCh2(read.cardNo)->setText(read.values->ch2);
+        m_wiring.overview->lblInputDataCh1(read.cardNo)->setText(read.values->ch1);
+        m_wiring.overview->lblInputDataCh2(read.cardNo)->setText(read.values->ch2);
     }
 }
 
 void CardWindows::runTransfer(const char *name, const std::function<void()> &work)
 {
-    const CommandScope scope(m_s.gate, m_p.lock, QLatin1String(name));
+    const CommandScope scope(m_session.gate, m_wiring.lock, QLatin1String(name));
     if (scope)
         work();
 }
 
 void CardWindows::applyAnalogReads()
 {
-    const int sel = m_s.state.SelectedCardNo;
-    const AnalogCardReads reads = UploadAnalogCard(m_s, sel, m_p.progress);
+    const int sel = m_session.state.SelectedCardNo;
+    const AnalogCardReads reads = UploadAnalogCard(m_session, sel, m_wiring.progress);
     for (int k = 1; k <= 12; ++k)
         if (const auto &v = reads.values.at(static_cast<std::size_t>(k - 1)))
             m_setModel->setParText(k, *v);
     if (reads.limitOn) {
         m_setModel->setLimitTicked(*reads.limitOn);
-        m_s.cards[sel].setLimit(*reads.limitOn ? LimitState::On : LimitState::Off);
+        m_session.cards[sel].setLimit(*reads.limitOn ? LimitState::On : LimitState::Off);
     }
     StoreEditorFields();
 }
@@ -193,8 +193,8 @@ void CardWindows::analogDownload()
         std::array<QString, 12> boxes;
         for (int k = 1; k <= 12; ++k)
             boxes.at(static_cast<std::size_t>(k - 1)) = m_setModel->parText(k);
-        DownloadAnalogCard(m_s, m_s.state.SelectedCardNo, boxes, m_setModel->limitTicked(),
-                           m_p.progress);
+        DownloadAnalogCard(m_session, m_session.state.SelectedCardNo, boxes, m_setModel->limitTicked(),
+                           m_wiring.progress);
         StoreEditorFields();
         // Read back, so the window shows what the card holds, not what was typed.
         applyAnalogReads();
@@ -206,7 +206,7 @@ void CardWindows::pulseUpload()
     if (!actsOn(FormType::Pulse))
         return;
     runTransfer("Upload card", [this] {
-        const auto reads = UploadPulseCard(m_s, m_s.state.SelectedCardNo, m_p.progress);
+        const auto reads = UploadPulseCard(m_session, m_session.state.SelectedCardNo, m_wiring.progress);
         if (reads[0])
             m_setPalseModel->setCountText(1, *reads[0]);
         if (reads[1])
@@ -224,8 +224,8 @@ void CardWindows::pulseDownload()
     if (!actsOn(FormType::Pulse))
         return;
     runTransfer("Download card", [this] {
-        DownloadPulseCard(m_s, m_s.state.SelectedCardNo, m_setPalseModel->spanText(1),
-                          m_setPalseModel->spanText(2), m_p.progress);
+        DownloadPulseCard(m_session, m_session.state.SelectedCardNo, m_setPalseModel->spanText(1),
+                          m_setPalseModel->spanText(2), m_wiring.progress);
         StoreEditorFields();
     });
 }
@@ -233,5 +233,5 @@ void CardWindows::pulseDownload()
 void CardWindows::limitClicked(bool ticked)
 {
     if (actsOn(FormType::Analog))
-        m_s.cards[m_s.state.SelectedCardNo].setLimit(ticked ? LimitState::On : LimitState::Off);
+        m_session.cards[m_session.state.SelectedCardNo].setLimit(ticked ? LimitState::On : LimitState::Off);
 }

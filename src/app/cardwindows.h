@@ -23,7 +23,7 @@ class QWidget;
 class CardWindows
 {
 public:
-    struct Parts
+    struct Wiring
     {
         QMdiArea *mdi;
         frmOverView *overview;
@@ -33,7 +33,7 @@ public:
         // Places a card window at the top left of the client area and shows it.
         std::function<void(QWidget *)> showCardForm;
     };
-    CardWindows(Session &session, const Parts &parts);
+    CardWindows(Session &session, const Wiring &wiring);
 
     frmSetModel *setModel() const { return m_setModel; }
     frmSetPalseModel *setPalseModel() const { return m_setPalseModel; }
@@ -59,8 +59,8 @@ private:
     // Brackets an editor transfer with the command lock.
     void runTransfer(const char *name, const std::function<void()> &work);
 
-    Session &m_s;
-    Parts m_p;
+    Session &m_session;
+    Wiring m_wiring;
     frmSetModel *m_setModel;
     frmSetPalseModel *m_setPalseModel;
     frmShowModel *m_showModel;

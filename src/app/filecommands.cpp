@@ -9,17 +9,17 @@ void FileCommands::mnuFilesOpen_Click()
 {
     // A table replaced under a running transfer would be written half old,
     // half new.
-    OperationGate::Ticket ticket = m_s.gate.begin(QStringLiteral("Open"));
+    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Open"));
     if (!ticket)
         return;
-    const QString path = FileDialogs::choose(m_h.parent, FileDialogs::Mode::Open);
+    const QString path = FileDialogs::choose(m_hooks.parent, FileDialogs::Mode::Open);
     if (!path.isEmpty())
         load(path);
 }
 
 void FileCommands::openFile(const QString &path)
 {
-    OperationGate::Ticket ticket = m_s.gate.begin(QStringLiteral("Open"));
+    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Open"));
     if (ticket)
         load(path);
 }
@@ -30,36 +30,36 @@ bool FileCommands::load(const QString &path)
     // half way leaves the table as it was.
     ParameterFileResult loaded = OpenParameterFile(path);
     if (!loaded.ok()) {
-        Messages::show(m_h.parent, Messages::Icon::None, QStringLiteral("V9CON"), loaded.error);
+        Messages::show(m_hooks.parent, Messages::Icon::None, QStringLiteral("V9CON"), loaded.error);
         return false;
     }
-    m_h.selectOverview();
-    m_s.cards = std::move(*loaded.cards);
-    m_h.tableReplaced();
+    m_hooks.selectOverview();
+    m_session.cards = std::move(*loaded.cards);
+    m_hooks.tableReplaced();
     FileDialogs::remember(path);
-    m_h.fileShown(path);
+    m_hooks.fileShown(path);
     return true;
 }
 
 void FileCommands::mnuFilesSave_Click()
 {
-    OperationGate::Ticket ticket = m_s.gate.begin(QStringLiteral("Save"));
+    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Save"));
     if (!ticket)
         return;
     // Refused before the dialog: nothing to choose a file for.
-    const QString refusal = CheckWritable(m_s.cards);
+    const QString refusal = CheckWritable(m_session.cards);
     if (!refusal.isEmpty()) {
-        Messages::show(m_h.parent, Messages::Icon::None, QStringLiteral("Open Error"), refusal);
+        Messages::show(m_hooks.parent, Messages::Icon::None, QStringLiteral("Open Error"), refusal);
         return;
     }
-    const QString path = FileDialogs::choose(m_h.parent, FileDialogs::Mode::Save);
+    const QString path = FileDialogs::choose(m_hooks.parent, FileDialogs::Mode::Save);
     if (path.isEmpty())
         return;
-    const QString error = WriteParameterFile(m_s.cards, path);
+    const QString error = WriteParameterFile(m_session.cards, path);
     if (!error.isEmpty()) {
-        Messages::show(m_h.parent, Messages::Icon::None, QStringLiteral("Open Error"), error);
+        Messages::show(m_hooks.parent, Messages::Icon::None, QStringLiteral("Open Error"), error);
         return;
     }
     FileDialogs::remember(path);
-    m_h.fileShown(path);
+    m_hooks.fileShown(path);
 }

@@ -22,7 +22,7 @@ public:
         // The parameter file now shown, after an Open or a Save.
         std::function<void(const QString &path)> fileShown;
     };
-    FileCommands(Session &session, Hooks hooks) : m_s(session), m_h(std::move(hooks)) {}
+    FileCommands(Session &session, Hooks hooks) : m_session(session), m_hooks(std::move(hooks)) {}
 
     void mnuFilesOpen_Click();
     void mnuFilesSave_Click();
@@ -33,6 +33,6 @@ private:
     // Reads the file into the table; false when it was refused (and said so).
     bool load(const QString &path);
 
-    Session &m_s;
-    Hooks m_h;
+    Session &m_session;
+    Hooks m_hooks;
 };

@@ -100,14 +100,14 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
         m_session, WindowObserver::Targets{*m_overview, *m_loading, m_lblMasterType, m_lblVersionNo,
                                            m_connection, this});
     m_cards = std::make_unique<CardWindows>(
-        m_session, CardWindows::Parts{m_mdi, m_overview, m_cboCardNo, m_lock, *m_observer,
+        m_session, CardWindows::Wiring{m_mdi, m_overview, m_cboCardNo, m_lock, *m_observer,
                                       [this](QWidget *form) { ShowCardForm(form); }});
     m_views = std::make_unique<ViewWindows>(m_session, this);
     auto trend = [this] { m_views->showTrend(m_session.state.SelectedCardNo); };
     connect(m_cards->setModel(), &frmSetModel::trendClicked, this, trend);
     connect(m_cards->setPalseModel(), &frmSetPalseModel::trendClicked, this, trend);
     m_monitor = std::make_unique<MonitorCommands>(
-        m_session, MonitorCommands::Parts{m_overview, *m_cards, m_lock, m_connection, m_cboCardNo,
+        m_session, MonitorCommands::Wiring{m_overview, *m_cards, m_lock, m_connection, m_cboCardNo,
                                           m_cmdStart, m_cmdStop});
     // A dead link shows as soon as no operation runs: an adapter pulled while
     // idle at once, one that died under an operation when it has ended.

@@ -13,18 +13,18 @@
 
 void MonitorCommands::cmdStart_Click()
 {
-    OperationGate::Ticket ticket = m_s.gate.begin(QStringLiteral("Monitoring"));
+    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Monitoring"));
     if (!ticket)
         return;
-    GlobalState &st = m_s.state;
+    GlobalState &st = m_session.state;
     st.IsMonitoring = true;
-    m_p.lock.DisableCommands();
+    m_wiring.lock.DisableCommands();
     m_cycleRunning = true;
     const MonitorEnd end =
-        m_p.cboCardNo->currentText() == QLatin1String("00")
-            ? MonitorAllCards(m_s, *this)
-            : MonitorSelectedCard(m_s, st.SelectedCardNo, [this](const CardLiveRead &read) {
-                  m_p.cards.showLiveRead(read);
+        m_wiring.cboCardNo->currentText() == QLatin1String("00")
+            ? MonitorAllCards(m_session, *this)
+            : MonitorSelectedCard(m_session, st.SelectedCardNo, [this](const CardLiveRead &read) {
+                  m_wiring.cards.showLiveRead(read);
               });
     m_cycleRunning = false;
     ticket.release();
@@ -35,31 +35,31 @@ void MonitorCommands::cmdStart_Click()
         // A closed port was reported when the gate opened; a rack that went
         // silent on an open line is reported here.
         if (st.IsConnected) {
-            m_p.connection.DisconnectComCard();
-            m_p.connection.ShowCommError();
+            m_wiring.connection.DisconnectComCard();
+            m_wiring.connection.ShowCommError();
         }
     }
     // A card with nothing to read leaves monitoring on until Stop.
-    m_p.lock.EnableCommands();
+    m_wiring.lock.EnableCommands();
 }
 
 void MonitorCommands::cmdStop_Click()
 {
-    m_s.state.IsMonitoring = false;
+    m_session.state.IsMonitoring = false;
     // The other commands come back when the cycle has returned the gate.
-    m_p.lock.refresh();
+    m_wiring.lock.refresh();
 }
 
 void MonitorCommands::analogValue(int cardNo, int channel, const QString &text)
 {
-    QLabel *label = channel == 1 ? m_p.overview->lblInputDataCh1(cardNo)
-                                 : m_p.overview->lblInputDataCh2(cardNo);
+    QLabel *label = channel == 1 ? m_wiring.overview->lblInputDataCh1(cardNo)
+                                 : m_wiring.overview->lblInputDataCh2(cardNo);
     label->setText(text);
 }
 
 void MonitorCommands::discreteBits(int cardNo, int channels, const QString &bits, bool answered)
 {
     if (!answered)
-        m_p.overview->lblInputDataCh1(cardNo)->setText(QStringLiteral("ERROR"));
-    m_p.overview->ShowDiscreteBits(cardNo, channels, bits);
+        m_wiring.overview->lblInputDataCh1(cardNo)->setText(QStringLiteral("ERROR"));
+    m_wiring.overview->ShowDiscreteBits(cardNo, channels, bits);
 }

@@ -15,7 +15,7 @@ class QPushButton;
 class MonitorCommands final : public MonitorObserver
 {
 public:
-    struct Parts
+    struct Wiring
     {
         frmOverView *overview;
         CardWindows &cards;
@@ -25,7 +25,7 @@ public:
         QPushButton *cmdStart;
         QPushButton *cmdStop;
     };
-    MonitorCommands(Session &session, const Parts &parts) : m_s(session), m_p(parts) {}
+    MonitorCommands(Session &session, const Wiring &wiring) : m_session(session), m_wiring(wiring) {}
 
     void cmdStart_Click();
     // Ends the cycle; the commands come back once it has returned.
@@ -37,7 +37,7 @@ public:
     void discreteBits(int cardNo, int channels, const QString &bits, bool answered) override;
 
 private:
-    Session &m_s;
-    Parts m_p;
+    Session &m_session;
+    Wiring m_wiring;
     bool m_cycleRunning = false;
 };

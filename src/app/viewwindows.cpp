@@ -25,7 +25,7 @@ bool hasValues(const CardRecord &r)
 void ViewWindows::showTraffic()
 {
     if (!m_traffic) {
-        m_traffic = new frmTraffic(m_s.traffic, m_main);
+        m_traffic = new frmTraffic(m_session.traffic, m_main);
         m_traffic->setAttribute(Qt::WA_DeleteOnClose);
     }
     bringForward(m_traffic);
@@ -33,9 +33,9 @@ void ViewWindows::showTraffic()
 
 void ViewWindows::showTrend(int cardNo)
 {
-    if (cardNo < 1 || cardNo > kCardCount || !hasValues(m_s.cards[cardNo]))
+    if (cardNo < 1 || cardNo > kCardCount || !hasValues(m_session.cards[cardNo]))
         return;
-    auto *trend = new frmTrend(m_s.live, cardNo, m_s.cards[cardNo].ModelName, m_main);
+    auto *trend = new frmTrend(m_session.live, cardNo, m_session.cards[cardNo].ModelName, m_main);
     trend->setWindowFlag(Qt::Window);
     trend->setAttribute(Qt::WA_DeleteOnClose);
     bringForward(trend);
@@ -45,10 +45,10 @@ void ViewWindows::fillTrendMenu(QMenu *menu)
 {
     menu->clear();
     for (int i = 1; i <= kCardCount; ++i) {
-        if (!hasValues(m_s.cards[i]))
+        if (!hasValues(m_session.cards[i]))
             continue;
         QAction *a =
-            menu->addAction(QStringLiteral("Card %1  %2").arg(i).arg(m_s.cards[i].ModelName));
+            menu->addAction(QStringLiteral("Card %1  %2").arg(i).arg(m_session.cards[i].ModelName));
         a->setObjectName(QStringLiteral("mnuViewTrend_%1").arg(i));
         QObject::connect(a, &QAction::triggered, menu, [this, i] { showTrend(i); });
     }

@@ -13,7 +13,7 @@ class QWidget;
 class ViewWindows
 {
 public:
-    ViewWindows(Session &session, QWidget *mainWindow) : m_s(session), m_main(mainWindow) {}
+    ViewWindows(Session &session, QWidget *mainWindow) : m_session(session), m_main(mainWindow) {}
 
     // One traffic window; a second call brings it forward.
     void showTraffic();
@@ -23,7 +23,7 @@ public:
     void fillTrendMenu(QMenu *menu);
 
 private:
-    Session &m_s;
+    Session &m_session;
     QWidget *m_main;
     QPointer<frmTraffic> m_traffic;
 };

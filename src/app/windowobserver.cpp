@@ -10,53 +10,53 @@
 
 void WindowObserver::progressStarted(int steps, const QString &caption)
 {
-    m_t.progress.ShowProgress(steps, caption);
+    m_targets.progress.ShowProgress(steps, caption);
 }
 
 void WindowObserver::progressAdvanced()
 {
-    m_t.progress.advance();
+    m_targets.progress.advance();
 }
 
 void WindowObserver::progressFinished()
 {
-    m_t.progress.unload();
+    m_targets.progress.unload();
 }
 
 void WindowObserver::commCardModel(const QString &model)
 {
-    m_t.lblMasterType->setText(model);
+    m_targets.lblMasterType->setText(model);
 }
 
 void WindowObserver::commCardVersion(const QString &version)
 {
-    m_t.lblVersionNo->setText(QLatin1Char('V') + version);
+    m_targets.lblVersionNo->setText(QLatin1Char('V') + version);
 }
 
 void WindowObserver::cardRowCleared(int cardNo)
 {
-    m_t.overview.ClearOverviewRow(cardNo);
+    m_targets.overview.ClearOverviewRow(cardNo);
 }
 
 void WindowObserver::cardIdentified(int cardNo)
 {
-    m_t.overview.ShowCardIdentity(cardNo);
+    m_targets.overview.ShowCardIdentity(cardNo);
 }
 
 void WindowObserver::cardRead(int cardNo)
 {
-    m_t.overview.ShowCardDetails(cardNo);
+    m_targets.overview.ShowCardDetails(cardNo);
 }
 
 void WindowObserver::operationFailed(const QString &title, const QString &text)
 {
-    if (!m_s.quitting)
-        Messages::show(m_t.messageParent, Messages::Icon::Critical, title, text);
-    m_t.connection.DisconnectComCard();
+    if (!m_session.quitting)
+        Messages::show(m_targets.messageParent, Messages::Icon::Critical, title, text);
+    m_targets.connection.DisconnectComCard();
 }
 
 void WindowObserver::operationWarning(const QString &title, const QString &text)
 {
-    if (!m_s.quitting)
-        Messages::show(m_t.messageParent, Messages::Icon::Exclamation, title, text);
+    if (!m_session.quitting)
+        Messages::show(m_targets.messageParent, Messages::Icon::Exclamation, title, text);
 }

@@ -24,7 +24,7 @@ public:
         ComConnection &connection;
         QWidget *messageParent;
     };
-    WindowObserver(Session &session, const Targets &targets) : m_s(session), m_t(targets) {}
+    WindowObserver(Session &session, const Targets &targets) : m_session(session), m_targets(targets) {}
 
     void progressStarted(int steps, const QString &caption) override;
     void progressAdvanced() override;
@@ -38,6 +38,6 @@ public:
     void operationWarning(const QString &title, const QString &text) override;
 
 private:
-    Session &m_s;
-    Targets m_t;
+    Session &m_session;
+    Targets m_targets;
 };

@@ -98,11 +98,11 @@ private:
                               int hi);
     void fail(const QString &why)
     {
-        if (m_o.error.isEmpty())
-            m_o.error = why;
+        if (m_observer.error.isEmpty())
+            m_observer.error = why;
     }
 
-    CliOptions m_o;
+    CliOptions m_observer;
 };
 
 std::optional<int> Reader::number(const QCommandLineParser &p, const QCommandLineOption &option,
@@ -144,9 +144,9 @@ bool Reader::global(const QStringList &arguments, QStringList &rest)
                  : QStringLiteral("unknown option \"%1\"").arg(dashed(unknown.first())));
         return false;
     }
-    m_o.help = p.isSet(help);
-    m_o.version = p.isSet(version);
-    m_o.json = p.isSet(json);
+    m_observer.help = p.isSet(help);
+    m_observer.version = p.isSet(version);
+    m_observer.json = p.isSet(json);
     rest = p.positionalArguments();
 
     const qsizetype ports =
@@ -158,13 +158,13 @@ bool Reader::global(const QStringList &arguments, QStringList &rest)
     } else if (p.isSet(port)) {
         if (p.value(port).isEmpty())
             fail(QStringLiteral("--port needs a device"));
-        m_o.port = {PortChoice::Kind::Device, 1, p.value(port), {}};
+        m_observer.port = {PortChoice::Kind::Device, 1, p.value(port), {}};
     } else if (const auto n = number(p, com, 1, 8)) {
-        m_o.port = {PortChoice::Kind::Com, *n, {}, {}};
+        m_observer.port = {PortChoice::Kind::Com, *n, {}, {}};
     } else if (p.isSet(simulate)) {
-        m_o.port = {PortChoice::Kind::Simulate, 1, {}, p.value(rack)};
+        m_observer.port = {PortChoice::Kind::Simulate, 1, {}, p.value(rack)};
     }
-    return m_o.error.isEmpty();
+    return m_observer.error.isEmpty();
 }
 
 bool Reader::command(const QStringList &arguments)
@@ -172,13 +172,13 @@ bool Reader::command(const QStringList &arguments)
     const QString &name = arguments.first();
     for (const auto &[n, c] : commandNames())
         if (name == n)
-            m_o.command = c;
-    if (m_o.command == CliCommand::None) {
+            m_observer.command = c;
+    if (m_observer.command == CliCommand::None) {
         fail(QStringLiteral("unknown command \"%1\"").arg(name));
         return false;
     }
 
-    CommandParser cp(m_o.command);
+    CommandParser cp(m_observer.command);
     QCommandLineParser &p = cp.parser;
     if (!p.parse(arguments)) {
         const QStringList unknown = p.unknownOptionNames();
@@ -190,44 +190,44 @@ bool Reader::command(const QStringList &arguments)
                                      .arg(dashed(unknown.first()), name));
         return false;
     }
-    m_o.help = m_o.help || p.isSet(cp.help);
-    m_o.json = m_o.json || p.isSet(cp.json);
-    if (m_o.command == CliCommand::Upload) {
-        m_o.file = p.value(cp.output);
-    } else if (m_o.command == CliCommand::Monitor) {
-        m_o.passes = number(p, cp.passes, 1, 1000000000).value_or(0);
-        m_o.intervalMs = number(p, cp.interval, 0, 86400000).value_or(0);
-        m_o.csvPath = p.value(cp.csv);
+    m_observer.help = m_observer.help || p.isSet(cp.help);
+    m_observer.json = m_observer.json || p.isSet(cp.json);
+    if (m_observer.command == CliCommand::Upload) {
+        m_observer.file = p.value(cp.output);
+    } else if (m_observer.command == CliCommand::Monitor) {
+        m_observer.passes = number(p, cp.passes, 1, 1000000000).value_or(0);
+        m_observer.intervalMs = number(p, cp.interval, 0, 86400000).value_or(0);
+        m_observer.csvPath = p.value(cp.csv);
     }
     const QStringList positional = p.positionalArguments();
-    if (m_o.error.isEmpty() && !m_o.help) {
-        const CliCommand c = m_o.command;
+    if (m_observer.error.isEmpty() && !m_observer.help) {
+        const CliCommand c = m_observer.command;
         const bool takesFile = c == CliCommand::Download || c == CliCommand::Verify;
         const qsizetype maxPositional = takesFile || c == CliCommand::Show ? 1 : 0;
         if (positional.size() > maxPositional)
             fail(QStringLiteral("%1 does not take \"%2\"").arg(name, positional.last()));
         else if (takesFile && positional.isEmpty())
             fail(QStringLiteral("%1 needs a parameter file").arg(name));
-        else if (c == CliCommand::Upload && m_o.file.isEmpty())
+        else if (c == CliCommand::Upload && m_observer.file.isEmpty())
             fail(QStringLiteral("upload needs -o FILE"));
-        else if (m_o.json && c != CliCommand::Show && c != CliCommand::Verify)
+        else if (m_observer.json && c != CliCommand::Show && c != CliCommand::Verify)
             fail(QStringLiteral("--json applies to show and verify only"));
     }
     if (!positional.isEmpty())
-        m_o.file = positional.first();
-    return m_o.error.isEmpty();
+        m_observer.file = positional.first();
+    return m_observer.error.isEmpty();
 }
 
 CliOptions Reader::run(const QStringList &arguments)
 {
     QStringList rest;
-    if (!global(splitSimulateValue(arguments), rest) || m_o.version)
-        return m_o;
+    if (!global(splitSimulateValue(arguments), rest) || m_observer.version)
+        return m_observer;
     if (!rest.isEmpty())
         command(rest);
-    else if (!m_o.help)
+    else if (!m_observer.help)
         fail(QStringLiteral("no command given"));
-    return m_o;
+    return m_observer;
 }
 
 } // namespace

@@ -71,9 +71,9 @@ int Commands::interrupted(const QString &command, const QString &progress)
 
 int Commands::uploadRack(ProgressPrinter &progress, const QString &command, const QString &unsaved)
 {
-    const CtrlC ctrlC(m_s, progress);
+    const CtrlC ctrlC(m_session, progress);
     OperationResult result = OperationResult::Failed;
-    const QString error = UploadRack(m_s, progress, &result);
+    const QString error = UploadRack(m_session, progress, &result);
     if (ctrlC.ended(result))
         return interrupted(
             command,
@@ -101,7 +101,7 @@ int Commands::run(const CliOptions &o)
     case CliCommand::Show:
         return show(o.file, o.json);
     case CliCommand::Monitor:
-        return RunMonitor(m_s, m_c, {o.passes, o.intervalMs, o.csvPath});
+        return RunMonitor(m_session, m_c, {o.passes, o.intervalMs, o.csvPath});
     case CliCommand::None:
         break;
     }
@@ -119,12 +119,12 @@ int Commands::upload(const QString &path)
                    QStringLiteral("; %1 not written").arg(QDir::toNativeSeparators(path)));
     if (uploaded != kExitDone)
         return uploaded;
-    const QString writeError = WriteParameterFile(m_s.cards, path);
+    const QString writeError = WriteParameterFile(m_session.cards, path);
     if (!writeError.isEmpty())
         return fail(kExitUsage, writeError);
     m_c.out << QStringLiteral("%1: %2 cards saved\n")
                    .arg(QDir::toNativeSeparators(path))
-                   .arg(knownCards(m_s.cards))
+                   .arg(knownCards(m_session.cards))
             << Qt::flush;
     return kExitDone;
 }
@@ -136,21 +136,21 @@ int Commands::download(const QString &path)
     if (!cards)
         return fail(kExitUsage, error);
     ProgressPrinter progress(m_c);
-    const CtrlC ctrlC(m_s, progress);
+    const CtrlC ctrlC(m_session, progress);
     const QString written = QStringLiteral("written");
-    const QString connectError = ConnectRack(m_s);
+    const QString connectError = ConnectRack(m_session);
     if (!connectError.isEmpty()) {
         if (ctrlC.atOnce())
             return interrupted(QStringLiteral("download"),
                                SlotProgressText(DownloadProgress(*cards, 0, false), written));
         return fail(kExitRack, connectError);
     }
-    m_s.cards = std::move(*cards);
-    const DownloadOutcome outcome = DownloadAllCards(m_s, progress);
+    m_session.cards = std::move(*cards);
+    const DownloadOutcome outcome = DownloadAllCards(m_session, progress);
     const QString refused =
         outcome.failedWrites.isEmpty()
             ? QString()
-            : QStringLiteral("%1 on %2").arg(refusedWrites(outcome.failedWrites), DeviceOf(m_s));
+            : QStringLiteral("%1 on %2").arg(refusedWrites(outcome.failedWrites), DeviceOf(m_session));
     if (ctrlC.ended(outcome.result)) {
         if (!refused.isEmpty())
             m_c.error(refused);
@@ -158,15 +158,15 @@ int Commands::download(const QString &path)
         const bool cutShort = outcome.result != OperationResult::Cancelled && progress.started();
         return interrupted(
             QStringLiteral("download"),
-            SlotProgressText(DownloadProgress(m_s.cards, outcome.lastSlotDone, cutShort), written));
+            SlotProgressText(DownloadProgress(m_session.cards, outcome.lastSlotDone, cutShort), written));
     }
     if (outcome.result != OperationResult::Completed)
-        return fail(kExitRack, LinkFailureText(m_s, QStringLiteral("download incomplete")));
+        return fail(kExitRack, LinkFailureText(m_session, QStringLiteral("download incomplete")));
     if (!refused.isEmpty())
         return fail(kExitRefused, refused);
     m_c.out << QStringLiteral("%1: %2 cards written\n")
                    .arg(QDir::toNativeSeparators(path))
-                   .arg(knownCards(m_s.cards))
+                   .arg(knownCards(m_session.cards))
             << Qt::flush;
     return kExitDone;
 }
@@ -181,7 +181,7 @@ int Commands::verify(const QString &path, bool json)
     const int uploaded = uploadRack(progress, QStringLiteral("verify"), {});
     if (uploaded != kExitDone)
         return uploaded;
-    const QList<Difference> differences = CompareTables(*file, m_s.cards);
+    const QList<Difference> differences = CompareTables(*file, m_session.cards);
     const QString shown = QDir::toNativeSeparators(path);
     if (json)
         m_c.out << DifferencesJson(differences, shown);
@@ -207,7 +207,7 @@ int Commands::show(const QString &path, bool json)
         const int uploaded = uploadRack(progress, QStringLiteral("show"), {});
         if (uploaded != kExitDone)
             return uploaded;
-        cards = m_s.cards;
+        cards = m_session.cards;
         source.commModel = progress.commModel();
         source.commVersion = progress.commVersion();
     }

@@ -12,7 +12,7 @@ struct Session;
 class Commands
 {
 public:
-    Commands(Session &session, Console &console) : m_s(session), m_c(console) {}
+    Commands(Session &session, Console &console) : m_session(session), m_c(console) {}
 
     int run(const CliOptions &options);
 
@@ -30,6 +30,6 @@ private:
     // exit code after saying why not (`unsaved` closes a Ctrl-C report).
     int uploadRack(ProgressPrinter &progress, const QString &command, const QString &unsaved);
 
-    Session &m_s;
+    Session &m_session;
     Console &m_c;
 };

@@ -11,7 +11,7 @@ const QString kNoItem = QStringLiteral("-1");
 class Download
 {
 public:
-    Download(Session &s, RackObserver &o) : m_s(s), m_o(o) {}
+    Download(Session &s, RackObserver &o) : m_session(s), m_observer(o) {}
 
     DownloadOutcome run();
 
@@ -23,20 +23,20 @@ private:
     bool writeCard(int cardNo);
     DownloadOutcome fail();
 
-    Session &m_s;
-    RackObserver &m_o;
+    Session &m_session;
+    RackObserver &m_observer;
     DownloadOutcome m_outcome;
     bool m_progressOpen = false;
 };
 
 DownloadOutcome Download::fail()
 {
-    const bool refused = m_s.line.lastRefused();
+    const bool refused = m_session.line.lastRefused();
     if (!refused)
-        m_o.operationFailed(QStringLiteral("Downloading"),
+        m_observer.operationFailed(QStringLiteral("Downloading"),
                             QStringLiteral("Downloading incomplete"));
     if (m_progressOpen)
-        m_o.progressFinished();
+        m_observer.progressFinished();
     m_outcome.result = refused ? OperationResult::Refused : OperationResult::Failed;
     return m_outcome;
 }
@@ -46,14 +46,14 @@ bool Download::write(int cardNo, const QString &item, const QString &data)
     // A command without an item would select nothing the card could take.
     if (item.isEmpty())
         return true;
-    const QString result = WriteItem(m_s.line, kRetries, QString::number(cardNo), item, data);
+    const QString result = WriteItem(m_session.line, kRetries, QString::number(cardNo), item, data);
     if (!result.isEmpty())
         return true;
-    if (!m_s.line.isOpen() || m_s.line.lastRefused())
+    if (!m_session.line.isOpen() || m_session.line.lastRefused())
         return false;
     // Silence, unlike a refusal, may be the whole rack gone: ask the
     // communication card before spending minutes on writes nobody hears.
-    if (m_s.line.lastSilent() && !CommCardAnswers(m_s.line))
+    if (m_session.line.lastSilent() && !CommCardAnswers(m_session.line))
         return false;
     if (item != kNoItem)
         m_outcome.failedWrites.append({cardNo, item});
@@ -62,7 +62,7 @@ bool Download::write(int cardNo, const QString &item, const QString &data)
 
 bool Download::writeSlots(int cardNo, int first, int last)
 {
-    const CardRecord &r = m_s.cards[cardNo];
+    const CardRecord &r = m_session.cards[cardNo];
     for (int k = first; k <= last; ++k)
         if (!write(cardNo, r.par(k).ItemNo, r.par(k).Value))
             return false;
@@ -71,7 +71,7 @@ bool Download::writeSlots(int cardNo, int first, int last)
 
 bool Download::writeLimit(int cardNo)
 {
-    const LimitState state = m_s.cards[cardNo].limit();
+    const LimitState state = m_session.cards[cardNo].limit();
     if (state == LimitState::NotAvailable)
         return true;
     return write(cardNo, QStringLiteral("37"),
@@ -80,7 +80,7 @@ bool Download::writeLimit(int cardNo)
 
 bool Download::writeCard(int cardNo)
 {
-    const CardRecord &r = m_s.cards[cardNo];
+    const CardRecord &r = m_session.cards[cardNo];
     if (!write(cardNo, QStringLiteral("1"), QStringLiteral("1")))
         return false;
     if (r.isPulse())
@@ -108,26 +108,26 @@ DownloadOutcome Download::run()
 {
     // Nothing is written to a rack that does not answer: a silent line would
     // otherwise hold the program for minutes and then look successful.
-    if (!CommCardAnswers(m_s.line))
+    if (!CommCardAnswers(m_session.line))
         return fail();
 
-    m_o.progressStarted(kCardCount, QStringLiteral("Downloading"));
+    m_observer.progressStarted(kCardCount, QStringLiteral("Downloading"));
     m_progressOpen = true;
     for (int i = 1; i <= kCardCount; ++i) {
-        if (m_o.stopRequested()) {
-            m_o.progressFinished();
+        if (m_observer.stopRequested()) {
+            m_observer.progressFinished();
             m_outcome.result = OperationResult::Cancelled;
             return m_outcome;
         }
         // Empty slots and codes no rule knows have nothing to take the values.
-        if (m_s.cards[i].ModelKind != kNoCard && !writeCard(i))
+        if (m_session.cards[i].ModelKind != kNoCard && !writeCard(i))
             return fail();
         m_outcome.lastSlotDone = i;
-        m_o.progressAdvanced();
+        m_observer.progressAdvanced();
     }
-    m_o.progressFinished();
+    m_observer.progressFinished();
     if (!m_outcome.failedWrites.isEmpty())
-        m_o.operationWarning(QStringLiteral("Downloading"),
+        m_observer.operationWarning(QStringLiteral("Downloading"),
                              FailedWritesText(m_outcome.failedWrites));
     return m_outcome;
 }

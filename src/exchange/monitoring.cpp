@@ -42,15 +42,15 @@ bool RackGone(Session &s)
 class Pass
 {
 public:
-    Pass(Session &s, MonitorObserver &o) : m_s(s), m_o(o) {}
+    Pass(Session &s, MonitorObserver &o) : m_session(s), m_observer(o) {}
 
     // False when monitoring must end before the pass is through.
     bool run()
     {
         for (int i = 1; i <= kCardCount; ++i) {
-            if (!m_s.state.IsMonitoring || !m_s.line.isOpen() || m_s.quitting || m_rackLost)
+            if (!m_session.state.IsMonitoring || !m_session.line.isOpen() || m_session.quitting || m_rackLost)
                 return false;
-            const CardRecord &r = m_s.cards[i];
+            const CardRecord &r = m_session.cards[i];
             const int count = r.channels();
             if (count == 0)
                 continue;
@@ -63,7 +63,7 @@ public:
                 analog(card, i, 2, QStringLiteral("11"));
             } else if (r.ChCount == QLatin1String("4") || r.ChCount == QLatin1String("16")) {
                 const QString reply = read(card, QStringLiteral("26"));
-                m_o.discreteBits(i, count, reply.isEmpty() ? QString() : DiscreteBits(reply),
+                m_observer.discreteBits(i, count, reply.isEmpty() ? QString() : DiscreteBits(reply),
                                  !reply.isEmpty());
             }
         }
@@ -76,8 +76,8 @@ private:
     {
         if (m_rackLost)
             return {};
-        const QString r = ReadItem(m_s.line, kRetries, card, item);
-        if (r.isEmpty() && RackGone(m_s))
+        const QString r = ReadItem(m_session.line, kRetries, card, item);
+        if (r.isEmpty() && RackGone(m_session))
             m_rackLost = true;
         return r;
     }
@@ -86,12 +86,12 @@ private:
         const QString r = read(card, item);
         const QString text =
             r.isEmpty() ? QStringLiteral("ERROR") : RemoveFirstPoint(TextAfterColon(r));
-        m_o.analogValue(i, channel, text);
-        emit m_s.live.value(i, channel, text);
+        m_observer.analogValue(i, channel, text);
+        emit m_session.live.value(i, channel, text);
     }
 
-    Session &m_s;
-    MonitorObserver &m_o;
+    Session &m_session;
+    MonitorObserver &m_observer;
     bool m_rackLost = false;
 };
 

@@ -21,7 +21,7 @@ std::optional<quint32> parseMask(const QString &text)
 class Upload
 {
 public:
-    Upload(Session &s, RackObserver &o) : m_s(s), m_o(o) {}
+    Upload(Session &s, RackObserver &o) : m_session(s), m_observer(o) {}
 
     OperationResult run();
 
@@ -29,7 +29,7 @@ private:
     // The reply's value, or nullopt when the read got no answer.
     std::optional<QString> read(const QString &card, const QString &item)
     {
-        const QString r = ReadItem(m_s.line, kRetries, card, item);
+        const QString r = ReadItem(m_session.line, kRetries, card, item);
         if (r.isEmpty())
             return std::nullopt;
         return TextAfterColon(r);
@@ -40,8 +40,8 @@ private:
     bool readSensor(const QString &card, int i);
     OperationResult fail();
 
-    Session &m_s;
-    RackObserver &m_o;
+    Session &m_session;
+    RackObserver &m_observer;
     bool m_progressOpen = false;
 };
 
@@ -49,31 +49,31 @@ OperationResult Upload::fail()
 {
     // Refused because another exchange was waiting: not the rack's fault, and
     // that other operation still owns the link.
-    const bool refused = m_s.line.lastRefused();
+    const bool refused = m_session.line.lastRefused();
     if (!refused)
-        m_o.operationFailed(QStringLiteral("Uploading"), QStringLiteral("Uploading incomplete"));
+        m_observer.operationFailed(QStringLiteral("Uploading"), QStringLiteral("Uploading incomplete"));
     if (m_progressOpen)
-        m_o.progressFinished();
+        m_observer.progressFinished();
     return refused ? OperationResult::Refused : OperationResult::Failed;
 }
 
 OperationResult Upload::run()
 {
-    const QString model = ReadItem(m_s.line, kRetries, kComm, QStringLiteral("4"));
+    const QString model = ReadItem(m_session.line, kRetries, kComm, QStringLiteral("4"));
     if (model.isEmpty())
         return fail();
-    m_o.commCardModel(TextBeforeColon(model));
+    m_observer.commCardModel(TextBeforeColon(model));
     const auto version = read(kComm, QStringLiteral("40"));
     if (!version)
         return fail();
-    m_o.commCardVersion(*version);
+    m_observer.commCardVersion(*version);
 
-    m_o.progressStarted(kCardCount, QStringLiteral("Uploading"));
+    m_observer.progressStarted(kCardCount, QStringLiteral("Uploading"));
     m_progressOpen = true;
     // Set-up writes whose replies the rack gives no meaning to.
-    WriteItem(m_s.line, kRetries, kComm, QStringLiteral("1"), QStringLiteral("F"));
-    WriteItem(m_s.line, kRetries, kComm, QStringLiteral("41"), QStringLiteral("847"));
-    WriteItem(m_s.line, kRetries, kComm, QStringLiteral("1"), QStringLiteral("0"));
+    WriteItem(m_session.line, kRetries, kComm, QStringLiteral("1"), QStringLiteral("F"));
+    WriteItem(m_session.line, kRetries, kComm, QStringLiteral("41"), QStringLiteral("847"));
+    WriteItem(m_session.line, kRetries, kComm, QStringLiteral("1"), QStringLiteral("0"));
 
     const auto maskText = read(kComm, QStringLiteral("6"));
     // A garbled mask would mark arbitrary slots present: treat it as no answer.
@@ -82,36 +82,36 @@ OperationResult Upload::run()
         return fail();
 
     for (int i = 1; i <= kCardCount; ++i) {
-        if (m_o.stopRequested()) {
-            m_o.progressFinished();
+        if (m_observer.stopRequested()) {
+            m_observer.progressFinished();
             return OperationResult::Cancelled;
         }
-        m_o.cardRowCleared(i);
+        m_observer.cardRowCleared(i);
         QString modelText = QStringLiteral("NONE");
         const QString card = QString::number(i);
         if (*mask & (1u << (i - 1))) {
-            WriteItem(m_s.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
+            WriteItem(m_session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
             const auto m = read(card, QStringLiteral("2"));
             if (!m)
                 return fail();
             modelText = *m;
         }
-        ClassifyCard(m_s.cards, i, modelText);
-        m_o.cardIdentified(i);
-        if (m_s.cards[i].ModelKind != kNoCard) {
+        ClassifyCard(m_session.cards, i, modelText);
+        m_observer.cardIdentified(i);
+        if (m_session.cards[i].ModelKind != kNoCard) {
             if (!readCard(i))
                 return fail();
-            m_o.cardRead(i);
+            m_observer.cardRead(i);
         }
-        m_o.progressAdvanced();
+        m_observer.progressAdvanced();
     }
-    m_o.progressFinished();
+    m_observer.progressFinished();
     return OperationResult::Completed;
 }
 
 bool Upload::readCard(int i)
 {
-    CardRecord &r = m_s.cards[i];
+    CardRecord &r = m_session.cards[i];
     const QString card = QString::number(i);
     const auto version = read(card, QStringLiteral("40"));
     if (!version)
@@ -182,15 +182,15 @@ bool Upload::readAux(const QString &card, const QString &item, int &target)
 
 bool Upload::readSensor(const QString &card, int i)
 {
-    CardRecord &r = m_s.cards[i];
+    CardRecord &r = m_session.cards[i];
     const QString burnout0 =
-        WriteItem(m_s.line, kRetries, card, QStringLiteral("9"), QStringLiteral("0"));
+        WriteItem(m_session.line, kRetries, card, QStringLiteral("9"), QStringLiteral("0"));
     if (burnout0.isEmpty())
         return false;
     r.Burnout[0] = TextAfterColon(burnout0);
     if (r.isTwoChannel()) {
         const QString burnout1 =
-            WriteItem(m_s.line, kRetries, card, QStringLiteral("9"), QStringLiteral("1"));
+            WriteItem(m_session.line, kRetries, card, QStringLiteral("9"), QStringLiteral("1"));
         if (burnout1.isEmpty())
             return false;
         r.Burnout[1] = TextAfterColon(burnout1);
@@ -214,7 +214,7 @@ bool Upload::readSensor(const QString &card, int i)
     if (KindHasLimitFunction(r.ModelKind)) {
         if (r.VerNo.left(1) != QLatin1String("0")) {
             // No answer here does not end the upload: the card may lack the function.
-            const QString limit = ReadItem(m_s.line, kRetries, card, QStringLiteral("37"));
+            const QString limit = ReadItem(m_session.line, kRetries, card, QStringLiteral("37"));
             r.setLimit(TextAfterColon(limit) == QLatin1String("DIS") ? LimitState::Off
                                                                      : LimitState::On);
         } else {

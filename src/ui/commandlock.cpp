@@ -16,14 +16,14 @@ void CommandLock::linkChanged(bool connected)
 
 void CommandLock::tableUploaded()
 {
-    m_uploaded = m_s.state.IsConnected;
+    m_uploaded = m_session.state.IsConnected;
     m_downloadable = m_uploaded;
     refresh();
 }
 
 void CommandLock::tableOpened()
 {
-    m_downloadable = m_s.state.IsConnected;
+    m_downloadable = m_session.state.IsConnected;
     m_afterDisconnect = false;
     refresh();
 }
@@ -36,19 +36,19 @@ void CommandLock::setDialogOpen(bool open)
 
 CommandInputs CommandLock::inputs() const
 {
-    const GlobalState &st = m_s.state;
+    const GlobalState &st = m_session.state;
     CommandInputs in;
     in.connected = st.IsConnected;
-    in.portOpen = m_s.line.isOpen();
+    in.portOpen = m_session.line.isOpen();
     in.uploaded = m_uploaded;
     in.downloadable = m_downloadable;
     in.afterDisconnect = m_afterDisconnect;
     in.monitoring = st.IsMonitoring;
-    in.running = m_s.gate.running();
+    in.running = m_session.gate.running();
     in.dialogOpen = m_dialogOpen;
     in.selectedCardNo = st.SelectedCardNo;
     if (st.SelectedCardNo >= 1 && st.SelectedCardNo <= kCardCount)
-        in.formType = m_s.cards[st.SelectedCardNo].FormType;
+        in.formType = m_session.cards[st.SelectedCardNo].FormType;
     return in;
 }
 

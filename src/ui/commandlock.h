@@ -27,7 +27,7 @@ class CommandLock
 public:
     // The main window's commands and menu items are found by name under
     // mainWindow.
-    CommandLock(Session &session, QWidget *mainWindow) : m_s(session), m_main(mainWindow) {}
+    CommandLock(Session &session, QWidget *mainWindow) : m_session(session), m_main(mainWindow) {}
 
     // An editor serving cards of this FormType.
     void addEditor(LockableEditor *editor, int formType) { m_editors.append({editor, formType}); }
@@ -69,7 +69,7 @@ private:
     };
     void setMain(const char *name, bool enabled);
 
-    Session &m_s;
+    Session &m_session;
     QPointer<QWidget> m_main;
     QList<Editor> m_editors;
     bool m_uploaded = false;
