@@ -25,7 +25,8 @@ QWidget *frameOf(QWidget *form)
 } // namespace
 
 CardWindows::CardWindows(Session &session, const Wiring &wiring)
-    : m_session(session), m_wiring(wiring), m_setModel(new frmSetModel(session.cards, session.state)),
+    : m_session(session), m_wiring(wiring),
+      m_setModel(new frmSetModel(session.cards, session.state)),
       m_setPalseModel(new frmSetPalseModel(session.cards, session.state)),
       m_showModel(new frmShowModel(session.cards, session.state))
 {
@@ -193,8 +194,8 @@ void CardWindows::analogDownload()
         std::array<QString, 12> boxes;
         for (int k = 1; k <= 12; ++k)
             boxes.at(static_cast<std::size_t>(k - 1)) = m_setModel->parText(k);
-        DownloadAnalogCard(m_session, m_session.state.SelectedCardNo, boxes, m_setModel->limitTicked(),
-                           m_wiring.progress);
+        DownloadAnalogCard(m_session, m_session.state.SelectedCardNo, boxes,
+                           m_setModel->limitTicked(), m_wiring.progress);
         StoreEditorFields();
         // Read back, so the window shows what the card holds, not what was typed.
         applyAnalogReads();
@@ -206,7 +207,8 @@ void CardWindows::pulseUpload()
     if (!actsOn(FormType::Pulse))
         return;
     runTransfer("Upload card", [this] {
-        const auto reads = UploadPulseCard(m_session, m_session.state.SelectedCardNo, m_wiring.progress);
+        const auto reads =
+            UploadPulseCard(m_session, m_session.state.SelectedCardNo, m_wiring.progress);
         if (reads[0])
             m_setPalseModel->setCountText(1, *reads[0]);
         if (reads[1])
@@ -233,5 +235,6 @@ void CardWindows::pulseDownload()
 void CardWindows::limitClicked(bool ticked)
 {
     if (actsOn(FormType::Analog))
-        m_session.cards[m_session.state.SelectedCardNo].setLimit(ticked ? LimitState::On : LimitState::Off);
+        m_session.cards[m_session.state.SelectedCardNo].setLimit(ticked ? LimitState::On
+                                                                        : LimitState::Off);
 }

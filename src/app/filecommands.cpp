@@ -1,9 +1,9 @@
 #include "app/filecommands.h"
 
-#include "ui/filedialogs.h"
-#include "ui/messages.h"
 #include "exchange/session.h"
 #include "files/parameterfile.h"
+#include "ui/filedialogs.h"
+#include "ui/messages.h"
 
 void FileCommands::mnuFilesOpen_Click()
 {

@@ -27,7 +27,7 @@ frmComPort::frmComPort(int comPortNo, PortProvider &ports, QWidget *parent)
         auto *opt = new QRadioButton(QStringLiteral("COM%1").arg(n), frame);
         opt->setObjectName(QStringLiteral("optCom_%1").arg(n));
         opt->setToolTip(ports.describe(n));
-            // COM1..COM4 on the left, COM5..COM8 on the right, each with the
+        // COM1..COM4 on the left, COM5..COM8 on the right, each with the
         // device it opens beside it.
         auto *device = new QLabel(ports.describe(n), frame);
         device->setObjectName(QStringLiteral("lblDevice_%1").arg(n));
@@ -47,10 +47,10 @@ frmComPort::frmComPort(int comPortNo, PortProvider &ports, QWidget *parent)
     m_cboDevice->setEditable(true);
     m_cboDevice->setEnabled(!ports.simulated());
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        const QString description = info.description().isEmpty()
-                                        ? info.systemLocation()
-                                        : QStringLiteral("%1 (%2)").arg(info.systemLocation(),
-                                                                       info.description());
+        const QString description =
+            info.description().isEmpty()
+                ? info.systemLocation()
+                : QStringLiteral("%1 (%2)").arg(info.systemLocation(), info.description());
         m_cboDevice->addItem(description, info.systemLocation());
     }
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
@@ -94,9 +94,9 @@ void frmComPort::cmdOK_Click()
     }
     // A device chosen from the list or typed: the chosen COM number opens it.
     const int index = m_cboDevice->findText(m_cboDevice->currentText());
-    const QString device = (index >= 0 ? m_cboDevice->itemData(index).toString()
-                                       : m_cboDevice->currentText())
-                               .trimmed();
+    const QString device =
+        (index >= 0 ? m_cboDevice->itemData(index).toString() : m_cboDevice->currentText())
+            .trimmed();
     if (!m_ports.simulated() && !device.isEmpty() && device != m_ports.describe(m_comPortNo))
         m_ports.map(m_comPortNo, device);
     accept();

@@ -1,26 +1,26 @@
 #include "app/frmv9con.h"
 
 #include "app/cardwindows.h"
-#include "ui/commandscope.h"
-#include "ui/filedialogs.h"
-#include "ui/programicon.h"
-#include "ui/slotlistdelegate.h"
+#include "app/frmcomport.h"
 #include "app/frmversion.h"
-#include "ui/lampshape.h"
 #include "app/monitorcommands.h"
-#include "ui/twips.h"
-#include "ui/vbcolor.h"
 #include "app/viewwindows.h"
 #include "commcard/frmcomm.h"
 #include "commcard/frmether.h"
 #include "editors/frmsetmodel.h"
 #include "editors/frmsetpalsemodel.h"
 #include "exchange/download.h"
-#include "ui/frmloading.h"
 #include "exchange/session.h"
 #include "exchange/upload.h"
-#include "app/frmcomport.h"
 #include "monitor/frmoverview.h"
+#include "ui/commandscope.h"
+#include "ui/filedialogs.h"
+#include "ui/frmloading.h"
+#include "ui/lampshape.h"
+#include "ui/programicon.h"
+#include "ui/slotlistdelegate.h"
+#include "ui/twips.h"
+#include "ui/vbcolor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,16 +29,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
-#include <QKeySequence>
 #include <QVBoxLayout>
 
 namespace {
@@ -58,12 +58,12 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
 
 frmV9Con::frmV9Con(Session &session, QWidget *parent)
     : QMainWindow(parent), m_session(session), m_lock(session, this), m_connection(session, *this),
-      m_files(session, {this, [this] { m_cboCardNo->setCurrentText(QStringLiteral("00")); },
-                        [this] { ApplyLoadedCards(); },
-                        [this](const QString &path) {
-                            setWindowTitle(QStringLiteral("V9CON - %1")
-                                               .arg(QFileInfo(path).fileName()));
-                        }})
+      m_files(session,
+              {this, [this] { m_cboCardNo->setCurrentText(QStringLiteral("00")); },
+               [this] { ApplyLoadedCards(); },
+               [this](const QString &path) {
+                   setWindowTitle(QStringLiteral("V9CON - %1").arg(QFileInfo(path).fileName()));
+               }})
 {
     setObjectName(QStringLiteral("frmV9Con"));
     setWindowTitle(QStringLiteral("V9CON"));
@@ -101,14 +101,14 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
                                            m_connection, this});
     m_cards = std::make_unique<CardWindows>(
         m_session, CardWindows::Wiring{m_mdi, m_overview, m_cboCardNo, m_lock, *m_observer,
-                                      [this](QWidget *form) { ShowCardForm(form); }});
+                                       [this](QWidget *form) { ShowCardForm(form); }});
     m_views = std::make_unique<ViewWindows>(m_session, this);
     auto trend = [this] { m_views->showTrend(m_session.state.SelectedCardNo); };
     connect(m_cards->setModel(), &frmSetModel::trendClicked, this, trend);
     connect(m_cards->setPalseModel(), &frmSetPalseModel::trendClicked, this, trend);
     m_monitor = std::make_unique<MonitorCommands>(
         m_session, MonitorCommands::Wiring{m_overview, *m_cards, m_lock, m_connection, m_cboCardNo,
-                                          m_cmdStart, m_cmdStop});
+                                           m_cmdStart, m_cmdStop});
     // A dead link shows as soon as no operation runs: an adapter pulled while
     // idle at once, one that died under an operation when it has ended.
     // During an exchange the running operation meets the failure itself.
@@ -226,7 +226,7 @@ QWidget *frmV9Con::buildLeftPanel()
 
 void frmV9Con::buildMenus()
 {
-    auto action = [this](QMenu *menu, const char *name, const QString &text) {
+    auto action = [](QMenu *menu, const char *name, const QString &text) {
         QAction *a = menu->addAction(text);
         a->setObjectName(QLatin1String(name));
         return a;
@@ -488,9 +488,8 @@ void frmV9Con::cboCardNo_Click()
     if (std::exchange(m_selectorTyping, false))
         m_cboCardNo->setFocus();
     if (asked != 0 && m_session.state.SelectedCardNo == 0 && !m_session.state.Initialising)
-        statusBar()->showMessage(QStringLiteral("Slot %1 holds no card.").arg(asked, 2, 10,
-                                                                             QLatin1Char('0')),
-                                 5000);
+        statusBar()->showMessage(
+            QStringLiteral("Slot %1 holds no card.").arg(asked, 2, 10, QLatin1Char('0')), 5000);
 }
 
 void frmV9Con::showSlotModels()

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/comconnection.h"
-#include "ui/commandlock.h"
 #include "app/filecommands.h"
 #include "app/linkdisplay.h"
 #include "app/windowobserver.h"
+#include "ui/commandlock.h"
 
 #include <memory>
 

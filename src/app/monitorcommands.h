@@ -25,7 +25,9 @@ public:
         QPushButton *cmdStart;
         QPushButton *cmdStop;
     };
-    MonitorCommands(Session &session, const Wiring &wiring) : m_session(session), m_wiring(wiring) {}
+    MonitorCommands(Session &session, const Wiring &wiring) : m_session(session), m_wiring(wiring)
+    {
+    }
 
     void cmdStart_Click();
     // Ends the cycle; the commands come back once it has returned.

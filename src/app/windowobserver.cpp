@@ -1,10 +1,10 @@
 #include "app/windowobserver.h"
 
 #include "app/comconnection.h"
-#include "ui/messages.h"
-#include "ui/frmloading.h"
 #include "exchange/session.h"
 #include "monitor/frmoverview.h"
+#include "ui/frmloading.h"
+#include "ui/messages.h"
 
 #include <QLabel>
 

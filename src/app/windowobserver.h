@@ -24,7 +24,10 @@ public:
         ComConnection &connection;
         QWidget *messageParent;
     };
-    WindowObserver(Session &session, const Targets &targets) : m_session(session), m_targets(targets) {}
+    WindowObserver(Session &session, const Targets &targets)
+        : m_session(session), m_targets(targets)
+    {
+    }
 
     void progressStarted(int steps, const QString &caption) override;
     void progressAdvanced() override;

@@ -32,9 +32,9 @@ QString refusedWrites(const QList<FailedWrite> &writes)
     for (const FailedWrite &w : writes)
         items << QStringLiteral("card %1 item %2").arg(w.cardNo).arg(w.item);
     return QStringLiteral("%1 write%2 not accepted: %3")
-        .arg(writes.size())
-        .arg(writes.size() == 1 ? QStringLiteral(" was") : QStringLiteral("s were"))
-        .arg(items.join(QStringLiteral(", ")));
+        .arg(QString::number(writes.size()),
+             writes.size() == 1 ? QStringLiteral(" was") : QStringLiteral("s were"),
+             items.join(QStringLiteral(", ")));
 }
 
 // Ctrl-C while a command talks to the rack: the first lets the slot in
@@ -150,7 +150,8 @@ int Commands::download(const QString &path)
     const QString refused =
         outcome.failedWrites.isEmpty()
             ? QString()
-            : QStringLiteral("%1 on %2").arg(refusedWrites(outcome.failedWrites), DeviceOf(m_session));
+            : QStringLiteral("%1 on %2")
+                  .arg(refusedWrites(outcome.failedWrites), DeviceOf(m_session));
     if (ctrlC.ended(outcome.result)) {
         if (!refused.isEmpty())
             m_c.error(refused);
@@ -158,7 +159,8 @@ int Commands::download(const QString &path)
         const bool cutShort = outcome.result != OperationResult::Cancelled && progress.started();
         return interrupted(
             QStringLiteral("download"),
-            SlotProgressText(DownloadProgress(m_session.cards, outcome.lastSlotDone, cutShort), written));
+            SlotProgressText(DownloadProgress(m_session.cards, outcome.lastSlotDone, cutShort),
+                             written));
     }
     if (outcome.result != OperationResult::Completed)
         return fail(kExitRack, LinkFailureText(m_session, QStringLiteral("download incomplete")));

@@ -141,10 +141,9 @@ QString DifferencesText(const QList<Difference> &differences, const QString &fil
         text += QStringLiteral("%1: the rack's settings match the file\n").arg(file);
     else
         text += QStringLiteral("%1: %2 setting%3 differ%4 from the rack\n")
-                    .arg(file)
-                    .arg(settings)
-                    .arg(settings == 1 ? QString() : QStringLiteral("s"))
-                    .arg(settings == 1 ? QStringLiteral("s") : QString());
+                    .arg(file, QString::number(settings),
+                         settings == 1 ? QString() : QStringLiteral("s"),
+                         settings == 1 ? QStringLiteral("s") : QString());
     return text;
 }
 

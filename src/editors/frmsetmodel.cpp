@@ -1,12 +1,12 @@
 #include "editors/frmsetmodel.h"
 
-#include "ui/namedwidgets.h"
-#include "ui/twips.h"
-#include "ui/vbcolor.h"
 #include "editors/selectedcard.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
 #include "model/scalelimits.h"
+#include "ui/namedwidgets.h"
+#include "ui/twips.h"
+#include "ui/vbcolor.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

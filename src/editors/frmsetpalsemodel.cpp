@@ -1,11 +1,11 @@
 #include "editors/frmsetpalsemodel.h"
 
-#include "ui/namedwidgets.h"
-#include "ui/twips.h"
-#include "ui/vbcolor.h"
 #include "editors/selectedcard.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
+#include "ui/namedwidgets.h"
+#include "ui/twips.h"
+#include "ui/vbcolor.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

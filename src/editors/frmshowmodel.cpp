@@ -1,11 +1,11 @@
 #include "editors/frmshowmodel.h"
 
-#include "ui/namedwidgets.h"
-#include "ui/twips.h"
-#include "ui/vbcolor.h"
 #include "editors/selectedcard.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
+#include "ui/namedwidgets.h"
+#include "ui/twips.h"
+#include "ui/vbcolor.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -115,8 +115,9 @@ void frmShowModel::ShowCardWindow()
     if (r->isDiscrete()) {
         for (QWidget *w : std::initializer_list<QWidget *>{m_fraDI, m_label3, m_txtVerNo})
             w->setVisible(true);
-        m_lblDataTitle->setText(r->inputClass() == InputClass::DiscreteIn ? QStringLiteral("DI Data")
-                                                   : QStringLiteral("DO Data"));
+        m_lblDataTitle->setText(r->inputClass() == InputClass::DiscreteIn
+                                    ? QStringLiteral("DI Data")
+                                    : QStringLiteral("DO Data"));
     }
     m_fraShowModel->setTitle(r->ModelName);
     m_txtCardType->setText(r->ModelName);

@@ -34,7 +34,7 @@ DownloadOutcome Download::fail()
     const bool refused = m_session.line.lastRefused();
     if (!refused)
         m_observer.operationFailed(QStringLiteral("Downloading"),
-                            QStringLiteral("Downloading incomplete"));
+                                   QStringLiteral("Downloading incomplete"));
     if (m_progressOpen)
         m_observer.progressFinished();
     m_outcome.result = refused ? OperationResult::Refused : OperationResult::Failed;
@@ -128,7 +128,7 @@ DownloadOutcome Download::run()
     m_observer.progressFinished();
     if (!m_outcome.failedWrites.isEmpty())
         m_observer.operationWarning(QStringLiteral("Downloading"),
-                             FailedWritesText(m_outcome.failedWrites));
+                                    FailedWritesText(m_outcome.failedWrites));
     return m_outcome;
 }
 

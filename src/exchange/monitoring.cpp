@@ -48,7 +48,8 @@ public:
     bool run()
     {
         for (int i = 1; i <= kCardCount; ++i) {
-            if (!m_session.state.IsMonitoring || !m_session.line.isOpen() || m_session.quitting || m_rackLost)
+            if (!m_session.state.IsMonitoring || !m_session.line.isOpen() || m_session.quitting ||
+                m_rackLost)
                 return false;
             const CardRecord &r = m_session.cards[i];
             const int count = r.channels();
@@ -64,7 +65,7 @@ public:
             } else if (r.ChCount == QLatin1String("4") || r.ChCount == QLatin1String("16")) {
                 const QString reply = read(card, QStringLiteral("26"));
                 m_observer.discreteBits(i, count, reply.isEmpty() ? QString() : DiscreteBits(reply),
-                                 !reply.isEmpty());
+                                        !reply.isEmpty());
             }
         }
         return !m_rackLost;

@@ -38,7 +38,7 @@ public:
 enum class OperationResult
 {
     Completed,
-    Failed,  // reported through operationFailed
-    Refused, // another exchange held the line; nothing was reported
+    Failed,    // reported through operationFailed
+    Refused,   // another exchange held the line; nothing was reported
     Cancelled, // stopRequested() ended it between slots; the link stays
 };

@@ -51,7 +51,8 @@ OperationResult Upload::fail()
     // that other operation still owns the link.
     const bool refused = m_session.line.lastRefused();
     if (!refused)
-        m_observer.operationFailed(QStringLiteral("Uploading"), QStringLiteral("Uploading incomplete"));
+        m_observer.operationFailed(QStringLiteral("Uploading"),
+                                   QStringLiteral("Uploading incomplete"));
     if (m_progressOpen)
         m_observer.progressFinished();
     return refused ? OperationResult::Refused : OperationResult::Failed;

@@ -1,5 +1,9 @@
 #include "link/serialline.h"
 
+// Every wait here is a local event loop whose connections end with it, and
+// with the locals their lambdas capture.
+// clazy:excludeall=lambda-in-connect
+
 #include "link/trafficlog.h"
 
 #include <QElapsedTimer>

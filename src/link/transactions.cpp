@@ -18,8 +18,7 @@ bool refused(const QString &reply)
     return reply.isEmpty() || reply == kCng || reply == kCnu;
 }
 
-template <typename Attempt>
-QString withRetries(SerialLine &line, int retries, Attempt attempt)
+template <typename Attempt> QString withRetries(SerialLine &line, int retries, Attempt attempt)
 {
     QString result;
     for (int n = 0; n <= retries; ++n) {

@@ -22,10 +22,12 @@ struct CharRule
 const std::vector<CharRule> &rules()
 {
     static const std::vector<CharRule> r{
-        {4, QLatin1Char('A'),
+        {4,
+         QLatin1Char('A'),
          {{"XA", 22}, {"XB", 23}, {"XC", 24}, {"XD", 39}, {"XE", 40}, {"XF", 25}}},
         {4, QLatin1Char('6'), {{"XG", 13}, {"XH", 15}}},
-        {3, QLatin1Char('2'),
+        {3,
+         QLatin1Char('2'),
          {{"XA", 1},
           {"XB", 3},
           {"XC", 5},
@@ -39,7 +41,8 @@ const std::vector<CharRule> &rules()
           {"XD", 36},
           {"XE", 38}}},
         {3, QLatin1Char('4'), {{"XG", 12}, {"XH", 14}}},
-        {3, QLatin1Char('1'),
+        {3,
+         QLatin1Char('1'),
          {{"XA", 0},
           {"XB", 2},
           {"XC", 4},

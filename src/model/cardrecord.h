@@ -20,13 +20,13 @@ struct CardRecord
 {
     QString ModelName;
     int ModelKind = 0;
-    int FormType = 0;   // 0 none, 1 analog editor, 2 pulse editor, 3 discrete view
+    int FormType = 0; // 0 none, 1 analog editor, 2 pulse editor, 3 discrete view
     QString VerNo;
     QString CardStatus; // "1".."4": IN, OUT, IN/OUT, NONE
     QString ChCount;    // "0", "1", "2", "4" or "16"
     int InputClass = 0; // 0 TC, 1 RTD, 2 DI, 3 DO, 4/5 pulse, 6 other
     int InputType = 0;
-    QString Spare;      // kept for the reset value only; never read or saved
+    QString Spare; // kept for the reset value only; never read or saved
     std::array<QString, 2> Burnout;
     int TempUnit = 0;   // 0 deg C, 1 deg F, 2 K
     int LimitState = 0; // 0 off, 1 on, 2 not available

@@ -69,4 +69,3 @@ inline constexpr double SpanLLmt = 100;
 inline constexpr double SpanHLmt = 60000;
 
 #include "model/globalstate.h"
-

@@ -71,7 +71,8 @@ std::optional<qint16> CheckNumberText(const QString &v)
 {
     if (v.isEmpty())
         return qint16(0);
-    for (QChar c : v.left(3))
+    const QString head = v.left(3);
+    for (const QChar c : head)
         if (c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('.'))
             return std::nullopt;
     bool ok = false;

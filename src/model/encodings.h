@@ -20,7 +20,7 @@ struct DottedParts
     QString first; // before the first point
     QString second;
     QString third;
-    QString rest;  // after the third point, further points included
+    QString rest; // after the third point, further points included
 };
 // 192.168.0.1 -> {192, 168, 0, 1}. Missing parts are empty.
 DottedParts SplitDotted(const QString &s);

@@ -73,8 +73,8 @@ void setSensorLimits(ScaleLimits &out, const CardRecord &card)
     const bool narrow =
         card.inputClass() == InputClass::Rtd && KindHasNarrowRtdRange(card.ModelKind);
     const SensorTable &table = card.inputClass() == InputClass::Thermocouple ? TCTable()
-                               : narrow                                        ? RTD2Table()
-                                                                               : RTDTable();
+                               : narrow                                      ? RTD2Table()
+                                                                             : RTDTable();
     const SensorRangeRecord &row = table[static_cast<std::size_t>(card.TempUnit)];
     out.unit = row.Unit;
     if (!inRange(card.InputType, 0, static_cast<int>(row.Names.size()) - 1))

@@ -1,9 +1,9 @@
 #include "monitor/frmoverview.h"
 
-#include "ui/namedwidgets.h"
-#include "ui/vbcolor.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
+#include "ui/namedwidgets.h"
+#include "ui/vbcolor.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -82,8 +82,7 @@ void CommandLock::refresh()
     setMain("mnuFilesSave", c.files);
 
     for (const Editor &e : std::as_const(m_editors))
-        e.editor->setTransferButtonsEnabled(e.formType == 1 ? c.analogTransfers
-                                                            : c.pulseTransfers);
+        e.editor->setTransferButtonsEnabled(e.formType == 1 ? c.analogTransfers : c.pulseTransfers);
     if (int(c.fieldsEditable) == m_fieldsEditable && in.selectedCardNo == m_fieldsCard)
         return;
     m_fieldsEditable = c.fieldsEditable;

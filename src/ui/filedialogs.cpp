@@ -60,13 +60,12 @@ QString choose(QWidget *parent, Mode mode)
     if (handler()) {
         path = handler()(mode);
     } else {
-        QFileDialog dialog(parent, mode == Mode::Open ? QStringLiteral("Open")
-                                                      : QStringLiteral("Save"),
+        QFileDialog dialog(parent,
+                           mode == Mode::Open ? QStringLiteral("Open") : QStringLiteral("Save"),
                            lastFolder(), filter());
         dialog.setAcceptMode(mode == Mode::Open ? QFileDialog::AcceptOpen
                                                 : QFileDialog::AcceptSave);
-        dialog.setFileMode(mode == Mode::Open ? QFileDialog::ExistingFile
-                                              : QFileDialog::AnyFile);
+        dialog.setFileMode(mode == Mode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
         // The dialog adds it before it asks about overwriting.
         dialog.setDefaultSuffix(QStringLiteral("uJx"));
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())

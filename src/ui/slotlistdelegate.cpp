@@ -1,7 +1,6 @@
 #include "ui/slotlistdelegate.h"
 
-void SlotListDelegate::initStyleOption(QStyleOptionViewItem *option,
-                                       const QModelIndex &index) const
+void SlotListDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
     const QString model = index.data(ModelRole).toString();

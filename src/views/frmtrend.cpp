@@ -1,8 +1,8 @@
 #include "views/frmtrend.h"
 
-#include "ui/messages.h"
 #include "exchange/livefeed.h"
 #include "files/savefile.h"
+#include "ui/messages.h"
 
 #include <QChart>
 #include <QChartView>
