@@ -13,7 +13,7 @@ class TestLink : public QObject
     Q_OBJECT
 
     static constexpr int kTimeout = 60;
-    static constexpr int kGuard = 10;
+    static constexpr int kGuard = 20;
 
     // Replies that name their command: "G5" -> "COK", "I40" -> "0V:40",
     // "D7" -> "0W:7".
@@ -93,21 +93,21 @@ private slots:
         QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
     }
 
-    // At the product's proportions (pause 10 ms, guard a sixth of the
-    // time-out) a rack that answers every command of card 5 late: whatever
-    // the lateness within the guard, card 5 reads as silent and the next
-    // card's reads get their own replies.
+    // A pause much shorter than the guard, as in the product, and a rack
+    // that answers every command of card 5 late: whatever the lateness
+    // within the guard, card 5 reads as silent and the next card's reads
+    // get their own replies.
     void lateRepliesNeverAnswerAnotherCommand_data()
     {
         QTest::addColumn<int>("lateBy"); // past the time-out
-        QTest::newRow("a little") << 2;
+        QTest::newRow("a little") << 5;
         QTest::newRow("half the guard") << kGuard / 2;
-        QTest::newRow("just past the guard") << kGuard + 5;
+        QTest::newRow("just past the guard") << kGuard + 1;
     }
     void lateRepliesNeverAnswerAnotherCommand()
     {
         QFETCH(int, lateBy);
-        line->setTiming({kTimeout, 10, kGuard});
+        line->setTiming({kTimeout, 2, kGuard});
         bool card5 = false;
         rack->setResponder([&](const QByteArray &cmd) -> QList<Chunk> {
             if (cmd.startsWith('G'))
