@@ -3,11 +3,11 @@
 // The whole program on a simulated rack: a session, its main window, the
 // message boxes recorded instead of shown.
 #include "app/frmv9con.h"
-#include "ui/messages.h"
 #include "exchange/session.h"
 #include "sim/demorack.h"
 #include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
+#include "ui/messages.h"
 
 #include <QAbstractButton>
 #include <QApplication>

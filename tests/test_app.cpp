@@ -1,23 +1,22 @@
 // Start-up, connect and disconnect of the main window against the simulator.
-#include "ui/filedialogs.h"
-#include "ui/lampshape.h"
+#include "app/frmcomport.h"
 #include "app/options.h"
-#include "ui/vbcolor.h"
 #include "appfixture.h"
 #include "files/parameterfile.h"
 #include "files/savefile.h"
-#include "app/frmcomport.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
+#include "sim/demorack.h"
 #include "ui/commandstates.h"
 #include "ui/csvsavedialog.h"
+#include "ui/filedialogs.h"
+#include "ui/lampshape.h"
 #include "ui/slotlistdelegate.h"
+#include "ui/vbcolor.h"
 #include "views/frmtraffic.h"
 #include "views/frmtrend.h"
-#include "sim/demorack.h"
 
 #include <QAction>
-#include <functional>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -26,9 +25,10 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QSettings>
-#include <QStatusBar>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace {
 
@@ -108,8 +108,8 @@ private slots:
             in.uploaded = in.downloadable = true;
         };
         QTest::newRow("start-up") << CommandInputs{} << "overView connectMenu connect files fields";
-        QTest::newRow("connected") << state(link)
-                                   << "upload ether overView connectMenu disconnect files fields";
+        QTest::newRow("connected")
+            << state(link) << "upload ether overView connectMenu disconnect files fields";
         QTest::newRow("file opened on the link")
             << state([link](CommandInputs &in) { link(in), in.downloadable = true; })
             << "upload download ether overView connectMenu disconnect files fields";
@@ -128,18 +128,13 @@ private slots:
                })
             << "upload download start ether comSet overView pulse connectMenu disconnect files "
                "fields";
-        QTest::newRow("transfer running")
-            << state([uploaded](CommandInputs &in) {
-                   uploaded(in), in.running = QStringLiteral("Upload card"), in.selectedCardNo = 3,
-                                 in.formType = 1;
-               })
-            << "connectMenu disconnect";
-        QTest::newRow("live read of the card shown")
-            << state([uploaded](CommandInputs &in) {
-                   uploaded(in), in.running = kLiveReadOperation, in.selectedCardNo = 3,
-                                 in.formType = 1;
-               })
-            << "connectMenu disconnect fields";
+        QTest::newRow("transfer running") << state([uploaded](CommandInputs &in) {
+            uploaded(in), in.running = QStringLiteral("Upload card"), in.selectedCardNo = 3,
+                          in.formType = 1;
+        }) << "connectMenu disconnect";
+        QTest::newRow("live read of the card shown") << state([uploaded](CommandInputs &in) {
+            uploaded(in), in.running = kLiveReadOperation, in.selectedCardNo = 3, in.formType = 1;
+        }) << "connectMenu disconnect fields";
         QTest::newRow("monitoring") << state([uploaded](CommandInputs &in) {
             uploaded(in), in.monitoring = true, in.running = QStringLiteral("Monitoring");
         }) << "stop connectMenu disconnect";
@@ -162,13 +157,13 @@ private slots:
         QFETCH(QString, enabled);
         const CommandStates c = CommandStatesFor(in);
         const std::pair<const char *, bool> all[] = {
-            {"upload", c.upload},   {"download", c.download},
-            {"start", c.start},     {"stop", c.stop},
-            {"ether", c.ether},     {"comSet", c.comSet},
-            {"overView", c.overView}, {"analog", c.analogTransfers},
+            {"upload", c.upload},        {"download", c.download},
+            {"start", c.start},          {"stop", c.stop},
+            {"ether", c.ether},          {"comSet", c.comSet},
+            {"overView", c.overView},    {"analog", c.analogTransfers},
             {"pulse", c.pulseTransfers}, {"connectMenu", c.connectMenu},
-            {"connect", c.connect}, {"disconnect", c.disconnect},
-            {"files", c.files},     {"fields", c.fieldsEditable},
+            {"connect", c.connect},      {"disconnect", c.disconnect},
+            {"files", c.files},          {"fields", c.fieldsEditable},
         };
         QStringList on;
         for (const auto &[name, state] : all)
@@ -471,7 +466,8 @@ private slots:
         AppFixture f;
         f.connectAndUpload();
         auto *cbo = f.find<QComboBox>(QStringLiteral("cboCardNo"));
-        QCOMPARE(cbo->itemData(5, SlotListDelegate::ModelRole).toString(), QStringLiteral("XA1-00"));
+        QCOMPARE(cbo->itemData(5, SlotListDelegate::ModelRole).toString(),
+                 QStringLiteral("XA1-00"));
         QVERIFY(cbo->itemData(12, SlotListDelegate::ModelRole).toString().isEmpty());
         cbo->setCurrentText(QStringLiteral("12"));
         QCOMPARE(f.window.statusBar()->currentMessage(), QStringLiteral("Slot 12 holds no card."));

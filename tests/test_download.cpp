@@ -1,12 +1,12 @@
 // Download of all cards, parameter files and the one-operation gate, through
 // the main window on the simulated demo rack. Expected command sequences are
 // written out by hand.
-#include "ui/filedialogs.h"
 #include "appfixture.h"
-#include "ui/frmloading.h"
 #include "files/parameterfile.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
+#include "ui/filedialogs.h"
+#include "ui/frmloading.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -153,8 +153,8 @@ private slots:
         f.connectAndUpload();
         f.rack->setFaults({.silentAfter = 2});
         f.window.cmdDownload_Click();
-        QCOMPARE(f.wire(), (QStringList{"G00", "I40", "G1", "G1", "G1", "G1", "G00", "G00", "G00",
-                                        "G00"}));
+        QCOMPARE(f.wire(),
+                 (QStringList{"G00", "I40", "G1", "G1", "G1", "G1", "G00", "G00", "G00", "G00"}));
         QCOMPARE(f.messages.size(), 1);
         QCOMPARE(f.messages[0].text, QStringLiteral("Downloading incomplete"));
         QVERIFY(!f.session.state.IsConnected);

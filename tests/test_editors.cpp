@@ -7,10 +7,10 @@
 #include "editors/frmsetpalsemodel.h"
 #include "editors/frmshowmodel.h"
 #include "exchange/cardtransfer.h"
-#include "ui/frmloading.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
 #include "scriptedrack.h"
+#include "ui/frmloading.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -13,11 +13,21 @@ private slots:
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("after");
         QTest::addColumn<QString>("before");
-        QTest::newRow("empty") << "" << "" << "";
-        QTest::newRow("no colon") << "ABC" << "ABC" << "ABC";
-        QTest::newRow("prefix") << "02:ABC" << "ABC" << "02";
-        QTest::newRow("two colons") << "a:b:c" << "b:c" << "a";
-        QTest::newRow("colon last") << "abc:" << "" << "abc";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "";
+        QTest::newRow("no colon") << "ABC"
+                                  << "ABC"
+                                  << "ABC";
+        QTest::newRow("prefix") << "02:ABC"
+                                << "ABC"
+                                << "02";
+        QTest::newRow("two colons") << "a:b:c"
+                                    << "b:c"
+                                    << "a";
+        QTest::newRow("colon last") << "abc:"
+                                    << ""
+                                    << "abc";
     }
     void colonTexts()
     {
@@ -32,11 +42,16 @@ private slots:
     {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("two points") << "1.2.3" << "12.3";
-        QTest::newRow("leading") << ".5" << "5";
-        QTest::newRow("none") << "15" << "15";
-        QTest::newRow("negative") << "-12.34" << "-1234";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("two points") << "1.2.3"
+                                    << "12.3";
+        QTest::newRow("leading") << ".5"
+                                 << "5";
+        QTest::newRow("none") << "15"
+                              << "15";
+        QTest::newRow("negative") << "-12.34"
+                                  << "-1234";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void removeFirstPoint()
     {
@@ -49,12 +64,18 @@ private slots:
     {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("bits");
-        QTest::newRow("all") << "FFFF" << "1111111111111111";
-        QTest::newRow("lower case unknown") << "ffff" << "0000000000000000";
-        QTest::newRow("A5F0") << "A5F0" << "1010010111110000";
-        QTest::newRow("bad digit") << "12G4" << "0001001000000100";
-        QTest::newRow("extra ignored") << "0005FF" << "0000000000000101";
-        QTest::newRow("CNG") << "CNG" << "1100000000000000";
+        QTest::newRow("all") << "FFFF"
+                             << "1111111111111111";
+        QTest::newRow("lower case unknown") << "ffff"
+                                            << "0000000000000000";
+        QTest::newRow("A5F0") << "A5F0"
+                              << "1010010111110000";
+        QTest::newRow("bad digit") << "12G4"
+                                   << "0001001000000100";
+        QTest::newRow("extra ignored") << "0005FF"
+                                       << "0000000000000101";
+        QTest::newRow("CNG") << "CNG"
+                             << "1100000000000000";
     }
     void hexToBits()
     {

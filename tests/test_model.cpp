@@ -35,10 +35,9 @@ private slots:
         QTest::addColumn<QString>("items");
         auto row = [](const char *model, int kind, int cls, const char *status, const char *ch,
                       int form, const char *items) {
-            QTest::addRow("%d %s", kind, model) << QString::fromLatin1(model) << kind << cls
-                                                << QString::fromLatin1(status)
-                                                << QString::fromLatin1(ch) << form
-                                                << QString::fromLatin1(items);
+            QTest::addRow("%d %s", kind, model)
+                << QString::fromLatin1(model) << kind << cls << QString::fromLatin1(status)
+                << QString::fromLatin1(ch) << form << QString::fromLatin1(items);
         };
         row("XA1-00", 0, 6, "1", "1", 1, A1);
         row("XA2-00", 1, 6, "1", "2", 1, A2);
@@ -81,16 +80,16 @@ private slots:
         row("XD1A", 39, 0, "3", "1", 1, A1);
         row("XE2A", 40, 1, "3", "1", 1, A1);
         // Rule order and the codes no rule knows.
-        row("XG16", 13, 2, "1", "16", 3, NO);  // 4th "6" before 3rd "1"
-        row("XH26", 15, 3, "2", "16", 3, NO);  // 4th "6" before 3rd "2"
-        row("XPA3", 99, 6, "", "0", 0, "");    // three letters need 4th "1"/"2"
-        row("XDA", 99, 6, "", "0", 0, "");     // too short for the 4th-character rules
-        row("XE1", 37, 1, "1", "1", 1, N1);    // short text, 3rd-character rules
+        row("XG16", 13, 2, "1", "16", 3, NO); // 4th "6" before 3rd "1"
+        row("XH26", 15, 3, "2", "16", 3, NO); // 4th "6" before 3rd "2"
+        row("XPA3", 99, 6, "", "0", 0, "");   // three letters need 4th "1"/"2"
+        row("XDA", 99, 6, "", "0", 0, "");    // too short for the 4th-character rules
+        row("XE1", 37, 1, "1", "1", 1, N1);   // short text, 3rd-character rules
         row("XPA1X", 30, 6, "1", "1", 1, N1);
-        row("XQ1-0", 99, 6, "", "0", 0, "");   // 3rd "1" but unknown letters
-        row("XZ1A", 99, 6, "", "0", 0, "");    // 4th "A" but unknown letters
-        row("XG1-0", 99, 6, "", "0", 0, "");   // discrete letters are no 1-channel kind
-        row("xa1-0", 99, 6, "", "0", 0, "");   // codes are upper case
+        row("XQ1-0", 99, 6, "", "0", 0, ""); // 3rd "1" but unknown letters
+        row("XZ1A", 99, 6, "", "0", 0, "");  // 4th "A" but unknown letters
+        row("XG1-0", 99, 6, "", "0", 0, ""); // discrete letters are no 1-channel kind
+        row("xa1-0", 99, 6, "", "0", 0, ""); // codes are upper case
         row("", 99, 6, "", "0", 0, "");
         row("X", 99, 6, "", "0", 0, "");
         row("NONE", 99, 6, "", "0", 0, "");
@@ -151,8 +150,10 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QList<double>>("limits");
         QTest::newRow("Cu50") << 0 << "Cu50" << QList<double>{-50, 150, -58, 302, 223, 423};
-        QTest::newRow("Pt89") << 1 << "Pt100JIS'89" << QList<double>{-200, 660, -328, 1220, 73, 933};
-        QTest::newRow("Pt97") << 2 << "Pt100JIS'97" << QList<double>{-200, 850, -328, 1562, 73, 1123};
+        QTest::newRow("Pt89") << 1 << "Pt100JIS'89"
+                              << QList<double>{-200, 660, -328, 1220, 73, 933};
+        QTest::newRow("Pt97") << 2 << "Pt100JIS'97"
+                              << QList<double>{-200, 850, -328, 1562, 73, 1123};
         QTest::newRow("Pt50") << 3 << "Pt50JIS'81" << QList<double>{-200, 649, -328, 1200, 73, 922};
         QTest::newRow("Ni100") << 4 << "Ni100" << QList<double>{-80, 250, -112, 482, 193, 523};
         QTest::newRow("Cu10") << 5 << "Cu10at25" << QList<double>{-50, 250, -58, 482, 223, 523};

@@ -3,13 +3,13 @@
 // Stop, silence and a lost port in the middle of a cycle.
 #include "app/cardwindows.h"
 #include "app/monitorcommands.h"
-#include "ui/vbcolor.h"
 #include "appfixture.h"
 #include "editors/frmsetmodel.h"
 #include "exchange/monitoring.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
 #include "sim/rackloader.h"
+#include "ui/vbcolor.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -126,7 +126,8 @@ private slots:
         f.window.cmdStart_Click();
         const qint64 passes = f.wire().count(QStringLiteral("G1"));
         QVERIFY(passes >= 1);
-        QVERIFY2(passes <= clock.elapsed() / kMonitorPauseMs + 1, qPrintable(QString::number(passes)));
+        QVERIFY2(passes <= clock.elapsed() / kMonitorPauseMs + 1,
+                 qPrintable(QString::number(passes)));
     }
 
     void discreteReplies_data()
@@ -273,10 +274,16 @@ private slots:
         QVERIFY(f.wire().isEmpty());
         QVERIFY(f.enabled("cmdStop"));
         QVERIFY(!f.enabled("cmdUpload"));
-        QVERIFY(!f.window.cardWindows().setModel()->findChild<QPushButton *>(QStringLiteral("cmdUp"))->isEnabled());
+        QVERIFY(!f.window.cardWindows()
+                     .setModel()
+                     ->findChild<QPushButton *>(QStringLiteral("cmdUp"))
+                     ->isEnabled());
         f.window.cmdStop_Click();
         QVERIFY(f.enabled("cmdUpload"));
-        QVERIFY(f.window.cardWindows().setModel()->findChild<QPushButton *>(QStringLiteral("cmdUp"))->isEnabled());
+        QVERIFY(f.window.cardWindows()
+                    .setModel()
+                    ->findChild<QPushButton *>(QStringLiteral("cmdUp"))
+                    ->isEnabled());
     }
 
     // Must stay last: it ends the application's event loop.

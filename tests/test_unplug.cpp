@@ -1,8 +1,8 @@
 // The rack's line going away in the middle of an upload: v9rack-sim serves
 // the rack on a pseudo-terminal and is ended while the window reads it.
 #include "app/frmv9con.h"
-#include "ui/messages.h"
 #include "exchange/session.h"
+#include "ui/messages.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>

@@ -1,10 +1,10 @@
 // Upload of all cards from the simulated demo rack, through the main
 // window's own command, checked against command sequences written out by hand.
-#include "ui/vbcolor.h"
 #include "appfixture.h"
-#include "ui/frmloading.h"
 #include "monitor/frmoverview.h"
 #include "sim/rackloader.h"
+#include "ui/frmloading.h"
+#include "ui/vbcolor.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -31,10 +31,10 @@ QStringList segment(const QStringList &wire, const QString &card)
 std::unique_ptr<SimulatedRack> rackWithSlots(const QByteArray &slotJson)
 {
     QString error;
-    auto rack = LoadRack(
-        QByteArray(R"({"comm": {"model": "V9-XC1", "version": "2.00"}, "slots": {)") + slotJson +
-            "}}",
-        &error);
+    auto rack =
+        LoadRack(QByteArray(R"({"comm": {"model": "V9-XC1", "version": "2.00"}, "slots": {)") +
+                     slotJson + "}}",
+                 &error);
     if (!rack)
         qFatal("bad test rack: %s", qPrintable(error));
     return rack;
