@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -38,6 +40,17 @@ inline QStringList expandSteps(const QString &card, const QString &steps)
         }
     }
     return out;
+}
+
+// What the program remembers (last port, folder, recent files, geometry)
+// goes to a folder of this test process, never the user's settings, and
+// no two test programs running side by side share it.
+inline bool isolateSettings()
+{
+    static QTemporaryDir dir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    return true;
 }
 
 struct AppFixture
@@ -136,6 +149,8 @@ struct AppFixture
         return out;
     }
 
+    // First, so the window reads its settings from the test's folder.
+    bool settingsIsolated = isolateSettings();
     std::unique_ptr<SimulatedRack> rack;
     Session session;
     frmV9Con window;

@@ -25,7 +25,6 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <functional>
@@ -329,7 +328,7 @@ private slots:
     // The port that connected last is offered first at the next start.
     void lastPortIsPreselected()
     {
-        QStandardPaths::setTestModeEnabled(true);
+        isolateSettings();
         QSettings().clear();
         {
             AppFixture f;
@@ -485,7 +484,7 @@ private slots:
     // its folder. The settings live in a test folder.
     void savedFilesAreFoundAgain()
     {
-        QStandardPaths::setTestModeEnabled(true);
+        isolateSettings();
         QSettings().clear();
         AppFixture f;
         f.connectAndUpload();
