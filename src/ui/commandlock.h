@@ -51,9 +51,6 @@ public:
     // come to a refresh; the names stay for the operations that use them.
     void DisableCommands() { refresh(); }
     void EnableCommands() { refresh(); }
-    // The settings windows still name the selected card; it changes nothing.
-    void DisableCommands(int /*selectedCardNo*/) { refresh(); }
-    void EnableCommands(int /*selectedCardNo*/) { refresh(); }
     // After a card selection: the editors' boxes follow the new card's kind.
     void refreshFields()
     {
