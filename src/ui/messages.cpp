@@ -9,6 +9,11 @@ Handler &handler()
     static Handler h;
     return h;
 }
+DetailHandler &detailHandler()
+{
+    static DetailHandler h;
+    return h;
+}
 } // namespace
 
 void setHandler(Handler h)
@@ -16,8 +21,23 @@ void setHandler(Handler h)
     handler() = std::move(h);
 }
 
+void setDetailHandler(DetailHandler h)
+{
+    detailHandler() = std::move(h);
+}
+
 void show(QWidget *parent, Icon icon, const QString &title, const QString &text)
 {
+    show(parent, icon, title, text, QString());
+}
+
+void show(QWidget *parent, Icon icon, const QString &title, const QString &text,
+          const QString &informative)
+{
+    if (detailHandler()) {
+        detailHandler()(icon, title, text, informative);
+        return;
+    }
     if (handler()) {
         handler()(icon, title, text);
         return;
@@ -25,6 +45,7 @@ void show(QWidget *parent, Icon icon, const QString &title, const QString &text)
     QMessageBox box(parent);
     box.setWindowTitle(title);
     box.setText(text);
+    box.setInformativeText(informative);
     box.setStandardButtons(QMessageBox::Ok);
     switch (icon) {
     case Icon::None:

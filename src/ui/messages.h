@@ -17,8 +17,15 @@ enum class Icon
 };
 
 void show(QWidget *parent, Icon icon, const QString &title, const QString &text);
+// The same with an informative line under the text: where and what failed.
+void show(QWidget *parent, Icon icon, const QString &title, const QString &text,
+          const QString &informative);
 
 using Handler = std::function<void(Icon, const QString &title, const QString &text)>;
 // Replaces the real boxes; an empty handler restores them.
 void setHandler(Handler handler);
+// Sees the informative line too; when set, it is called instead of Handler.
+using DetailHandler = std::function<void(Icon, const QString &title, const QString &text,
+                                         const QString &informative)>;
+void setDetailHandler(DetailHandler handler);
 } // namespace Messages
