@@ -23,6 +23,7 @@ struct RecordedMessage
     Messages::Icon icon;
     QString title;
     QString text;
+    QString informative = {};
 };
 
 // "R13" reads item 13, "W9=0" writes "0" to item 9, both at `card`: the
@@ -66,12 +67,12 @@ struct AppFixture
         session.line.setTiming({kTimeout, 0, kTimeout / 6});
         // Live values stand still, so what an upload reads is known.
         rack->setClock([] { return qint64(0); });
-        Messages::setHandler(
-            [this](Messages::Icon icon, const QString &title, const QString &text) {
-                messages.append({icon, title, text});
-            });
+        Messages::setDetailHandler([this](Messages::Icon icon, const QString &title,
+                                          const QString &text, const QString &informative) {
+            messages.append({icon, title, text, informative});
+        });
     }
-    ~AppFixture() { Messages::setHandler({}); }
+    ~AppFixture() { Messages::setDetailHandler({}); }
 
     // For tests that wait out silence: the simulator's replies are due at
     // once and so always come before even a short time-out.

@@ -264,8 +264,8 @@ private slots:
             ->fail(QStringLiteral("Device disappeared from the system"));
         QCOMPARE(f.messages.size(), 1);
         QCOMPARE(f.messages[0].title, QStringLiteral("Test of communication"));
-        QVERIFY(
-            f.messages[0].text.endsWith(QStringLiteral("\nDevice disappeared from the system")));
+        QCOMPARE(f.messages[0].informative,
+                 QStringLiteral("COM1 (simulated rack)\nDevice disappeared from the system"));
         verifyDisconnected(f);
         QVERIFY(!f.enabled("cmdUpload"));
         f.connectOn(1);
@@ -354,6 +354,7 @@ private slots:
         QCOMPARE(f.messages[0].text,
                  QStringLiteral("Communication error. Check the signal conditioner, cable "
                                 "and/or COM port setting."));
+        QCOMPARE(f.messages[0].informative, QStringLiteral("COM1 (simulated rack)"));
         // Four attempts, each stopped at the card select.
         QCOMPARE(f.wire(), (QStringList{"G00", "G00", "G00", "G00"}));
         verifyDisconnected(f);
@@ -366,16 +367,19 @@ private slots:
         Session session(std::make_unique<BrokenPorts>());
         frmV9Con window(session);
         QList<RecordedMessage> messages;
-        Messages::setHandler([&](Messages::Icon icon, const QString &title, const QString &text) {
-            messages.append({icon, title, text});
+        Messages::setDetailHandler([&](Messages::Icon icon, const QString &title,
+                                       const QString &text, const QString &informative) {
+            messages.append({icon, title, text, informative});
         });
         session.state.ComPortNo = 2;
         window.connection().openAndConnect();
-        Messages::setHandler({});
+        Messages::setDetailHandler({});
         QCOMPARE(messages.size(), 1);
         QCOMPARE(messages[0].title, QStringLiteral("Test of communication"));
         QVERIFY(messages[0].text.startsWith(QStringLiteral("Communication error.")));
-        QVERIFY(messages[0].text.endsWith(QStringLiteral("\n/dev/ttyS1: Permission denied")));
+        // Where: the port and its device, then why.
+        QCOMPARE(messages[0].informative,
+                 QStringLiteral("COM2 (/dev/ttyS1)\n/dev/ttyS1: Permission denied"));
         QVERIFY(!session.state.IsConnected);
         QVERIFY(session.traffic.entries().empty());
     }

@@ -182,11 +182,13 @@ private slots:
         AppFixture f;
         f.connectAndUpload();
         f.rack->setCardFaults(1, {.refuse = true, .onlyItem = 13});
-        Messages::setHandler([&f](Messages::Icon, const QString &title, const QString &text) {
-            f.messages.append({Messages::Icon::None, title, text});
-            if (title == QLatin1String("Downloading"))
-                qobject_cast<MemoryPort *>(f.session.line.port())->fail(QStringLiteral("gone"));
-        });
+        Messages::setDetailHandler(
+            [&f](Messages::Icon, const QString &title, const QString &text, const QString &) {
+                f.messages.append({Messages::Icon::None, title, text});
+                if (title == QLatin1String("Downloading"))
+                    qobject_cast<MemoryPort *>(f.session.line.port())
+                        ->fail(QStringLiteral("gone"));
+            });
         f.window.cmdDownload_Click();
         QCOMPARE(f.messages.size(), 2);
         QCOMPARE(f.messages[1].title, QStringLiteral("Test of communication"));

@@ -2,6 +2,7 @@
 
 #include "app/linkdisplay.h"
 #include "exchange/connect.h"
+#include "exchange/portsetup.h"
 #include "exchange/session.h"
 #include "ui/messages.h"
 
@@ -48,10 +49,15 @@ void ComConnection::noticeLostLink(const QString &reason)
 
 void ComConnection::ShowCommError(const QString &reason)
 {
-    QString text = QStringLiteral(
-        "Communication error. Check the signal conditioner, cable and/or COM port setting.");
+    // Where it failed goes under the message: the port and its device, and
+    // the system's reason when there is one.
+    QString where = PortText(*m_session.ports, m_session.state.ComPortNo);
     if (!reason.isEmpty())
-        text += QLatin1Char('\n') + reason;
-    Messages::show(m_display.messageParent(), Messages::Icon::Exclamation,
-                   QStringLiteral("Test of communication"), text);
+        where += QLatin1Char('\n') + reason;
+    Messages::show(
+        m_display.messageParent(), Messages::Icon::Exclamation,
+        QStringLiteral("Test of communication"),
+        QStringLiteral(
+            "Communication error. Check the signal conditioner, cable and/or COM port setting."),
+        where);
 }

@@ -10,6 +10,7 @@
 #include "editors/frmsetmodel.h"
 #include "editors/frmsetpalsemodel.h"
 #include "exchange/download.h"
+#include "exchange/portsetup.h"
 #include "exchange/session.h"
 #include "exchange/upload.h"
 #include "monitor/frmoverview.h"
@@ -366,10 +367,7 @@ void frmV9Con::fillRecentMenu(QMenu *menu)
 
 void frmV9Con::showPort()
 {
-    const int n = m_session.state.ComPortNo;
-    const QString where = m_session.ports->simulated() ? QStringLiteral("simulated rack")
-                                                       : m_session.ports->describe(n);
-    m_lblPort->setText(QStringLiteral("COM%1 (%2)").arg(n).arg(where));
+    m_lblPort->setText(PortText(*m_session.ports, m_session.state.ComPortNo));
 }
 
 void frmV9Con::mnuConnectDisconnect_Click()

@@ -1,6 +1,7 @@
 #include "app/windowobserver.h"
 
 #include "app/comconnection.h"
+#include "exchange/portsetup.h"
 #include "exchange/session.h"
 #include "monitor/frmoverview.h"
 #include "ui/frmloading.h"
@@ -48,15 +49,34 @@ void WindowObserver::cardRead(int cardNo)
     m_targets.overview.ShowCardDetails(cardNo);
 }
 
-void WindowObserver::operationFailed(const QString &title, const QString &text)
+void WindowObserver::progressDetail(const QString &text)
+{
+    m_targets.progress.showDetail(text);
+}
+
+void WindowObserver::transactionRetrying(int attempt, int attempts)
+{
+    m_targets.progress.showRetry(attempt, attempts);
+}
+
+bool WindowObserver::cancelRequested() const
+{
+    return m_targets.progress.pollCancel();
+}
+
+void WindowObserver::operationFailed(const QString &title, const QString &text,
+                                     const QString &detail)
 {
     if (!m_session.quitting)
-        Messages::show(m_targets.messageParent, Messages::Icon::Critical, title, text);
+        Messages::show(m_targets.messageParent, Messages::Icon::Critical, title, text,
+                       PortText(*m_session.ports, m_session.state.ComPortNo) + QLatin1Char('\n') +
+                           detail);
     m_targets.connection.DisconnectComCard();
 }
 
-void WindowObserver::operationWarning(const QString &title, const QString &text)
+void WindowObserver::operationWarning(const QString &title, const QString &text,
+                                      const QString &detail)
 {
     if (!m_session.quitting)
-        Messages::show(m_targets.messageParent, Messages::Icon::Exclamation, title, text);
+        Messages::show(m_targets.messageParent, Messages::Icon::Exclamation, title, text, detail);
 }

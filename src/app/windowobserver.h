@@ -37,8 +37,13 @@ public:
     void cardRowCleared(int cardNo) override;
     void cardIdentified(int cardNo) override;
     void cardRead(int cardNo) override;
-    void operationFailed(const QString &title, const QString &text) override;
-    void operationWarning(const QString &title, const QString &text) override;
+    void progressDetail(const QString &text) override;
+    void transactionRetrying(int attempt, int attempts) override;
+    void operationFailed(const QString &title, const QString &text,
+                         const QString &detail) override;
+    void operationWarning(const QString &title, const QString &text,
+                          const QString &detail) override;
+    bool cancelRequested() const override;
 
 private:
     Session &m_session;

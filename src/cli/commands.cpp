@@ -1,6 +1,6 @@
 #include "cli/commands.h"
 
-#include "cli/comparison.h"
+#include "model/comparison.h"
 #include "cli/console.h"
 #include "cli/fileaccess.h"
 #include "cli/interruptreport.h"

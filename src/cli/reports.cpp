@@ -1,6 +1,6 @@
 #include "cli/reports.h"
 
-#include "cli/slotfields.h"
+#include "model/slotfields.h"
 #include "model/catalogue.h"
 
 #include <QJsonArray>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/comparison.h"
+#include "model/comparison.h"
 #include "model/cardrecord.h"
 
 #include <QByteArray>

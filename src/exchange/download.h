@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/rackobserver.h"
+#include "model/cardrecord.h"
 
 #include <QList>
 #include <QString>
@@ -12,6 +13,9 @@ struct FailedWrite
 {
     int cardNo;
     QString item;
+    QString value = {};
+    // The parameter slot (1..12) the value came from; 0 for other items.
+    int slot = 0;
 };
 
 struct DownloadOutcome
@@ -32,3 +36,6 @@ DownloadOutcome DownloadAllCards(Session &session, RackObserver &observer);
 
 // The warning text that lists failed writes, card by card.
 QString FailedWritesText(const QList<FailedWrite> &writes);
+// What each failed write was, for the line under that warning: the card's
+// model, the parameter's caption, the value sent and its range.
+QString FailedWritesDetail(const CardTable &cards, const QList<FailedWrite> &writes);

@@ -20,3 +20,10 @@ std::unique_ptr<PortProvider> MakePortProvider(const PortSetup &setup,
         serial->map(it.key(), it.value());
     return serial;
 }
+
+QString PortText(const PortProvider &ports, int comNo)
+{
+    const QString where =
+        ports.simulated() ? QStringLiteral("simulated rack") : ports.describe(comNo);
+    return QStringLiteral("COM%1 (%2)").arg(comNo).arg(where);
+}

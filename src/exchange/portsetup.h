@@ -21,3 +21,7 @@ struct PortSetup
 // file) when it cannot be.
 std::unique_ptr<PortProvider>
 MakePortProvider(const PortSetup &setup, std::unique_ptr<SimulatedRack> &rack, QString *error);
+
+// The port the operator chose, as every display names it:
+// "COM1 (/dev/ttyUSB0)", or "COM1 (simulated rack)".
+QString PortText(const PortProvider &ports, int comNo);

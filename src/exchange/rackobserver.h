@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QMetaObject>
 #include <QString>
+
+class SerialLine;
 
 // What a rack operation tells whoever shows it: the main window, a test,
 // the command-line tool. Every call has a do-nothing default.
@@ -12,6 +15,12 @@ public:
     virtual void progressStarted(int /*steps*/, const QString & /*caption*/) {}
     virtual void progressAdvanced() {}
     virtual void progressFinished() {}
+    // What the operation is at now, for a line under the bar:
+    // "Slot 5 of 16: XA1-00" (see SlotProgressText).
+    virtual void progressDetail(const QString & /*text*/) {}
+    // The transaction in progress met silence and starts its attempt
+    // `attempt` (2 .. attempts) (see RetryText).
+    virtual void transactionRetrying(int /*attempt*/, int /*attempts*/) {}
 
     // The communication card's model (text before the colon) and version.
     virtual void commCardModel(const QString & /*model*/) {}
@@ -24,15 +33,33 @@ public:
     // Slot i's record is complete.
     virtual void cardRead(int /*cardNo*/) {}
 
-    // The operation could not go on and the link is to be given up.
-    virtual void operationFailed(const QString & /*title*/, const QString & /*text*/) {}
+    // The operation could not go on and the link is to be given up. The
+    // detail says where: the port, or the slot, model and item.
+    virtual void operationFailed(const QString & /*title*/, const QString & /*text*/,
+                                 const QString & /*detail*/)
+    {
+    }
     // The operation ended, but the operator must hear about what went wrong.
-    virtual void operationWarning(const QString & /*title*/, const QString & /*text*/) {}
+    virtual void operationWarning(const QString & /*title*/, const QString & /*text*/,
+                                  const QString & /*detail*/ = {})
+    {
+    }
 
     // Asked before each slot: true ends the operation there, with the slot
     // in progress finished, as Cancelled. Nothing is reported for it.
     virtual bool stopRequested() const { return false; }
+    // Asked before each transaction: true ends the operation there, as
+    // Cancelled, and the operation says after which slot it stopped.
+    virtual bool cancelRequested() const { return false; }
 };
+
+// "Slot 5 of 16: XA1-00"; the model is left out while it is not known.
+QString SlotProgressText(int cardNo, const QString &model);
+// "no answer, try 2 of 4"
+QString RetryText(int attempt, int attempts);
+// Where an operation failed, for the line under its message:
+// "Slot 5: XA1-00, item 12: no answer"; slot 0 is the communication card.
+QString FailurePlace(int slot, const QString &model, const QString &item, bool silent);
 
 // How a rack operation ended.
 enum class OperationResult
@@ -41,4 +68,17 @@ enum class OperationResult
     Failed,    // reported through operationFailed
     Refused,   // another exchange held the line; nothing was reported
     Cancelled, // stopRequested() ended it between slots; the link stays
+};
+
+// Passes the line's retries to an observer while it lives: one operation.
+class RetryRelay
+{
+public:
+    RetryRelay(SerialLine &line, RackObserver &observer);
+    ~RetryRelay();
+    RetryRelay(const RetryRelay &) = delete;
+    RetryRelay &operator=(const RetryRelay &) = delete;
+
+private:
+    QMetaObject::Connection m_connection;
 };

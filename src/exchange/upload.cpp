@@ -29,30 +29,69 @@ private:
     // The reply's value, or nullopt when the read got no answer.
     std::optional<QString> read(const QString &card, const QString &item)
     {
-        const QString r = ReadItem(m_session.line, kRetries, card, item);
+        const QString r = transact(item, [&] { return ReadItem(m_session.line, kRetries, card, item); });
         if (r.isEmpty())
             return std::nullopt;
         return TextAfterColon(r);
+    }
+    QString write(const QString &card, const QString &item, const QString &data)
+    {
+        return transact(item,
+                        [&] { return WriteItem(m_session.line, kRetries, card, item, data); });
+    }
+    // One transaction, unless the operator asked to cancel: then nothing is
+    // sent and the operation ends as Cancelled where it stands.
+    template <typename Transaction> QString transact(const QString &item, Transaction t)
+    {
+        if (m_cancelled || m_observer.cancelRequested()) {
+            m_cancelled = true;
+            return {};
+        }
+        m_item = item;
+        return t();
     }
     bool readSlots(const QString &card, CardRecord &r, int first, int last);
     bool readAux(const QString &card, const QString &item, int &target);
     bool readCard(int i);
     bool readSensor(const QString &card, int i);
     OperationResult fail();
+    OperationResult cancelled();
 
     Session &m_session;
     RackObserver &m_observer;
+    RetryRelay m_retries{m_session.line, m_observer};
     bool m_progressOpen = false;
+    bool m_cancelled = false;
+    // Where the operation is: slot (0 = communication card) and item.
+    int m_slot = 0;
+    QString m_item;
 };
+
+OperationResult Upload::cancelled()
+{
+    if (m_progressOpen)
+        m_observer.progressFinished();
+    // Slots before the current one are read whole; the current one is not.
+    const int done = m_slot - 1;
+    m_observer.operationWarning(
+        QStringLiteral("Uploading"),
+        done > 0 ? QStringLiteral("Uploading cancelled after slot %1.").arg(done)
+                 : QStringLiteral("Uploading cancelled before slot 1."));
+    return OperationResult::Cancelled;
+}
 
 OperationResult Upload::fail()
 {
+    if (m_cancelled)
+        return cancelled();
     // Refused because another exchange was waiting: not the rack's fault, and
     // that other operation still owns the link.
     const bool refused = m_session.line.lastRefused();
     if (!refused)
-        m_observer.operationFailed(QStringLiteral("Uploading"),
-                                   QStringLiteral("Uploading incomplete"));
+        m_observer.operationFailed(
+            QStringLiteral("Uploading"), QStringLiteral("Uploading incomplete"),
+            FailurePlace(m_slot, m_slot > 0 ? m_session.cards[m_slot].ModelName : QString(),
+                         m_item, m_session.line.lastSilent()));
     if (m_progressOpen)
         m_observer.progressFinished();
     return refused ? OperationResult::Refused : OperationResult::Failed;
@@ -60,7 +99,8 @@ OperationResult Upload::fail()
 
 OperationResult Upload::run()
 {
-    const QString model = ReadItem(m_session.line, kRetries, kComm, QStringLiteral("4"));
+    const QString model =
+        transact(QStringLiteral("4"), [&] { return ReadItem(m_session.line, kRetries, kComm, QStringLiteral("4")); });
     if (model.isEmpty())
         return fail();
     m_observer.commCardModel(TextBeforeColon(model));
@@ -72,9 +112,9 @@ OperationResult Upload::run()
     m_observer.progressStarted(kCardCount, QStringLiteral("Uploading"));
     m_progressOpen = true;
     // Set-up writes whose replies the rack gives no meaning to.
-    WriteItem(m_session.line, kRetries, kComm, QStringLiteral("1"), QStringLiteral("F"));
-    WriteItem(m_session.line, kRetries, kComm, QStringLiteral("41"), QStringLiteral("847"));
-    WriteItem(m_session.line, kRetries, kComm, QStringLiteral("1"), QStringLiteral("0"));
+    write(kComm, QStringLiteral("1"), QStringLiteral("F"));
+    write(kComm, QStringLiteral("41"), QStringLiteral("847"));
+    write(kComm, QStringLiteral("1"), QStringLiteral("0"));
 
     const auto maskText = read(kComm, QStringLiteral("6"));
     // A garbled mask would mark arbitrary slots present: treat it as no answer.
@@ -87,11 +127,13 @@ OperationResult Upload::run()
             m_observer.progressFinished();
             return OperationResult::Cancelled;
         }
+        m_slot = i;
         m_observer.cardRowCleared(i);
+        m_observer.progressDetail(SlotProgressText(i, {}));
         QString modelText = QStringLiteral("NONE");
         const QString card = QString::number(i);
         if (*mask & (1u << (i - 1))) {
-            WriteItem(m_session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
+            write(card, QStringLiteral("1"), QStringLiteral("1"));
             const auto m = read(card, QStringLiteral("2"));
             if (!m)
                 return fail();
@@ -99,6 +141,8 @@ OperationResult Upload::run()
         }
         ClassifyCard(m_session.cards, i, modelText);
         m_observer.cardIdentified(i);
+        if (m_session.cards[i].ModelKind != kNoCard)
+            m_observer.progressDetail(SlotProgressText(i, m_session.cards[i].ModelName));
         if (m_session.cards[i].ModelKind != kNoCard) {
             if (!readCard(i))
                 return fail();
@@ -184,14 +228,12 @@ bool Upload::readAux(const QString &card, const QString &item, int &target)
 bool Upload::readSensor(const QString &card, int i)
 {
     CardRecord &r = m_session.cards[i];
-    const QString burnout0 =
-        WriteItem(m_session.line, kRetries, card, QStringLiteral("9"), QStringLiteral("0"));
+    const QString burnout0 = write(card, QStringLiteral("9"), QStringLiteral("0"));
     if (burnout0.isEmpty())
         return false;
     r.Burnout[0] = TextAfterColon(burnout0);
     if (r.isTwoChannel()) {
-        const QString burnout1 =
-            WriteItem(m_session.line, kRetries, card, QStringLiteral("9"), QStringLiteral("1"));
+        const QString burnout1 = write(card, QStringLiteral("9"), QStringLiteral("1"));
         if (burnout1.isEmpty())
             return false;
         r.Burnout[1] = TextAfterColon(burnout1);
@@ -215,7 +257,11 @@ bool Upload::readSensor(const QString &card, int i)
     if (KindHasLimitFunction(r.ModelKind)) {
         if (r.VerNo.left(1) != QLatin1String("0")) {
             // No answer here does not end the upload: the card may lack the function.
-            const QString limit = ReadItem(m_session.line, kRetries, card, QStringLiteral("37"));
+            const QString limit = transact(QStringLiteral("37"), [&] {
+                return ReadItem(m_session.line, kRetries, card, QStringLiteral("37"));
+            });
+            if (m_cancelled)
+                return false;
             r.setLimit(TextAfterColon(limit) == QLatin1String("DIS") ? LimitState::Off
                                                                      : LimitState::On);
         } else {

@@ -55,12 +55,16 @@ public:
     // time-out, or no port to send on. A refusal ("CNG") is an answer.
     bool lastSilent() const { return m_lastSilent; }
     // The attempt of a transaction that the next exchanges belong to (0 for
-    // the first); the traffic log keeps it, so a retry is known, not guessed.
+    // the first, of `attempts`); the traffic log keeps it, so a retry is
+    // known, not guessed, and a further attempt after silence is announced.
     // A transaction nested inside another's wait leaves it alone.
-    void setAttempt(int attempt)
+    void beginAttempt(int attempt, int attempts)
     {
-        if (!m_exchanging)
-            m_attempt = attempt;
+        if (m_exchanging)
+            return;
+        m_attempt = attempt;
+        if (attempt > 0 && m_lastSilent)
+            emit retrying(attempt + 1, attempts);
     }
 
     // The pause, then one exchange; the reply without CR and outer blanks,
@@ -78,6 +82,8 @@ public:
 signals:
     // The port failed on its own (unplugged, I/O error), not through close().
     void portLost(const QString &reason);
+    // A transaction met silence and starts its attempt `attempt` (2..attempts).
+    void retrying(int attempt, int attempts);
 
 private:
     bool pause();

@@ -22,13 +22,13 @@ template <typename Attempt> QString withRetries(SerialLine &line, int retries, A
 {
     QString result;
     for (int n = 0; n <= retries; ++n) {
-        line.setAttempt(n);
+        line.beginAttempt(n, retries + 1);
         result = trimBlanks(attempt());
         // A refused nested command would be refused again at once.
         if (!result.isEmpty() || line.lastRefused())
             break;
     }
-    line.setAttempt(0);
+    line.beginAttempt(0, retries + 1);
     return result;
 }
 

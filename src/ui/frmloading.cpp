@@ -1,14 +1,19 @@
 #include "ui/frmloading.h"
 
+#include "exchange/rackobserver.h"
 #include "ui/twips.h"
 
+#include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 frmLoading::frmLoading(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_label(new QLabel(this)), m_bar(new QProgressBar(this))
+      m_label(new QLabel(this)), m_bar(new QProgressBar(this)), m_detail(new QLabel(this)),
+      m_cancel(new QPushButton(QStringLiteral("Cancel"), this))
 {
     setObjectName(QStringLiteral("frmLoading"));
     setWindowTitle(QStringLiteral("V9CON"));
@@ -17,10 +22,21 @@ frmLoading::frmLoading(QWidget *parent)
     m_label->setAlignment(Qt::AlignCenter);
     m_bar->setObjectName(QStringLiteral("pgBarLoading"));
     m_bar->setTextVisible(false);
+    m_detail->setObjectName(QStringLiteral("lblDetail"));
+    m_detail->setAlignment(Qt::AlignCenter);
+    m_cancel->setObjectName(QStringLiteral("cmdCancel"));
+    // Enter in the main window must not cancel a transfer by accident.
+    m_cancel->setAutoDefault(false);
+    connect(m_cancel, &QPushButton::clicked, this, &frmLoading::cancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_label);
     layout->addWidget(m_bar);
-    setFixedSize(twips(4680), twips(1725));
+    layout->addWidget(m_detail);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_cancel);
+    layout->addLayout(buttons);
+    setMinimumWidth(twips(4680));
 }
 
 void frmLoading::ShowProgress(int steps, const QString &caption)
@@ -29,6 +45,13 @@ void frmLoading::ShowProgress(int steps, const QString &caption)
     m_bar->setMinimum(0);
     m_bar->setValue(0);
     m_label->setText(caption);
+    m_detailText.clear();
+    m_detail->clear();
+    m_running = true;
+    m_cancelRequested = false;
+    m_cancel->setEnabled(true);
+    m_cancel->setText(QStringLiteral("Cancel"));
+    m_cancel->hide();
     show();
     raise();
 }
@@ -41,4 +64,53 @@ void frmLoading::advance()
 void frmLoading::setStep(int value)
 {
     m_bar->setValue(value);
+}
+
+void frmLoading::showDetail(const QString &text)
+{
+    m_detailText = text;
+    m_detail->setText(text);
+}
+
+void frmLoading::showRetry(int attempt, int attempts)
+{
+    const QString retry = RetryText(attempt, attempts);
+    m_detail->setText(m_detailText.isEmpty() ? retry
+                                             : m_detailText + QStringLiteral(" \u2014 ") + retry);
+}
+
+void frmLoading::unload()
+{
+    m_running = false;
+    hide();
+}
+
+bool frmLoading::pollCancel()
+{
+    if (m_running && m_cancel->isHidden())
+        m_cancel->show();
+    return m_cancelRequested;
+}
+
+void frmLoading::cancel()
+{
+    m_cancelRequested = true;
+    m_cancel->setEnabled(false);
+    m_cancel->setText(QStringLiteral("Cancelling..."));
+}
+
+void frmLoading::closeEvent(QCloseEvent *event)
+{
+    // Hiding the window would hide a transfer that still holds the line.
+    if (m_running)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void frmLoading::reject()
+{
+    // Escape lands here: the window stays while the transfer runs.
+    if (!m_running)
+        QDialog::reject();
 }

@@ -4,9 +4,12 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 // A small window outside the main window that shows a transfer's progress.
-// It is not modal: the transfer goes on while it shows.
+// It is not modal: the transfer goes on while it shows. While it shows, it
+// cannot be closed or escaped away; its Cancel button asks the transfer to
+// end after the transaction in progress.
 class frmLoading final : public QDialog
 {
     Q_OBJECT
@@ -19,12 +22,32 @@ public:
     // One more step done.
     void advance();
     void setStep(int value);
+    // What the operation is at: "Slot 5 of 16: XA1-00". Clears a retry note.
+    void showDetail(const QString &text);
+    // The transaction in progress tries again: "no answer, try 2 of 4"
+    // beside the detail.
+    void showRetry(int attempt, int attempts);
     // Ends the operation's display.
-    void unload() { hide(); }
+    void unload();
+
+    // Cancel was pressed since ShowProgress. Asking shows the Cancel button:
+    // only an operation that asks can end early, so only it offers to.
+    bool pollCancel();
 
     QProgressBar *progressBar() const { return m_bar; }
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
 private:
+    void cancel();
+
     QLabel *m_label;
     QProgressBar *m_bar;
+    QLabel *m_detail;
+    QPushButton *m_cancel;
+    QString m_detailText;
+    bool m_running = false;
+    bool m_cancelRequested = false;
 };

@@ -1,4 +1,4 @@
-#include "cli/slotfields.h"
+#include "model/slotfields.h"
 
 #include "model/catalogue.h"
 

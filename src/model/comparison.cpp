@@ -1,6 +1,6 @@
-#include "cli/comparison.h"
+#include "model/comparison.h"
 
-#include "cli/slotfields.h"
+#include "model/slotfields.h"
 
 #include <algorithm>
 
