@@ -124,6 +124,17 @@ QLabel *frmOverView::lblDIDataCh(int ch, int i) const
     return m_rows.at(idx(i)).di.at(static_cast<std::size_t>(ch - 1));
 }
 
+void frmOverView::markDifferentSlots(const QSet<int> &differing, const QString &fileName)
+{
+    for (int i = 1; i <= kCardCount; ++i) {
+        QLabel *no = m_rows.at(idx(i)).unitNo;
+        const bool differs = differing.contains(i);
+        no->setStyleSheet(differs ? QStringLiteral("QLabel { color: red; border: 1px solid red; }")
+                                  : QString());
+        no->setToolTip(differs ? QStringLiteral("Differs from %1").arg(fileName) : QString());
+    }
+}
+
 void frmOverView::Form_Activate()
 {
     for (int i = 1; i <= kCardCount; ++i) {

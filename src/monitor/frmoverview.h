@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QWidget>
 #include <array>
 
@@ -18,6 +19,10 @@ public:
     // Refreshes the type and input-type columns and the value display of
     // every row from the card table; runs whenever the window is activated.
     void Form_Activate();
+    // Marks the numbers of the slots in `differing` as differing from the
+    // parameter file `fileName`; every other slot's mark goes, so an empty
+    // set clears them all.
+    void markDifferentSlots(const QSet<int> &differing, const QString &fileName = {});
     // Shows row i's channel cells for discrete cards, else its two value
     // labels. `model` is accepted for the callers' sake and not used.
     void ShowChData(const QString &model, int i);
