@@ -1,6 +1,7 @@
 #include "app/frmv9con.h"
 
 #include "app/cardwindows.h"
+#include "app/comparecommands.h"
 #include "app/frmcomport.h"
 #include "app/frmversion.h"
 #include "app/monitorcommands.h"
@@ -104,6 +105,7 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
         m_session, CardWindows::Wiring{m_mdi, m_overview, m_cboCardNo, m_lock, *m_observer,
                                        [this](QWidget *form) { ShowCardForm(form); }});
     m_views = std::make_unique<ViewWindows>(m_session, this);
+    m_compare = std::make_unique<CompareCommands>(m_session, this, *m_overview);
     auto trend = [this] { m_views->showTrend(m_session.state.SelectedCardNo); };
     connect(m_cards->setModel(), &frmSetModel::trendClicked, this, trend);
     connect(m_cards->setPalseModel(), &frmSetPalseModel::trendClicked, this, trend);
@@ -239,6 +241,8 @@ void frmV9Con::buildMenus()
     m_mnuFilesSave->setShortcut(QKeySequence::Save);
     connect(m_mnuFilesOpen, &QAction::triggered, this, &frmV9Con::mnuFilesOpen_Click);
     connect(m_mnuFilesSave, &QAction::triggered, this, &frmV9Con::mnuFilesSave_Click);
+    QAction *compare = action(files, "mnuFilesCompare", QStringLiteral("&Compare with File..."));
+    connect(compare, &QAction::triggered, this, &frmV9Con::mnuFilesCompare_Click);
     QMenu *recent = named(files->addMenu(QStringLiteral("&Recent Files")), "mnuFilesRecent");
     connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(recent); });
     files->addSeparator();
@@ -305,6 +309,8 @@ void frmV9Con::ShowCardForm(QWidget *form)
 void frmV9Con::ResetCardTable()
 {
     ::ResetCardTable(m_session.cards, [this](int i) { m_overview->ClearOverviewRow(i); });
+    // A comparison was of the table that goes now.
+    m_overview->markDifferentSlots({});
 }
 
 void frmV9Con::showLinkState(bool connected, const QString &portText)
@@ -381,6 +387,11 @@ void frmV9Con::mnuHelpVersion_Click()
     dialog.exec();
 }
 
+void frmV9Con::mnuFilesCompare_Click()
+{
+    m_compare->mnuFilesCompare_Click();
+}
+
 void frmV9Con::mnuFilesEnd_Click()
 {
     close();
@@ -423,7 +434,9 @@ void frmV9Con::cmdDownload_Click()
     if (!scope)
         return;
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
-    DownloadAllCards(m_session, *m_observer);
+    const DownloadOutcome outcome = DownloadAllCards(m_session, *m_observer);
+    if (outcome.result == OperationResult::Completed)
+        statusBar()->showMessage(DownloadSummary(m_session.cards, outcome));
 }
 
 void frmV9Con::cmdStart_Click()
@@ -461,6 +474,7 @@ void frmV9Con::cmdComSet_Click()
 
 void frmV9Con::ApplyLoadedCards()
 {
+    m_overview->markDifferentSlots({});
     for (int i = 1; i <= kCardCount; ++i) {
         m_overview->ClearOverviewRow(i);
         m_overview->ShowCardIdentity(i);

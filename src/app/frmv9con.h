@@ -14,6 +14,7 @@ struct Session;
 class frmLoading;
 class frmOverView;
 class CardWindows;
+class CompareCommands;
 class MonitorCommands;
 class ViewWindows;
 class LampShape;
@@ -42,6 +43,7 @@ public:
     CardWindows &cardWindows() { return *m_cards; }
     MonitorCommands &monitorCommands() { return *m_monitor; }
     ViewWindows &viewWindows() { return *m_views; }
+    CompareCommands &compareCommands() { return *m_compare; }
     ComConnection &connection() { return m_connection; }
     CommandLock &commandLock() { return m_lock; }
 
@@ -57,6 +59,7 @@ public:
     void mnuFilesEnd_Click();
     void mnuFilesOpen_Click() { m_files.mnuFilesOpen_Click(); }
     void mnuFilesSave_Click() { m_files.mnuFilesSave_Click(); }
+    void mnuFilesCompare_Click();
     void cmdUpload_Click();
     void cmdDownload_Click();
     void cmdStart_Click();
@@ -103,6 +106,7 @@ private:
     std::unique_ptr<CardWindows> m_cards;
     std::unique_ptr<MonitorCommands> m_monitor;
     std::unique_ptr<ViewWindows> m_views;
+    std::unique_ptr<CompareCommands> m_compare;
 
     QLabel *m_lblComPortNo = nullptr;
     LampShape *m_shpLamp = nullptr;

@@ -80,6 +80,7 @@ void CommandLock::refresh()
     setMain("mnuConnectDisconnect", c.disconnect);
     setMain("mnuFilesOpen", c.files);
     setMain("mnuFilesSave", c.files);
+    setMain("mnuFilesCompare", c.files);
 
     for (const Editor &e : std::as_const(m_editors))
         e.editor->setTransferButtonsEnabled(e.formType == 1 ? c.analogTransfers : c.pulseTransfers);
