@@ -434,9 +434,7 @@ void frmV9Con::cmdDownload_Click()
     if (!scope)
         return;
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
-    const DownloadOutcome outcome = DownloadAllCards(m_session, *m_observer);
-    if (outcome.result == OperationResult::Completed)
-        statusBar()->showMessage(DownloadSummary(m_session.cards, outcome));
+    DownloadAllCards(m_session, *m_observer);
 }
 
 void frmV9Con::cmdStart_Click()
