@@ -12,6 +12,7 @@ public:
     using QObject::QObject;
 
 signals:
-    // Channel 1 or 2 of card 1..16, as shown ("1234", "ERROR", "CNG").
+    // Channel 1 or 2 of card 1..16 as the rack sent it, the decimal point
+    // kept ("12.34", "ERROR", "CNG"); the windows show it without the point.
     void value(int cardNo, int channel, const QString &text);
 };

@@ -85,10 +85,9 @@ private:
     void analog(const QString &card, int i, int channel, const QString &item)
     {
         const QString r = read(card, item);
-        const QString text =
-            r.isEmpty() ? QStringLiteral("ERROR") : RemoveFirstPoint(TextAfterColon(r));
-        m_observer.analogValue(i, channel, text);
-        emit m_session.live.value(i, channel, text);
+        const QString sent = r.isEmpty() ? QStringLiteral("ERROR") : TextAfterColon(r);
+        m_observer.analogValue(i, channel, RemoveFirstPoint(sent));
+        emit m_session.live.value(i, channel, sent);
     }
 
     Session &m_session;
