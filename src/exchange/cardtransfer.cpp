@@ -1,6 +1,5 @@
 #include "exchange/cardtransfer.h"
 
-#include "exchange/changerecord.h"
 #include "exchange/session.h"
 #include "link/transactions.h"
 #include "model/encodings.h"
@@ -18,18 +17,6 @@ std::optional<QString> readValue(Session &s, const QString &card, const QString 
 int slotCount(const CardRecord &r)
 {
     return r.isTwoChannel() ? 12 : 6;
-}
-
-// One write of a card's Download, recorded before the Download reports back.
-CardWrite writeParameter(Session &s, int cardNo, int slot, const QString &item,
-                         const QString &value)
-{
-    const QString reply = WriteItem(s.line, kRetries, QString::number(cardNo), item, value);
-    const CardWrite out{slot, item, value, WriteResult(s.line, reply)};
-    // "-1": an item the card's kind lacks, no parameter of it.
-    if (item != QLatin1String("-1"))
-        RecordCardWrite(s, cardNo, slot, item, value, out.result);
-    return out;
 }
 
 } // namespace
@@ -54,27 +41,24 @@ AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &obs
     return out;
 }
 
-QList<CardWrite> DownloadAnalogCard(Session &session, int cardNo,
-                                    const std::array<QString, 12> &boxes, bool limitTicked,
-                                    RackObserver &observer)
+void DownloadAnalogCard(Session &session, int cardNo, const std::array<QString, 12> &boxes,
+                        bool limitTicked, RackObserver &observer)
 {
     const CardRecord &r = session.cards[cardNo];
     const QString card = QString::number(cardNo);
     const int count = slotCount(r);
-    QList<CardWrite> out;
     observer.progressStarted(count, QStringLiteral("Downloading"));
     WriteItem(session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
     for (int k = 1; k <= count; ++k) {
-        out << writeParameter(session, cardNo, k, r.par(k).ItemNo,
-                              boxes.at(static_cast<std::size_t>(k - 1)));
+        WriteItem(session.line, kRetries, card, r.par(k).ItemNo,
+                  boxes.at(static_cast<std::size_t>(k - 1)));
         observer.progressAdvanced();
     }
     // A card without the function would get a limit it cannot show.
     if (KindHasLimitFunction(r.ModelKind) && r.limit() != LimitState::NotAvailable)
-        out << writeParameter(session, cardNo, 0, QStringLiteral("37"),
-                              limitTicked ? QStringLiteral("1") : QStringLiteral("0"));
+        WriteItem(session.line, kRetries, card, QStringLiteral("37"),
+                  limitTicked ? QStringLiteral("1") : QStringLiteral("0"));
     observer.progressFinished();
-    return out;
 }
 
 std::array<std::optional<QString>, 4> UploadPulseCard(Session &session, int cardNo,
@@ -92,18 +76,16 @@ std::array<std::optional<QString>, 4> UploadPulseCard(Session &session, int card
     return out;
 }
 
-QList<CardWrite> DownloadPulseCard(Session &session, int cardNo, const QString &span1,
-                                   const QString &span2, RackObserver &observer)
+void DownloadPulseCard(Session &session, int cardNo, const QString &span1, const QString &span2,
+                       RackObserver &observer)
 {
-    QList<CardWrite> out;
+    const QString card = QString::number(cardNo);
     observer.progressStarted(2, QStringLiteral("Downloading"));
-    // The spans are parameter slots 2 and 8.
-    out << writeParameter(session, cardNo, 2, QStringLiteral("14"), span1);
+    WriteItem(session.line, kRetries, card, QStringLiteral("14"), span1);
     observer.progressAdvanced();
-    out << writeParameter(session, cardNo, 8, QStringLiteral("15"), span2);
+    WriteItem(session.line, kRetries, card, QStringLiteral("15"), span2);
     observer.progressAdvanced();
     observer.progressFinished();
-    return out;
 }
 
 std::optional<LiveValues> ReadAnalogLive(Session &session, int cardNo)
