@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 namespace {
@@ -171,8 +172,38 @@ private slots:
         QCOMPARE(f.messages[0].title, QStringLiteral("Downloading"));
         QCOMPARE(f.messages[0].text,
                  QStringLiteral("These writes were not accepted:\nCard 1, item 13"));
+        QVERIFY(f.messages[0].informative.startsWith(
+            QStringLiteral("Card 1 (XD1-K): Zero scale, Ch. 1, sent \"0\", range ")));
         QVERIFY(f.session.state.IsConnected);
         QVERIFY(f.wire().contains(QStringLiteral("G16"))); // the download went on
+        QCOMPARE(f.window.statusBar()->currentMessage(),
+                 QStringLiteral("Download complete: 14 cards, 1 write refused"));
+    }
+
+    // Cancel ends the download after the write in progress; the message says
+    // which slots were written, and the link stays.
+    void cancelEndsAfterTheCurrentWrite()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        int commands = 0;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &e) {
+            // The first command to card 3: slots 1 and 2 are written.
+            if (e.command.startsWith("G3") && commands == 0) {
+                commands = int(f.session.traffic.entries().size());
+                f.window.loading()->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
+            }
+        });
+        f.window.cmdDownload_Click();
+        // The write to card 3 that was under way finished (select, item, data).
+        QCOMPARE(int(f.session.traffic.entries().size()), commands + 2);
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].text, QStringLiteral("Downloading cancelled after slot 2.\n"
+                                                    "Written: slots 1 to 2.\n"
+                                                    "Slot 3 may be partly written."));
+        QVERIFY(f.session.state.IsConnected);
+        QVERIFY(f.window.loading()->isHidden());
+        QVERIFY(f.enabled("cmdDownload"));
     }
 
     // The adapter is pulled while the warning is up: once the download has
@@ -186,8 +217,7 @@ private slots:
             [&f](Messages::Icon, const QString &title, const QString &text, const QString &) {
                 f.messages.append({Messages::Icon::None, title, text});
                 if (title == QLatin1String("Downloading"))
-                    qobject_cast<MemoryPort *>(f.session.line.port())
-                        ->fail(QStringLiteral("gone"));
+                    qobject_cast<MemoryPort *>(f.session.line.port())->fail(QStringLiteral("gone"));
             });
         f.window.cmdDownload_Click();
         QCOMPARE(f.messages.size(), 2);

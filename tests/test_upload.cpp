@@ -266,6 +266,9 @@ private slots:
         QCOMPARE(f.messages[0].icon, Messages::Icon::Critical);
         QCOMPARE(f.messages[0].title, QStringLiteral("Uploading"));
         QCOMPARE(f.messages[0].text, QStringLiteral("Uploading incomplete"));
+        // Under it: where. The model is not known yet when item 2 gets no answer.
+        QCOMPARE(f.messages[0].informative,
+                 QStringLiteral("COM1 (simulated rack)\nSlot 5, item 2: no answer"));
         QVERIFY(!f.session.state.IsConnected);
         QVERIFY(!f.session.line.isOpen());
         QVERIFY(f.window.loading()->isHidden());
@@ -324,6 +327,54 @@ private slots:
                         f.session.cards[i].ModelName == f.rack->itemValue(i, 2));
         if (!mask.isEmpty())
             QVERIFY(!f.wire().contains(QStringLiteral("G1")));
+    }
+
+    // Escape and the close box leave the progress window up and the upload
+    // running; Cancel ends it after the transaction in progress, with the
+    // link and what was read kept. The detail line says where it is.
+    void progressWindowHoldsUntilCancel()
+    {
+        AppFixture f;
+        f.rack->setCardFaults(3, {.silent = true, .onlyItem = 40});
+        f.quickTimeOuts();
+        f.connectOn(1);
+        frmLoading *progress = f.window.loading();
+        QStringList details;
+        int commands = 0;
+        int commandsAtCancel = -1;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+            ++commands;
+            const QString detail =
+                progress->findChild<QLabel *>(QStringLiteral("lblDetail"))->text();
+            if (details.isEmpty() || details.last() != detail)
+                details << detail;
+            if (commands == 30) {
+                QTest::keyClick(progress, Qt::Key_Escape);
+                progress->close();
+            }
+            // The second try of item 40 on slot 3: cancel during it.
+            if (commandsAtCancel < 0 && detail.endsWith(QStringLiteral("try 2 of 4"))) {
+                QVERIFY(progress->isVisible());
+                QVERIFY(f.session.gate.busy());
+                progress->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
+                commandsAtCancel = commands;
+            }
+        });
+        f.window.cmdUpload_Click();
+        QVERIFY(details.contains(QStringLiteral("Slot 2 of 16: XD2-K")));
+        QVERIFY(details.contains(QStringLiteral("Slot 3 of 16: %1 \u2014 no answer, try 2 of 4")
+                                     .arg(f.rack->itemValue(3, 2))));
+        QVERIFY(commandsAtCancel > 0);
+        // The transaction in progress ran out its tries, nothing after it.
+        const QStringList wire = f.wire();
+        QCOMPARE(wire.mid(wire.size() - 2), (QStringList{"G3", "I40"}));
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Uploading"));
+        QCOMPARE(f.messages[0].text, QStringLiteral("Uploading cancelled after slot 2."));
+        QVERIFY(f.session.state.IsConnected);
+        QVERIFY(f.window.loading()->isHidden());
+        QCOMPARE(f.session.cards[2].ModelName, QStringLiteral("XD2-K"));
+        QVERIFY(f.enabled("cmdUpload"));
     }
 
     void disconnectDuringUpload()

@@ -434,7 +434,9 @@ void frmV9Con::cmdDownload_Click()
     if (!scope)
         return;
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
-    DownloadAllCards(m_session, *m_observer);
+    const DownloadOutcome outcome = DownloadAllCards(m_session, *m_observer);
+    if (outcome.result == OperationResult::Completed)
+        statusBar()->showMessage(DownloadSummary(m_session.cards, outcome));
 }
 
 void frmV9Con::cmdStart_Click()

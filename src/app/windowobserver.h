@@ -39,8 +39,7 @@ public:
     void cardRead(int cardNo) override;
     void progressDetail(const QString &text) override;
     void transactionRetrying(int attempt, int attempts) override;
-    void operationFailed(const QString &title, const QString &text,
-                         const QString &detail) override;
+    void operationFailed(const QString &title, const QString &text, const QString &detail) override;
     void operationWarning(const QString &title, const QString &text,
                           const QString &detail) override;
     bool cancelRequested() const override;

@@ -53,14 +53,16 @@ DownloadOutcome Download::cancelled()
 
 DownloadOutcome Download::fail()
 {
-    if (m_cancelled)
+    // Cancel pressed during the transaction that failed: the operator's
+    // stop, not a dead link.
+    if (m_cancelled || m_observer.cancelRequested())
         return cancelled();
     const bool refused = m_session.line.lastRefused();
     if (!refused)
         m_observer.operationFailed(
             QStringLiteral("Downloading"), QStringLiteral("Downloading incomplete"),
-            FailurePlace(m_slot, m_slot > 0 ? m_session.cards[m_slot].ModelName : QString(),
-                         m_item, m_session.line.lastSilent() || !m_session.line.isOpen()));
+            FailurePlace(m_session.cards, m_slot, m_item,
+                         m_session.line.lastSilent() || !m_session.line.isOpen()));
     if (m_progressOpen)
         m_observer.progressFinished();
     m_outcome.result = refused ? OperationResult::Refused : OperationResult::Failed;
@@ -180,6 +182,23 @@ QString FailedWritesText(const QList<FailedWrite> &writes)
     for (const FailedWrite &w : writes)
         lines << QStringLiteral("Card %1, item %2").arg(w.cardNo).arg(w.item);
     return lines.join(QLatin1Char('\n'));
+}
+
+QString DownloadSummary(const CardTable &cards, const DownloadOutcome &outcome)
+{
+    int written = 0;
+    for (int i = 1; i <= outcome.lastSlotDone; ++i)
+        if (cards[i].ModelKind != kNoCard)
+            ++written;
+    QString text = QStringLiteral("Download complete: %1 card%2")
+                       .arg(written)
+                       .arg(written == 1 ? QString() : QStringLiteral("s"));
+    const auto refused = outcome.failedWrites.size();
+    if (refused > 0)
+        text += QStringLiteral(", %1 write%2 refused")
+                    .arg(refused)
+                    .arg(refused == 1 ? QString() : QStringLiteral("s"));
+    return text;
 }
 
 QString FailedWritesDetail(const CardTable &cards, const QList<FailedWrite> &writes)

@@ -36,6 +36,10 @@ DownloadOutcome DownloadAllCards(Session &session, RackObserver &observer);
 
 // The warning text that lists failed writes, card by card.
 QString FailedWritesText(const QList<FailedWrite> &writes);
+// The line the status bar keeps after a download that went through:
+// "Download complete: 14 cards, 2 writes refused".
+QString DownloadSummary(const CardTable &cards, const DownloadOutcome &outcome);
+
 // What each failed write was, for the line under that warning: the card's
 // model, the parameter's caption, the value sent and its range.
 QString FailedWritesDetail(const CardTable &cards, const QList<FailedWrite> &writes);

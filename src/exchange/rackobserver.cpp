@@ -2,6 +2,7 @@
 
 #include "link/serialline.h"
 #include "model/cardrecord.h"
+#include "model/catalogue.h"
 
 QString SlotProgressText(int cardNo, const QString &model)
 {
@@ -14,11 +15,15 @@ QString RetryText(int attempt, int attempts)
     return QStringLiteral("no answer, try %1 of %2").arg(attempt).arg(attempts);
 }
 
-QString FailurePlace(int slot, const QString &model, const QString &item, bool silent)
+QString FailurePlace(const CardTable &cards, int slot, const QString &item, bool silent)
 {
-    QString place = slot == 0 ? QStringLiteral("Communication card") : QStringLiteral("Slot %1").arg(slot);
-    if (slot > 0 && !model.isEmpty())
-        place += QStringLiteral(": ") + model;
+    if (slot < 0 || slot > kCardCount)
+        return {};
+    QString place =
+        slot == 0 ? QStringLiteral("Communication card") : QStringLiteral("Slot %1").arg(slot);
+    // A model is named once the upload has read it.
+    if (slot > 0 && cards[slot].ModelKind != kNoCard)
+        place += QStringLiteral(": ") + cards[slot].ModelName;
     if (!item.isEmpty())
         place += QStringLiteral(", item ") + item;
     if (silent)

@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QString>
 
+class CardTable;
 class SerialLine;
 
 // What a rack operation tells whoever shows it: the main window, a test,
@@ -59,7 +60,7 @@ QString SlotProgressText(int cardNo, const QString &model);
 QString RetryText(int attempt, int attempts);
 // Where an operation failed, for the line under its message:
 // "Slot 5: XA1-00, item 12: no answer"; slot 0 is the communication card.
-QString FailurePlace(int slot, const QString &model, const QString &item, bool silent);
+QString FailurePlace(const CardTable &cards, int slot, const QString &item, bool silent);
 
 // How a rack operation ended.
 enum class OperationResult

@@ -29,7 +29,8 @@ private:
     // The reply's value, or nullopt when the read got no answer.
     std::optional<QString> read(const QString &card, const QString &item)
     {
-        const QString r = transact(item, [&] { return ReadItem(m_session.line, kRetries, card, item); });
+        const QString r =
+            transact(item, [&] { return ReadItem(m_session.line, kRetries, card, item); });
         if (r.isEmpty())
             return std::nullopt;
         return TextAfterColon(r);
@@ -73,16 +74,18 @@ OperationResult Upload::cancelled()
         m_observer.progressFinished();
     // Slots before the current one are read whole; the current one is not.
     const int done = m_slot - 1;
-    m_observer.operationWarning(
-        QStringLiteral("Uploading"),
-        done > 0 ? QStringLiteral("Uploading cancelled after slot %1.").arg(done)
-                 : QStringLiteral("Uploading cancelled before slot 1."));
+    m_observer.operationWarning(QStringLiteral("Uploading"),
+                                done > 0
+                                    ? QStringLiteral("Uploading cancelled after slot %1.").arg(done)
+                                    : QStringLiteral("Uploading cancelled before slot 1."));
     return OperationResult::Cancelled;
 }
 
 OperationResult Upload::fail()
 {
-    if (m_cancelled)
+    // Cancel pressed during the transaction that failed: the operator's
+    // stop, not a dead link.
+    if (m_cancelled || m_observer.cancelRequested())
         return cancelled();
     // Refused because another exchange was waiting: not the rack's fault, and
     // that other operation still owns the link.
@@ -90,8 +93,7 @@ OperationResult Upload::fail()
     if (!refused)
         m_observer.operationFailed(
             QStringLiteral("Uploading"), QStringLiteral("Uploading incomplete"),
-            FailurePlace(m_slot, m_slot > 0 ? m_session.cards[m_slot].ModelName : QString(),
-                         m_item, m_session.line.lastSilent()));
+            FailurePlace(m_session.cards, m_slot, m_item, m_session.line.lastSilent()));
     if (m_progressOpen)
         m_observer.progressFinished();
     return refused ? OperationResult::Refused : OperationResult::Failed;
@@ -99,15 +101,18 @@ OperationResult Upload::fail()
 
 OperationResult Upload::run()
 {
-    const QString model =
-        transact(QStringLiteral("4"), [&] { return ReadItem(m_session.line, kRetries, kComm, QStringLiteral("4")); });
+    const QString model = transact(QStringLiteral("4"), [&] {
+        return ReadItem(m_session.line, kRetries, kComm, QStringLiteral("4"));
+    });
     if (model.isEmpty())
         return fail();
     m_observer.commCardModel(TextBeforeColon(model));
+    m_session.commCardModel = TextBeforeColon(model);
     const auto version = read(kComm, QStringLiteral("40"));
     if (!version)
         return fail();
     m_observer.commCardVersion(*version);
+    m_session.commCardVersion = *version;
 
     m_observer.progressStarted(kCardCount, QStringLiteral("Uploading"));
     m_progressOpen = true;
@@ -148,6 +153,8 @@ OperationResult Upload::run()
                 return fail();
             m_observer.cardRead(i);
         }
+        // What the change log gives as a parameter's value before a write.
+        m_session.lastRead[i] = m_session.cards[i];
         m_observer.progressAdvanced();
     }
     m_observer.progressFinished();
