@@ -14,15 +14,18 @@
 #include "exchange/portsetup.h"
 #include "exchange/session.h"
 #include "exchange/upload.h"
+#include "files/changelog.h"
 #include "monitor/frmoverview.h"
 #include "ui/commandscope.h"
 #include "ui/filedialogs.h"
 #include "ui/frmloading.h"
 #include "ui/lampshape.h"
+#include "ui/messages.h"
 #include "ui/programicon.h"
 #include "ui/slotlistdelegate.h"
 #include "ui/twips.h"
 #include "ui/vbcolor.h"
+#include "views/frmchangelog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -120,6 +123,13 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
     connect(&m_session.gate, &OperationGate::busyChanged, this, [this](bool busy) {
         if (!busy)
             m_connection.noticeLostLink();
+    });
+    // A write the change log missed is told once, after its operation.
+    connect(&m_session.gate, &OperationGate::busyChanged, this, [this](bool busy) {
+        if (const QString m =
+                m_session.changeLog && !busy ? m_session.changeLog->takeFailure() : QString();
+            !m.isEmpty())
+            Messages::show(this, Messages::Icon::Exclamation, QStringLiteral("Change Log"), m);
     });
     // Every command follows the program's state, recomputed when it changes.
     connect(&m_session.gate, &OperationGate::busyChanged, this, [this](bool busy) {
@@ -263,6 +273,18 @@ void frmV9Con::buildMenus()
     connect(traffic, &QAction::triggered, this, [this] { m_views->showTraffic(); });
     QMenu *trend = named(view->addMenu(QStringLiteral("T&rend")), "mnuViewTrend");
     connect(trend, &QMenu::aboutToShow, this, [this, trend] { m_views->fillTrendMenu(trend); });
+    QAction *changeLog = action(view, "mnuViewChangeLog", QStringLiteral("&Change Log"));
+    connect(changeLog, &QAction::triggered, this, [this] {
+        auto *w = findChild<frmChangeLog *>();
+        if (!w)
+            w = new frmChangeLog(
+                [this] { return m_session.changeLog ? m_session.changeLog->path() : QString(); },
+                this);
+        else
+            w->reload();
+        w->show();
+        w->raise();
+    });
 
     QMenu *help = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
     QAction *version = action(help, "mnuHelpVersion", QStringLiteral("&Version"));

@@ -2,6 +2,7 @@
 #include "app/options.h"
 #include "exchange/portsetup.h"
 #include "exchange/session.h"
+#include "files/changelog.h"
 #include "sim/simulatedrack.h"
 #include "v9version.h"
 
@@ -36,6 +37,8 @@ int main(int argc, char **argv)
     }
 
     Session session(std::move(ports));
+    ChangeLog changeLog(options.changeLog.isEmpty() ? ChangeLog::defaultPath() : options.changeLog);
+    session.changeLog = &changeLog;
     frmV9Con window(session);
     window.show();
     return QApplication::exec();

@@ -11,7 +11,9 @@ AppOptions parseOptions(const QStringList &arguments)
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption simulate(QStringLiteral("simulate"));
     const QCommandLineOption com(QStringLiteral("com"), QString(), QStringLiteral("N=DEVICE"));
-    parser.addOptions({help, version, simulate, com});
+    const QCommandLineOption changeLog(QStringLiteral("change-log"), QString(),
+                                       QStringLiteral("FILE"));
+    parser.addOptions({help, version, simulate, com, changeLog});
     // "--simulate=RACK.json" as v9con-cli spells it: the parser has no
     // optional values, so the file becomes the argument after the option.
     QStringList args{QStringLiteral("v9con")};
@@ -28,6 +30,7 @@ AppOptions parseOptions(const QStringList &arguments)
     o.help = parser.isSet(help);
     o.version = parser.isSet(version);
     o.simulate = parser.isSet(simulate);
+    o.changeLog = parser.value(changeLog);
 
     // The rack file of --simulate is an argument of its own: the one
     // positional argument there may be.
@@ -55,12 +58,14 @@ AppOptions parseOptions(const QStringList &arguments)
 QString usageText()
 {
     return QStringLiteral(
-        "Usage: v9con [--simulate [RACK.json]] [--com N=DEVICE]...\n"
+        "Usage: v9con [--simulate [RACK.json]] [--com N=DEVICE]... [--change-log FILE]\n"
         "\n"
         "  --simulate [RACK.json]  every COM port reaches a simulated rack: the built-in\n"
         "                          demo rack, or the rack described in RACK.json\n"
         "  --com N=DEVICE          COM port N (1..8) opens DEVICE, for example\n"
         "                          --com 1=/dev/ttyUSB0 or a pseudo-terminal of v9rack-sim\n"
+        "  --change-log FILE       record every write to the rack in FILE instead of\n"
+        "                          change-log.jsonl in the application-data folder\n"
         "  --version               the program's version\n"
         "  --help                  this text\n"
         "\n"

@@ -10,6 +10,7 @@ struct AppOptions
     QMap<int, QString> comDevices; // --com N=DEVICE
     bool simulate = false;         // --simulate [RACK.json]
     QString rackFile;
+    QString changeLog; // --change-log FILE; empty: the default file
     bool help = false;
     bool version = false;
     QString error; // not empty: the command line was not understood

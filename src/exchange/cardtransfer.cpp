@@ -1,5 +1,6 @@
 #include "exchange/cardtransfer.h"
 
+#include "exchange/changerecord.h"
 #include "exchange/session.h"
 #include "link/transactions.h"
 #include "model/encodings.h"
@@ -17,6 +18,18 @@ std::optional<QString> readValue(Session &s, const QString &card, const QString 
 int slotCount(const CardRecord &r)
 {
     return r.isTwoChannel() ? 12 : 6;
+}
+
+// One write of a card's Download, recorded before the Download reports back.
+CardWrite writeParameter(Session &s, int cardNo, int slot, const QString &item,
+                         const QString &value)
+{
+    const QString reply = WriteItem(s.line, kRetries, QString::number(cardNo), item, value);
+    const CardWrite out{slot, item, value, WriteResult(s.line, reply)};
+    // "-1": an item the card's kind lacks, no parameter of it.
+    if (item != QLatin1String("-1"))
+        RecordCardWrite(s, cardNo, slot, item, value, out.result);
+    return out;
 }
 
 } // namespace
@@ -41,24 +54,27 @@ AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &obs
     return out;
 }
 
-void DownloadAnalogCard(Session &session, int cardNo, const std::array<QString, 12> &boxes,
-                        bool limitTicked, RackObserver &observer)
+QList<CardWrite> DownloadAnalogCard(Session &session, int cardNo,
+                                    const std::array<QString, 12> &boxes, bool limitTicked,
+                                    RackObserver &observer)
 {
     const CardRecord &r = session.cards[cardNo];
     const QString card = QString::number(cardNo);
     const int count = slotCount(r);
+    QList<CardWrite> out;
     observer.progressStarted(count, QStringLiteral("Downloading"));
     WriteItem(session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
     for (int k = 1; k <= count; ++k) {
-        WriteItem(session.line, kRetries, card, r.par(k).ItemNo,
-                  boxes.at(static_cast<std::size_t>(k - 1)));
+        out << writeParameter(session, cardNo, k, r.par(k).ItemNo,
+                              boxes.at(static_cast<std::size_t>(k - 1)));
         observer.progressAdvanced();
     }
     // A card without the function would get a limit it cannot show.
     if (KindHasLimitFunction(r.ModelKind) && r.limit() != LimitState::NotAvailable)
-        WriteItem(session.line, kRetries, card, QStringLiteral("37"),
-                  limitTicked ? QStringLiteral("1") : QStringLiteral("0"));
+        out << writeParameter(session, cardNo, 0, QStringLiteral("37"),
+                              limitTicked ? QStringLiteral("1") : QStringLiteral("0"));
     observer.progressFinished();
+    return out;
 }
 
 std::array<std::optional<QString>, 4> UploadPulseCard(Session &session, int cardNo,
@@ -76,16 +92,18 @@ std::array<std::optional<QString>, 4> UploadPulseCard(Session &session, int card
     return out;
 }
 
-void DownloadPulseCard(Session &session, int cardNo, const QString &span1, const QString &span2,
-                       RackObserver &observer)
+QList<CardWrite> DownloadPulseCard(Session &session, int cardNo, const QString &span1,
+                                   const QString &span2, RackObserver &observer)
 {
-    const QString card = QString::number(cardNo);
+    QList<CardWrite> out;
     observer.progressStarted(2, QStringLiteral("Downloading"));
-    WriteItem(session.line, kRetries, card, QStringLiteral("14"), span1);
+    // The spans are parameter slots 2 and 8.
+    out << writeParameter(session, cardNo, 2, QStringLiteral("14"), span1);
     observer.progressAdvanced();
-    WriteItem(session.line, kRetries, card, QStringLiteral("15"), span2);
+    out << writeParameter(session, cardNo, 8, QStringLiteral("15"), span2);
     observer.progressAdvanced();
     observer.progressFinished();
+    return out;
 }
 
 std::optional<LiveValues> ReadAnalogLive(Session &session, int cardNo)
@@ -153,7 +171,7 @@ CardLiveRead ReadCardLive(Session &session, int cardNo)
     else if (r.form() == FormType::Discrete)
         out.states = ReadDiscreteStates(session, cardNo);
     if (out.values) {
-        emit session.live.value(cardNo, 1, out.values->sent1);
+        emit session.live.value(cardNo, 1, out.values->ch1);
         if (session.cards[cardNo].isTwoChannel())
             emit session.live.value(cardNo, 2, out.values->sent2);
     }

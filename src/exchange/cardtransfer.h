@@ -2,6 +2,7 @@
 
 #include "exchange/rackobserver.h"
 
+#include "files/changelog.h"
 #include "model/cardcodes.h"
 
 #include <QList>
@@ -26,19 +27,30 @@ struct AnalogCardReads
 // The opening write, then the parameter items in slot order and the limit
 // item "37"; progress 6 or 12, "Uploading".
 AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &observer);
+// One write of a card's Download and what became of it.
+struct CardWrite
+{
+    int slot = 0; // the parameter slot; 0 for the limit function
+    QString item;
+    QString value;
+    ChangeResult result = ChangeResult::Written;
+};
+
 // The opening write, the parameter boxes as typed and, where the card has a
 // limit function, "37" from the tick; progress 6 or 12, "Downloading". The
-// caller reads the card back with UploadAnalogCard.
-void DownloadAnalogCard(Session &session, int cardNo, const std::array<QString, 12> &boxes,
-                        bool limitTicked, RackObserver &observer);
+// caller reads the card back with UploadAnalogCard. Returns every write but
+// the opening one, in wire order.
+QList<CardWrite> DownloadAnalogCard(Session &session, int cardNo,
+                                    const std::array<QString, 12> &boxes, bool limitTicked,
+                                    RackObserver &observer);
 
 // Counts and spans of a pulse card: slots 1, 2, 7 and 8 (items 10, 14, 11,
 // 15); progress 4, "Uploading".
 std::array<std::optional<QString>, 4> UploadPulseCard(Session &session, int cardNo,
                                                       RackObserver &observer);
 // The two spans (items 14, 15) as typed; progress 2, "Downloading".
-void DownloadPulseCard(Session &session, int cardNo, const QString &span1, const QString &span2,
-                       RackObserver &observer);
+QList<CardWrite> DownloadPulseCard(Session &session, int cardNo, const QString &span1,
+                                   const QString &span2, RackObserver &observer);
 
 // Live values of both channels as shown (text after the colon, first point
 // removed) and as sent (the point kept); nullopt when a read got no answer

@@ -1,5 +1,6 @@
 #include "exchange/commcardsettings.h"
 
+#include "exchange/changerecord.h"
 #include "exchange/session.h"
 #include "link/transactions.h"
 #include "model/encodings.h"
@@ -18,9 +19,12 @@ std::optional<QString> read(Session &s, const QString &item)
     return reply;
 }
 
-bool write(Session &s, const QString &item, const QString &data)
+// A setting's write, recorded in the change log before the caller reports it.
+bool write(Session &s, const QString &item, const QString &data, const QString &parameter)
 {
-    return !WriteItem(s.line, kRetries, kCommCard, item, data).isEmpty();
+    const QString reply = WriteItem(s.line, kRetries, kCommCard, item, data);
+    RecordCommCardWrite(s, parameter, item, data, WriteResult(s.line, reply));
+    return !reply.isEmpty();
 }
 
 // Item "1" picks which page of items the card answers; its reply says nothing.
@@ -115,10 +119,12 @@ EthernetUpload UploadEthernetSettings(Session &session)
     if (!ip)
         return out;
     out.ip = octetBoxes(*ip);
+    session.commCardRead.insert(QStringLiteral("59"), dotted(*out.ip));
     const auto mask = read(session, QStringLiteral("60"));
     if (!mask)
         return out;
     out.mask = octetBoxes(*mask);
+    session.commCardRead.insert(QStringLiteral("60"), dotted(*out.mask));
     const auto macFirst = read(session, QStringLiteral("57"));
     if (!macFirst)
         return out;
@@ -135,6 +141,7 @@ EthernetUpload UploadEthernetSettings(Session &session)
         if (!port)
             return out;
         out.port[i] = TextAfterColon(*port);
+        session.commCardRead.insert(item(61 + static_cast<int>(i)), *out.port[i]);
     }
     for (std::size_t i = 0; i < out.linger.size(); ++i) {
         const auto linger = read(session, item(71 + static_cast<int>(i)));
@@ -143,6 +150,8 @@ EthernetUpload UploadEthernetSettings(Session &session)
         // The reply names the socket before the time: "LG:1:5". Firmware
         // before 0.04 has no linger times: an empty box, which Download skips.
         out.linger[i] = isRefusal(*linger) ? QString() : TextAfterColon(TextAfterColon(*linger));
+        if (!isRefusal(*linger))
+            session.commCardRead.insert(item(71 + static_cast<int>(i)), *out.linger[i]);
     }
     out.complete = true;
     return out;
@@ -211,7 +220,7 @@ EthernetDownload DownloadEthernetSettings(Session &session, const EthernetSettin
     selectPage(session, QStringLiteral("1"));
     QStringList written;
     for (const Setting &s : settings) {
-        if (write(session, s.item, s.data)) {
+        if (write(session, s.item, s.data, s.name)) {
             written << s.name;
             continue;
         }
@@ -259,6 +268,7 @@ CommTimeoutUpload UploadCommTimeout(Session &session)
     // its refusal back would send "0".
     if (isRefusal(*reply))
         return {Result::CannotSet, {}};
+    session.commCardRead.insert(QStringLiteral("09"), TextAfterColon(*reply));
     return {Result::Read, TextAfterColon(*reply)};
 }
 
@@ -286,7 +296,7 @@ CommTimeoutDownload DownloadCommTimeout(Session &session, const QString &box)
     if (!sent)
         return {SettingsDownload::BadEntry, {}, {}};
     selectPage(session, QStringLiteral("1"));
-    if (write(session, QStringLiteral("09"), *sent))
+    if (write(session, QStringLiteral("09"), *sent, QStringLiteral("Time-out")))
         return {SettingsDownload::Written, *sent, {}};
     if (!cardRefused(session))
         return {SettingsDownload::WriteFailed, *sent, {}};

@@ -1,5 +1,6 @@
 #include "exchange/download.h"
 
+#include "exchange/changerecord.h"
 #include "exchange/session.h"
 #include "link/transactions.h"
 #include "model/parametercaptions.h"
@@ -80,6 +81,9 @@ bool Download::write(int cardNo, const QString &item, const QString &data, int s
     }
     m_item = item;
     const QString result = WriteItem(m_session.line, kRetries, QString::number(cardNo), item, data);
+    // The opening select "1" and items the kind lacks change no parameter.
+    if (item != QLatin1String("1") && item != kNoItem)
+        RecordCardWrite(m_session, cardNo, slot, item, data, WriteResult(m_session.line, result));
     if (!result.isEmpty())
         return true;
     if (!m_session.line.isOpen() || m_session.line.lastRefused())

@@ -8,7 +8,10 @@
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
 
+#include <QMap>
 #include <memory>
+
+class ChangeLog;
 
 // What the program holds for one run: the global state, the rack's card
 // table, the serial line with the ports it can reach, and the gate that
@@ -30,6 +33,15 @@ struct Session
     std::unique_ptr<PortProvider> ports;
     OperationGate gate;
     LiveFeed live;
+    // Where writes to the rack are recorded; none in tests that do not ask.
+    ChangeLog *changeLog = nullptr;
+    // The rack as the program last knew it, for the change log's old values:
+    // each slot as the last upload read it, with the writes accepted since;
+    // the communication card's settings by item; its model and version.
+    CardTable lastRead;
+    QMap<QString, QString> commCardRead;
+    QString commCardModel;
+    QString commCardVersion;
     // Set by shut-down; an operation that fails because of it stays silent.
     bool quitting = false;
 };

@@ -1,0 +1,98 @@
+#include "exchange/changerecord.h"
+
+#include "exchange/portsetup.h"
+#include "exchange/session.h"
+#include "link/serialline.h"
+#include "model/parametercaptions.h"
+
+namespace {
+
+const QString kLimitItem = QStringLiteral("37");
+
+void append(Session &s, ChangeEntry entry)
+{
+    if (!s.changeLog)
+        return;
+    entry.port = PortText(*s.ports, s.state.ComPortNo);
+    entry.commCard = (s.commCardModel + QLatin1Char(' ') + s.commCardVersion).trimmed();
+    s.changeLog->append(std::move(entry));
+}
+
+// The last upload's record of the card now in the slot; another model there
+// means nothing is known about this one.
+const CardRecord *knownRecord(const Session &s, int cardNo)
+{
+    const CardRecord &known = s.lastRead[cardNo];
+    const CardRecord &now = s.cards[cardNo];
+    if (known.ModelKind == kNoCard || known.ModelName != now.ModelName)
+        return nullptr;
+    return &known;
+}
+
+} // namespace
+
+ChangeResult WriteResult(const SerialLine &line, const QString &reply)
+{
+    if (!reply.isEmpty())
+        return ChangeResult::Written;
+    // A command the line would not send reached no card either.
+    if (line.lastSilent() || line.lastRefused() || !line.isOpen())
+        return ChangeResult::NoAnswer;
+    return ChangeResult::Refused;
+}
+
+std::optional<QString> LastKnownValue(const Session &session, int cardNo, int parSlot)
+{
+    const CardRecord *r = knownRecord(session, cardNo);
+    if (!r)
+        return std::nullopt;
+    if (parSlot > 0)
+        return r->par(parSlot).Value;
+    switch (r->limit()) {
+    case LimitState::On:
+        return QStringLiteral("1");
+    case LimitState::Off:
+        return QStringLiteral("0");
+    default:
+        return std::nullopt;
+    }
+}
+
+void RecordCardWrite(Session &session, int cardNo, int parSlot, const QString &item,
+                     const QString &value, ChangeResult result)
+{
+    const CardRecord &r = session.cards[cardNo];
+    QString caption = parSlot > 0 ? ParameterCaption(r, parSlot) : QString();
+    if (caption.isEmpty())
+        caption =
+            item == kLimitItem ? QStringLiteral("Limit function") : QStringLiteral("Item ") + item;
+    append(session, {{},
+                     {},
+                     {},
+                     cardNo,
+                     r.ModelName,
+                     caption,
+                     item,
+                     LastKnownValue(session, cardNo, parSlot),
+                     value,
+                     result});
+    if (result != ChangeResult::Written || !knownRecord(session, cardNo))
+        return;
+    CardRecord &known = session.lastRead[cardNo];
+    if (parSlot > 0)
+        known.par(parSlot).Value = value;
+    else if (item == kLimitItem)
+        known.setLimit(value == QLatin1String("1") ? LimitState::On : LimitState::Off);
+}
+
+void RecordCommCardWrite(Session &session, const QString &parameter, const QString &item,
+                         const QString &value, ChangeResult result)
+{
+    std::optional<QString> old;
+    if (const auto known = session.commCardRead.constFind(item);
+        known != session.commCardRead.constEnd())
+        old = *known;
+    append(session, {{}, {}, {}, 0, session.commCardModel, parameter, item, old, value, result});
+    if (result == ChangeResult::Written)
+        session.commCardRead.insert(item, value);
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// What became of one write to the rack.
+enum class ChangeResult
+{
+    Written,
+    Refused,  // the card answered that it would not take it
+    NoAnswer, // silence, or the line was gone
+};
+QString ChangeResultText(ChangeResult result); // "written", "refused", "no answer"
+
+// One write to the rack, one line of the change log.
+struct ChangeEntry
+{
+    QDateTime time;   // left invalid, append() takes the current time
+    QString port;     // "COM1 (/dev/ttyUSB0)"
+    QString commCard; // model and version of the communication card
+    int slot = 0;     // 0 is the communication card
+    QString model;
+    QString parameter; // as the editor names it: "Zero scale, Ch. 1", "IP Address"
+    QString item;
+    std::optional<QString> old; // the rack's value as the program last knew it
+    QString value;              // the value written
+    ChangeResult result = ChangeResult::Written;
+};
+
+// The line for one entry: a JSON object with a fixed key order, no line end.
+QByteArray ChangeLogLine(const ChangeEntry &entry);
+// The entry of one line; nullopt for a line that is not one.
+std::optional<ChangeEntry> ParseChangeLogLine(const QByteArray &line);
+
+// Appends the program's writes to the rack to a file, one JSON object a
+// line. A write that cannot be logged never holds up the write itself: the
+// log keeps the first such failure for its owner to show, once.
+class ChangeLog
+{
+public:
+    explicit ChangeLog(const QString &path = defaultPath()) : m_path(path) {}
+
+    // "change-log.jsonl" in the program's application-data folder.
+    static QString defaultPath();
+    const QString &path() const { return m_path; }
+    // Another file; its failures are reported afresh.
+    void setPath(const QString &path);
+
+    // False when the line did not reach the file.
+    bool append(ChangeEntry entry);
+    // The message about the first failed append, the first time it is asked
+    // for; empty otherwise.
+    QString takeFailure();
+
+private:
+    QString m_path;
+    QString m_failure;
+    bool m_reported = false;
+};
+
+struct ChangeLogRead
+{
+    QList<ChangeEntry> entries; // in file order, oldest first
+    int skipped = 0;            // lines that were no entry (a cut-off last line)
+    QString error;              // the file exists but could not be read
+};
+// No file yet is an empty log, not an error.
+ChangeLogRead ReadChangeLog(const QString &path);
+
+// The entries as CSV (RFC 4180 quoting, CRLF line ends) with a header line.
+QString ChangeLogCsv(const QList<ChangeEntry> &entries);
