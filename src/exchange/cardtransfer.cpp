@@ -171,7 +171,7 @@ CardLiveRead ReadCardLive(Session &session, int cardNo)
     else if (r.form() == FormType::Discrete)
         out.states = ReadDiscreteStates(session, cardNo);
     if (out.values) {
-        emit session.live.value(cardNo, 1, out.values->ch1);
+        emit session.live.value(cardNo, 1, out.values->sent1);
         if (session.cards[cardNo].isTwoChannel())
             emit session.live.value(cardNo, 2, out.values->sent2);
     }
