@@ -135,7 +135,9 @@ bool Reader::global(const QStringList &arguments, QStringList &rest)
     const QCommandLineOption com(QStringLiteral("com"), QString(), QStringLiteral("N"));
     const QCommandLineOption simulate(QStringLiteral("simulate"));
     const QCommandLineOption rack(QStringLiteral("rack"), QString(), QStringLiteral("RACK.json"));
-    p.addOptions({help, version, json, port, com, simulate, rack});
+    const QCommandLineOption changeLog(QStringLiteral("change-log"), QString(),
+                                       QStringLiteral("FILE"));
+    p.addOptions({help, version, json, port, com, simulate, rack, changeLog});
     p.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!p.parse(QStringList{QStringLiteral("v9con-cli")} + arguments)) {
         const QStringList unknown = p.unknownOptionNames();
@@ -147,6 +149,7 @@ bool Reader::global(const QStringList &arguments, QStringList &rest)
     m_observer.help = p.isSet(help);
     m_observer.version = p.isSet(version);
     m_observer.json = p.isSet(json);
+    m_observer.changeLog = p.value(changeLog);
     rest = p.positionalArguments();
 
     const qsizetype ports =

@@ -38,6 +38,7 @@ struct CliOptions
     int passes = 0;       // monitor: 0 runs until Ctrl-C
     int intervalMs = 0;   // monitor: pause between passes; the core's own is the least
     QString csvPath;      // monitor: empty writes to standard output
+    QString changeLog;    // --change-log FILE; empty: the default file
     bool help = false;    // the command's help, or the global one without a command
     bool version = false; // --version
     QString error;        // not empty: the command line was not understood

@@ -20,6 +20,8 @@ Options (before the command):
   --simulate[=RACK.json]  the built-in simulated demo rack, or the rack in RACK.json
   --simulate --rack RACK.json
                           the same as --simulate=RACK.json
+  --change-log FILE       record every write to the rack in FILE instead of
+                          change-log.jsonl in the application-data folder
   --json                  machine-readable output of show and verify
   --help                  this text; COMMAND --help describes one command
   --version               the program's version

@@ -4,6 +4,7 @@
 #include "cli/helptext.h"
 #include "cli/portsetup.h"
 #include "exchange/session.h"
+#include "files/changelog.h"
 #include "sim/simulatedrack.h"
 #include "v9version.h"
 
@@ -61,5 +62,11 @@ int main(int argc, char **argv)
     }
     Session session(std::move(ports));
     session.state.ComPortNo = PortNumber(options.port);
-    return Commands(session, console).run(options);
+    ChangeLog changeLog(options.changeLog.isEmpty() ? ChangeLog::defaultPath() : options.changeLog);
+    session.changeLog = &changeLog;
+    const int code = Commands(session, console).run(options);
+    // Said once, after the command: the writes themselves went on.
+    if (const QString failure = changeLog.takeFailure(); !failure.isEmpty())
+        console.error(failure);
+    return code;
 }
