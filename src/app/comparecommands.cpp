@@ -48,7 +48,7 @@ void CompareCommands::compareWith(const QString &path)
         m_window = new frmCompare(m_main);
         m_window->setAttribute(Qt::WA_DeleteOnClose);
     }
-    m_window->showDifferences(name, differences, m_session.cards);
+    m_window->showDifferences(name, differences);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

@@ -1,30 +1,12 @@
 #include "views/frmcompare.h"
 
-#include "model/parametercaptions.h"
 #include "ui/namedwidgets.h"
 #include "ui/twips.h"
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-namespace {
-
-// The field as the file names it, with the editor's caption beside it where
-// the card's editor shows that parameter.
-QString caption(const Difference &d, const CardTable &table)
-{
-    static const QRegularExpression parameter(QStringLiteral("^parameter (\\d+)$"));
-    const QRegularExpressionMatch m = parameter.match(d.field);
-    if (!m.hasMatch())
-        return d.field;
-    const QString editor = ParameterCaption(table[d.slot], m.captured(1).toInt());
-    return editor.isEmpty() ? d.field : QStringLiteral("%1 (%2)").arg(d.field, editor);
-}
-
-} // namespace
 
 frmCompare::frmCompare(QWidget *parent) : QWidget(parent, Qt::Window)
 {
@@ -43,15 +25,14 @@ frmCompare::frmCompare(QWidget *parent) : QWidget(parent, Qt::Window)
     v->addWidget(m_list, 1);
 }
 
-void frmCompare::showDifferences(const QString &fileName, const QList<Difference> &differences,
-                                 const CardTable &table)
+void frmCompare::showDifferences(const QString &fileName, const QList<Difference> &differences)
 {
     setWindowTitle(QStringLiteral("Compare with File - %1").arg(fileName));
     m_list->clear();
     int settings = 0;
     for (const Difference &d : differences) {
         auto *row = new QTreeWidgetItem(
-            m_list, {QStringLiteral("%1").arg(d.slot, 2, 10, QLatin1Char('0')), caption(d, table),
+            m_list, {QStringLiteral("%1").arg(d.slot, 2, 10, QLatin1Char('0')), d.field,
                      d.fileValue, d.rackValue,
                      d.informational ? QStringLiteral("live value, information only") : QString()});
         if (d.informational)

@@ -16,10 +16,8 @@ class frmCompare final : public QWidget
 public:
     explicit frmCompare(QWidget *parent = nullptr);
 
-    // Replaces what the window shows. `table` names the parameters the way
-    // the card editors caption them.
-    void showDifferences(const QString &fileName, const QList<Difference> &differences,
-                         const CardTable &table);
+    // Replaces what the window shows.
+    void showDifferences(const QString &fileName, const QList<Difference> &differences);
 
     QTreeWidget *lstDifferences() const { return m_list; }
     QLabel *lblSummary() const { return m_summary; }

@@ -1,0 +1,121 @@
+// File > Compare with File on the demo rack: what the overview marks, what
+// the list names, and that nothing goes to the rack or into the table.
+#include "appfixture.h"
+
+#include "app/comparecommands.h"
+#include "files/parameterfile.h"
+#include "ui/filedialogs.h"
+#include "views/frmcompare.h"
+
+#include <QLabel>
+#include <QTreeWidget>
+
+using Change = std::function<void(CardTable &)>;
+
+class TestCompare : public QObject
+{
+    Q_OBJECT
+
+    // The slots whose number the overview marks.
+    static QList<int> marked(const AppFixture &f)
+    {
+        QList<int> out;
+        for (int i = 1; i <= kCardCount; ++i)
+            if (!f.find<QLabel>(QStringLiteral("UnitNo_%1").arg(i))->toolTip().isEmpty())
+                out << i;
+        return out;
+    }
+
+    // Connected and uploaded; the operator then picks `path` to compare with.
+    static QString compare(AppFixture &f, const QString &path)
+    {
+        FileDialogs::setHandler([path](FileDialogs::Mode) { return path; });
+        const QByteArray before = ParameterFileText(f.session.cards);
+        f.window.mnuFilesCompare_Click();
+        FileDialogs::setHandler({});
+        // Read only: the rack hears nothing and the table stays as it was.
+        if (!f.wire().isEmpty())
+            return QStringLiteral("sent: ") + f.wire().join(QLatin1Char(' '));
+        if (ParameterFileText(f.session.cards) != before)
+            return QStringLiteral("the table changed");
+        return {};
+    }
+
+private slots:
+    void compare_data()
+    {
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QList<int>>("marks");
+        QTest::addColumn<QString>("row"); // "slot|field|note" of the one row listed, or ""
+        QTest::addColumn<QString>("summary");
+
+        QTest::newRow("equal") << Change([](CardTable &) {}) << QList<int>{} << QString()
+                               << "No differences in settings";
+        QTest::newRow("one setting")
+            << Change([](CardTable &t) { t[5].par(2).Value = QStringLiteral("7777"); })
+            << QList<int>{5} << "05|parameter 2|"
+            << "1 setting differs from rack.uJx";
+        QTest::newRow("a pulse count only")
+            << Change([](CardTable &t) { t[10].par(1).Value = QStringLiteral("99999"); })
+            << QList<int>{} << "10|parameter 1|live value, information only"
+            << "No differences in settings";
+    }
+
+    void compare()
+    {
+        QFETCH(Change, change);
+        QFETCH(QList<int>, marks);
+        QFETCH(QString, row);
+        QFETCH(QString, summary);
+        AppFixture f;
+        f.connectAndUpload();
+        QTemporaryDir dir;
+        CardTable file = f.session.cards;
+        change(file);
+        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
+        QCOMPARE(WriteParameterFile(file, path), QString());
+
+        QCOMPARE(compare(f, path), QString());
+        QCOMPARE(marked(f), marks);
+        frmCompare *w = f.window.compareCommands().window();
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Compare with File - rack.uJx"));
+        QCOMPARE(w->lblSummary()->text(), summary);
+        QTreeWidget *list = w->lstDifferences();
+        QCOMPARE(list->topLevelItemCount(), row.isEmpty() ? 0 : 1);
+        if (!row.isEmpty()) {
+            const QStringList want = row.split(QLatin1Char('|'));
+            const QTreeWidgetItem *item = list->topLevelItem(0);
+            QCOMPARE(item->text(0), want[0]);
+            QVERIFY2(item->text(1).contains(want[1]), qPrintable(item->text(1)));
+            QCOMPARE(item->text(2), file[want[0].toInt()].par(want[1].back().digitValue()).Value);
+            QCOMPARE(item->text(4), want[2]);
+        }
+
+        // The next upload is a new table: the marks of the old one go.
+        f.window.cmdUpload_Click();
+        QCOMPARE(marked(f), QList<int>{});
+    }
+
+    void damagedFileComparesNothing()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("damaged.uJx"));
+        QFile damaged(path);
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("XD1-K,1.20\r\nnot a parameter file\r\n");
+        damaged.close();
+
+        QCOMPARE(compare(f, path), QString());
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].title, QStringLiteral("V9CON"));
+        QCOMPARE(f.messages[0].text, OpenParameterFile(path).error);
+        QVERIFY(!f.window.compareCommands().window());
+        QCOMPARE(marked(f), QList<int>{});
+    }
+};
+
+QTEST_MAIN(TestCompare)
+#include "test_compare.moc"
