@@ -220,8 +220,15 @@ private slots:
     {
         QTest::addColumn<bool>("terminal");
         QTest::addColumn<QString>("text");
-        QTest::newRow("terminal") << true << "\rUploading 0/3\rUploading 1/3\rUploading 2/3\n";
-        QTest::newRow("log") << false << "Uploading 0/3\nUploading 1/3\nUploading 2/3\n";
+        // A shorter redraw blanks the retry it drops.
+        QTest::newRow("terminal")
+            << true
+            << "\rUploading 0/2\rUploading 0/2  Slot 1 of 16: XD1-K"
+               "\rUploading 0/2  Slot 1 of 16: XD1-K, no answer, try 2 of 3"
+               "\rUploading 1/2  Slot 1 of 16: XD1-K                       \n";
+        QTest::newRow("log") << false
+                             << "Uploading 0/2\nSlot 1 of 16: XD1-K\n"
+                                "Slot 1 of 16: XD1-K, no answer, try 2 of 3\nUploading 1/2\n";
     }
     void progress()
     {
@@ -233,8 +240,9 @@ private slots:
         QTextStream e(&err);
         Console console{o, e, terminal};
         ProgressPrinter p(console);
-        p.progressStarted(3, QStringLiteral("Uploading"));
-        p.progressAdvanced();
+        p.progressStarted(2, QStringLiteral("Uploading"));
+        p.progressDetail(QStringLiteral("Slot 1 of 16: XD1-K"));
+        p.transactionRetrying(2, 3);
         p.progressAdvanced();
         p.progressFinished();
         QCOMPARE(err, text);
@@ -273,8 +281,9 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::newRow("unchanged") << false << 0 << 0 << QByteArray() << ""
                                    << "" << 0;
-        QTest::newRow("parameter") << false << 1 << 6 << QByteArray("11000") << "parameter 2"
-                                   << "11000" << 1;
+        QTest::newRow("parameter")
+            << false << 1 << 6 << QByteArray("11000") << "Full scale, Ch. 1 (parameter 2, item 14)"
+            << "11000" << 1;
         QTest::newRow("burnout") << true << 3 << 4 << QByteArray("0") << "burnout"
                                  << "0" << 1;
         QTest::newRow("limit state") << true << 1 << 33 << QByteArray("0") << "limit state"
@@ -306,7 +315,8 @@ private slots:
             QStringList settings = nonEmptyLines(r.out).filter(QStringLiteral("Slot "));
             settings.removeIf([](const QString &l) { return l.contains("information only"); });
             QCOMPARE(settings, field ? QStringList{QStringLiteral(
-                                           "Slot 1, parameter 2: file \"11000\", rack \"12000\"")}
+                                           "Slot 1, Full scale, Ch. 1 (parameter 2, item 14): "
+                                           "file \"11000\", rack \"12000\"")}
                                      : QStringList{});
             return;
         }
@@ -324,6 +334,16 @@ private slots:
             ++matches;
         }
         QCOMPARE(matches, 1);
+    }
+
+    // Parameters by the editor's caption with the raw slot and item beside.
+    void showNamesParameters()
+    {
+        InProcess p;
+        QCOMPARE(p.run({QStringLiteral("show"), m_demoFile}), 0);
+        QVERIFY2(p.out.contains(
+                     QStringLiteral("\n      Full scale, Ch. 1 (parameter 2, item 14): 12000\n")),
+                 qPrintable(p.out));
     }
 
     // One rack across two commands: what download wrote, upload reads back.
@@ -445,21 +465,31 @@ private slots:
                  qPrintable(p.err));
     }
 
+    // The whole rack silent, or slot 1's full scale only: the error line,
+    // then where it stopped and the port; retries show while it waits.
     void silentRack_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("output"); // must not appear
-        QTest::newRow("upload") << QStringList{"upload", "-o", "silent.uJx"} << "silent.uJx";
-        QTest::newRow("download") << QStringList{"download", "DEMO"} << "";
-        QTest::newRow("verify") << QStringList{"verify", "DEMO"} << "";
-        QTest::newRow("monitor") << QStringList{"monitor", "--csv", "silent.csv"} << "silent.csv";
+        QTest::addColumn<bool>("slotOnly");
+        const QStringList upload{"upload", "-o", "silent.uJx"};
+        QTest::newRow("upload") << upload << "silent.uJx" << false;
+        QTest::newRow("download") << QStringList{"download", "DEMO"} << "" << false;
+        QTest::newRow("verify") << QStringList{"verify", "DEMO"} << "" << false;
+        QTest::newRow("monitor") << QStringList{"monitor", "--csv", "silent.csv"} << "silent.csv"
+                                 << false;
+        QTest::newRow("upload, slot") << upload << "silent.uJx" << true;
     }
     void silentRack()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, output);
+        QFETCH(bool, slotOnly);
         InProcess p;
-        p.rack->setFaults({.silent = true});
+        if (slotOnly)
+            p.rack->setCardFaults(1, {.silent = true, .onlyItem = 14});
+        else
+            p.rack->setFaults({.silent = true});
         for (QString &a : args) {
             if (a == QLatin1String("DEMO"))
                 a = m_demoFile;
@@ -469,6 +499,14 @@ private slots:
         QCOMPARE(p.run(args), 3);
         QCOMPARE(errorLines(p.err).size(), 1);
         QVERIFY(p.err.contains(QStringLiteral("Simulated rack (COM1)")));
+        QVERIFY2(p.err.contains(QStringLiteral("\n  Port: COM1 (simulated rack)\n")),
+                 qPrintable(p.err));
+        if (slotOnly) {
+            QVERIFY2(p.err.contains(QStringLiteral("\n  Slot 1: XD1-K, item 14: no answer\n")),
+                     qPrintable(p.err));
+            QVERIFY2(p.err.contains(QStringLiteral("Slot 1 of 16: XD1-K, no answer, try 2 of 4")),
+                     qPrintable(p.err));
+        }
         QVERIFY(p.out.isEmpty());
         if (!output.isEmpty())
             QVERIFY(!QFile::exists(path(output)));
@@ -484,6 +522,7 @@ private slots:
         QCOMPARE(errorLines(p.err).size(), 1);
         QVERIFY2(p.err.contains(QStringLiteral("1 write was not accepted: card 1 item 14")),
                  qPrintable(p.err));
+        QVERIFY2(p.err.contains(QStringLiteral("\n  Card 1 (XD1-K): ")), qPrintable(p.err));
     }
 
     void badFile_data()
@@ -517,9 +556,14 @@ private slots:
     void monitorTwoPasses()
     {
         const QString csv = path(QStringLiteral("two.csv"));
-        QCOMPARE(InProcess().run({QStringLiteral("monitor"), QStringLiteral("--passes"),
-                                  QStringLiteral("2"), QStringLiteral("--csv"), csv}),
+        InProcess p;
+        QCOMPARE(p.run({QStringLiteral("monitor"), QStringLiteral("--passes"), QStringLiteral("2"),
+                        QStringLiteral("--csv"), csv}),
                  0);
+        QVERIFY2(
+            p.err.contains(QStringLiteral("\nMonitoring 14 cards every pass, 2 passes, rows to ") +
+                           csv + QStringLiteral("; Ctrl-C stops\n")),
+            qPrintable(p.err));
         const QStringList lines = QString::fromUtf8(readAll(csv)).split(QLatin1Char('\n'));
         QCOMPARE(lines.first(), QStringLiteral("time,card,model,ch1,ch2,bits"));
         QCOMPARE(lines.last(), QString()); // the last row ends with its line break
@@ -536,6 +580,8 @@ private slots:
             const bool discrete = card == 11 || card == 13 || card == 14;
             QCOMPARE(f[5].size(), discrete ? 16 : 0);
             QCOMPARE(f[3].isEmpty(), discrete);
+            // Analog values as the rack sent them, the decimal point kept.
+            QCOMPARE(f[3].contains(QLatin1Char('.')), !discrete);
         }
     }
 

@@ -53,11 +53,11 @@ private slots:
                                << "No differences in settings";
         QTest::newRow("one setting")
             << Change([](CardTable &t) { t[5].par(2).Value = QStringLiteral("7777"); })
-            << QList<int>{5} << "05|parameter 2|"
+            << QList<int>{5} << "05|Full scale, Ch. 1 (parameter 2, item 14)|"
             << "1 setting differs from rack.uJx";
         QTest::newRow("a pulse count only")
             << Change([](CardTable &t) { t[10].par(1).Value = QStringLiteral("99999"); })
-            << QList<int>{} << "10|parameter 1|live value, information only"
+            << QList<int>{} << "10|Count, Ch. 1 (parameter 1, item 10)|live value, information only"
             << "No differences in settings";
     }
 

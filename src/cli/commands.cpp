@@ -78,8 +78,10 @@ int Commands::uploadRack(ProgressPrinter &progress, const QString &command, cons
         return interrupted(
             command,
             SlotProgressText(UploadProgress(progress.done()), QStringLiteral("read")) + unsaved);
-    if (!error.isEmpty())
-        return fail(kExitRack, error);
+    if (!error.isEmpty()) {
+        ReportRackFailure(m_c, m_session, error, progress.failurePlace());
+        return kExitRack;
+    }
     return kExitDone;
 }
 
@@ -143,7 +145,8 @@ int Commands::download(const QString &path)
         if (ctrlC.atOnce())
             return interrupted(QStringLiteral("download"),
                                SlotProgressText(DownloadProgress(*cards, 0, false), written));
-        return fail(kExitRack, connectError);
+        ReportRackFailure(m_c, m_session, connectError);
+        return kExitRack;
     }
     m_session.cards = std::move(*cards);
     const DownloadOutcome outcome = DownloadAllCards(m_session, progress);
@@ -152,9 +155,13 @@ int Commands::download(const QString &path)
             ? QString()
             : QStringLiteral("%1 on %2")
                   .arg(refusedWrites(outcome.failedWrites), DeviceOf(m_session));
+    const auto reportRefused = [&] {
+        m_c.error(refused);
+        m_c.detail(FailedWritesDetail(m_session.cards, outcome.failedWrites));
+    };
     if (ctrlC.ended(outcome.result)) {
         if (!refused.isEmpty())
-            m_c.error(refused);
+            reportRefused();
         // Stopped at once inside the slot loop: the next card got some writes.
         const bool cutShort = outcome.result != OperationResult::Cancelled && progress.started();
         return interrupted(
@@ -162,10 +169,16 @@ int Commands::download(const QString &path)
             SlotProgressText(DownloadProgress(m_session.cards, outcome.lastSlotDone, cutShort),
                              written));
     }
-    if (outcome.result != OperationResult::Completed)
-        return fail(kExitRack, LinkFailureText(m_session, QStringLiteral("download incomplete")));
-    if (!refused.isEmpty())
-        return fail(kExitRefused, refused);
+    if (outcome.result != OperationResult::Completed) {
+        ReportRackFailure(m_c, m_session,
+                          LinkFailureText(m_session, QStringLiteral("download incomplete")),
+                          progress.failurePlace());
+        return kExitRack;
+    }
+    if (!refused.isEmpty()) {
+        reportRefused();
+        return kExitRefused;
+    }
     m_c.out << QStringLiteral("%1: %2 cards written\n")
                    .arg(QDir::toNativeSeparators(path))
                    .arg(knownCards(m_session.cards))

@@ -23,4 +23,7 @@ struct Console
 
     // One line on `err`: scripts grep it, so line breaks in a reason are folded.
     void error(const QString &message);
+    // Lines under an error that say more (where, which port), indented so
+    // that a script grepping the error lines does not count them.
+    void detail(const QString &lines);
 };

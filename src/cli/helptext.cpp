@@ -26,7 +26,10 @@ Options (before the command):
   --help                  this text; COMMAND --help describes one command
   --version               the program's version
 
-Progress goes to standard error, results to standard output.
+Progress goes to standard error, results to standard output. The progress
+names the slot in progress and any retry after silence. An error is one
+line starting "v9con-cli: "; indented lines under it say where the rack
+stopped answering (slot, model, item), the port, and the writes refused.
 Exit codes: 0 done, 1 verify found differences, 2 usage or file error,
 3 the rack did not answer or the port failed,
 4 finished, but the rack refused some writes (listed on standard error),
@@ -61,7 +64,10 @@ burnout, the 12 parameter values and the limit state. Every difference is
 printed with its slot, field, the file's value and the rack's value; the
 exit code is then 1. Channel data (states of discrete cards) and the counts
 of pulse cards are live values: their differences are listed as
-information only.
+information only. Parameters are named as the card's editor captions
+them, with the raw parameter and item beside:
+
+  Slot 1, Full scale, Ch. 1 (parameter 2, item 14): file "11000", rack "12000"
 
   --json                  print the differences as a JSON object
 )";
@@ -69,7 +75,10 @@ information only.
 const char *const kShow = R"(Usage: v9con-cli [PORT] show [--json] [FILE.uJx]
 
 Prints the 16 slots of FILE.uJx, or, without a file, of the rack after an
-upload (then the communication card too).
+upload (then the communication card too). Under an analog or pulse card's
+row, one line per parameter, as the rack holds it:
+
+        Full scale, Ch. 1 (parameter 2, item 14): 12000
 
   --json                  print a JSON object with all 16 slots
 )";
@@ -83,9 +92,11 @@ writes one CSV row per card and pass:
   time,card,model,ch1,ch2,bits
 
 time is ISO 8601 local time with milliseconds; ch1 and ch2 are an analog
-card's values ("ERROR" when the card did not answer); bits are a discrete
-card's 16 states, most significant first. Ctrl-C ends monitoring after the
-current read, with the file complete.
+card's values as the rack sent them, decimal point kept ("ERROR" when the
+card did not answer); bits are a discrete card's 16 states, most
+significant first. After the upload, standard error says how many cards
+every pass reads. Ctrl-C ends monitoring after the current read, with the
+file complete.
 
   --passes N              stop after N passes (default: until Ctrl-C)
   --interval MS           pause between passes in milliseconds (at least 50)

@@ -46,7 +46,7 @@ int RunMonitor(Session &session, Console &console, const MonitorSettings &settin
     ProgressPrinter progress(console);
     const QString error = UploadRack(session, progress);
     if (!error.isEmpty()) {
-        console.error(error);
+        ReportRackFailure(console, session, error, progress.failurePlace());
         return kExitRack;
     }
 
@@ -66,7 +66,7 @@ int RunMonitor(Session &session, Console &console, const MonitorSettings &settin
 
     int passes = 0;
     const int extraPauseMs = std::max(0, settings.intervalMs - kMonitorPauseMs);
-    MonitorLog log(session.cards, csv, [&] {
+    MonitorLog log(session.cards, session.live, csv, [&] {
         ++passes;
         if (stream.status() != QTextStream::Ok) {
             session.state.IsMonitoring = false;
@@ -86,6 +86,18 @@ int RunMonitor(Session &session, Console &console, const MonitorSettings &settin
         return kExitDone;
     }
 
+    // The upload's bar has ended; until the first row, this says what runs.
+    QString waits = QStringLiteral("Monitoring %1 card%2 every pass")
+                        .arg(log.cardCount())
+                        .arg(log.cardCount() == 1 ? QString() : QStringLiteral("s"));
+    if (settings.passes > 0)
+        waits += QStringLiteral(", %1 pass%2")
+                     .arg(settings.passes)
+                     .arg(settings.passes == 1 ? QString() : QStringLiteral("es"));
+    if (!settings.csvPath.isEmpty())
+        waits += QStringLiteral(", rows to ") + shown;
+    console.err << waits << QStringLiteral("; Ctrl-C stops") << Qt::endl;
+
     InterruptWatch interrupt([&session] { session.state.IsMonitoring = false; });
     session.state.IsMonitoring = true;
     const MonitorEnd end = MonitorAllCards(session, log);
@@ -101,7 +113,8 @@ int RunMonitor(Session &session, Console &console, const MonitorSettings &settin
         return kExitUsage;
     }
     if (end == MonitorEnd::LinkLost) {
-        console.error(LinkFailureText(session, QStringLiteral("monitoring ended")));
+        ReportRackFailure(console, session,
+                          LinkFailureText(session, QStringLiteral("monitoring ended")));
         return kExitRack;
     }
     return kExitDone;

@@ -1,17 +1,30 @@
 #include "cli/monitorlog.h"
 
 #include "cli/csvwriter.h"
+#include "exchange/livefeed.h"
 #include "model/cardrecord.h"
 
 #include <QDateTime>
 
-MonitorLog::MonitorLog(const CardTable &cards, CsvWriter &csv, std::function<void()> passDone)
-    : m_cards(cards), m_csv(csv), m_passDone(std::move(passDone))
+MonitorLog::MonitorLog(const CardTable &cards, LiveFeed &live, CsvWriter &csv,
+                       std::function<void()> passDone)
+    : m_cards(cards), m_csv(csv), m_passDone(std::move(passDone)),
+      m_live(QObject::connect(&live, &LiveFeed::value, &live,
+                              [this](int cardNo, int channel, const QString &text) {
+                                  liveValue(cardNo, channel, text);
+                              }))
 {
     // The passes read exactly the cards with channels.
     for (int i = 1; i <= kCardCount; ++i)
-        if (cards[i].channels() > 0)
+        if (cards[i].channels() > 0) {
             m_lastCard = i;
+            ++m_cardCount;
+        }
+}
+
+MonitorLog::~MonitorLog()
+{
+    QObject::disconnect(m_live);
 }
 
 QStringList MonitorLog::header()
@@ -20,7 +33,7 @@ QStringList MonitorLog::header()
             QStringLiteral("ch1"),  QStringLiteral("ch2"),  QStringLiteral("bits")};
 }
 
-void MonitorLog::analogValue(int cardNo, int channel, const QString &text)
+void MonitorLog::liveValue(int cardNo, int channel, const QString &text)
 {
     if (m_cards[cardNo].ChCount == QLatin1String("2") && channel == 1) {
         m_ch1 = text;

@@ -2,11 +2,14 @@
 
 #include "exchange/rackobserver.h"
 
+#include <QString>
+
 struct Console;
 
-// Shows a rack operation's progress on standard error: one bar line
-// rewritten in place on a terminal, plain lines in a log. Keeps the
-// communication card's name for show, and how far the operation got.
+// Shows a rack operation's progress on standard error: one bar line with
+// the slot in progress and any retry, rewritten in place on a terminal;
+// plain lines in a log. Keeps the communication card's name for show, how
+// far the operation got, and where it failed.
 class ProgressPrinter final : public RackObserver
 {
 public:
@@ -15,11 +18,17 @@ public:
     void progressStarted(int steps, const QString &caption) override;
     void progressAdvanced() override;
     void progressFinished() override;
+    void progressDetail(const QString &text) override;
+    void transactionRetrying(int attempt, int attempts) override;
     void commCardModel(const QString &model) override { m_commModel = model; }
     void commCardVersion(const QString &version) override { m_commVersion = version; }
+    void operationFailed(const QString &title, const QString &text, const QString &detail) override;
 
     QString commModel() const { return m_commModel; }
     QString commVersion() const { return m_commVersion; }
+    // Where the operation failed ("Slot 5: XA1-00, item 12: no answer"),
+    // empty when it did not or could not tell.
+    QString failurePlace() const { return m_failurePlace; }
 
     // Ctrl-C: the operation ends before its next slot. Says so at once,
     // since the slot in progress can take a while.
@@ -31,6 +40,7 @@ public:
 
 private:
     void print();
+    void printLine(const QString &text);
 
     Console &m_console;
     QString m_caption;
@@ -38,6 +48,11 @@ private:
     int m_done = 0;
     bool m_open = false;
     bool m_stop = false;
+    QString m_detail;
+    QString m_retry;
+    // Width of the bar line last drawn: a shorter one must blank its tail.
+    qsizetype m_width = 0;
     QString m_commModel;
     QString m_commVersion;
+    QString m_failurePlace;
 };

@@ -1,6 +1,8 @@
 #include "cli/rackconnection.h"
 
+#include "cli/console.h"
 #include "exchange/connect.h"
+#include "exchange/portsetup.h"
 #include "exchange/session.h"
 #include "exchange/upload.h"
 
@@ -46,6 +48,14 @@ QString DeviceOf(const Session &session)
 QString LinkFailureText(const Session &session, const QString &what)
 {
     return failureText(session, what, session.line.isOpen());
+}
+
+void ReportRackFailure(Console &console, const Session &session, const QString &error,
+                       const QString &place)
+{
+    console.error(error);
+    console.detail(place);
+    console.detail(QStringLiteral("Port: ") + PortText(*session.ports, session.state.ComPortNo));
 }
 
 QString UploadRack(Session &session, RackObserver &observer, OperationResult *result)

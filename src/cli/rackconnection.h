@@ -4,6 +4,7 @@
 
 #include <QString>
 
+struct Console;
 struct Session;
 
 // Connects as the window does (the core's ConnectComCard), so the tool's
@@ -16,6 +17,11 @@ QString DeviceOf(const Session &session);
 // "<what>: the rack did not answer on <device>", or "the port failed" when
 // the line is gone.
 QString LinkFailureText(const Session &session, const QString &what);
+// A failure the rack or the port caused: the error line, then where the
+// operation stopped (`place`, may be empty) and the port, as the window's
+// message names them.
+void ReportRackFailure(Console &console, const Session &session, const QString &error,
+                       const QString &place = {});
 
 // Connects, then resets the card table and uploads every card, as the
 // window's Connect and Upload do. Empty on success, else why, naming the

@@ -1,7 +1,7 @@
 #include "cli/reports.h"
 
-#include "model/slotfields.h"
 #include "model/catalogue.h"
+#include "model/slotfields.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,14 +19,15 @@ QString statusOf(const CardRecord &r)
     return StatusName(r.CardStatus.toInt());
 }
 
-// The parameters the card's kind has, as "p3=1200".
-QString parametersText(const CardRecord &r)
+// The parameters the card's kind has, one line each under the slot's row:
+// "      Full scale, Ch. 1 (parameter 2, item 12): 12000".
+QStringList parameterLines(const CardRecord &r)
 {
     QStringList out;
     for (int k = 1; k <= 12; ++k)
         if (r.par(k).ItemNo != QLatin1String("-1") && !r.par(k).ItemNo.isEmpty())
-            out << QStringLiteral("p%1=%2").arg(k).arg(r.par(k).Value);
-    return out.join(QLatin1Char(' '));
+            out << QStringLiteral("      %1: %2").arg(ParameterName(r, k), r.par(k).Value);
+    return out;
 }
 
 QString statesText(const CardRecord &r)
@@ -45,7 +46,8 @@ QString withoutTrailingBlanks(QString s)
     return s;
 }
 
-QString slotLine(int slot, const CardRecord &r)
+// The slot's row, and for a card with parameters a line for each.
+QStringList slotLines(int slot, const CardRecord &r)
 {
     QString line = QStringLiteral("%1  %2 %3 %4 ")
                        .arg(slot, 4)
@@ -53,7 +55,7 @@ QString slotLine(int slot, const CardRecord &r)
                        .arg(known(r) ? r.VerNo : QString(), -8)
                        .arg(statusOf(r), -7);
     if (!known(r))
-        return withoutTrailingBlanks(line);
+        return {withoutTrailingBlanks(line)};
     const bool sensor = r.hasSensor();
     line += QStringLiteral("%1 %2 %3 ")
                 .arg(InputTypeName(r), -12)
@@ -61,9 +63,9 @@ QString slotLine(int slot, const CardRecord &r)
                 .arg(r.inputClass() == InputClass::Thermocouple ? LimitStateName(r.LimitState)
                                                                 : QString(),
                      -13);
-    const bool discrete = r.isDiscrete();
-    line += discrete ? statesText(r) : parametersText(r);
-    return withoutTrailingBlanks(line);
+    if (r.isDiscrete())
+        return {withoutTrailingBlanks(line + statesText(r))};
+    return QStringList(withoutTrailingBlanks(line)) + parameterLines(r);
 }
 
 QJsonArray texts(const QStringList &list)
@@ -103,7 +105,7 @@ QString ShowText(const CardTable &cards, const TableSource &source)
     text += QStringLiteral("Slot  Model     Version  Status  Input        Burnout Limit         "
                            "Values\n");
     for (int slot = 1; slot <= kCardCount; ++slot)
-        text += slotLine(slot, cards[slot]) + QLatin1Char('\n');
+        text += slotLines(slot, cards[slot]).join(QLatin1Char('\n')) + QLatin1Char('\n');
     return text;
 }
 

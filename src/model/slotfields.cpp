@@ -1,6 +1,7 @@
 #include "model/slotfields.h"
 
 #include "model/catalogue.h"
+#include "model/parametercaptions.h"
 
 QString InputTypeName(const CardRecord &r)
 {
@@ -23,6 +24,18 @@ QString LimitStateName(int state)
     }
 }
 
+QString ParameterName(const CardRecord &r, int k)
+{
+    const QString item = r.par(k).ItemNo;
+    const QString number = QStringLiteral("parameter %1").arg(k);
+    const bool hasItem = !item.isEmpty() && item != QLatin1String("-1");
+    const QString caption = ParameterCaption(r, k);
+    if (caption.isEmpty())
+        return hasItem ? QStringLiteral("%1 (item %2)").arg(number, item) : number;
+    return QStringLiteral("%1 (%2)").arg(
+        caption, hasItem ? QStringLiteral("%1, item %2").arg(number, item) : number);
+}
+
 QList<SlotField> SlotFields(const CardRecord &r)
 {
     QList<SlotField> f{
@@ -35,8 +48,7 @@ QList<SlotField> SlotFields(const CardRecord &r)
     // A pulse card's slots 1 and 7 hold its counts, which run on by themselves.
     const bool pulse = r.isPulse();
     for (int k = 1; k <= 12; ++k)
-        f.append(
-            {QStringLiteral("parameter %1").arg(k), r.par(k).Value, pulse && (k == 1 || k == 7)});
+        f.append({ParameterName(r, k), r.par(k).Value, pulse && (k == 1 || k == 7)});
     for (int c = 1; c <= 16; ++c)
         f.append({QStringLiteral("channel data %1").arg(c),
                   r.ChData.at(static_cast<std::size_t>(c - 1)), true});

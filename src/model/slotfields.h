@@ -8,7 +8,8 @@
 // One value of a slot as a parameter file holds it.
 struct SlotField
 {
-    QString name; // "model", "parameter 3", "channel data 2"
+    // "model", "Full scale, Ch. 1 (parameter 2, item 12)", "channel data 2"
+    QString name;
     QString value;
     // Live values, not settings: channel data (states of discrete cards)
     // and the counts of pulse cards.
@@ -18,6 +19,11 @@ struct SlotField
 // The input type's name for thermocouple and RTD cards, else empty.
 QString InputTypeName(const CardRecord &r);
 QString LimitStateName(int state);
+// Parameter k (1..12) as the card's editor captions it, with the raw slot
+// and item beside it: "Full scale, Ch. 1 (parameter 2, item 12)". A slot
+// the editor does not show is "parameter 7 (item 17)"; the item is left
+// out where the card's kind has none.
+QString ParameterName(const CardRecord &r, int k);
 // The fields in file order: model, version, input type, burnout,
 // parameter 1..12, channel data 1..16, limit state.
 QList<SlotField> SlotFields(const CardRecord &r);
