@@ -16,6 +16,7 @@
 #include "exchange/upload.h"
 #include "files/changelog.h"
 #include "monitor/frmoverview.h"
+#include "report/rackreport.h"
 #include "ui/commandscope.h"
 #include "ui/filedialogs.h"
 #include "ui/frmloading.h"
@@ -68,6 +69,11 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
                [this] { ApplyLoadedCards(); },
                [this](const QString &path) {
                    setWindowTitle(QStringLiteral("V9CON - %1").arg(QFileInfo(path).fileName()));
+                   // A Save keeps the table's origin; only an Open replaces it.
+                   if (m_session.gate.running() == QLatin1String("Open")) {
+                       m_tableSource = path;
+                       m_tableFromFile = true;
+                   }
                }})
 {
     setObjectName(QStringLiteral("frmV9Con"));
@@ -253,6 +259,12 @@ void frmV9Con::buildMenus()
     connect(m_mnuFilesSave, &QAction::triggered, this, &frmV9Con::mnuFilesSave_Click);
     QAction *compare = action(files, "mnuFilesCompare", QStringLiteral("&Compare with File..."));
     connect(compare, &QAction::triggered, this, &frmV9Con::mnuFilesCompare_Click);
+    QAction *report = action(files, "mnuFilesReport", QStringLiteral("&Report..."));
+    connect(report, &QAction::triggered, this, &frmV9Con::mnuFilesReport_Click);
+    // Available when Save is, once there is a table to report.
+    report->setEnabled(false);
+    connect(m_mnuFilesSave, &QAction::enabledChanged, report,
+            [this, report](bool on) { report->setEnabled(on && !m_tableSource.isEmpty()); });
     QMenu *recent = named(files->addMenu(QStringLiteral("&Recent Files")), "mnuFilesRecent");
     connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(recent); });
     files->addSeparator();
@@ -414,6 +426,24 @@ void frmV9Con::mnuFilesCompare_Click()
     m_compare->mnuFilesCompare_Click();
 }
 
+void frmV9Con::mnuFilesReport_Click()
+{
+    OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Report"));
+    if (!ticket || m_tableSource.isEmpty())
+        return;
+    const QString path = FileDialogs::choose(this, FileDialogs::Mode::Report);
+    if (path.isEmpty())
+        return;
+    ReportHeader header;
+    (m_tableFromFile ? header.file : header.port) = m_tableSource;
+    header.commModel = m_lblMasterType->text();
+    // The label shows "V1.05".
+    header.commVersion = m_lblVersionNo->text().mid(1);
+    const QString error = RackReport(m_session.cards, header).save(path);
+    if (!error.isEmpty())
+        Messages::show(this, Messages::Icon::Critical, QStringLiteral("Report"), error);
+}
+
 void frmV9Con::mnuFilesEnd_Click()
 {
     close();
@@ -445,7 +475,10 @@ void frmV9Con::cmdUpload_Click()
         return;
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     ResetCardTable();
-    UploadAllCards(m_session, *m_observer);
+    if (UploadAllCards(m_session, *m_observer) == OperationResult::Completed) {
+        m_tableSource = PortText(*m_session.ports, m_session.state.ComPortNo);
+        m_tableFromFile = false;
+    }
     // After a failed upload the link is gone and nothing comes back with it.
     m_lock.tableUploaded();
 }

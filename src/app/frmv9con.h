@@ -60,6 +60,8 @@ public:
     void mnuFilesOpen_Click() { m_files.mnuFilesOpen_Click(); }
     void mnuFilesSave_Click() { m_files.mnuFilesSave_Click(); }
     void mnuFilesCompare_Click();
+    // A report of the table as it stands, PDF or HTML.
+    void mnuFilesReport_Click();
     void cmdUpload_Click();
     void cmdDownload_Click();
     void cmdStart_Click();
@@ -124,6 +126,10 @@ private:
     QPushButton *m_cmdComSet = nullptr;
     QLabel *m_lblPort = nullptr;
     bool m_selectorTyping = false; // a card is being chosen from the keyboard
+    // Where the table came from, for the report: the port after an upload,
+    // or the parameter file opened; empty before either.
+    QString m_tableSource;
+    bool m_tableFromFile = false;
 
     QMenu *m_mnuConnect = nullptr;
     QAction *m_mnuConnectConnect = nullptr;

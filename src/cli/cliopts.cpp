@@ -13,6 +13,7 @@ const QList<std::pair<QString, CliCommand>> &commandNames()
         {QStringLiteral("verify"), CliCommand::Verify},
         {QStringLiteral("show"), CliCommand::Show},
         {QStringLiteral("monitor"), CliCommand::Monitor},
+        {QStringLiteral("report"), CliCommand::Report},
     };
     return names;
 }
@@ -70,7 +71,7 @@ struct CommandParser
     explicit CommandParser(CliCommand c)
     {
         parser.addOptions({help, json});
-        if (c == CliCommand::Upload)
+        if (c == CliCommand::Upload || c == CliCommand::Report)
             parser.addOption(output);
         else if (c == CliCommand::Monitor)
             parser.addOptions({passes, interval, csv});
@@ -201,18 +202,23 @@ bool Reader::command(const QStringList &arguments)
         m_observer.passes = number(p, cp.passes, 1, 1000000000).value_or(0);
         m_observer.intervalMs = number(p, cp.interval, 0, 86400000).value_or(0);
         m_observer.csvPath = p.value(cp.csv);
+    } else if (m_observer.command == CliCommand::Report) {
+        m_observer.output = p.value(cp.output);
     }
     const QStringList positional = p.positionalArguments();
     if (m_observer.error.isEmpty() && !m_observer.help) {
         const CliCommand c = m_observer.command;
         const bool takesFile = c == CliCommand::Download || c == CliCommand::Verify;
-        const qsizetype maxPositional = takesFile || c == CliCommand::Show ? 1 : 0;
+        const qsizetype maxPositional =
+            takesFile || c == CliCommand::Show || c == CliCommand::Report ? 1 : 0;
         if (positional.size() > maxPositional)
             fail(QStringLiteral("%1 does not take \"%2\"").arg(name, positional.last()));
         else if (takesFile && positional.isEmpty())
             fail(QStringLiteral("%1 needs a parameter file").arg(name));
         else if (c == CliCommand::Upload && m_observer.file.isEmpty())
             fail(QStringLiteral("upload needs -o FILE"));
+        else if (c == CliCommand::Report && m_observer.output.isEmpty())
+            fail(QStringLiteral("report needs -o FILE"));
         else if (m_observer.json && c != CliCommand::Show && c != CliCommand::Verify)
             fail(QStringLiteral("--json applies to show and verify only"));
     }

@@ -11,6 +11,7 @@ enum class CliCommand
     Verify,
     Show,
     Monitor,
+    Report,
 };
 
 // Where the rack is: a COM number mapped as the window maps it, any serial
@@ -33,7 +34,8 @@ struct CliOptions
 {
     PortChoice port;
     CliCommand command = CliCommand::None;
-    QString file; // upload's -o, or the FILE of download, verify and show
+    QString file;   // upload's -o, or the FILE of download, verify, show and report
+    QString output; // report's -o
     bool json = false;
     int passes = 0;       // monitor: 0 runs until Ctrl-C
     int intervalMs = 0;   // monitor: pause between passes; the core's own is the least

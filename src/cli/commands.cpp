@@ -104,6 +104,8 @@ int Commands::run(const CliOptions &o)
         return show(o.file, o.json);
     case CliCommand::Monitor:
         return RunMonitor(m_session, m_c, {o.passes, o.intervalMs, o.csvPath});
+    case CliCommand::Report:
+        return report(o.output, o.file);
     case CliCommand::None:
         break;
     }

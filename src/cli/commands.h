@@ -21,6 +21,8 @@ public:
     int verify(const QString &path, bool json);
     // An empty path shows the rack after an upload.
     int show(const QString &path, bool json);
+    // An empty path reports the rack after an upload (reportcommand.cpp).
+    int report(const QString &output, const QString &path);
 
 private:
     int fail(int code, const QString &message);

@@ -12,6 +12,8 @@ Commands:
   show [FILE.uJx]         print the 16 slots of the file, or of the rack
   monitor [--passes N] [--interval MS] [--csv FILE]
                           read all cards' live values; one CSV row per card and pass
+  report -o REPORT.pdf|.html [FILE.uJx]
+                          write a report of the rack, or of the file, as PDF or HTML
 
 Options (before the command):
   --port DEVICE           the serial device the rack is on, e.g. /dev/ttyUSB0
@@ -103,6 +105,18 @@ file complete.
   --csv FILE              write the rows to FILE instead of standard output
 )";
 
+const char *const kReport = R"(Usage: v9con-cli [PORT] report -o REPORT.pdf|REPORT.html [FILE.uJx]
+
+Writes a report of the rack after an upload, or, with a file, of FILE.uJx:
+the date, the program's version, where the table came from and the
+communication card, then every occupied slot with its model, version,
+class, input type, burnout, limit function and each parameter with its
+value and range. The extension chooses the format: .pdf, or .html/.htm.
+Nothing is written when the upload does not complete.
+
+  -o, --output REPORT     the report to write
+)";
+
 } // namespace
 
 QString HelpText(CliCommand command)
@@ -118,6 +132,8 @@ QString HelpText(CliCommand command)
         return QString::fromUtf8(kShow);
     case CliCommand::Monitor:
         return QString::fromUtf8(kMonitor);
+    case CliCommand::Report:
+        return QString::fromUtf8(kReport);
     case CliCommand::None:
         break;
     }

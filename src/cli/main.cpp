@@ -3,6 +3,7 @@
 #include "cli/console.h"
 #include "cli/helptext.h"
 #include "cli/portsetup.h"
+#include "cli/reportcommand.h"
 #include "exchange/session.h"
 #include "files/changelog.h"
 #include "sim/simulatedrack.h"
@@ -32,7 +33,7 @@ bool stderrIsTerminal()
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeCliApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("v9con-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(V9_VERSION));
     QTextStream out(stdout);

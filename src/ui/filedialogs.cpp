@@ -16,8 +16,10 @@ const QString kLastFolder = QStringLiteral("files/lastFolder");
 const QString kRecent = QStringLiteral("files/recent");
 } // namespace
 
-QString filter()
+QString filter(Mode mode)
 {
+    if (mode == Mode::Report)
+        return QStringLiteral("PDF (*.pdf);;HTML (*.html)");
     return QStringLiteral("uJx Files (*.uJx);;Text Files (*.txt);;All Files (*.*)");
 }
 
@@ -60,18 +62,31 @@ QString choose(QWidget *parent, Mode mode)
     if (handler()) {
         path = handler()(mode);
     } else {
-        QFileDialog dialog(parent,
-                           mode == Mode::Open ? QStringLiteral("Open") : QStringLiteral("Save"),
-                           lastFolder(), filter());
+        const QString title = mode == Mode::Open   ? QStringLiteral("Open")
+                              : mode == Mode::Save ? QStringLiteral("Save")
+                                                   : QStringLiteral("Report");
+        QFileDialog dialog(parent, title, lastFolder(), filter(mode));
         dialog.setAcceptMode(mode == Mode::Open ? QFileDialog::AcceptOpen
                                                 : QFileDialog::AcceptSave);
         dialog.setFileMode(mode == Mode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        // The dialog adds it before it asks about overwriting.
-        dialog.setDefaultSuffix(QStringLiteral("uJx"));
+        // The dialog adds it before it asks about overwriting: the selected
+        // filter's for a report.
+        dialog.setDefaultSuffix(mode == Mode::Report ? QStringLiteral("pdf")
+                                                     : QStringLiteral("uJx"));
+        if (mode == Mode::Report)
+            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                             [&dialog](const QString &f) {
+                                 dialog.setDefaultSuffix(f.contains(QLatin1String("html"))
+                                                             ? QStringLiteral("html")
+                                                             : QStringLiteral("pdf"));
+                             });
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             path = dialog.selectedFiles().constFirst();
     }
-    // Without an extension Open could not find the file again.
+    // Without an extension Open could not find the file again, and a report
+    // would not know its format.
+    if (mode == Mode::Report)
+        return withDefaultSuffix(path, QStringLiteral("pdf"));
     return mode == Mode::Save ? withDefaultSuffix(path, QStringLiteral("uJx")) : path;
 }
 } // namespace FileDialogs

@@ -6,17 +6,18 @@
 
 class QWidget;
 
-// The parameter file dialog, shared by Open and Save. Tests install a
-// handler that answers with a file name or a cancel.
+// The parameter file dialog, shared by Open and Save, and the report's.
+// Tests install a handler that answers with a file name or a cancel.
 namespace FileDialogs {
 enum class Mode
 {
     Open,
-    Save
+    Save,
+    Report // a PDF or HTML file to write
 };
 
 // The filter list; the first entry is the one selected.
-QString filter();
+QString filter(Mode mode = Mode::Open);
 // The chosen file, or the empty text when the operator cancelled. Save asks
 // before overwriting a file that exists.
 QString choose(QWidget *parent, Mode mode);

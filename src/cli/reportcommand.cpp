@@ -1,0 +1,64 @@
+#include "cli/reportcommand.h"
+
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/fileaccess.h"
+#include "cli/progressprinter.h"
+#include "exchange/portsetup.h"
+#include "exchange/session.h"
+#include "report/rackreport.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QTextStream>
+
+std::unique_ptr<QCoreApplication> MakeCliApplication(int &argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CliOptions options = ParseCliOptions(arguments);
+    if (options.command != CliCommand::Report || options.help || !options.error.isEmpty())
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+int Commands::report(const QString &output, const QString &path)
+{
+    // Both checked before an upload, so a typo does not cost one.
+    QString problem = RackReport::formatProblem(output);
+    if (problem.isEmpty())
+        problem = OutputPathProblem(output);
+    if (!problem.isEmpty())
+        return fail(kExitUsage, problem);
+
+    ReportHeader header;
+    CardTable cards;
+    if (!path.isEmpty()) {
+        QString error;
+        auto loaded = LoadParameterFile(path, &error);
+        if (!loaded)
+            return fail(kExitUsage, error);
+        cards = std::move(*loaded);
+        header.file = path;
+    } else {
+        ProgressPrinter progress(m_c);
+        const int uploaded =
+            uploadRack(progress, QStringLiteral("report"),
+                       QStringLiteral("; %1 not written").arg(QDir::toNativeSeparators(output)));
+        if (uploaded != kExitDone)
+            return uploaded;
+        cards = m_session.cards;
+        header.port = PortText(*m_session.ports, m_session.state.ComPortNo);
+        header.commModel = progress.commModel();
+        header.commVersion = progress.commVersion();
+    }
+    const QString error = RackReport(cards, header).save(output);
+    if (!error.isEmpty())
+        return fail(kExitUsage, error);
+    m_c.out << QStringLiteral("%1: report written\n").arg(QDir::toNativeSeparators(output))
+            << Qt::flush;
+    return kExitDone;
+}

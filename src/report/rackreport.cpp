@@ -1,0 +1,252 @@
+#include "report/rackreport.h"
+
+#include "files/savefile.h"
+#include "model/catalogue.h"
+#include "model/parametercaptions.h"
+#include "model/scalelimits.h"
+#include "model/slotfields.h"
+#include "v9version.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTextDocument>
+
+namespace {
+
+const QString kTitle = QStringLiteral("V9CON rack report");
+
+QString esc(const QString &text)
+{
+    return text.toHtmlEscaped();
+}
+
+QString row(const QString &label, const QString &value)
+{
+    return QStringLiteral("<tr><th align=\"left\">%1</th><td>%2</td></tr>\n")
+        .arg(esc(label), esc(value));
+}
+
+QString stamp(const QDateTime &t)
+{
+    return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+bool occupied(const CardRecord &r)
+{
+    return !r.ModelName.isEmpty() && r.ModelName != QLatin1String("NONE");
+}
+
+QString className(const CardRecord &r)
+{
+    if (r.ModelKind == kNoCard)
+        return QStringLiteral("unknown model");
+    static const char *names[] = {"Thermocouple",    "RTD",         "Discrete input",
+                                  "Discrete output", "Pulse input", "Pulse output",
+                                  "Analog"};
+    const QString name = r.InputClass >= 0 && r.InputClass <= 6
+                             ? QString::fromLatin1(names[r.InputClass])
+                             : QString();
+    const QString status = StatusName(r.CardStatus.toInt());
+    return status.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, status);
+}
+
+// The sensor name for thermocouple and RTD cards, the nominal range's unit
+// for the others, as the card editor shows them.
+QString inputText(const CardRecord &r, const std::optional<ScaleLimits> &limits)
+{
+    QString type = InputTypeName(r);
+    if (limits && limits->inputType && !limits->inputType->isEmpty())
+        type = *limits->inputType;
+    const QString unit = limits ? limits->unit : QString();
+    if (type.isEmpty())
+        return unit.isEmpty() ? QStringLiteral("-") : QStringLiteral("unit %1").arg(unit);
+    return unit.isEmpty() ? type : QStringLiteral("%1 (%2)").arg(type, unit);
+}
+
+QString burnoutText(const CardRecord &r)
+{
+    if (!r.hasSensor())
+        return QStringLiteral("-");
+    if (!r.isTwoChannel())
+        return r.Burnout[0];
+    return QStringLiteral("Ch. 1: %1, Ch. 2: %2").arg(r.Burnout[0], r.Burnout[1]);
+}
+
+QString limitText(const CardRecord &r)
+{
+    if (r.inputClass() != InputClass::Thermocouple || r.ModelKind == kNoCard)
+        return QStringLiteral("-");
+    return LimitStateName(r.LimitState);
+}
+
+QString octets(const std::array<QString, 4> &boxes)
+{
+    // The boxes run from the last octet to the first.
+    return QStringList{boxes[3], boxes[2], boxes[1], boxes[0]}.join(QLatin1Char('.'));
+}
+
+QString list(const std::array<QString, 4> &boxes)
+{
+    return QStringList(boxes.cbegin(), boxes.cend()).join(QStringLiteral(", "));
+}
+
+} // namespace
+
+RackReport::RackReport(const CardTable &cards, ReportHeader header,
+                       std::optional<QList<Difference>> differences)
+    : m_cards(cards), m_header(std::move(header)), m_differences(std::move(differences))
+{
+    if (!m_header.created.isValid())
+        m_header.created = QDateTime::currentDateTime();
+}
+
+QString RackReport::headerHtml() const
+{
+    const ReportHeader &h = m_header;
+    QString out = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">\n");
+    out += row(QStringLiteral("Created"), stamp(h.created));
+    out += row(QStringLiteral("Program"), QStringLiteral("V9CON " V9_VERSION));
+    if (!h.file.isEmpty()) {
+        const QFileInfo info(h.file);
+        out += row(QStringLiteral("Parameter file"), QDir::toNativeSeparators(h.file));
+        if (info.exists())
+            out += row(QStringLiteral("File date"), stamp(info.lastModified()));
+    } else if (!h.port.isEmpty()) {
+        out += row(QStringLiteral("Uploaded from"), h.port);
+    }
+    if (!h.commModel.isEmpty())
+        out += row(QStringLiteral("Communication card"), h.commModel);
+    if (!h.commVersion.isEmpty())
+        out += row(QStringLiteral("Card version"), h.commVersion);
+    if (h.commTimeout)
+        out += row(QStringLiteral("Time-out"), *h.commTimeout);
+    if (h.network) {
+        out += row(QStringLiteral("IP address"), octets(h.network->ip));
+        out += row(QStringLiteral("Subnet mask"), octets(h.network->mask));
+        out += row(QStringLiteral("Ports"), list(h.network->port));
+        out += row(QStringLiteral("Linger times"), list(h.network->linger));
+    }
+    return out + QStringLiteral("</table>\n");
+}
+
+QString RackReport::slotHtml(int slot) const
+{
+    const CardRecord &r = m_cards[slot];
+    const std::optional<ScaleLimits> limits = ScaleLimitsFor(r);
+    QString out =
+        QStringLiteral("<h2 id=\"slot-%1\">Slot %1: %2</h2>\n").arg(slot).arg(esc(r.ModelName));
+    out += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">\n");
+    out += row(QStringLiteral("Model"), r.ModelName);
+    out += row(QStringLiteral("Version"), r.VerNo);
+    out += row(QStringLiteral("Class"), className(r));
+    out += row(QStringLiteral("Input type"), inputText(r, limits));
+    out += row(QStringLiteral("Burnout"), burnoutText(r));
+    out += row(QStringLiteral("Limit function"), limitText(r));
+    if (r.isDiscrete()) {
+        QStringList states;
+        for (int c = 0; c < r.channels() && c < 16; ++c)
+            states << r.ChData.at(static_cast<std::size_t>(c));
+        out += row(QStringLiteral("Channel states"), states.join(QLatin1Char(' ')));
+    }
+    out += QStringLiteral("</table>\n");
+
+    QString rows;
+    for (int k = 1; k <= 12; ++k) {
+        const QString caption = ParameterCaption(r, k);
+        if (caption.isEmpty())
+            continue;
+        const std::optional<LimitPair> range = ParameterRange(r, k);
+        rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>\n")
+                    .arg(esc(caption), esc(r.par(k).Value),
+                         range ? esc(QStringLiteral("%1 to %2").arg(range->low, range->high))
+                               : QString());
+    }
+    if (!rows.isEmpty())
+        out += QStringLiteral("<p></p><table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" "
+                              "width=\"100%\">\n<tr><th align=\"left\" width=\"40%\">Parameter</th>"
+                              "<th align=\"left\" width=\"25%\">Value</th>"
+                              "<th align=\"left\" width=\"35%\">Range</th></tr>\n") +
+               rows + QStringLiteral("</table>\n");
+    return out;
+}
+
+QString RackReport::differencesHtml() const
+{
+    QString out = QStringLiteral("<h2>Differences from the compared file</h2>\n");
+    if (m_differences->isEmpty())
+        return out + QStringLiteral("<p>None: the table matches the file.</p>\n");
+    out += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n"
+                          "<tr><th align=\"left\">Slot</th><th align=\"left\">Field</th>"
+                          "<th align=\"left\">File</th><th align=\"left\">Table</th></tr>\n");
+    for (const Difference &d : *m_differences)
+        out += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>\n")
+                   .arg(QString::number(d.slot),
+                        esc(d.informational ? d.field + QStringLiteral(" (live value)") : d.field),
+                        esc(d.fileValue), esc(d.rackValue));
+    return out + QStringLiteral("</table>\n");
+}
+
+QString RackReport::html() const
+{
+    QString out = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+                                 "<title>%1</title></head>\n<body>\n<h1>%1</h1>\n")
+                      .arg(kTitle);
+    out += headerHtml();
+    for (int slot = 1; slot <= kCardCount; ++slot)
+        if (occupied(m_cards[slot]))
+            out += slotHtml(slot);
+    // Without a comparison nothing is said about one.
+    if (m_differences)
+        out += differencesHtml();
+    return out + QStringLiteral("</body></html>\n");
+}
+
+std::unique_ptr<QTextDocument> RackReport::document() const
+{
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setHtml(html());
+    doc->setMetaInformation(QTextDocument::DocumentTitle, kTitle);
+    return doc;
+}
+
+QByteArray RackReport::pdf() const
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setTitle(kTitle);
+        writer.setCreator(QStringLiteral("V9CON " V9_VERSION));
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+        // Without a page size of its own the document is laid out on the
+        // writer's pages, numbered at their foot.
+        document()->print(&writer);
+    }
+    return bytes;
+}
+
+QString RackReport::formatProblem(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("pdf") || suffix == QLatin1String("html") ||
+        suffix == QLatin1String("htm"))
+        return {};
+    return QStringLiteral("Could not save %1: a report is written as .pdf, .html or .htm")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+QString RackReport::save(const QString &path) const
+{
+    const QString problem = formatProblem(path);
+    if (!problem.isEmpty())
+        return problem;
+    const bool isPdf =
+        QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
+    return SaveWholeFile(path, isPdf ? pdf() : html().toUtf8());
+}

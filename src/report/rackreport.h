@@ -1,0 +1,64 @@
+#pragma once
+
+#include "exchange/commcardsettings.h"
+#include "model/cardrecord.h"
+#include "model/comparison.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QTextDocument;
+
+// What the report's header says beyond the table itself. The caller fills
+// what it knows; an empty field is left out of the report.
+struct ReportHeader
+{
+    QDateTime created; // invalid: the time the report is built
+    // Where the table came from: the port after an upload ("COM1 (...)"),
+    // or the parameter file that was opened (its date is read from it).
+    QString port;
+    QString file;
+    // The communication card, as far as this session read it.
+    QString commModel;
+    QString commVersion;
+    std::optional<QString> commTimeout;
+    std::optional<EthernetSettings> network;
+};
+
+// A record of the rack for the operator to keep: the header, one section per
+// occupied slot with every parameter, its value and its range, and the
+// differences of a comparison when one was run. PDF output needs a
+// QGuiApplication (fonts).
+class RackReport
+{
+public:
+    // `differences`: those of a comparison with a file, when one was run
+    // (an empty list says the table matched).
+    RackReport(const CardTable &cards, ReportHeader header,
+               std::optional<QList<Difference>> differences = std::nullopt);
+
+    QString html() const;
+    std::unique_ptr<QTextDocument> document() const;
+    QByteArray pdf() const;
+
+    // Writes HTML or PDF by the file's extension. Empty on success, else why,
+    // naming the file; nothing is left behind on failure.
+    QString save(const QString &path) const;
+
+    // Why `path` cannot take a report because of its extension, or empty.
+    // Checked before an upload, so a typo does not cost one.
+    static QString formatProblem(const QString &path);
+
+private:
+    QString headerHtml() const;
+    QString slotHtml(int slot) const;
+    QString differencesHtml() const;
+
+    const CardTable &m_cards;
+    ReportHeader m_header;
+    std::optional<QList<Difference>> m_differences;
+};

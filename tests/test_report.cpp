@@ -1,0 +1,181 @@
+// The rack report of the demo rack, written by the tool's report command
+// in-process: every occupied slot and every parameter with its value, in
+// the HTML and in the PDF's text; refused files leave nothing behind.
+#include "cli/cliopts.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "exchange/session.h"
+#include "files/savefile.h"
+#include "model/parametercaptions.h"
+#include "report/rackreport.h"
+#include "sim/demorack.h"
+#include "sim/simulatedports.h"
+#include "sim/simulatedrack.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Rack
+{
+    Rack() { session.line.setTiming({20, 0, 5}); }
+    int report(const QString &output)
+    {
+        return Commands(session, console)
+            .run(ParseCliOptions({QStringLiteral("report"), QStringLiteral("-o"), output}));
+    }
+
+    std::unique_ptr<SimulatedRack> rack = DemoRack();
+    Session session{std::make_unique<SimulatedPortProvider>(*rack)};
+    QString out;
+    QString err;
+    QTextStream outStream{&out};
+    QTextStream errStream{&err};
+    Console console{outStream, errStream, false};
+};
+
+bool occupied(const CardRecord &r)
+{
+    return !r.ModelName.isEmpty() && r.ModelName != QLatin1String("NONE");
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The text from slot n's heading up to the next slot's.
+QString section(const QString &text, int slot)
+{
+    const qsizetype from = text.indexOf(QStringLiteral("Slot %1: ").arg(slot));
+    const QRegularExpression next(QStringLiteral("Slot \\d+: "));
+    const QRegularExpressionMatch m = next.match(text, from + 1);
+    return from < 0 ? QString() : text.mid(from, m.hasMatch() ? m.capturedStart() - from : -1);
+}
+
+} // namespace
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void htmlHoldsEverySlotAndParameter();
+    void pdfTextHoldsTheSameValues();
+    void refusedFileLeavesNothing_data();
+    void refusedFileLeavesNothing();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestReport::htmlHoldsEverySlotAndParameter()
+{
+    Rack r;
+    const QString path = m_dir.filePath(QStringLiteral("rack.html"));
+    QCOMPARE(r.report(path), 0);
+    const QString html = QString::fromUtf8(readAll(path));
+    QVERIFY(html.contains(QStringLiteral("COM1 (simulated rack)")));
+    QVERIFY(html.contains(QStringLiteral("V9-XS1-A")));
+    int cards = 0;
+    int parameters = 0;
+    for (int slot = 1; slot <= kCardCount; ++slot) {
+        const CardRecord &card = r.session.cards[slot];
+        const QString part = section(html, slot);
+        QCOMPARE(part.isEmpty(), !occupied(card));
+        if (part.isEmpty())
+            continue;
+        ++cards;
+        QVERIFY2(part.contains(card.ModelName), qPrintable(card.ModelName));
+        for (int k = 1; k <= 12; ++k) {
+            const QString caption = ParameterCaption(card, k);
+            if (caption.isEmpty())
+                continue;
+            ++parameters;
+            const QString cells = QStringLiteral("<td>%1</td><td>%2</td>")
+                                      .arg(caption.toHtmlEscaped(), card.par(k).Value);
+            QVERIFY2(part.contains(cells),
+                     qPrintable(QStringLiteral("slot %1: %2").arg(slot).arg(cells)));
+        }
+    }
+    QCOMPARE(cards, 15);
+    QVERIFY(parameters > 40);
+}
+
+void TestReport::pdfTextHoldsTheSameValues()
+{
+    Rack r;
+    const QString path = m_dir.filePath(QStringLiteral("rack.pdf"));
+    QCOMPARE(r.report(path), 0);
+    QVERIFY(readAll(path).startsWith("%PDF"));
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed: the PDF's text cannot be read");
+    QProcess p;
+    p.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    for (int slot = 1; slot <= kCardCount; ++slot) {
+        const CardRecord &card = r.session.cards[slot];
+        const QString part = section(text, slot);
+        QCOMPARE(part.isEmpty(), !occupied(card));
+        if (part.isEmpty())
+            continue;
+        QVERIFY(part.contains(card.ModelName));
+        // A table row is one line: caption, value and range in their columns.
+        const QStringList lines = part.split(QLatin1Char('\n'));
+        for (int k = 1; k <= 12; ++k) {
+            const QString caption = ParameterCaption(card, k);
+            if (caption.isEmpty())
+                continue;
+            const auto line = std::find_if(lines.cbegin(), lines.cend(), [&](const QString &l) {
+                return l.trimmed().startsWith(caption + QLatin1String("  "));
+            });
+            QVERIFY2(line != lines.cend(), qPrintable(caption));
+            const QStringList columns =
+                line->trimmed().split(QRegularExpression(QStringLiteral("\\s{2,}")));
+            QCOMPARE(columns.value(1), card.par(k).Value);
+        }
+    }
+}
+
+void TestReport::refusedFileLeavesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("unknown extension") << "rack.txt" << false << ".pdf, .html or .htm";
+    QTest::newRow("full disk, pdf") << "full.pdf" << true << "No space left";
+    QTest::newRow("full disk, html") << "full.html" << true << "No space left";
+}
+
+void TestReport::refusedFileLeavesNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, fullDisk);
+    QFETCH(QString, says);
+    const QString path = m_dir.filePath(name);
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old report");
+    }
+    CardTable cards;
+    ResetCardTable(cards);
+    ClassifyCard(cards, 1, QStringLiteral("XA1-00"));
+    SaveFileFault::set(fullDisk ? SaveFileFault::Step::Write : SaveFileFault::Step::None);
+    const QString error = RackReport(cards, {}).save(path);
+    SaveFileFault::set(SaveFileFault::Step::None);
+    QVERIFY2(error.contains(says), qPrintable(error));
+    QCOMPARE(readAll(path), QByteArray("old report"));
+}
+
+QTEST_MAIN(TestReport)
+#include "test_report.moc"
