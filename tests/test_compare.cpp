@@ -46,18 +46,20 @@ private slots:
     {
         QTest::addColumn<Change>("change");
         QTest::addColumn<QList<int>>("marks");
-        QTest::addColumn<QString>("row"); // "slot|field|note" of the one row listed, or ""
+        QTest::addColumn<QString>(
+            "row"); // "slot|field|note|parameter" of the one row listed, or ""
         QTest::addColumn<QString>("summary");
 
         QTest::newRow("equal") << Change([](CardTable &) {}) << QList<int>{} << QString()
                                << "No differences in settings";
         QTest::newRow("one setting")
             << Change([](CardTable &t) { t[5].par(2).Value = QStringLiteral("7777"); })
-            << QList<int>{5} << "05|Full scale, Ch. 1 (parameter 2, item 14)|"
+            << QList<int>{5} << "05|Full scale, Ch. 1 (parameter 2, item 14)||2"
             << "1 setting differs from rack.uJx";
         QTest::newRow("a pulse count only")
             << Change([](CardTable &t) { t[10].par(1).Value = QStringLiteral("99999"); })
-            << QList<int>{} << "10|Count, Ch. 1 (parameter 1, item 10)|live value, information only"
+            << QList<int>{}
+            << "10|Count, Ch. 1 (parameter 1, item 10)|live value, information only|1"
             << "No differences in settings";
     }
 
@@ -88,7 +90,7 @@ private slots:
             const QTreeWidgetItem *item = list->topLevelItem(0);
             QCOMPARE(item->text(0), want[0]);
             QVERIFY2(item->text(1).contains(want[1]), qPrintable(item->text(1)));
-            QCOMPARE(item->text(2), file[want[0].toInt()].par(want[1].back().digitValue()).Value);
+            QCOMPARE(item->text(2), file[want[0].toInt()].par(want[3].toInt()).Value);
             QCOMPARE(item->text(4), want[2]);
         }
 

@@ -16,6 +16,13 @@ frmCompare *CompareCommands::window() const
     return m_window;
 }
 
+void CompareCommands::tableReplaced()
+{
+    m_overview.markDifferentSlots({});
+    m_lastFile.clear();
+    m_lastDifferences.clear();
+}
+
 void CompareCommands::mnuFilesCompare_Click()
 {
     // A table half way through a transfer would compare as half old, half new.
@@ -43,6 +50,8 @@ void CompareCommands::compareWith(const QString &path)
             differing.insert(d.slot);
     const QString name = QFileInfo(path).fileName();
     m_overview.markDifferentSlots(differing, name);
+    m_lastFile = path;
+    m_lastDifferences = differences;
 
     if (!m_window) {
         m_window = new frmCompare(m_main);

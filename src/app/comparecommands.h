@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/comparison.h"
+
 #include <QPointer>
 #include <QString>
 
@@ -23,6 +25,12 @@ public:
     void mnuFilesCompare_Click();
     // The list of the last comparison; null before one or once closed.
     frmCompare *window() const;
+    // The last comparison of the table as it stands (for a report); the
+    // file is empty when there was none.
+    const QString &lastFile() const { return m_lastFile; }
+    const QList<Difference> &lastDifferences() const { return m_lastDifferences; }
+    // An Upload or an Open replaced the table: the comparison was of the old one.
+    void tableReplaced();
 
 private:
     void compareWith(const QString &path);
@@ -31,4 +39,6 @@ private:
     QWidget *m_main;
     frmOverView &m_overview;
     QPointer<frmCompare> m_window;
+    QString m_lastFile;
+    QList<Difference> m_lastDifferences;
 };

@@ -343,8 +343,7 @@ void frmV9Con::ShowCardForm(QWidget *form)
 void frmV9Con::ResetCardTable()
 {
     ::ResetCardTable(m_session.cards, [this](int i) { m_overview->ClearOverviewRow(i); });
-    // A comparison was of the table that goes now.
-    m_overview->markDifferentSlots({});
+    m_compare->tableReplaced();
 }
 
 void frmV9Con::showLinkState(bool connected, const QString &portText)
@@ -529,7 +528,7 @@ void frmV9Con::cmdComSet_Click()
 
 void frmV9Con::ApplyLoadedCards()
 {
-    m_overview->markDifferentSlots({});
+    m_compare->tableReplaced();
     for (int i = 1; i <= kCardCount; ++i) {
         m_overview->ClearOverviewRow(i);
         m_overview->ShowCardIdentity(i);
