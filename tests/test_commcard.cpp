@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QRegularExpression>
 
 namespace {
@@ -347,10 +348,13 @@ private slots:
         QCOMPARE(text(*d, QStringLiteral("txtTimeout")), QStringLiteral("300"));
         d->findChild<QLineEdit *>(QStringLiteral("txtTimeout"))->setText(typed);
         f.session.traffic.clear();
+        QSignalSpy summary(d.get(), &CommCardDialog::downloaded);
         click(*d, "cmdDown");
         QCOMPARE(f.wire(), seq(QStringLiteral("R40 W1=1 W09=") + sent));
         QCOMPARE(text(*d, QStringLiteral("txtTimeout")), sent);
         QVERIFY(f.messages.isEmpty());
+        QCOMPARE(summary.value(0).value(0).toString(),
+                 QStringLiteral("Download complete: time-out %1 written").arg(sent));
     }
 
     void commEmptyBoxUnlocks()

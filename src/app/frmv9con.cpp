@@ -512,6 +512,8 @@ template <typename Dialog> void frmV9Con::runSettings()
     m_lock.setDialogOpen(true);
     Dialog dialog(
         m_session, m_lock, [this] { m_connection.DisconnectComCard(); }, this);
+    connect(&dialog, &CommCardDialog::downloaded, statusBar(),
+            [this](const QString &summary) { statusBar()->showMessage(summary); });
     dialog.exec();
     m_lock.setDialogOpen(false);
 }

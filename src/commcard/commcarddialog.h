@@ -28,6 +28,10 @@ public slots:
     // Ignored while the card is being read or written.
     void reject() override;
 
+signals:
+    // A Download went through: what was written, for the status bar.
+    void downloaded(const QString &summary);
+
 protected:
     // disconnect runs the main window's DisconnectComCard on a failure.
     CommCardDialog(Session &session, CommandLock &lock, std::function<void()> disconnect,

@@ -84,6 +84,7 @@ void frmComm::cmdDown_Click()
         m_txtTimeout->setText(written.sent);
     switch (written.result) {
     case SettingsDownload::Written:
+        emit downloaded(QStringLiteral("Download complete: time-out %1 written").arg(written.sent));
         break;
     case SettingsDownload::BadEntry:
         Messages::show(this, Messages::Icon::Information, QStringLiteral("V9CON"),
