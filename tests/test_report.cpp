@@ -68,6 +68,7 @@ class TestReport : public QObject
 private slots:
     void htmlHoldsEverySlotAndParameter();
     void pdfTextHoldsTheSameValues();
+    void differencesOfAComparison();
     void refusedFileLeavesNothing_data();
     void refusedFileLeavesNothing();
 
@@ -144,6 +145,22 @@ void TestReport::pdfTextHoldsTheSameValues()
             QCOMPARE(columns.value(1), card.par(k).Value);
         }
     }
+}
+
+void TestReport::differencesOfAComparison()
+{
+    CardTable cards;
+    ResetCardTable(cards);
+    const QString heading = QStringLiteral("Differences from");
+    QVERIFY(!RackReport(cards, {}).html().contains(heading));
+    const QString html =
+        RackReport(cards, {},
+                   QList<Difference>{{1, QStringLiteral("parameter 2"), QStringLiteral("11000"),
+                                      QStringLiteral("12000")}})
+            .html();
+    QVERIFY(html.contains(heading));
+    QVERIFY(html.contains(
+        QStringLiteral("<td>1</td><td>parameter 2</td><td>11000</td><td>12000</td>")));
 }
 
 void TestReport::refusedFileLeavesNothing_data()

@@ -438,7 +438,12 @@ void frmV9Con::mnuFilesReport_Click()
     header.commModel = m_lblMasterType->text();
     // The label shows "V1.05".
     header.commVersion = m_lblVersionNo->text().mid(1);
-    const QString error = RackReport(m_session.cards, header).save(path);
+    std::optional<QList<Difference>> differences;
+    if (!m_compare->lastFile().isEmpty()) {
+        header.comparedFile = m_compare->lastFile();
+        differences = m_compare->lastDifferences();
+    }
+    const QString error = RackReport(m_session.cards, header, differences).save(path);
     if (!error.isEmpty())
         Messages::show(this, Messages::Icon::Critical, QStringLiteral("Report"), error);
 }

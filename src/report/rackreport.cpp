@@ -176,7 +176,10 @@ QString RackReport::slotHtml(int slot) const
 
 QString RackReport::differencesHtml() const
 {
-    QString out = QStringLiteral("<h2>Differences from the compared file</h2>\n");
+    const QString file = m_header.comparedFile.isEmpty()
+                             ? QStringLiteral("the compared file")
+                             : QDir::toNativeSeparators(m_header.comparedFile);
+    QString out = QStringLiteral("<h2>Differences from %1</h2>\n").arg(esc(file));
     if (m_differences->isEmpty())
         return out + QStringLiteral("<p>None: the table matches the file.</p>\n");
     out += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n"

@@ -27,6 +27,8 @@ struct ReportHeader
     QString commVersion;
     std::optional<QString> commTimeout;
     std::optional<EthernetSettings> network;
+    // The parameter file a comparison was run with, when one was.
+    QString comparedFile;
 };
 
 // A record of the rack for the operator to keep: the header, one section per
