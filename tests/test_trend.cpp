@@ -1,13 +1,14 @@
 // The trend: the series of one card's values (numbers, gaps, the ten-minute
 // window, CSV) and its window fed by the live values of monitoring.
+#include "app/viewwindows.h"
 #include "appfixture.h"
 #include "exchange/livefeed.h"
-#include "model/encodings.h"
 #include "model/trendseries.h"
 #include "views/frmtrend.h"
 
 #include <QChartView>
 #include <QComboBox>
+#include <QDateTimeAxis>
 #include <QFile>
 #include <QLineSeries>
 #include <QPushButton>
@@ -88,8 +89,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("gap");
         QTest::addColumn<double>("value");
-        QTest::newRow("shown number") << "125" << false << 125.0;
-        QTest::newRow("second point stays") << "12.3" << false << 12.3;
+        QTest::newRow("whole") << "125" << false << 125.0;
+        QTest::newRow("point kept") << "12.5" << false << 12.5;
         QTest::newRow("plus") << "+7" << false << 7.0;
         QTest::newRow("ERROR") << "ERROR" << true << 0.0;
         QTest::newRow("CNG") << "CNG" << true << 0.0;
@@ -142,6 +143,100 @@ private slots:
         QCOMPARE(times(s, 2), ch2);
     }
 
+    void niceAxis_data()
+    {
+        QTest::addColumn<double>("lo");
+        QTest::addColumn<double>("hi");
+        QTest::addColumn<QList<double>>("minMaxStep");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("decimals");
+        QTest::newRow("twenties") << 0.0 << 95.0 << QList<double>{0, 100, 20} << 6 << 0;
+        QTest::newRow("below zero") << -3.0 << 7.0 << QList<double>{-4, 8, 2} << 7 << 0;
+        QTest::newRow("tenths") << 12.31 << 12.74 << QList<double>{12.3, 12.8, 0.1} << 6 << 1;
+        QTest::newRow("flat") << 12.5 << 12.5 << QList<double>{11, 14, 0.5} << 7 << 1;
+    }
+    void niceAxis()
+    {
+        QFETCH(double, lo);
+        QFETCH(double, hi);
+        QFETCH(QList<double>, minMaxStep);
+        const TrendAxis a = NiceTrendAxis(lo, hi);
+        QCOMPARE((QList<double>{a.min, a.max, a.step}), minMaxStep);
+        QTEST(a.count, "count");
+        QTEST(a.decimals, "decimals");
+    }
+
+    // The time axis holds the points kept, at least ten seconds of it.
+    void span_data()
+    {
+        QTest::addColumn<QString>("appends");
+        QTest::addColumn<QList<qint64>>("fromTo");
+        QTest::newRow("one point") << "1:5000" << QList<qint64>{5000, 15000};
+        QTest::newRow("two minutes") << "2:0 1:60000 1:120000" << QList<qint64>{0, 120000};
+        QTest::newRow("ten minutes at most")
+            << "1:0 2:300000 1:700000" << QList<qint64>{300000, 700000};
+    }
+    void span()
+    {
+        QFETCH(QString, appends);
+        QFETCH(QList<qint64>, fromTo);
+        TrendSeries s;
+        appendAll(s, appends);
+        const TrendSpan span = s.span(1000);
+        QCOMPARE((QList<qint64>{span.from, span.to}), fromTo);
+    }
+
+    // Through View > Trend: the axis names the card's unit, the window
+    // opens beside the main window, and a second call brings the same one.
+    void trendWindowOfACard_data()
+    {
+        QTest::addColumn<int>("card");
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("thermocouple") << 1 << QStringLiteral("\u00b0C");
+        QTest::newRow("RTD in F") << 4 << QStringLiteral("\u00b0F");
+        QTest::newRow("voltage") << 5 << QString();
+    }
+    void trendWindowOfACard()
+    {
+        QFETCH(int, card);
+        AppFixture f;
+        f.connectAndUpload();
+        f.window.setGeometry(20, 20, 300, 300);
+        f.window.show();
+        ViewWindows &views = f.window.viewWindows();
+        views.showTrend(card);
+        frmTrend *w = views.trend(card);
+        QVERIFY(w);
+        const auto axes = w->chart()->axes(Qt::Vertical);
+        QTEST(axes.value(0)->titleText(), "unit");
+        QVERIFY(!w->frameGeometry().intersects(f.window.frameGeometry()));
+        w->move(w->pos() + QPoint(5, 5)); // the operator's place is kept
+        const QPoint moved = w->pos();
+        views.showTrend(card);
+        QCOMPARE(views.trend(card), w);
+        QCOMPARE(w->pos(), moved);
+    }
+
+    // Values as sent: "12.5" plots at 12.5 on round ticks, over the time
+    // that holds them.
+    void valuesOnRoundTicks()
+    {
+        TrendFixture t;
+        const int before = t.w.redrawCount();
+        t.send(1, QStringLiteral("12.5 13.4"));
+        t.drawn(before);
+        QCOMPARE(t.w.segments(1).value(0)->at(0).y(), 12.5);
+        auto *y = qobject_cast<QValueAxis *>(t.w.chart()->axes(Qt::Vertical).value(0));
+        QVERIFY(y);
+        QCOMPARE((QList<double>{y->min(), y->max()}), (QList<double>{12.4, 13.4}));
+        QCOMPARE(y->tickCount(), 6);
+        QCOMPARE(y->labelFormat(), QStringLiteral("%.1f"));
+        auto *x = qobject_cast<QDateTimeAxis *>(t.w.chart()->axes(Qt::Horizontal).value(0));
+        const qint64 first = t.w.series().points(1)[0].ms;
+        QCOMPARE((QList<qint64>{x->min().toMSecsSinceEpoch(), x->max().toMSecsSinceEpoch()}),
+                 (QList<qint64>{first, first + TrendSeries::kMinSpanMs}));
+    }
+
     void shrinkingTheWindowDrops()
     {
         TrendSeries s;
@@ -180,7 +275,7 @@ private slots:
     }
 
     // One monitoring pass of the simulated rack gives card 2 a point on each
-    // channel, the numbers as the overview shows them.
+    // channel, the numbers as the rack sent them.
     void monitoringPassAppendsPoints()
     {
         AppFixture f;
@@ -214,15 +309,16 @@ private slots:
             const QList<TrendPoint> &points = w.series().points(ch);
             QCOMPARE(points.size(), 1);
             QVERIFY(!points[0].gap);
-            const QString shownText = f.rack->itemValue(2, ch == 1 ? 10 : 11);
+            const QString sent = f.rack->itemValue(2, ch == 1 ? 10 : 11);
+            QVERIFY(sent.contains(QLatin1Char('.')));
             double expected = 0;
-            QVERIFY(TrendSeries::parseValue(RemoveFirstPoint(shownText), expected));
+            QVERIFY(TrendSeries::parseValue(sent, expected));
             QCOMPARE(points[0].value, expected);
             QTRY_COMPARE(pieceSizes(w, ch), QList<qsizetype>{1});
         }
     }
 
-    // The read when a card is shown feeds its channels as shown: both of a
+    // The read when a card is shown feeds its channels as sent: both of a
     // two-channel card, one of a one-channel card, none of a discrete card.
     void shownCardFeedsItsChannels_data()
     {
@@ -245,7 +341,7 @@ private slots:
                 [&](int c, int ch, const QString &text) {
                     fed << ch;
                     texts << text;
-                    expected << RemoveFirstPoint(f.rack->itemValue(c, ch == 1 ? 10 : 11));
+                    expected << f.rack->itemValue(c, ch == 1 ? 10 : 11);
                     QCOMPARE(c, card);
                 });
         f.find<QComboBox>(QStringLiteral("cboCardNo"))
@@ -379,5 +475,22 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTrend)
+int main(int argc, char *argv[])
+{
+    // Offscreen's own screen has no room beside the main window; this one
+    // has.
+    QTemporaryDir dir;
+    const QString screens = dir.filePath(QStringLiteral("screens.json"));
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+        QFile file(screens);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(R"({"screens": [{"name": "wide", "x": 0, "y": 0, "width": 1920,
+                "height": 1080, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+        file.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.toLocal8Bit());
+    }
+    QApplication app(argc, argv);
+    TestTrend test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_trend.moc"

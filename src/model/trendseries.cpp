@@ -1,9 +1,12 @@
 #include "model/trendseries.h"
 
+#include "model/cardrecord.h"
+
 #include <QDateTime>
 #include <QStringBuilder>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -16,7 +19,76 @@ QString isoTime(qint64 ms)
     return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
+// The smallest of 1, 2, 5 times a power of ten that is at least x (> 0), as
+// that multiple and power.
+std::pair<int, int> niceStep(double x)
+{
+    const int power = static_cast<int>(std::floor(std::log10(x)));
+    const double f = x / std::pow(10.0, power);
+    // A little slack: 2.0000000001 from rounding is still a step of 2.
+    for (const int m : {1, 2, 5})
+        if (f <= m * (1 + 1e-9))
+            return {m, power};
+    return {1, power + 1};
+}
+
 } // namespace
+
+TrendAxis NiceTrendAxis(double lo, double hi)
+{
+    if (lo > hi)
+        std::swap(lo, hi);
+    if (hi - lo <= std::abs(hi) * 1e-12) {
+        // A flat line sits mid-height with a tenth of its size either side.
+        const double pad = std::max(1.0, std::abs(hi) * 0.1);
+        lo -= pad;
+        hi += pad;
+    }
+    constexpr int kSteps = 5;
+    TrendAxis a;
+    const auto [multiple, power] = niceStep((hi - lo) / kSteps);
+    // Divided by a whole power rather than times a fraction, so a step of
+    // 0.1 is the double nearest 0.1.
+    a.step = power >= 0 ? multiple * std::pow(10.0, power) : multiple / std::pow(10.0, -power);
+    a.decimals = std::max(0, -power);
+    a.min = std::floor(lo / a.step + 1e-9) * a.step;
+    a.max = std::ceil(hi / a.step - 1e-9) * a.step;
+    a.count = static_cast<int>(std::lround((a.max - a.min) / a.step)) + 1;
+    // floor() * step can leave 0.30000000000000004 or -0; labels need neither.
+    const double unit = std::pow(10.0, a.decimals);
+    a.min = std::round(a.min * unit) / unit + 0.0;
+    a.max = std::round(a.max * unit) / unit + 0.0;
+    return a;
+}
+
+QString TrendUnitText(const CardRecord &card)
+{
+    if (!card.hasSensor())
+        return {};
+    switch (card.unit()) {
+    case TempUnit::Celsius:
+        return QStringLiteral("\u00b0C");
+    case TempUnit::Fahrenheit:
+        return QStringLiteral("\u00b0F");
+    case TempUnit::Kelvin:
+        return QStringLiteral("K");
+    }
+    return {};
+}
+
+TrendSpan TrendSeries::span(qint64 now) const
+{
+    qint64 oldest = 0;
+    bool any = false;
+    for (const auto &list : m_points)
+        if (!list.isEmpty()) {
+            oldest = any ? std::min(oldest, list.first().ms) : list.first().ms;
+            any = true;
+        }
+    if (!any)
+        return {now, now + kMinSpanMs};
+    return {oldest, std::max(m_newestMs, oldest + kMinSpanMs)};
+}
 
 bool TrendSeries::parseValue(const QString &text, double &value)
 {

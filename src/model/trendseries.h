@@ -6,6 +6,8 @@
 #include <QtGlobal>
 #include <array>
 
+struct CardRecord;
+
 // One value of a channel at a time; a gap where the card showed no number.
 struct TrendPoint
 {
@@ -16,10 +18,38 @@ struct TrendPoint
     bool operator==(const TrendPoint &) const = default;
 };
 
+// A value axis with round ticks: from `min` to `max` in steps of `step`
+// (1, 2 or 5 times a power of ten), `count` ticks in all, labels with
+// `decimals` places.
+struct TrendAxis
+{
+    double min = 0;
+    double max = 0;
+    double step = 0;
+    int count = 0;
+    int decimals = 0;
+};
+// The axis for values from lo to hi, about five steps long; a flat line gets
+// some room around it.
+TrendAxis NiceTrendAxis(double lo, double hi);
+
+// The time axis's range, ms since the epoch.
+struct TrendSpan
+{
+    qint64 from = 0;
+    qint64 to = 0;
+
+    bool operator==(const TrendSpan &) const = default;
+};
+
+// The unit a card's values are in, for the value axis: the temperature unit
+// of thermocouple and RTD cards ("°C", "°F", "K"), else none.
+QString TrendUnitText(const CardRecord &card);
+
 // The recent values of one card's channels, as the trend window plots them.
-// Values are the numbers as shown (the first point already removed, so
-// "12.5" arrives and is plotted as 125). Anything else ("ERROR", "CNG", an
-// empty reply) is a gap that breaks the line rather than a zero.
+// Values are the numbers as the rack sent them ("12.5" is 12.5). Anything
+// else ("ERROR", "CNG", an empty reply) is a gap that breaks the line rather
+// than a zero.
 class TrendSeries
 {
 public:
@@ -39,6 +69,11 @@ public:
     bool isEmpty() const;
     // The newest time appended; 0 while nothing was.
     qint64 newestMs() const { return m_newestMs; }
+    // From the oldest point kept to the newest, at least kMinSpanMs wide (the
+    // line grows from the left until it fills that); `now` onwards while
+    // nothing is kept.
+    TrendSpan span(qint64 now) const;
+    static constexpr qint64 kMinSpanMs = 10 * 1000;
 
     // Channel 1..kChannels, oldest first; empty for other channels.
     const QList<TrendPoint> &points(int channel) const;

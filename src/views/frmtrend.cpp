@@ -20,8 +20,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
-#include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -169,16 +167,22 @@ void frmTrend::redraw()
     for (int ch = 1; ch <= TrendSeries::kChannels; ++ch)
         fitSegments(ch, m_series.runs(ch));
 
-    const qint64 end = m_series.isEmpty() ? m_clock() : m_series.newestMs();
-    m_axisX->setRange(QDateTime::fromMSecsSinceEpoch(end - m_series.windowMs()),
-                      QDateTime::fromMSecsSinceEpoch(end));
+    const TrendSpan span = m_series.span(m_clock());
+    m_axisX->setRange(QDateTime::fromMSecsSinceEpoch(span.from),
+                      QDateTime::fromMSecsSinceEpoch(span.to));
     double lo = 0;
     double hi = 0;
     if (m_series.valueRange(lo, hi)) {
-        // A flat line still needs some height to be seen.
-        const double pad = hi > lo ? (hi - lo) * 0.05 : std::max(1.0, std::abs(hi) * 0.05);
-        m_axisY->setRange(lo - pad, hi + pad);
+        const TrendAxis axis = NiceTrendAxis(lo, hi);
+        m_axisY->setRange(axis.min, axis.max);
+        m_axisY->setTickCount(axis.count);
+        m_axisY->setLabelFormat(QStringLiteral("%.%1f").arg(axis.decimals));
     }
+}
+
+void frmTrend::setUnit(const QString &unit)
+{
+    m_axisY->setTitleText(unit);
 }
 
 void frmTrend::fitSegments(int channel, const QList<QList<QPointF>> &runs)

@@ -17,8 +17,8 @@ class QPushButton;
 class QTimer;
 class QValueAxis;
 
-// The live values of one card's channels over the last ten minutes, drawn
-// while monitoring (or a card's live read) runs.
+// The live values of one card's channels, as the rack sent them, over up to
+// the last ten minutes, drawn while monitoring (or a card's live read) runs.
 //
 // Pause freezes the chart, not the recording: values keep arriving so that
 // Resume shows the whole last ten minutes again. Save As writes the points
@@ -35,6 +35,9 @@ public:
     static constexpr int kRedrawMs = 250;
 
     int cardNo() const { return m_cardNo; }
+
+    // The value axis's title: the channels' unit, or "" for none.
+    void setUnit(const QString &unit);
 
     void cmdPause_Click();
     void cmdSaveAs_Click();
