@@ -1,5 +1,6 @@
 // The traffic rows, their groups and marks, the bound on the rows, the CSV
 // and the window's filter, scrolling and saving.
+#include "app/viewwindows.h"
 #include "appfixture.h"
 #include "files/trafficcsv.h"
 #include "link/transactions.h"
@@ -9,6 +10,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableView>
@@ -40,6 +42,18 @@ QString cell(const QAbstractItemModel &m, int row, int column)
 {
     return m.index(row, column).data().toString();
 }
+
+QStringList column(const QAbstractItemModel &m, int col)
+{
+    QStringList out;
+    for (int row = 0; row < m.rowCount(); ++row)
+        out << cell(m, row, col);
+    return out;
+}
+
+// A select, a read answered "CNG", a write taken, two refused, a silence.
+const QList<Line> kMixed = {{"G5", "COK\r"},     {"I14", "CNG\r"}, {"D0", "COK\r"},
+                            {"D99999", "CNG\r"}, {"D7", " CNU\r"}, {"D1", "", true}};
 
 } // namespace
 
@@ -203,6 +217,86 @@ private slots:
                                  QStringLiteral(",5,G5,,500,time-out\r\n") + t(62001) +
                                  QStringLiteral(",5,G5,C\\x01,500,\"retry, time-out\"\r\n");
         QCOMPARE(TrafficCsv(log), expected);
+    }
+
+    // Refused writes are marked as time-outs are; the time's tooltip has
+    // the date.
+    void refusedWritesAndDates()
+    {
+        TrafficLog log;
+        feed(log, kMixed);
+        frmTraffic w(log);
+        const QAbstractItemModel &m =
+            *w.findChild<QTableView *>(QStringLiteral("tblTraffic"))->model();
+        QCOMPARE(column(m, TrafficModel::Mark),
+                 (QStringList{"", "", "", "refused", "refused", "time-out"}));
+        QCOMPARE(m.index(2, TrafficModel::Time).data(Qt::ToolTipRole).toString(),
+                 log.wallTime(0).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")));
+    }
+
+    void textFilter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("commands");
+        QTest::newRow("empty") << "" << QStringList{"G5", "I14", "D0", "D99999", "D7", "D1"};
+        QTest::newRow("reply, any case") << "cng" << QStringList{"I14", "D99999"};
+        QTest::newRow("command") << "d9" << QStringList{"D99999"};
+        QTest::newRow("nothing") << "xyz" << QStringList{};
+    }
+    void textFilter()
+    {
+        QFETCH(QString, text);
+        TrafficLog log;
+        feed(log, kMixed);
+        frmTraffic w(log);
+        auto *box = w.findChild<QLineEdit *>(QStringLiteral("txtFilter"));
+        QCOMPARE(box->placeholderText(), QStringLiteral("Filter"));
+        QTest::keyClicks(box, text);
+        QTEST(column(*w.findChild<QTableView *>(QStringLiteral("tblTraffic"))->model(),
+                     TrafficModel::Command),
+              "commands");
+    }
+
+    // Pause holds the table, not the log; Clear empties both.
+    void pauseAndClear()
+    {
+        TrafficLog log;
+        appendNumbered(log, 0, 2);
+        frmTraffic w(log);
+        const QAbstractItemModel &m =
+            *w.findChild<QTableView *>(QStringLiteral("tblTraffic"))->model();
+        auto *pause = w.findChild<QAbstractButton *>(QStringLiteral("chkPause"));
+        pause->click();
+        appendNumbered(log, 2, 5);
+        w.model()->flush();
+        QCOMPARE(column(m, TrafficModel::Command), (QStringList{"C0", "C1"}));
+        QCOMPARE(log.entries().size(), 5u);
+        pause->click();
+        QCOMPARE(column(m, TrafficModel::Command), (QStringList{"C0", "C1", "C2", "C3", "C4"}));
+
+        w.findChild<QAbstractButton *>(QStringLiteral("cmdClear"))->click();
+        QCOMPARE(m.rowCount(), 0);
+        QVERIFY(log.entries().empty());
+        appendNumbered(log, 5, 6);
+        w.model()->flush();
+        QCOMPARE(column(m, TrafficModel::Command), QStringList{"C5"});
+    }
+
+    // Right of the main window, else left, else against the roomier edge.
+    void placeBeside_data()
+    {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("right") << QRect(0, 0, 400, 300) << QPoint(400, 0);
+        QTest::newRow("left") << QRect(500, 50, 400, 300) << QPoint(200, 50);
+        QTest::newRow("neither, right roomier") << QRect(100, 0, 700, 300) << QPoint(700, 0);
+        QTest::newRow("neither, left roomier") << QRect(250, 0, 700, 300) << QPoint(0, 0);
+        QTest::newRow("kept on screen") << QRect(0, 700, 400, 300) << QPoint(400, 600);
+    }
+    void placeBeside()
+    {
+        QFETCH(QRect, main);
+        QTEST(PlaceBeside(main, QSize(300, 200), QRect(0, 0, 1000, 800)), "at");
     }
 
     void cardFilter_data()

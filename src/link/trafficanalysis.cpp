@@ -38,10 +38,23 @@ QString TrafficMarkText(const TrafficEntry &e)
 {
     if (IsCardSelect(e) && e.attempt > 0)
         return e.timedOut ? QStringLiteral("retry, time-out") : QStringLiteral("retry");
-    return e.timedOut ? QStringLiteral("time-out") : QString();
+    if (e.timedOut)
+        return QStringLiteral("time-out");
+    // The card answered but kept its value: as easy to miss as a silence.
+    if (e.command.startsWith('D')) {
+        const QByteArray reply = e.reply.trimmed();
+        if (reply == "CNG" || reply == "CNU")
+            return QStringLiteral("refused");
+    }
+    return {};
 }
 
 QString TrafficTimeText(const TrafficLog &log, const TrafficEntry &e)
 {
     return log.wallTime(e.startMs).toString(QStringLiteral("hh:mm:ss.zzz"));
+}
+
+QString TrafficDateTimeText(const TrafficLog &log, const TrafficEntry &e)
+{
+    return log.wallTime(e.startMs).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
 }

@@ -13,7 +13,7 @@ struct TrafficEntry;
 // "time-out" for an exchange that got no complete reply, and "retry" on the
 // select that begins another attempt of the same transaction, as the line
 // recorded it; a read repeated by the program or the operator is not a
-// retry.
+// retry. A data write answered "CNG" or "CNU" is "refused".
 
 // True for a card select, the entry that begins a transaction.
 bool IsCardSelect(const TrafficEntry &e);
@@ -22,7 +22,9 @@ bool IsCardSelect(const TrafficEntry &e);
 QString TrafficBytesText(QByteArrayView bytes);
 // The card a select addresses ("00", "5").
 QString TrafficCardText(const TrafficEntry &select);
-// "", "time-out", "retry" or "retry, time-out".
+// "", "time-out", "retry", "retry, time-out" or "refused".
 QString TrafficMarkText(const TrafficEntry &e);
 // The entry's wall-clock start, hh:mm:ss.zzz.
 QString TrafficTimeText(const TrafficLog &log, const TrafficEntry &e);
+// The same with its date, yyyy-MM-dd hh:mm:ss.zzz.
+QString TrafficDateTimeText(const TrafficLog &log, const TrafficEntry &e);

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -69,9 +70,27 @@ QVariant TrafficFilter::data(const QModelIndex &index, int role) const
     return QSortFilterProxyModel::data(index, role);
 }
 
+void TrafficFilter::setTextFilter(const QString &text)
+{
+    if (text == m_text)
+        return;
+    m_text = text;
+    invalidateFilter();
+}
+
 bool TrafficFilter::filterAcceptsRow(int sourceRow, const QModelIndex &) const
 {
-    return m_card.isEmpty() || m_model->card(sourceRow) == m_card;
+    if (!m_card.isEmpty() && m_model->card(sourceRow) != m_card)
+        return false;
+    if (m_text.isEmpty())
+        return true;
+    const auto holds = [&](int column) {
+        return m_model->index(sourceRow, column)
+            .data()
+            .toString()
+            .contains(m_text, Qt::CaseInsensitive);
+    };
+    return holds(TrafficModel::Command) || holds(TrafficModel::Reply);
 }
 
 frmTraffic::frmTraffic(TrafficLog &log, QWidget *parent)
@@ -89,6 +108,15 @@ frmTraffic::frmTraffic(TrafficLog &log, QWidget *parent)
     m_cboCardFilter->addItems({QStringLiteral("All"), QStringLiteral("00")});
     for (int card = 1; card <= 16; ++card)
         m_cboCardFilter->addItem(QString::number(card));
+    m_txtFilter = new QLineEdit(this);
+    m_txtFilter->setObjectName(QStringLiteral("txtFilter"));
+    m_txtFilter->setPlaceholderText(QStringLiteral("Filter"));
+    m_txtFilter->setClearButtonEnabled(true);
+    m_cmdClear = new QPushButton(QStringLiteral("Clear"), this);
+    m_cmdClear->setObjectName(QStringLiteral("cmdClear"));
+    m_chkPause = new QPushButton(QStringLiteral("Pause"), this);
+    m_chkPause->setObjectName(QStringLiteral("chkPause"));
+    m_chkPause->setCheckable(true);
     m_cmdSaveAs = new QPushButton(QStringLiteral("Save As..."), this);
     m_cmdSaveAs->setObjectName(QStringLiteral("cmdSaveAs"));
 
@@ -119,7 +147,9 @@ frmTraffic::frmTraffic(TrafficLog &log, QWidget *parent)
     auto *top = new QHBoxLayout;
     top->addWidget(label);
     top->addWidget(m_cboCardFilter);
-    top->addStretch(1);
+    top->addWidget(m_txtFilter, 1);
+    top->addWidget(m_cmdClear);
+    top->addWidget(m_chkPause);
     top->addWidget(m_cmdSaveAs);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(4, 4, 4, 4);
@@ -130,6 +160,9 @@ frmTraffic::frmTraffic(TrafficLog &log, QWidget *parent)
     connect(m_model, &TrafficModel::flushed, this, &frmTraffic::afterFlush);
     connect(m_cboCardFilter, &QComboBox::currentIndexChanged, this,
             &frmTraffic::cboCardFilter_Click);
+    connect(m_txtFilter, &QLineEdit::textChanged, this, &frmTraffic::txtFilter_Change);
+    connect(m_cmdClear, &QPushButton::clicked, this, &frmTraffic::cmdClear_Click);
+    connect(m_chkPause, &QPushButton::toggled, this, &frmTraffic::chkPause_Click);
     connect(m_cmdSaveAs, &QPushButton::clicked, this, &frmTraffic::cmdSaveAs_Click);
     m_table->scrollToBottom();
 }
@@ -161,6 +194,23 @@ void frmTraffic::cboCardFilter_Click()
     const int i = m_cboCardFilter->currentIndex();
     m_filter->setCardFilter(i > 0 ? m_cboCardFilter->itemText(i) : QString());
     m_table->scrollToBottom();
+}
+
+void frmTraffic::txtFilter_Change()
+{
+    m_filter->setTextFilter(m_txtFilter->text());
+    m_table->scrollToBottom();
+}
+
+void frmTraffic::cmdClear_Click()
+{
+    m_log.clear();
+    m_model->flush();
+}
+
+void frmTraffic::chkPause_Click()
+{
+    m_model->setPaused(m_chkPause->isChecked());
 }
 
 void frmTraffic::cmdSaveAs_Click()

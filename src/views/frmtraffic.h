@@ -6,6 +6,7 @@
 
 class QBrush;
 class QComboBox;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 class TrafficLog;
@@ -22,6 +23,9 @@ public:
 
     // "" shows every row; else the rows of that card's transactions ("00", "5").
     void setCardFilter(const QString &card);
+    // "" shows every row; else the rows whose command or reply holds the
+    // text, whatever its case.
+    void setTextFilter(const QString &text);
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 protected:
@@ -31,6 +35,7 @@ private:
     TrafficModel *m_model;
     QVariant m_shade;
     QString m_card;
+    QString m_text;
 };
 
 // Every exchange the line made, newest last and live. Works as a top-level
@@ -45,6 +50,12 @@ public:
     TrafficModel *model() const { return m_model; }
 
     void cboCardFilter_Click();
+    void txtFilter_Change();
+    // Empties the log of what it kept, and so the table.
+    void cmdClear_Click();
+    // Down: the table stands still while the log goes on recording; up:
+    // the table catches up.
+    void chkPause_Click();
     // Saves the whole log, whatever the filter shows.
     void cmdSaveAs_Click();
 
@@ -57,6 +68,9 @@ private:
     TrafficFilter *m_filter;
     QTableView *m_table;
     QComboBox *m_cboCardFilter;
+    QLineEdit *m_txtFilter;
+    QPushButton *m_cmdClear;
+    QPushButton *m_chkPause;
     QPushButton *m_cmdSaveAs;
     bool m_follow = true;
     QPersistentModelIndex m_top;

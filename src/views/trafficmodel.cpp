@@ -51,7 +51,8 @@ void TrafficModel::flush()
     const qint64 front = frontSerial();
     const auto shownCount = static_cast<qint64>(m_rows.size());
     const qint64 gone = std::clamp(front - m_first, qint64(0), shownCount);
-    const qint64 added = end - std::max(m_first + shownCount, front);
+    // Paused, rows only go with their entries; new ones wait.
+    const qint64 added = m_paused ? 0 : end - std::max(m_first + shownCount, front);
     if (gone == 0 && added <= 0)
         return;
 
@@ -64,7 +65,7 @@ void TrafficModel::flush()
     }
     // Entries dropped before they were ever shown break the chain of
     // transactions: what follows starts a group of its own.
-    if (m_first + static_cast<qint64>(m_rows.size()) < front) {
+    if (!m_paused && m_first + static_cast<qint64>(m_rows.size()) < front) {
         m_first = front;
         m_select = -1;
         ++m_group;
@@ -80,6 +81,13 @@ void TrafficModel::flush()
             emit dataChanged(index(old - 1, Mark), index(old - 1, Mark));
     }
     emit flushed();
+}
+
+void TrafficModel::setPaused(bool paused)
+{
+    m_paused = paused;
+    if (!paused)
+        flush();
 }
 
 int TrafficModel::rowCount(const QModelIndex &parent) const
@@ -135,6 +143,11 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
         return text(index.row(), index.column());
     case GroupRole:
         return group(index.row());
+    case Qt::ToolTipRole:
+        if (index.column() == Time)
+            if (const TrafficEntry *e = entryAt(m_first + index.row()))
+                return TrafficDateTimeText(m_log, *e);
+        return {};
     case Qt::TextAlignmentRole:
         if (index.column() == Ms)
             return static_cast<int>(Qt::AlignRight | Qt::AlignVCenter);

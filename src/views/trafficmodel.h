@@ -53,6 +53,10 @@ public:
     // Announces what the log gained and lost since the last flush. The timer
     // calls it; tests and benchmarks may call it to skip the wait.
     void flush();
+    // While paused the log goes on recording but no row is added; resuming
+    // adds what came meanwhile.
+    void setPaused(bool paused);
+    bool isPaused() const { return m_paused; }
 
 signals:
     // Around a flush that changes rows, so a view can keep its place.
@@ -76,4 +80,5 @@ private:
     std::deque<RowInfo> m_rows;
     qint64 m_group = 0;
     qint64 m_select = -1;
+    bool m_paused = false;
 };
