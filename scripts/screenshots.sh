@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build-tools -DCMAKE_BUILD_TYPE=RelWithDebInfo -DV9_BUILD_TOOLS=ON \
     -DV9_BUILD_TESTS=OFF -DV9_BUILD_BENCH=OFF >/dev/null
 cmake --build build-tools -j2 --target v9con-screenshots
-xvfb-run -a -s "-screen 0 1280x1024x24" ./build-tools/tools/v9con-screenshots docs
+xvfb-run -a -s "-screen 0 1280x1024x24" ./build-tools/tools/v9con-screenshots "$PWD/docs"

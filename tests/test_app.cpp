@@ -17,6 +17,7 @@
 #include "views/frmtrend.h"
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -472,6 +473,9 @@ private slots:
         QCOMPARE(cbo->itemData(5, SlotListDelegate::ModelRole).toString(),
                  QStringLiteral("XA1-00"));
         QVERIFY(cbo->itemData(12, SlotListDelegate::ModelRole).toString().isEmpty());
+        // The open list is wide enough for the longest entry, not cut to the box.
+        QVERIFY(cbo->view()->minimumWidth() >
+                cbo->fontMetrics().horizontalAdvance(QStringLiteral("05  XEA1-P")));
         cbo->setCurrentText(QStringLiteral("12"));
         QCOMPARE(f.window.statusBar()->currentMessage(), QStringLiteral("Slot 12 holds no card."));
         f.window.show();

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 
@@ -25,8 +26,10 @@ QString g_folder;
 void save(QWidget *w, const char *name)
 {
     const QString path = QDir(g_folder).filePath(QString::fromLatin1(name));
-    if (!w || !w->grab().save(path))
-        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
+    const QPixmap picture = w ? w->grab() : QPixmap();
+    if (picture.isNull() || !picture.save(path))
+        std::fprintf(stderr, "could not save %s (%s)\n", qPrintable(path),
+                     picture.isNull() ? "nothing to grab" : "write failed");
     else
         std::printf("%s\n", qPrintable(path));
 }

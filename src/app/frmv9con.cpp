@@ -28,6 +28,7 @@
 #include "ui/vbcolor.h"
 #include "views/frmchangelog.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -45,6 +46,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -573,4 +575,8 @@ void frmV9Con::showSlotModels()
                           r.ModelName != QLatin1String("NONE");
         m_cboCardNo->setItemData(i, card ? r.ModelName : QString(), SlotListDelegate::ModelRole);
     }
+    // The open list is as wide as its longest "05  XA1-00", not as the box.
+    QAbstractItemView *list = m_cboCardNo->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                          list->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 }

@@ -46,6 +46,8 @@ void show(QWidget *parent, Icon icon, const QString &title, const QString &text,
     box.setWindowTitle(title);
     box.setText(text);
     box.setInformativeText(informative);
+    // Room for a line such as "Slot 5: XA1-00, item 40: no answer" unbroken.
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_informativelabel { min-width: 22em; }"));
     box.setStandardButtons(QMessageBox::Ok);
     switch (icon) {
     case Icon::None:
