@@ -148,6 +148,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
+        // The tool's default change log goes to this test's folder, never
+        // the user's, for the tool run here and the ones started from here.
+        qputenv("XDG_DATA_HOME", m_dir.path().toUtf8());
         m_demoFile = path(QStringLiteral("demo.uJx"));
         QCOMPARE(InProcess().run({QStringLiteral("upload"), QStringLiteral("-o"), m_demoFile}), 0);
         QCOMPARE(readAll(m_demoFile).count('\n'), 16);
