@@ -69,6 +69,7 @@ private slots:
     void htmlHoldsEverySlotAndParameter();
     void pdfTextHoldsTheSameValues();
     void differencesOfAComparison();
+    void commSettingsReadThisSession();
     void refusedFileLeavesNothing_data();
     void refusedFileLeavesNothing();
 
@@ -161,6 +162,27 @@ void TestReport::differencesOfAComparison()
     QVERIFY(html.contains(heading));
     QVERIFY(html.contains(
         QStringLiteral("<td>1</td><td>parameter 2</td><td>11000</td><td>12000</td>")));
+}
+
+// The settings the Ethernet and time-out windows read go into the header,
+// the address first octet first; none read, none shown.
+void TestReport::commSettingsReadThisSession()
+{
+    CardTable cards;
+    ResetCardTable(cards);
+    ReportHeader none;
+    AddCommSettings(none, {});
+    QVERIFY(!RackReport(cards, none).html().contains(QStringLiteral("IP address")));
+    ReportHeader header;
+    AddCommSettings(header, {{"09", "300"},
+                             {"59", "192.168.0.1"},
+                             {"60", "255.255.255.0"},
+                             {"61", "5001"},
+                             {"64", "5004"},
+                             {"71", "10"}});
+    const QString html = RackReport(cards, header).html();
+    for (const char *shown : {"300", "192.168.0.1", "255.255.255.0", "5001, , , 5004", "10, , , "})
+        QVERIFY2(html.contains(QLatin1String(shown)), shown);
 }
 
 void TestReport::refusedFileLeavesNothing_data()

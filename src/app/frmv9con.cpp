@@ -440,6 +440,7 @@ void frmV9Con::mnuFilesReport_Click()
     header.commModel = m_lblMasterType->text();
     // The label shows "V1.05".
     header.commVersion = m_lblVersionNo->text().mid(1);
+    AddCommSettings(header, m_session.commCardRead);
     std::optional<QList<Difference>> differences;
     if (!m_compare->lastFile().isEmpty()) {
         header.comparedFile = m_compare->lastFile();

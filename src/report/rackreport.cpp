@@ -96,6 +96,30 @@ QString list(const std::array<QString, 4> &boxes)
 
 } // namespace
 
+void AddCommSettings(ReportHeader &header, const QMap<QString, QString> &read)
+{
+    if (read.contains(QStringLiteral("09")))
+        header.commTimeout = read.value(QStringLiteral("09"));
+    if (!read.contains(QStringLiteral("59")))
+        return;
+    EthernetSettings net;
+    // Addresses are kept dotted, first octet first; the boxes run backwards.
+    const auto boxes = [&read](const char *item) {
+        const QStringList parts = read.value(QLatin1String(item)).split(QLatin1Char('.'));
+        std::array<QString, 4> out;
+        for (int i = 0; i < 4 && i < parts.size(); ++i)
+            out.at(static_cast<std::size_t>(3 - i)) = parts.at(i);
+        return out;
+    };
+    net.ip = boxes("59");
+    net.mask = boxes("60");
+    for (std::size_t i = 0; i < 4; ++i) {
+        net.port.at(i) = read.value(QString::number(61 + static_cast<int>(i)));
+        net.linger.at(i) = read.value(QString::number(71 + static_cast<int>(i)));
+    }
+    header.network = net;
+}
+
 RackReport::RackReport(const CardTable &cards, ReportHeader header,
                        std::optional<QList<Difference>> differences)
     : m_cards(cards), m_header(std::move(header)), m_differences(std::move(differences))

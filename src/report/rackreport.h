@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -30,6 +31,10 @@ struct ReportHeader
     // The parameter file a comparison was run with, when one was.
     QString comparedFile;
 };
+
+// The communication card's time-out and network settings as far as they
+// were read this session (items "09", "59".."64", "71".."74" by item).
+void AddCommSettings(ReportHeader &header, const QMap<QString, QString> &read);
 
 // A record of the rack for the operator to keep: the header, one section per
 // occupied slot with every parameter, its value and its range, and the
