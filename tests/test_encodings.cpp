@@ -7,27 +7,28 @@ class TestEncodings : public QObject
 {
     Q_OBJECT
 
+    // One row per list: its tag, then one text per column.
+    static void rows(std::initializer_list<std::initializer_list<const char *>> table)
+    {
+        for (const auto &r : table) {
+            auto cell = r.begin();
+            QTestData &row = QTest::newRow(*cell);
+            while (++cell != r.end())
+                row << QString::fromLatin1(*cell);
+        }
+    }
+
 private slots:
     void colonTexts_data()
     {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("after");
         QTest::addColumn<QString>("before");
-        QTest::newRow("empty") << ""
-                               << ""
-                               << "";
-        QTest::newRow("no colon") << "ABC"
-                                  << "ABC"
-                                  << "ABC";
-        QTest::newRow("prefix") << "02:ABC"
-                                << "ABC"
-                                << "02";
-        QTest::newRow("two colons") << "a:b:c"
-                                    << "b:c"
-                                    << "a";
-        QTest::newRow("colon last") << "abc:"
-                                    << ""
-                                    << "abc";
+        rows({{"empty", "", "", ""},
+              {"no colon", "ABC", "ABC", "ABC"},
+              {"prefix", "02:ABC", "ABC", "02"},
+              {"two colons", "a:b:c", "b:c", "a"},
+              {"colon last", "abc:", "", "abc"}});
     }
     void colonTexts()
     {
@@ -42,16 +43,11 @@ private slots:
     {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("two points") << "1.2.3"
-                                    << "12.3";
-        QTest::newRow("leading") << ".5"
-                                 << "5";
-        QTest::newRow("none") << "15"
-                              << "15";
-        QTest::newRow("negative") << "-12.34"
-                                  << "-1234";
-        QTest::newRow("empty") << ""
-                               << "";
+        rows({{"two points", "1.2.3", "12.3"},
+              {"leading", ".5", "5"},
+              {"none", "15", "15"},
+              {"negative", "-12.34", "-1234"},
+              {"empty", "", ""}});
     }
     void removeFirstPoint()
     {
@@ -64,18 +60,12 @@ private slots:
     {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("bits");
-        QTest::newRow("all") << "FFFF"
-                             << "1111111111111111";
-        QTest::newRow("lower case unknown") << "ffff"
-                                            << "0000000000000000";
-        QTest::newRow("A5F0") << "A5F0"
-                              << "1010010111110000";
-        QTest::newRow("bad digit") << "12G4"
-                                   << "0001001000000100";
-        QTest::newRow("extra ignored") << "0005FF"
-                                       << "0000000000000101";
-        QTest::newRow("CNG") << "CNG"
-                             << "1100000000000000";
+        rows({{"all", "FFFF", "1111111111111111"},
+              {"lower case unknown", "ffff", "0000000000000000"},
+              {"A5F0", "A5F0", "1010010111110000"},
+              {"bad digit", "12G4", "0001001000000100"},
+              {"extra ignored", "0005FF", "0000000000000101"},
+              {"CNG", "CNG", "1100000000000000"}});
     }
     void hexToBits()
     {
