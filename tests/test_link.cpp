@@ -221,20 +221,6 @@ private slots:
         QCOMPARE(rack->commands, QList<QByteArray>{"G00\r"});
     }
 
-    void trafficIsRecorded()
-    {
-        TrafficLog log;
-        line->setTrafficLog(&log);
-        rack->answerBy("COK", "");
-        line->SendCommand(QStringLiteral("G2\r"));
-        line->SendCommand(QStringLiteral("I40\r"));
-        QCOMPARE(log.entries().size(), std::size_t(2));
-        QCOMPARE(log.entries()[0].command, QByteArray("G2\r"));
-        QCOMPARE(log.entries()[0].reply, QByteArray("COK\r"));
-        QVERIFY(!log.entries()[0].timedOut);
-        QVERIFY(log.entries()[1].timedOut);
-    }
-
     // Replies to card select / item select / data write, what the transaction
     // returns and the exact commands it sent over all its attempts.
     void transactions_data()
@@ -246,37 +232,25 @@ private slots:
         QTest::addColumn<QString>("result");
         QTest::addColumn<QByteArray>("wire");
 
-        QTest::newRow("read ok") << false << QByteArray("COK") << QByteArray("1PA:K(CA)")
-                                 << QByteArray() << "PA:K(CA)" << QByteArray("G5|I8|");
-        QTest::newRow("read select refused x4") << false << QByteArray("CNG") << QByteArray("1X")
-                                                << QByteArray() << "" << QByteArray("G5|G5|G5|G5|");
-        QTest::newRow("read CNU is NEEDLESS, one attempt")
-            << false << QByteArray("COK") << QByteArray("CNU") << QByteArray() << "NEEDLESS"
-            << QByteArray("G5|I8|");
-        QTest::newRow("read CNG is final") << false << QByteArray("COK") << QByteArray("CNG")
-                                           << QByteArray() << "CNG" << QByteArray("G5|I8|");
-        QTest::newRow("read one character is retried")
-            << false << QByteArray("COK") << QByteArray("R") << QByteArray() << ""
-            << QByteArray("G5|I8|G5|I8|G5|I8|G5|I8|");
-        QTest::newRow("read blank value is retried")
-            << false << QByteArray("COK") << QByteArray("R   ") << QByteArray() << ""
-            << QByteArray("G5|I8|G5|I8|G5|I8|G5|I8|");
-        QTest::newRow("read silent rack x4") << false << QByteArray() << QByteArray()
-                                             << QByteArray() << "" << QByteArray("G5|G5|G5|G5|");
-        QTest::newRow("write COK gives OK") << true << QByteArray("COK") << QByteArray("0A:1")
-                                            << QByteArray("COK") << "OK" << QByteArray("G5|I8|Dx|");
-        QTest::newRow("write item CNU: no data, x4")
-            << true << QByteArray("COK") << QByteArray("CNU") << QByteArray("COK") << ""
-            << QByteArray("G5|I8|G5|I8|G5|I8|G5|I8|");
-        QTest::newRow("write item CNG: no data, x4")
-            << true << QByteArray("COK") << QByteArray("CNG") << QByteArray("COK") << ""
-            << QByteArray("G5|I8|G5|I8|G5|I8|G5|I8|");
-        QTest::newRow("write data CNG x4")
-            << true << QByteArray("COK") << QByteArray("0A:1") << QByteArray("CNG") << ""
-            << QByteArray("G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|");
-        QTest::newRow("write data CNU x4")
-            << true << QByteArray("COK") << QByteArray("0A:1") << QByteArray("CNU") << ""
-            << QByteArray("G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|");
+        auto row = [](const char *tag, bool write, const char *g, const char *i, const char *d,
+                      const char *result, const char *wire) {
+            QTest::newRow(tag) << write << QByteArray(g) << QByteArray(i) << QByteArray(d)
+                               << QString::fromLatin1(result) << QByteArray(wire);
+        };
+        const char *x4 = "G5|I8|G5|I8|G5|I8|G5|I8|";
+        row("read ok", false, "COK", "1PA:K(CA)", "", "PA:K(CA)", "G5|I8|");
+        row("read select refused x4", false, "CNG", "1X", "", "", "G5|G5|G5|G5|");
+        row("read CNU is NEEDLESS, one attempt", false, "COK", "CNU", "", "NEEDLESS", "G5|I8|");
+        row("read CNG is final", false, "COK", "CNG", "", "CNG", "G5|I8|");
+        row("read one character is retried", false, "COK", "R", "", "", x4);
+        row("read blank value is retried", false, "COK", "R   ", "", "", x4);
+        row("read silent rack x4", false, "", "", "", "", "G5|G5|G5|G5|");
+        row("write COK gives OK", true, "COK", "0A:1", "COK", "OK", "G5|I8|Dx|");
+        row("write item CNU: no data, x4", true, "COK", "CNU", "COK", "", x4);
+        row("write item CNG: no data, x4", true, "COK", "CNG", "COK", "", x4);
+        const char *dx4 = "G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|";
+        row("write data CNG x4", true, "COK", "0A:1", "CNG", "", dx4);
+        row("write data CNU x4", true, "COK", "0A:1", "CNU", "", dx4);
     }
     void transactions()
     {
