@@ -123,55 +123,40 @@ private slots:
         QCOMPARE(KindOfModel(model), kind);
     }
 
-    void thermocoupleRanges_data()
+    // The names in the order the cards number them, the same in every unit.
+    void sensorNames()
     {
+        const QStringList tc{"(PR)", "K(CA)",    "E(CRC)", "J(IC)", "T(CC)", "B(RH)",   "R",
+                             "S",    "WRe 5-26", "N",      "U",     "L",     "Platinel"};
+        const QStringList rtd{"Cu50",     "Pt100JIS'89", "Pt100JIS'97", "Pt50JIS'81",  "Ni100",
+                              "Cu10at25", "Pt1000",      "Ni508.4",     "JPt100JIS'89"};
+        for (std::size_t u = 0; u < 3; ++u) {
+            QCOMPARE(TCTable()[u].Names, tc);
+            QCOMPARE(RTDTable()[u].Names, rtd);
+        }
+    }
+
+    // Limits in deg F and kelvin worked out by hand from the deg C ones.
+    void sensorLimits_data()
+    {
+        QTest::addColumn<bool>("rtd");
         QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("name");
         QTest::addColumn<QList<double>>("limits"); // C low/high, F low/high, K low/high
-        QTest::newRow("PR") << 0 << "(PR)" << QList<double>{0, 1760, 32, 3200, 273, 2033};
-        QTest::newRow("K") << 1 << "K(CA)" << QList<double>{-270, 1370, -454, 2498, 3, 1643};
-        QTest::newRow("E") << 2 << "E(CRC)" << QList<double>{-270, 1000, -454, 1832, 3, 1273};
-        QTest::newRow("J") << 3 << "J(IC)" << QList<double>{-210, 1200, -346, 2192, 63, 1473};
-        QTest::newRow("T") << 4 << "T(CC)" << QList<double>{-270, 400, -454, 752, 3, 673};
-        QTest::newRow("B") << 5 << "B(RH)" << QList<double>{100, 1820, 212, 3308, 373, 2093};
-        QTest::newRow("R") << 6 << "R" << QList<double>{-50, 1768, -58, 3214, 223, 2041};
-        QTest::newRow("S") << 7 << "S" << QList<double>{-50, 1768, -58, 3214, 223, 2041};
-        QTest::newRow("WRe") << 8 << "WRe 5-26" << QList<double>{0, 2315, 32, 4199, 273, 2588};
-        QTest::newRow("N") << 9 << "N" << QList<double>{-270, 1300, -454, 2372, 3, 1573};
-        QTest::newRow("U") << 10 << "U" << QList<double>{-200, 600, -328, 1112, 73, 873};
-        QTest::newRow("L") << 11 << "L" << QList<double>{-200, 900, -328, 1652, 73, 1173};
-        QTest::newRow("Pl") << 12 << "Platinel" << QList<double>{0, 1395, 32, 2543, 273, 1668};
+        QTest::newRow("K") << false << 1 << QList<double>{-270, 1370, -454, 2498, 3, 1643};
+        QTest::newRow("B") << false << 5 << QList<double>{100, 1820, 212, 3308, 373, 2093};
+        QTest::newRow("Pl") << false << 12 << QList<double>{0, 1395, 32, 2543, 273, 1668};
+        QTest::newRow("Pt50, F rounded")
+            << true << 3 << QList<double>{-200, 649, -328, 1200, 73, 922};
+        QTest::newRow("JPt") << true << 8 << QList<double>{-200, 510, -328, 950, 73, 783};
     }
-    void thermocoupleRanges() { checkRow(TCTable()); }
-
-    void rtdRanges_data()
+    void sensorLimits()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QList<double>>("limits");
-        QTest::newRow("Cu50") << 0 << "Cu50" << QList<double>{-50, 150, -58, 302, 223, 423};
-        QTest::newRow("Pt89") << 1 << "Pt100JIS'89"
-                              << QList<double>{-200, 660, -328, 1220, 73, 933};
-        QTest::newRow("Pt97") << 2 << "Pt100JIS'97"
-                              << QList<double>{-200, 850, -328, 1562, 73, 1123};
-        QTest::newRow("Pt50") << 3 << "Pt50JIS'81" << QList<double>{-200, 649, -328, 1200, 73, 922};
-        QTest::newRow("Ni100") << 4 << "Ni100" << QList<double>{-80, 250, -112, 482, 193, 523};
-        QTest::newRow("Cu10") << 5 << "Cu10at25" << QList<double>{-50, 250, -58, 482, 223, 523};
-        QTest::newRow("Pt1000") << 6 << "Pt1000" << QList<double>{-200, 850, -328, 1562, 73, 1123};
-        QTest::newRow("Ni508") << 7 << "Ni508.4" << QList<double>{-50, 200, -58, 392, 223, 473};
-        QTest::newRow("JPt") << 8 << "JPt100JIS'89" << QList<double>{-200, 510, -328, 950, 73, 783};
-    }
-    void rtdRanges() { checkRow(RTDTable()); }
-
-private:
-    void checkRow(const SensorTable &t)
-    {
+        QFETCH(bool, rtd);
         QFETCH(int, type);
-        QFETCH(QString, name);
         QFETCH(QList<double>, limits);
+        const SensorTable &t = rtd ? RTDTable() : TCTable();
         const auto i = static_cast<std::size_t>(type);
         for (std::size_t u = 0; u < 3; ++u) {
-            QCOMPARE(t[u].Names.at(type), name);
             QCOMPARE(t[u].LowLimit[i], limits[qsizetype(2 * u)]);
             QCOMPARE(t[u].HighLimit[i], limits[qsizetype(2 * u + 1)]);
         }
