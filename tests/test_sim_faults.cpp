@@ -73,7 +73,6 @@ private slots:
     {
         const QString model = read("00", "04");
         QCOMPARE(TextBeforeColon(model), QStringLiteral("V9-XS1-A"));
-        QCOMPARE(model.left(6), QStringLiteral("V9-XS1"));
         QCOMPARE(write("5", "14", "5000"), QStringLiteral(":5000"));
         QCOMPARE(read("5", "14"), QStringLiteral("FS:5000"));
         QCOMPARE(write("2", "9", "1"), QStringLiteral("BO:0"));
