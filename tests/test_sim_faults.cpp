@@ -114,22 +114,6 @@ private slots:
         QCOMPARE(rack->commandCount(), 6); // no attempt repeated
     }
 
-    void silentRackIsAskedFourTimes()
-    {
-        rack->setFaults({.silent = true});
-        QCOMPARE(read("00", "40"), QString());
-        QCOMPARE(received(), QByteArray("G00|G00|G00|G00"));
-        QCOMPARE(rack->charsSent(), 0);
-    }
-
-    void silenceAfterSomeCommands()
-    {
-        rack->setFaults({.silentAfter = 3});
-        QCOMPARE(read("00", "40"), QStringLiteral("VR:1.05"));
-        QCOMPARE(read("00", "4"), QString());
-        QCOMPARE(received(), QByteArray("G00|I40|G00|I4|G00|G00|G00"));
-    }
-
     void silentCardLeavesTheOthersAlone()
     {
         rack->setCardFaults(5, {.silent = true});
