@@ -76,29 +76,23 @@ private slots:
     {
         QTest::addColumn<QString>("card");
         QTest::addColumn<QString>("steps");
+        auto row = [](const char *tag, const char *card, const char *steps) {
+            QTest::newRow(tag) << QString::fromLatin1(card) << QString::fromLatin1(steps);
+        };
         // One-channel thermocouple, firmware 1.x: limit function read last.
-        QTest::newRow("TC 1ch") << "1"
-                                << "W1=1 R2 R40 R13 R14 R11 R12 R19 R20 W9=0 R6 R8 R37";
+        row("TC 1ch", "1", "W1=1 R2 R40 R13 R14 R11 R12 R19 R20 W9=0 R6 R8 R37");
         // Two-channel thermocouple, firmware 0.x: two burnouts, no limit read.
-        QTest::newRow("TC 2ch fw0") << "2"
-                                    << "W1=1 R2 R40 R16 R17 R12 R13 R28 R29 R18 R19 R14 R15 R30 "
-                                       "R31 W9=0 W9=1 R6 R8";
-        QTest::newRow("RTD kind 28") << "3"
-                                     << "W1=1 R2 R40 R13 R14 R11 R12 R21 R22 W9=0 R6 R8";
-        QTest::newRow("transformer 2ch") << "8"
-                                         << "W1=1 R2 R40 R16 R17 R12 R13 R32 R33 R37 R18 R19 R14 "
-                                            "R15 R34 R35 R38";
-        QTest::newRow("transformer 1ch") << "9"
-                                         << "W1=1 R2 R40 R13 R14 R11 R12 R21 R22 R24";
-        QTest::newRow("discrete 4") << "11"
-                                    << "W1=1 R2 R40 R10 R11 R12 R13";
-        QTest::newRow("discrete 16") << "13"
-                                     << "W1=1 R2 R40 R10 R11 R12 R13 R14 R15 R16 R17 R18 R19 R20 "
-                                        "R21 R22 R23 R24 R25";
-        QTest::newRow("unknown code") << "15"
-                                      << "W1=1 R2";
-        QTest::newRow("empty slot") << "12"
-                                    << "";
+        row("TC 2ch fw0", "2",
+            "W1=1 R2 R40 R16 R17 R12 R13 R28 R29 R18 R19 R14 R15 R30 R31 W9=0 W9=1 R6 R8");
+        row("RTD kind 28", "3", "W1=1 R2 R40 R13 R14 R11 R12 R21 R22 W9=0 R6 R8");
+        row("transformer 2ch", "8",
+            "W1=1 R2 R40 R16 R17 R12 R13 R32 R33 R37 R18 R19 R14 R15 R34 R35 R38");
+        row("transformer 1ch", "9", "W1=1 R2 R40 R13 R14 R11 R12 R21 R22 R24");
+        row("discrete 4", "11", "W1=1 R2 R40 R10 R11 R12 R13");
+        row("discrete 16", "13",
+            "W1=1 R2 R40 R10 R11 R12 R13 R14 R15 R16 R17 R18 R19 R20 R21 R22 R23 R24 R25");
+        row("unknown code", "15", "W1=1 R2");
+        row("empty slot", "12", "");
     }
     void cardSequences()
     {
@@ -143,30 +137,21 @@ private slots:
         QTest::addColumn<QString>("inputType");
         QTest::addColumn<bool>("discrete");
         QTest::addColumn<bool>("typeEnabled");
-        QTest::newRow("TC") << 1 << "XD1-K"
-                            << "IN" << 0xC00000u << "V1.20"
-                            << "K(CA)" << false << true;
-        QTest::newRow("RTD F") << 4 << "XE2-P"
-                               << "IN" << 0xC00000u << "V1.10"
-                               << "Pt100JIS'89" << false << true;
-        QTest::newRow("pulse") << 10 << "XL2-0"
-                               << "IN" << 0xC00000u << "V1.01"
-                               << "" << false << true;
-        QTest::newRow("empty") << 12 << "NONE"
-                               << "" << 0x80000004u << ""
-                               << "" << false << false;
-        QTest::newRow("DI 16") << 13 << "XG16-0"
-                               << "IN" << 0xC00000u << "V1.00"
-                               << "" << true << true;
-        QTest::newRow("DO 16") << 14 << "XH16-0"
-                               << "OUT" << 0x0000C0u << "V1.00"
-                               << "" << true << true;
-        QTest::newRow("unknown") << 15 << "NONE"
-                                 << "" << 0x80000004u << ""
-                                 << "" << false << false;
-        QTest::newRow("IN/OUT") << 16 << "XD1A"
-                                << "IN/OUT" << 0x80000012u << "V1.30"
-                                << "T(CC)" << false << true;
+        auto row = [](const char *tag, int card, const char *type, const char *status,
+                      quint32 colour, const char *version, const char *input, bool discrete) {
+            QTest::newRow(tag) << card << QString::fromLatin1(type) << QString::fromLatin1(status)
+                               << colour << QString::fromLatin1(version)
+                               << QString::fromLatin1(input) << discrete
+                               << (QLatin1String(type) != QLatin1String("NONE"));
+        };
+        row("TC", 1, "XD1-K", "IN", 0xC00000u, "V1.20", "K(CA)", false);
+        row("RTD F", 4, "XE2-P", "IN", 0xC00000u, "V1.10", "Pt100JIS'89", false);
+        row("pulse", 10, "XL2-0", "IN", 0xC00000u, "V1.01", "", false);
+        row("empty", 12, "NONE", "", 0x80000004u, "", "", false);
+        row("DI 16", 13, "XG16-0", "IN", 0xC00000u, "V1.00", "", true);
+        row("DO 16", 14, "XH16-0", "OUT", 0x0000C0u, "V1.00", "", true);
+        row("unknown", 15, "NONE", "", 0x80000004u, "", "", false);
+        row("IN/OUT", 16, "XD1A", "IN/OUT", 0x80000012u, "V1.30", "T(CC)", false);
     }
     void overviewRows()
     {
