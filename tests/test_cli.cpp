@@ -203,14 +203,13 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("field");
-        QTest::newRow("plain") << "XD1-K"
-                               << "XD1-K";
-        QTest::newRow("comma") << "a,b"
-                               << "\"a,b\"";
-        QTest::newRow("quote") << "5\" card"
-                               << "\"5\"\" card\"";
-        QTest::newRow("line break") << "a\nb"
-                                    << "\"a\nb\"";
+        const auto row = [](const char *tag, const char *text, const char *field) {
+            QTest::newRow(tag) << QString::fromUtf8(text) << QString::fromUtf8(field);
+        };
+        row("plain", "XD1-K", "XD1-K");
+        row("comma", "a,b", "\"a,b\"");
+        row("quote", "5\" card", "\"5\"\" card\"");
+        row("line break", "a\nb", "\"a\nb\"");
     }
     void csvField()
     {
@@ -428,27 +427,6 @@ private slots:
         QVERIFY(!QFile::exists(path(QStringLiteral("never.uJx"))));
     }
 
-    // A file that cannot be created is found before the rack is asked
-    // anything. Root ignores permission bits, so the folder is one only the
-    // kernel fills.
-    void outputCannotBeCreated_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("upload") << QStringList{"upload", "-o", "/proc/v9con-cli-test.uJx"};
-        QTest::newRow("monitor") << QStringList{"monitor", "--csv", "/proc/v9con-cli-test.csv"};
-    }
-    void outputCannotBeCreated()
-    {
-        QFETCH(QStringList, args);
-        if (!QFileInfo(QStringLiteral("/proc/self")).isDir())
-            QSKIP("needs the Linux /proc folder");
-        InProcess p;
-        QCOMPARE(p.run(args), 2);
-        QCOMPARE(errorLines(p.err).size(), 1);
-        QVERIFY2(p.err.contains(args.last()), qPrintable(p.err));
-        QCOMPARE(p.rack->commandCount(), 0);
-    }
-
     // Rows that never reach the file end the run as a write failure that
     // names the file and the reason, not as done.
     void monitorCsvOntoFullDisk()
@@ -528,30 +506,41 @@ private slots:
         QVERIFY2(p.err.contains(QStringLiteral("\n  Card 1 (XD1-K): ")), qPrintable(p.err));
     }
 
+    // A file that cannot be read, or an output that cannot be created, is
+    // found before the rack is asked anything. Root ignores permission bits,
+    // so the output folder is one only the kernel fills.
     void badFile_data()
     {
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("args");   // FILE: this row's file
         QTest::addColumn<QByteArray>("content"); // empty: the file does not exist
         QTest::addColumn<QString>("reason");
-        QTest::newRow("download missing") << "download" << QByteArray() << "No such file";
-        QTest::newRow("verify missing") << "verify" << QByteArray() << "No such file";
-        QTest::newRow("download malformed")
-            << "download" << QByteArray("\"XD1-K\",\"1\"\r\n") << "Line 1";
-        QTest::newRow("show malformed") << "show" << QByteArray("x\r\n") << "Line 1";
+        const auto row = [](const char *tag, const QStringList &args, const char *content,
+                            const char *reason) {
+            QTest::newRow(tag) << args << QByteArray(content) << QString::fromLatin1(reason);
+        };
+        row("download missing", {"download", "FILE"}, "", "No such file");
+        row("verify missing", {"verify", "FILE"}, "", "No such file");
+        row("download malformed", {"download", "FILE"}, "\"XD1-K\",\"1\"\r\n", "Line 1");
+        row("show malformed", {"show", "FILE"}, "x\r\n", "Line 1");
+        row("upload output", {"upload", "-o", "/proc/v9con-cli-test.uJx"}, "", "");
+        row("monitor output", {"monitor", "--csv", "/proc/v9con-cli-test.csv"}, "", "");
     }
     void badFile()
     {
-        QFETCH(QString, command);
+        QFETCH(QStringList, args);
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
-        const QString file = path(QStringLiteral("bad-%1.uJx").arg(QTest::currentDataTag()));
+        if (args.last().startsWith(QLatin1String("/proc/")) &&
+            !QFileInfo(QStringLiteral("/proc/self")).isDir())
+            QSKIP("needs the Linux /proc folder");
+        if (args.last() == QLatin1String("FILE"))
+            args.last() = path(QStringLiteral("bad-%1.uJx").arg(QTest::currentDataTag()));
         if (!content.isEmpty())
-            writeAll(file, content);
+            writeAll(args.last(), content);
         InProcess p;
-        QCOMPARE(p.run({command, file}), 2);
+        QCOMPARE(p.run(args), 2);
         QCOMPARE(errorLines(p.err).size(), 1);
-        QVERIFY(p.err.contains(file));
-        QVERIFY2(p.err.contains(reason), qPrintable(p.err));
+        QVERIFY2(p.err.contains(args.last()) && p.err.contains(reason), qPrintable(p.err));
         QVERIFY(p.out.isEmpty());
         QCOMPARE(p.rack->commandCount(), 0);
     }
