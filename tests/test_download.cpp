@@ -359,13 +359,6 @@ private slots:
         QVERIFY(f.messages[0].text.contains(QStringLiteral("Card 5")));
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old contents\r\n"));
-
-        f.session.cards[5].ModelName = QStringLiteral("XA1-00");
-        answerDialogs(dir.filePath(QStringLiteral("no/such/folder/rack.uJx")));
-        f.window.mnuFilesSave_Click();
-        QCOMPARE(f.messages.size(), 2);
-        QCOMPARE(f.messages[1].title, QStringLiteral("Open Error"));
-        QVERIFY(f.messages[1].text.contains(QStringLiteral("rack.uJx")));
     }
 
     // Opened without a rack, Download stays off; once connected it is there.
