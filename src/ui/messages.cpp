@@ -65,4 +65,26 @@ void show(QWidget *parent, Icon icon, const QString &title, const QString &text,
     }
     box.exec();
 }
+
+namespace {
+QuestionHandler &questionHandler()
+{
+    static QuestionHandler h;
+    return h;
+}
+} // namespace
+
+void setQuestionHandler(QuestionHandler h)
+{
+    questionHandler() = std::move(h);
+}
+
+bool ask(QWidget *parent, const QString &title, const QString &text)
+{
+    if (questionHandler())
+        return questionHandler()(title, text);
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
 } // namespace Messages

@@ -28,4 +28,11 @@ void setHandler(Handler handler);
 using DetailHandler = std::function<void(Icon, const QString &title, const QString &text,
                                          const QString &informative)>;
 void setDetailHandler(DetailHandler handler);
+
+// A yes/no question; true for Yes. "No" is the default button, so a hasty
+// Enter keeps what would be lost.
+bool ask(QWidget *parent, const QString &title, const QString &text);
+// Answers the questions instead of a box; an empty handler restores the boxes.
+using QuestionHandler = std::function<bool(const QString &title, const QString &text)>;
+void setQuestionHandler(QuestionHandler handler);
 } // namespace Messages
