@@ -236,6 +236,50 @@ private slots:
         QVERIFY(n < 40);
     }
 
+    // After a lost link every value of the overview greys, texts kept, until
+    // the next read of its slot: monitoring, a card's live read, an upload.
+    void valuesNotLiveAfterALostLink_data()
+    {
+        QTest::addColumn<bool>("portDies");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("disconnect, monitoring") << false << "monitor";
+        QTest::newRow("port lost, live read") << true << "select";
+        QTest::newRow("disconnect, upload") << false << "upload";
+    }
+    void valuesNotLiveAfterALostLink()
+    {
+        QFETCH(bool, portDies);
+        QFETCH(QString, read);
+        AppFixture f;
+        f.connectAndUpload();
+        select(f, "05");
+        frmOverView *o = f.window.overview();
+        const QString shown = o->lblInputDataCh1(5)->text();
+        QVERIFY(!shown.isEmpty() && o->lblInputDataCh1(5)->isEnabled());
+        if (portDies)
+            qobject_cast<MemoryPort *>(f.session.line.port())->fail(QStringLiteral("gone"));
+        else
+            f.window.mnuConnectDisconnect_Click();
+        QVERIFY(!f.session.state.IsConnected);
+        for (QLabel *l : {o->lblInputDataCh1(5), o->lblInputDataCh2(1), o->lblDIDataCh(1, 11)})
+            QVERIFY(!l->isEnabled());
+        QCOMPARE(o->lblInputDataCh1(5)->text(), shown);
+        QVERIFY(o->lblCardType(5)->isEnabled());
+
+        f.connectOn(1);
+        QVERIFY(!o->lblInputDataCh1(5)->isEnabled()); // connecting reads no values
+        if (read == QLatin1String("monitor")) {
+            monitorFor(f, 2);
+        } else if (read == QLatin1String("select")) {
+            select(f, "00");
+            select(f, "05");
+        } else {
+            f.window.cmdUpload_Click();
+        }
+        QVERIFY(o->lblInputDataCh1(5)->isEnabled());
+        QCOMPARE(o->lblInputDataCh1(1)->isEnabled(), read == QLatin1String("upload"));
+    }
+
     void singleCardCycle_data()
     {
         QTest::addColumn<QString>("card");

@@ -153,8 +153,8 @@ void CardWindows::showLiveRead(const CardLiveRead &read)
     for (int i = 0; i < read.states.size(); ++i)
         m_showModel->showChannel(i + 1, read.states.at(i));
     if (read.values) {
-        m_wiring.overview->lblInputDataCh1(read.cardNo)->setText(read.values->ch1);
-        m_wiring.overview->lblInputDataCh2(read.cardNo)->setText(read.values->ch2);
+        m_wiring.overview->showInputData(read.cardNo, 1, read.values->ch1);
+        m_wiring.overview->showInputData(read.cardNo, 2, read.values->ch2);
     }
 }
 

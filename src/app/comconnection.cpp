@@ -4,6 +4,7 @@
 #include "exchange/connect.h"
 #include "exchange/portsetup.h"
 #include "exchange/session.h"
+#include "monitor/frmoverview.h"
 #include "ui/messages.h"
 
 void ComConnection::openAndConnect()
@@ -35,6 +36,10 @@ void ComConnection::DisconnectComCard()
     m_session.line.close();
     m_display.showLinkState(false, QString());
     m_session.state.IsConnected = false;
+    // What the overview shows was read over the link just given up.
+    if (QWidget *top = m_display.messageParent())
+        if (auto *overview = top->findChild<frmOverView *>())
+            overview->showValuesStale();
     m_display.refreshCommands();
 }
 

@@ -52,9 +52,7 @@ void MonitorCommands::cmdStop_Click()
 
 void MonitorCommands::analogValue(int cardNo, int channel, const QString &text)
 {
-    QLabel *label = channel == 1 ? m_wiring.overview->lblInputDataCh1(cardNo)
-                                 : m_wiring.overview->lblInputDataCh2(cardNo);
-    label->setText(text);
+    m_wiring.overview->showInputData(cardNo, channel, text);
 }
 
 void MonitorCommands::discreteBits(int cardNo, int channels, const QString &bits, bool answered)

@@ -91,6 +91,7 @@ void frmOverView::buildRows(QGridLayout *grid)
 
         // Both value displays share one cell; ShowChData picks which shows.
         auto *values = new QWidget(frame);
+        r.values = values;
         auto *h = new QHBoxLayout(values);
         h->setContentsMargins(0, 0, 0, 0);
         h->setSpacing(2);
@@ -169,6 +170,8 @@ void frmOverView::ClearOverviewRow(int i)
         l->clear();
     for (QLabel *cell : row.di)
         VbColor::setBackColor(cell, VbColor::MenuBackground);
+    // Nothing left that could pass for current.
+    showLive(i);
 }
 
 void frmOverView::ShowCardIdentity(int i)
@@ -199,6 +202,7 @@ void frmOverView::ShowCardDetails(int i)
         row.inputType->setText(t[0].Names.value(r.InputType));
     }
     ShowChData(r.ModelName, i);
+    showLive(i);
 }
 
 void frmOverView::ShowDiscreteBits(int i, int channels, const QString &bits)
@@ -208,6 +212,28 @@ void frmOverView::ShowDiscreteBits(int i, int channels, const QString &bits)
         quint32 colour = VbColor::MenuBackground;
         if (bits.size() == 16 && ch <= channels)
             colour = bits.at(16 - ch) == QLatin1Char('1') ? VbColor::Red : VbColor::Green;
-        VbColor::setBackColor(row.di.at(static_cast<std::size_t>(ch - 1)), colour);
+        QLabel *cell = row.di.at(static_cast<std::size_t>(ch - 1));
+        VbColor::setBackColor(cell, colour);
+        // A disabled cell keeps its colour; faded, it reads as not live.
+        QPalette p = cell->palette();
+        const QColor base = p.color(QPalette::Window);
+        const QColor grey = palette().color(QPalette::Disabled, QPalette::Window);
+        p.setColor(QPalette::Disabled, QPalette::Window,
+                   QColor((base.red() + 2 * grey.red()) / 3, (base.green() + 2 * grey.green()) / 3,
+                          (base.blue() + 2 * grey.blue()) / 3));
+        cell->setPalette(p);
     }
+    showLive(i);
+}
+
+void frmOverView::showInputData(int i, int channel, const QString &text)
+{
+    (channel == 1 ? lblInputDataCh1(i) : lblInputDataCh2(i))->setText(text);
+    showLive(i);
+}
+
+void frmOverView::showValuesStale()
+{
+    for (Row &row : m_rows)
+        row.values->setEnabled(false);
 }

@@ -37,6 +37,11 @@ public:
     // significant first; channel j (1..channels) red when on, green when
     // off. Empty bits paint every cell blank.
     void ShowDiscreteBits(int i, int channels, const QString &bits);
+    // Live value of channel 1 or 2 of card i, as read.
+    void showInputData(int i, int channel, const QString &text);
+    // After a lost link nothing shown is current: every row's value area
+    // greys until the next read of that slot (above, or an upload) repaints it.
+    void showValuesStale();
 
     QLabel *lblCardType(int i) const { return m_rows.at(idx(i)).cardType; }
     QLabel *lblCardStatus(int i) const { return m_rows.at(idx(i)).cardStatus; }
@@ -58,9 +63,11 @@ private:
         QLabel *data1 = nullptr;
         QLabel *data2 = nullptr;
         std::array<QLabel *, 16> di{};
+        QWidget *values = nullptr; // data1, data2 and di share it
     };
     static std::size_t idx(int i) { return static_cast<std::size_t>(i - 1); }
     void buildRows(class QGridLayout *grid);
+    void showLive(int i) { m_rows.at(idx(i)).values->setEnabled(true); }
 
     const CardTable &m_cards;
     std::array<Row, 16> m_rows;
