@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 
 class TestEditors : public QObject
 {
@@ -131,6 +132,66 @@ private slots:
         QCOMPARE(w->spanText(1), QStringLiteral("1500")); // nothing read back
         QCOMPARE(f.session.cards[10].par(2).Value, QStringLiteral("1500"));
         QCOMPARE(f.rack->itemValue(10, 15), QStringLiteral("2600"));
+    }
+
+    // A box the operator typed into is marked until a Download writes it or
+    // an Upload replaces it; an Upload over it asks first, and "No" sends nothing.
+    void unsentEditsMarkedAndAskedFor_data()
+    {
+        QTest::addColumn<int>("card");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("analog") << 5 << "txtZScale01";
+        QTest::newRow("pulse") << 10 << "txtSpan01";
+    }
+    void unsentEditsMarkedAndAskedFor()
+    {
+        QFETCH(int, card);
+        QFETCH(QString, box);
+        AppFixture f;
+        f.connectAndUpload();
+        select(f, card);
+        QWidget *w = card == 5 ? static_cast<QWidget *>(analog(f)) : pulse(f);
+        auto *e = w->findChild<QLineEdit *>(box);
+        QStringList asked;
+        bool yes = false;
+        Messages::setQuestionHandler([&](const QString &title, const QString &text) {
+            asked << title + QLatin1Char('|') + text;
+            return yes;
+        });
+        const auto restore = qScopeGuard([] { Messages::setQuestionHandler({}); });
+        const auto marked = [e] { return e->font().bold() && !e->toolTip().isEmpty(); };
+
+        QVERIFY(!marked());
+        e->selectAll();
+        QTest::keyClicks(e, QStringLiteral("150"));
+        QVERIFY(marked());
+        QVERIFY(click(f, w, "cmdUp").isEmpty());
+        QCOMPARE(asked,
+                 QStringList{QStringLiteral("Upload|Slot %1 has edits not yet written to the "
+                                            "card. Upload replaces them. Continue?")
+                                 .arg(card)});
+        QCOMPARE(e->text(), QStringLiteral("150"));
+        QVERIFY(marked());
+
+        if (card == 10) { // no read-back: a refused span stays marked
+            f.rack->setCardFaults(card, {.refuse = true});
+            click(f, w, "cmdDown");
+            QVERIFY(marked());
+            f.rack->clearFaults();
+        }
+        QVERIFY(click(f, w, "cmdDown").contains(QStringLiteral("D150")));
+        QVERIFY(!marked());
+        const QString held = e->text();
+        QVERIFY(!click(f, w, "cmdUp").isEmpty());
+        QCOMPARE(asked.size(), 1);
+
+        QTest::keyClicks(e, QStringLiteral("9"));
+        QVERIFY(marked());
+        yes = true;
+        QVERIFY(!click(f, w, "cmdUp").isEmpty());
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(e->text(), held);
+        QVERIFY(!marked());
     }
 
     // What the card refuses does not stay in the window: the read-back shows the card.

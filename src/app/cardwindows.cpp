@@ -8,6 +8,7 @@
 #include "monitor/frmoverview.h"
 #include "ui/commandlock.h"
 #include "ui/commandscope.h"
+#include "ui/messages.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -158,6 +159,16 @@ void CardWindows::showLiveRead(const CardLiveRead &read)
     }
 }
 
+bool CardWindows::uploadOverEdits(QWidget *editor, bool edited) const
+{
+    if (!edited)
+        return true;
+    return Messages::ask(editor, QStringLiteral("Upload"),
+                         QStringLiteral("Slot %1 has edits not yet written to the card. Upload "
+                                        "replaces them. Continue?")
+                             .arg(m_session.state.SelectedCardNo));
+}
+
 void CardWindows::runTransfer(const char *name, const std::function<void()> &work)
 {
     const CommandScope scope(m_session.gate, m_wiring.lock, QLatin1String(name));
@@ -183,6 +194,9 @@ void CardWindows::analogUpload()
 {
     if (!actsOn(FormType::Analog))
         return;
+    // Asked before the transfer takes the line; the selection is checked again after.
+    if (!uploadOverEdits(m_setModel, m_setModel->hasUnsentEdits()) || !actsOn(FormType::Analog))
+        return;
     runTransfer("Upload card", [this] { applyAnalogReads(); });
 }
 
@@ -206,6 +220,9 @@ void CardWindows::pulseUpload()
 {
     if (!actsOn(FormType::Pulse))
         return;
+    if (!uploadOverEdits(m_setPalseModel, m_setPalseModel->hasUnsentEdits()) ||
+        !actsOn(FormType::Pulse))
+        return;
     runTransfer("Upload card", [this] {
         const auto reads =
             UploadPulseCard(m_session, m_session.state.SelectedCardNo, m_wiring.progress);
@@ -226,8 +243,13 @@ void CardWindows::pulseDownload()
     if (!actsOn(FormType::Pulse))
         return;
     runTransfer("Download card", [this] {
-        DownloadPulseCard(m_session, m_session.state.SelectedCardNo, m_setPalseModel->spanText(1),
-                          m_setPalseModel->spanText(2), m_wiring.progress);
+        const QList<CardWrite> writes = DownloadPulseCard(
+            m_session, m_session.state.SelectedCardNo, m_setPalseModel->spanText(1),
+            m_setPalseModel->spanText(2), m_wiring.progress);
+        // Nothing is read back: a span the card took is what it holds now.
+        for (const CardWrite &w : writes)
+            if (w.result == ChangeResult::Written)
+                m_setPalseModel->spanWritten(w.slot == 2 ? 1 : 2);
         StoreEditorFields();
     });
 }

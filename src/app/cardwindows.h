@@ -56,6 +56,8 @@ private:
     void pulseUpload();
     void pulseDownload();
     void limitClicked(bool ticked);
+    // Whether an Upload may replace the editor's unsent edits: asks when there are any.
+    bool uploadOverEdits(QWidget *editor, bool edited) const;
     // Brackets an editor transfer with the command lock.
     void runTransfer(const char *name, const std::function<void()> &work);
 

@@ -155,6 +155,7 @@ void frmSetModel::buildChannel(int n, QGridLayout *grid)
         ch.par[r]->setObjectName(QStringLiteral("txt") + stem);
         ch.par[r]->setFixedWidth(kParWidth);
         setBoxLocked(ch.par[r], false);
+        m_marks.watch(ch.par[r]);
         ch.low[r] = makeLabel(f, QStringLiteral("lbl%1_LLmt").arg(stem), QStringLiteral("-320.00"));
         ch.high[r] = makeLabel(f, QStringLiteral("lbl%1_HLmt").arg(stem), QStringLiteral("320.00"));
         for (QLabel *l : {ch.low[r], ch.high[r]}) {
@@ -200,6 +201,8 @@ void frmSetModel::FillCardWindow()
     if (!card)
         return;
     m_txtVerNo->setText(QLatin1Char('V') + card->VerNo);
+    // Edits of the card shown before are in its record, not this card's.
+    m_marks.clearAll();
     // A one-channel card leaves whatever the channel-2 boxes showed.
     const int lastSlot = card->isTwoChannel() ? 12 : 6;
     for (int k = 1; k <= lastSlot; ++k)
@@ -288,7 +291,9 @@ void frmSetModel::setParText(int slot, const QString &text)
     if (slot < 1 || slot > 12)
         return;
     const auto i = static_cast<std::size_t>(slot - 1);
-    m_ch[i / 6].par[i % 6]->setText(text);
+    QLineEdit *box = m_ch[i / 6].par[i % 6];
+    box->setText(text);
+    m_marks.clear(box);
 }
 
 bool frmSetModel::limitTicked() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/editmarks.h"
 #include "ui/commandlock.h"
 
 #include <QWidget>
@@ -40,7 +41,10 @@ public:
 
     // Parameter box of slot 1..12 (1..6 channel 1, 7..12 channel 2).
     QString parText(int slot) const;
+    // Also takes the box's edit mark: what it shows came from the program.
     void setParText(int slot, const QString &text);
+    // Whether a parameter box holds an edit not yet written to the card.
+    bool hasUnsentEdits() const { return m_marks.any(); }
     bool limitTicked() const;
     // Sets the tick without raising limitClicked.
     void setLimitTicked(bool ticked);
@@ -86,6 +90,7 @@ private:
     QCheckBox *m_chkLimit = nullptr;
     std::array<Channel, 2> m_ch;
     std::array<QLabel *, 36> m_lblMark{};
+    EditMarks m_marks;
     QPushButton *m_cmdUp = nullptr;
     QPushButton *m_cmdDown = nullptr;
     QPushButton *m_cmdTrend = nullptr;

@@ -80,6 +80,7 @@ frmSetPalseModel::frmSetPalseModel(const CardTable &cards, const GlobalState &st
         g->addWidget(m_count.at(chIdx(ch)), 0, 1);
         g->addWidget(makeLabel(fra, QStringLiteral("lblSpan") + nn, QStringLiteral("Span")), 1, 0);
         m_span.at(chIdx(ch)) = makeBox(fra, QStringLiteral("txtSpan") + nn, kBoxWidth);
+        m_marks.watch(m_span.at(chIdx(ch)));
         g->addWidget(m_span.at(chIdx(ch)), 1, 1);
 
         // ( low --- high ) beside the span box.
@@ -176,8 +177,16 @@ QString frmSetPalseModel::spanText(int ch) const
 
 void frmSetPalseModel::setSpanText(int ch, const QString &text)
 {
+    if (!validChannel(ch))
+        return;
+    m_span.at(chIdx(ch))->setText(text);
+    m_marks.clear(m_span.at(chIdx(ch)));
+}
+
+void frmSetPalseModel::spanWritten(int ch)
+{
     if (validChannel(ch))
-        m_span.at(chIdx(ch))->setText(text);
+        m_marks.clear(m_span.at(chIdx(ch)));
 }
 
 void frmSetPalseModel::showLive(const QString &ch1, const QString &ch2)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/editmarks.h"
 #include "ui/commandlock.h"
 
 #include <QWidget>
@@ -34,7 +35,12 @@ public:
     QString countText(int ch) const;
     void setCountText(int ch, const QString &text);
     QString spanText(int ch) const;
+    // Also takes the box's edit mark: what it shows came from the program.
     void setSpanText(int ch, const QString &text);
+    // Whether a span box holds an edit not yet written to the card.
+    bool hasUnsentEdits() const { return m_marks.any(); }
+    // The card took span `ch`'s text: no longer marked as unsent.
+    void spanWritten(int ch);
     // Live counts: both boxes are cleared, then set.
     void showLive(const QString &ch1, const QString &ch2);
 
@@ -59,6 +65,7 @@ private:
     std::array<QLineEdit *, 2> m_span{};  // txtSpan01, txtSpan02
     std::array<QLabel *, 2> m_low{};      // lblSpan01_LLmt, lblSpan02_LLmt
     std::array<QLabel *, 2> m_high{};     // lblSpan01_HLmt, lblSpan02_HLmt
+    EditMarks m_marks;                    // the span boxes
     QPushButton *m_cmdUp = nullptr;
     QPushButton *m_cmdDown = nullptr;
     QPushButton *m_cmdTrend = nullptr;
