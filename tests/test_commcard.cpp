@@ -7,12 +7,13 @@
 #include "scriptedrack.h"
 #include "sim/simcommcard.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QRegularExpression>
+#include <QSignalSpy>
 
 namespace {
 
@@ -243,6 +244,59 @@ private slots:
         click(*d, "cmdDown");
         QCOMPARE(f.rack->itemValue(0, 64), QStringLiteral("50000"));
         QCOMPARE(f.messages.size(), 1);
+    }
+
+    // A typed point moves on to the next box of the address; an address
+    // pasted into any box fills its four boxes, a bad paste changes none.
+    void etherOctetBoxesTakeAnAddress_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("paste");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("shown"); // first octet first; empty: as before
+        QTest::newRow("typed") << "txtIP_3" << false << "172.16.5.7."
+                               << "172.16.5.7";
+        QTest::newRow("pasted") << "txtIP_1" << true << "10.1.2.3"
+                                << "10.1.2.3";
+        QTest::newRow("pasted into the mask") << "txtSNM_0" << true << " 255.255.0.0"
+                                              << "255.255.0.0";
+        QTest::newRow("three parts") << "txtIP_2" << true << "10.1.2"
+                                     << "";
+        QTest::newRow("octet above 255") << "txtSNM_3" << true << "10.1.2.256"
+                                         << "";
+    }
+    void etherOctetBoxesTakeAnAddress()
+    {
+        QFETCH(QString, box);
+        QFETCH(bool, paste);
+        QFETCH(QString, input);
+        QFETCH(QString, shown);
+        AppFixture f;
+        f.connectOn(1);
+        auto d = makeDialog<frmEther>(f);
+        QVERIFY(opened(*d));
+        QVERIFY(QTest::qWaitForWindowActive(d.get()));
+        const QString row = box.left(box.indexOf(QLatin1Char('_')) + 1);
+        const auto address = [&] {
+            QStringList octets;
+            for (int i = 3; i >= 0; --i)
+                octets << text(*d, row + QString::number(i));
+            return octets.join(QLatin1Char('.'));
+        };
+        const QString before = address();
+        auto *e = d->findChild<QLineEdit *>(box);
+        e->setFocus();
+        e->selectAll();
+        if (paste) {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keySequence(e, QKeySequence::Paste);
+        } else {
+            // Each key goes where the focus is, as the operator's keys do.
+            for (const QChar c : input)
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        }
+        QCOMPARE(address(), shown.isEmpty() ? before : shown);
+        QVERIFY(f.messages.isEmpty());
     }
 
     // Silence is a lost link; a refusal is the card's answer: the link stays

@@ -4,13 +4,19 @@
 #include "ui/messages.h"
 #include "ui/namedwidgets.h"
 
+#include <QClipboard>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -36,6 +42,24 @@ void showProblem(QWidget *window, Messages::Icon icon, const QString &title,
         box->setFocus();
         box->selectAll();
     }
+}
+
+// "10.1.2.3" as its four octets, first first; nothing unless the whole
+// text is an address of four numbers 0 to 255.
+std::optional<std::array<QString, 4>> dottedAddress(const QString &text)
+{
+    static const QRegularExpression re(
+        QStringLiteral("^([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})$"));
+    const QRegularExpressionMatch m = re.match(text.trimmed());
+    if (!m.hasMatch())
+        return std::nullopt;
+    std::array<QString, 4> octets;
+    for (int i = 0; i < 4; ++i) {
+        octets.at(static_cast<std::size_t>(i)) = m.captured(i + 1);
+        if (m.captured(i + 1).toInt() > 255)
+            return std::nullopt;
+    }
+    return octets;
 }
 
 } // namespace
@@ -66,6 +90,12 @@ frmEther::frmEther(Session &session, CommandLock &lock, std::function<void()> di
         grid->addWidget(m_txtSNM[k], 1, 4 - i);
         connect(m_txtIP[k], &QLineEdit::textEdited, this, [this, i] { txtIP_Change(i); });
         connect(m_txtSNM[k], &QLineEdit::textEdited, this, [this, i] { txtSNM_Change(i); });
+        for (QLineEdit *box : {m_txtIP[k], m_txtSNM[k]}) {
+            box->installEventFilter(this);
+            // The box, not the signal: a handler may have set it meanwhile.
+            connect(box, &QLineEdit::textChanged, this,
+                    [this, box] { m_octetShown[box] = box->text(); });
+        }
     }
     for (int i = 0; i < 2; ++i) {
         auto *mac = makeLabel(this, QStringLiteral("lblMac_%1").arg(i), QString());
@@ -186,14 +216,70 @@ void frmEther::checkOctet(QLineEdit *box)
     checkTyping(box, OctetTypingMessage(box->text()));
 }
 
+bool frmEther::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->text() == QLatin1String(".")) {
+        for (const auto *boxes : {&m_txtIP, &m_txtSNM}) {
+            const auto *it = std::find(boxes->begin(), boxes->end(), watched);
+            if (it == boxes->end())
+                continue;
+            // Box 0 holds the last octet; a point there goes nowhere.
+            if (it != boxes->begin()) {
+                QLineEdit *next = *(it - 1);
+                next->setFocus(Qt::TabFocusReason);
+                next->selectAll();
+            }
+            return true;
+        }
+    }
+    return CommCardDialog::eventFilter(watched, event);
+}
+
+// A point reaches an octet box only by a paste or a drop: a whole address
+// fills the four boxes, anything else is taken back.
+bool frmEther::takeAddress(const std::array<QLineEdit *, 4> &boxes, int index)
+{
+    QLineEdit *box = boxes.at(static_cast<std::size_t>(index));
+    const QString text = box->text();
+    if (!text.contains(QLatin1Char('.')))
+        return false;
+    // textEdited comes before textChanged: this is still the text before the edit.
+    const QString before = m_octetShown.value(box);
+    // What was pasted is best known from the clipboard, with the box's old
+    // text around it; a drop leaves only the box's text.
+    QStringList candidates;
+    for (const QClipboard::Mode mode : {QClipboard::Clipboard, QClipboard::Selection}) {
+        const QString pasted = QGuiApplication::clipboard()->text(mode).trimmed();
+        if (!pasted.isEmpty() && text.contains(pasted))
+            candidates << pasted;
+    }
+    candidates << text;
+    std::optional<std::array<QString, 4>> address;
+    for (const QString &candidate : std::as_const(candidates))
+        if ((address = dottedAddress(candidate)))
+            break;
+    if (!address) {
+        box->setText(before);
+        return true;
+    }
+    // Box 3 holds the first octet.
+    for (std::size_t i = 0; i < 4; ++i)
+        boxes.at(3 - i)->setText(address->at(i));
+    boxes[0]->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
 void frmEther::txtIP_Change(int index)
 {
-    checkOctet(m_txtIP.at(static_cast<std::size_t>(index)));
+    if (!takeAddress(m_txtIP, index))
+        checkOctet(m_txtIP.at(static_cast<std::size_t>(index)));
 }
 
 void frmEther::txtSNM_Change(int index)
 {
-    checkOctet(m_txtSNM.at(static_cast<std::size_t>(index)));
+    if (!takeAddress(m_txtSNM, index))
+        checkOctet(m_txtSNM.at(static_cast<std::size_t>(index)));
 }
 
 void frmEther::txtPort_Change(int index)

@@ -2,6 +2,7 @@
 
 #include "commcard/commcarddialog.h"
 
+#include <QHash>
 #include <array>
 
 class QLabel;
@@ -25,8 +26,13 @@ public:
     void txtPort_Change(int index);
     void txtTimeout_Change(int index);
 
+protected:
+    // A point typed into an octet box moves to the next box of that address.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QWidget *buildSockets();
+    bool takeAddress(const std::array<QLineEdit *, 4> &boxes, int index);
     void checkOctet(QLineEdit *box);
     void checkTyping(QLineEdit *box, const QString &message);
 
@@ -37,4 +43,7 @@ private:
     std::array<QLabel *, 2> m_lblMac{};
     std::array<QLineEdit *, 4> m_txtPort{};
     std::array<QLineEdit *, 4> m_txtTimeout{};
+    // Each octet box's text as last changed, so a paste that is no address
+    // can be taken back.
+    QHash<const QLineEdit *, QString> m_octetShown;
 };
