@@ -100,7 +100,10 @@ private slots:
             QCOMPARE(text(*d, QStringLiteral("txtIP_%1").arg(i)), octets.at(i));
         d->findChild<QLineEdit *>(QStringLiteral("txtPort_3"))->setText(QStringLiteral("7003"));
         f.session.traffic.clear();
+        QSignalSpy summary(d.get(), &CommCardDialog::downloaded);
         click(*d, "cmdDown");
+        QCOMPARE(summary.value(0).value(0).toString(),
+                 QStringLiteral("Download complete: Ethernet settings written"));
         QCOMPARE(f.wire(), seq("R40 W1=1 W59=192.168.0.1 W60=255.255.255.0 W61=5001 W62=5002 "
                                "W63=7003 W64=5004 W71=10 W72=10 W73=0 W74=0"));
         QVERIFY(f.messages.isEmpty());

@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStatusBar>
 
 class TestEditors : public QObject
 {
@@ -132,6 +133,8 @@ private slots:
         QCOMPARE(w->spanText(1), QStringLiteral("1500")); // nothing read back
         QCOMPARE(f.session.cards[10].par(2).Value, QStringLiteral("1500"));
         QCOMPARE(f.rack->itemValue(10, 15), QStringLiteral("2600"));
+        QCOMPARE(f.window.statusBar()->currentMessage(),
+                 QStringLiteral("Download complete: slot 10, 2 written"));
     }
 
     // A box the operator typed into is marked until a Download writes it or
@@ -177,6 +180,9 @@ private slots:
             f.rack->setCardFaults(card, {.refuse = true});
             click(f, w, "cmdDown");
             QVERIFY(marked());
+            QCOMPARE(f.window.statusBar()->currentMessage(),
+                     QStringLiteral("Download complete: slot 10, 0 written, 2 refused "
+                                    "(Span, Ch. 1; Span, Ch. 2)"));
             f.rack->clearFaults();
         }
         QVERIFY(click(f, w, "cmdDown").contains(QStringLiteral("D150")));

@@ -208,8 +208,10 @@ void CardWindows::analogDownload()
         std::array<QString, 12> boxes;
         for (int k = 1; k <= 12; ++k)
             boxes.at(static_cast<std::size_t>(k - 1)) = m_setModel->parText(k);
-        DownloadAnalogCard(m_session, m_session.state.SelectedCardNo, boxes,
-                           m_setModel->limitTicked(), m_wiring.progress);
+        const int cardNo = m_session.state.SelectedCardNo;
+        const QList<CardWrite> writes = DownloadAnalogCard(
+            m_session, cardNo, boxes, m_setModel->limitTicked(), m_wiring.progress);
+        m_wiring.showStatus(CardDownloadSummary(m_session.cards, cardNo, writes));
         StoreEditorFields();
         // Read back, so the window shows what the card holds, not what was typed.
         applyAnalogReads();
@@ -250,6 +252,8 @@ void CardWindows::pulseDownload()
         for (const CardWrite &w : writes)
             if (w.result == ChangeResult::Written)
                 m_setPalseModel->spanWritten(w.slot == 2 ? 1 : 2);
+        m_wiring.showStatus(
+            CardDownloadSummary(m_session.cards, m_session.state.SelectedCardNo, writes));
         StoreEditorFields();
     });
 }

@@ -2,6 +2,7 @@
 
 #include "model/cardcodes.h"
 
+#include <QString>
 #include <functional>
 
 struct CardLiveRead;
@@ -32,6 +33,8 @@ public:
         RackObserver &progress;
         // Places a card window at the top left of the client area and shows it.
         std::function<void(QWidget *)> showCardForm;
+        // Shows what a card's Download wrote in the status bar.
+        std::function<void(const QString &)> showStatus;
     };
     CardWindows(Session &session, const Wiring &wiring);
 

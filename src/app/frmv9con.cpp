@@ -113,8 +113,10 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
         m_session, WindowObserver::Targets{*m_overview, *m_loading, m_lblMasterType, m_lblVersionNo,
                                            m_connection, this});
     m_cards = std::make_unique<CardWindows>(
-        m_session, CardWindows::Wiring{m_mdi, m_overview, m_cboCardNo, m_lock, *m_observer,
-                                       [this](QWidget *form) { ShowCardForm(form); }});
+        m_session,
+        CardWindows::Wiring{m_mdi, m_overview, m_cboCardNo, m_lock, *m_observer,
+                            [this](QWidget *form) { ShowCardForm(form); },
+                            [this](const QString &text) { statusBar()->showMessage(text); }});
     m_views = std::make_unique<ViewWindows>(m_session, this);
     m_compare = std::make_unique<CompareCommands>(m_session, this, *m_overview);
     auto trend = [this] { m_views->showTrend(m_session.state.SelectedCardNo); };

@@ -181,6 +181,7 @@ void frmEther::cmdDown_Click()
         return;
     switch (written.result) {
     case SettingsDownload::Written:
+        emit downloaded(QStringLiteral("Download complete: Ethernet settings written"));
         break;
     case SettingsDownload::BadEntry:
         showProblem(this, Messages::Icon::Information, kAppTitle, written.problem);

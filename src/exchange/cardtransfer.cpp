@@ -4,6 +4,7 @@
 #include "exchange/session.h"
 #include "link/transactions.h"
 #include "model/encodings.h"
+#include "model/parametercaptions.h"
 
 namespace {
 
@@ -176,4 +177,35 @@ CardLiveRead ReadCardLive(Session &session, int cardNo)
             emit session.live.value(cardNo, 2, out.values->sent2);
     }
     return out;
+}
+
+QString CardDownloadSummary(const CardTable &cards, int cardNo, const QList<CardWrite> &writes)
+{
+    int written = 0;
+    QStringList refused;
+    int silent = 0;
+    for (const CardWrite &w : writes) {
+        switch (w.result) {
+        case ChangeResult::Written:
+            ++written;
+            break;
+        case ChangeResult::Refused: {
+            const QString caption = ParameterCaption(cards[cardNo], w.slot);
+            refused << (caption.isEmpty() ? QStringLiteral("item ") + w.item : caption);
+            break;
+        }
+        case ChangeResult::NoAnswer:
+            ++silent;
+            break;
+        }
+    }
+    QString text =
+        QStringLiteral("Download complete: slot %1, %2 written").arg(cardNo).arg(written);
+    if (!refused.isEmpty())
+        text += QStringLiteral(", %1 refused (%2)")
+                    .arg(refused.size())
+                    .arg(refused.join(QStringLiteral("; ")));
+    if (silent > 0)
+        text += QStringLiteral(", %1 without answer").arg(silent);
+    return text;
 }

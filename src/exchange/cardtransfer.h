@@ -44,6 +44,10 @@ QList<CardWrite> DownloadAnalogCard(Session &session, int cardNo,
                                     const std::array<QString, 12> &boxes, bool limitTicked,
                                     RackObserver &observer);
 
+// The line the status bar keeps after a card's Download:
+// "Download complete: slot 5, 12 written, 1 refused (Full scale, Ch. 1)".
+QString CardDownloadSummary(const CardTable &cards, int cardNo, const QList<CardWrite> &writes);
+
 // Counts and spans of a pulse card: slots 1, 2, 7 and 8 (items 10, 14, 11,
 // 15); progress 4, "Uploading".
 std::array<std::optional<QString>, 4> UploadPulseCard(Session &session, int cardNo,
