@@ -1,6 +1,5 @@
 #include "cli/commands.h"
 
-#include "model/comparison.h"
 #include "cli/console.h"
 #include "cli/fileaccess.h"
 #include "cli/interruptreport.h"
@@ -12,6 +11,7 @@
 #include "exchange/download.h"
 #include "exchange/session.h"
 #include "files/parameterfile.h"
+#include "model/comparison.h"
 
 #include <QDir>
 #include <QTextStream>

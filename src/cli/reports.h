@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/comparison.h"
 #include "model/cardrecord.h"
+#include "model/comparison.h"
 
 #include <QByteArray>
 #include <QString>
