@@ -360,6 +360,8 @@ private slots:
         QVERIFY(f.window.loading()->isHidden());
         QCOMPARE(f.session.cards[2].ModelName, QStringLiteral("XD2-K"));
         QVERIFY(f.enabled("cmdUpload"));
+        // A half-read table is not offered for writing back whole.
+        QVERIFY(!f.enabled("cmdDownload"));
     }
 
     void disconnectDuringUpload()

@@ -484,12 +484,18 @@ void frmV9Con::cmdUpload_Click()
         return;
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     ResetCardTable();
-    if (UploadAllCards(m_session, *m_observer) == OperationResult::Completed) {
+    const OperationResult result = UploadAllCards(m_session, *m_observer);
+    if (result == OperationResult::Completed) {
         m_tableSource = PortText(*m_session.ports, m_session.state.ComPortNo);
         m_tableFromFile = false;
     }
     // After a failed upload the link is gone and nothing comes back with it.
-    m_lock.tableUploaded();
+    // A cancelled one leaves a table that must not be written back whole:
+    // the slots after the cancel were cleared, the one in progress is half read.
+    if (result == OperationResult::Cancelled)
+        m_lock.tableIncomplete();
+    else
+        m_lock.tableUploaded();
 }
 
 void frmV9Con::cmdDownload_Click()

@@ -21,6 +21,13 @@ void CommandLock::tableUploaded()
     refresh();
 }
 
+void CommandLock::tableIncomplete()
+{
+    m_uploaded = m_session.state.IsConnected;
+    m_downloadable = false;
+    refresh();
+}
+
 void CommandLock::tableOpened()
 {
     m_downloadable = m_session.state.IsConnected;

@@ -35,6 +35,9 @@ public:
     // What the state does not hold itself.
     void linkChanged(bool connected);
     void tableUploaded();
+    // An upload cancelled part way: the cards read can be looked at, but
+    // the table is not the rack's and is not offered for Download.
+    void tableIncomplete();
     void tableOpened();
     void setDialogOpen(bool open);
     // Start-up is idle, not disconnected: the selector stays usable.
