@@ -94,9 +94,11 @@ private slots:
             QCOMPARE(item->text(4), want[2]);
         }
 
-        // The next upload is a new table: the marks of the old one go.
+        // The next upload is a new table: the marks and the list of the old one go.
+        QVERIFY(w->isVisible());
         f.window.cmdUpload_Click();
         QCOMPARE(marked(f), QList<int>{});
+        QVERIFY(!w->isVisible());
     }
 
     void damagedFileComparesNothing()

@@ -21,6 +21,9 @@ void CompareCommands::tableReplaced()
     m_overview.markDifferentSlots({});
     m_lastFile.clear();
     m_lastDifferences.clear();
+    // Its list was of the table that goes now; left open it would mislead.
+    if (m_window)
+        m_window->hide();
 }
 
 void CompareCommands::mnuFilesCompare_Click()
