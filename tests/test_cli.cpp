@@ -8,6 +8,8 @@
 #include "cli/progressprinter.h"
 #include "exchange/session.h"
 #include "exchange/upload.h"
+#include "files/csvfields.h"
+#include "inprocesscli.h"
 #include "link/serialportlink.h"
 #include "link/transactions.h"
 #include "sim/demorack.h"
@@ -50,41 +52,6 @@ const QByteArray kSmallRack = R"({"slots": {"1": {"model": "XA1-00", "version": 
     "2": {"model": "XD2-K", "version": "1.1"}, "3": {"model": "XD2-K", "version": "1.1"},
     "4": {"model": "XD2-K", "version": "1.1"}, "5": {"model": "XA1-00", "version": "1.0"}}})";
 constexpr int kSmallRackLast = 5;
-
-// The commands on a rack whose live values stand still; the simulator's
-// replies are due at once, so a short time-out only shortens silence.
-struct InProcess
-{
-    explicit InProcess(std::unique_ptr<SimulatedRack> r = DemoRack()) : rack(std::move(r))
-    {
-        session.line.setTiming({20, 0, 5});
-        rack->setClock([] { return qint64(0); });
-    }
-    int run(const QStringList &args)
-    {
-        out.clear();
-        err.clear();
-        const CliOptions o = ParseCliOptions(args);
-        if (!o.error.isEmpty())
-            return -1;
-        return Commands(session, console).run(o);
-    }
-    QStringList wire() const
-    {
-        QStringList w;
-        for (const TrafficEntry &e : session.traffic.entries())
-            w << QString::fromLatin1(e.command).trimmed();
-        return w;
-    }
-
-    std::unique_ptr<SimulatedRack> rack;
-    Session session{std::make_unique<SimulatedPortProvider>(*rack)};
-    QString out;
-    QString err;
-    QTextStream outStream{&out};
-    QTextStream errStream{&err};
-    Console console{outStream, errStream, false};
-};
 
 QByteArray readAll(const QString &path)
 {

@@ -1,16 +1,10 @@
 // The rack report of the demo rack, written by the tool's report command
 // in-process: every occupied slot and every parameter with its value, in
 // the HTML and in the PDF's text; refused files leave nothing behind.
-#include "cli/cliopts.h"
-#include "cli/commands.h"
-#include "cli/console.h"
-#include "exchange/session.h"
 #include "files/savefile.h"
+#include "inprocesscli.h"
 #include "model/parametercaptions.h"
 #include "report/rackreport.h"
-#include "sim/demorack.h"
-#include "sim/simulatedports.h"
-#include "sim/simulatedrack.h"
 
 #include <QFile>
 #include <QProcess>
@@ -20,24 +14,6 @@
 #include <QTest>
 
 namespace {
-
-struct Rack
-{
-    Rack() { session.line.setTiming({20, 0, 5}); }
-    int report(const QString &output)
-    {
-        return Commands(session, console)
-            .run(ParseCliOptions({QStringLiteral("report"), QStringLiteral("-o"), output}));
-    }
-
-    std::unique_ptr<SimulatedRack> rack = DemoRack();
-    Session session{std::make_unique<SimulatedPortProvider>(*rack)};
-    QString out;
-    QString err;
-    QTextStream outStream{&out};
-    QTextStream errStream{&err};
-    Console console{outStream, errStream, false};
-};
 
 bool occupied(const CardRecord &r)
 {
@@ -79,9 +55,9 @@ private:
 
 void TestReport::htmlHoldsEverySlotAndParameter()
 {
-    Rack r;
+    InProcess r;
     const QString path = m_dir.filePath(QStringLiteral("rack.html"));
-    QCOMPARE(r.report(path), 0);
+    QCOMPARE(r.run({QStringLiteral("report"), QStringLiteral("-o"), path}), 0);
     const QString html = QString::fromUtf8(readAll(path));
     QVERIFY(html.contains(QStringLiteral("COM1 (simulated rack)")));
     QVERIFY(html.contains(QStringLiteral("V9-XS1-A")));
@@ -112,9 +88,9 @@ void TestReport::htmlHoldsEverySlotAndParameter()
 
 void TestReport::pdfTextHoldsTheSameValues()
 {
-    Rack r;
+    InProcess r;
     const QString path = m_dir.filePath(QStringLiteral("rack.pdf"));
-    QCOMPARE(r.report(path), 0);
+    QCOMPARE(r.run({QStringLiteral("report"), QStringLiteral("-o"), path}), 0);
     QVERIFY(readAll(path).startsWith("%PDF"));
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (pdftotext.isEmpty())

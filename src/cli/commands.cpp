@@ -208,10 +208,9 @@ int Commands::verify(const QString &path, bool json)
     return SettingsDiffer(differences) ? kExitDifferences : kExitDone;
 }
 
-int Commands::show(const QString &path, bool json)
+int Commands::readTable(const QString &path, const QString &command, const QString &unsaved,
+                        CardTable &cards, TableSource &source)
 {
-    TableSource source;
-    CardTable cards;
     if (!path.isEmpty()) {
         QString error;
         auto loaded = LoadParameterFile(path, &error);
@@ -219,15 +218,25 @@ int Commands::show(const QString &path, bool json)
             return fail(kExitUsage, error);
         cards = std::move(*loaded);
         source.file = QDir::toNativeSeparators(path);
-    } else {
-        ProgressPrinter progress(m_c);
-        const int uploaded = uploadRack(progress, QStringLiteral("show"), {});
-        if (uploaded != kExitDone)
-            return uploaded;
-        cards = m_session.cards;
-        source.commModel = progress.commModel();
-        source.commVersion = progress.commVersion();
+        return kExitDone;
     }
+    ProgressPrinter progress(m_c);
+    const int uploaded = uploadRack(progress, command, unsaved);
+    if (uploaded != kExitDone)
+        return uploaded;
+    cards = m_session.cards;
+    source.commModel = progress.commModel();
+    source.commVersion = progress.commVersion();
+    return kExitDone;
+}
+
+int Commands::show(const QString &path, bool json)
+{
+    TableSource source;
+    CardTable cards;
+    if (const int read = readTable(path, QStringLiteral("show"), {}, cards, source);
+        read != kExitDone)
+        return read;
     if (json)
         m_c.out << ShowJson(cards, source);
     else

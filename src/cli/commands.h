@@ -2,9 +2,11 @@
 
 #include "cli/cliopts.h"
 
+class CardTable;
 struct Console;
 class ProgressPrinter;
 struct Session;
+struct TableSource;
 
 // The tool's commands on one session. Each returns the exit code and
 // reports through the console: results on its `out`, progress and errors
@@ -31,6 +33,10 @@ private:
     // Connects and uploads the whole rack for `command`: kExitDone, or the
     // exit code after saying why not (`unsaved` closes a Ctrl-C report).
     int uploadRack(ProgressPrinter &progress, const QString &command, const QString &unsaved);
+    // The table of a parameter file, or with an empty path the rack's after
+    // an upload for `command`: kExitDone, or the exit code after saying why not.
+    int readTable(const QString &path, const QString &command, const QString &unsaved,
+                  CardTable &cards, TableSource &source);
 
     Session &m_session;
     Console &m_c;

@@ -5,10 +5,6 @@
 class QFile;
 class QTextStream;
 
-// A field as CSV needs it: quoted, with quotes doubled, when it holds a
-// comma, a quote or a line break.
-QString CsvField(const QString &text);
-
 // Writes rows to a stream and flushes each, so the file is whole whenever
 // the program ends.
 class CsvWriter

@@ -3,7 +3,7 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/fileaccess.h"
-#include "cli/progressprinter.h"
+#include "cli/reports.h"
 #include "exchange/portsetup.h"
 #include "exchange/session.h"
 #include "report/rackreport.h"
@@ -34,27 +34,20 @@ int Commands::report(const QString &output, const QString &path)
     if (!problem.isEmpty())
         return fail(kExitUsage, problem);
 
-    ReportHeader header;
     CardTable cards;
-    if (!path.isEmpty()) {
-        QString error;
-        auto loaded = LoadParameterFile(path, &error);
-        if (!loaded)
-            return fail(kExitUsage, error);
-        cards = std::move(*loaded);
-        header.file = path;
-    } else {
-        ProgressPrinter progress(m_c);
-        const int uploaded =
-            uploadRack(progress, QStringLiteral("report"),
-                       QStringLiteral("; %1 not written").arg(QDir::toNativeSeparators(output)));
-        if (uploaded != kExitDone)
-            return uploaded;
-        cards = m_session.cards;
+    TableSource source;
+    if (const int read =
+            readTable(path, QStringLiteral("report"),
+                      QStringLiteral("; %1 not written").arg(QDir::toNativeSeparators(output)),
+                      cards, source);
+        read != kExitDone)
+        return read;
+    ReportHeader header;
+    header.file = source.file;
+    if (source.file.isEmpty())
         header.port = PortText(*m_session.ports, m_session.state.ComPortNo);
-        header.commModel = progress.commModel();
-        header.commVersion = progress.commVersion();
-    }
+    header.commModel = source.commModel;
+    header.commVersion = source.commVersion;
     const QString error = RackReport(cards, header).save(output);
     if (!error.isEmpty())
         return fail(kExitUsage, error);

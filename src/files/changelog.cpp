@@ -1,5 +1,7 @@
 #include "files/changelog.h"
 
+#include "files/csvfields.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,16 +21,6 @@ QByteArray json(const QJsonValue &value)
 {
     const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
     return array.mid(1, array.size() - 2);
-}
-
-QString csvField(const QString &text)
-{
-    static const QString delimiters = QStringLiteral(",\"\r\n");
-    if (std::none_of(text.begin(), text.end(), [](QChar c) { return delimiters.contains(c); }))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 QString timeText(const QDateTime &t)
@@ -168,15 +160,12 @@ QString ChangeLogCsv(const QList<ChangeEntry> &entries)
 {
     QString out = QStringLiteral("time,port,commCard,slot,model,parameter,item,old,new,result\r\n");
     for (const ChangeEntry &e : entries) {
-        const QString fields[] = {timeText(e.time), e.port,
-                                  e.commCard,       QString::number(e.slot),
-                                  e.model,          e.parameter,
-                                  e.item,           e.old.value_or(QString()),
-                                  e.value,          ChangeResultText(e.result)};
-        for (const QString &f : fields)
-            out += csvField(f) + QLatin1Char(',');
-        out.chop(1);
-        out += QLatin1String("\r\n");
+        const QStringList fields{timeText(e.time), e.port,
+                                 e.commCard,       QString::number(e.slot),
+                                 e.model,          e.parameter,
+                                 e.item,           e.old.value_or(QString()),
+                                 e.value,          ChangeResultText(e.result)};
+        out += CsvLine(fields) + QLatin1String("\r\n");
     }
     return out;
 }

@@ -1,24 +1,9 @@
 #include "files/trafficcsv.h"
 
+#include "files/csvfields.h"
 #include "files/savefile.h"
 #include "link/trafficanalysis.h"
 #include "link/trafficlog.h"
-
-#include <algorithm>
-
-namespace {
-
-QString csvField(const QString &text)
-{
-    static const QString delimiters = QStringLiteral(",\"\r\n");
-    if (std::none_of(text.begin(), text.end(), [](QChar c) { return delimiters.contains(c); }))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-} // namespace
 
 QString TrafficCsv(const TrafficLog &log)
 {
@@ -28,7 +13,7 @@ QString TrafficCsv(const TrafficLog &log)
     for (std::size_t i = 0; i < e.size(); ++i) {
         if (IsCardSelect(e[i]))
             select = static_cast<qint64>(i);
-        const QString fields[] = {
+        const QStringList fields{
             TrafficTimeText(log, e[i]),
             select >= 0 ? TrafficCardText(e[static_cast<std::size_t>(select)]) : QString(),
             TrafficBytesText(e[i].command),
@@ -36,12 +21,7 @@ QString TrafficCsv(const TrafficLog &log)
             QString::number(e[i].elapsedMs),
             TrafficMarkText(e[i]),
         };
-        for (const QString &f : fields) {
-            out += csvField(f);
-            out += QLatin1Char(',');
-        }
-        out.chop(1);
-        out += QLatin1String("\r\n");
+        out += CsvLine(fields) + QLatin1String("\r\n");
     }
     return out;
 }
