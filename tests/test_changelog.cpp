@@ -182,6 +182,18 @@ private slots:
         QCOMPARE(f.messages[0].title, QStringLiteral("Change Log"));
         QVERIFY(f.messages[0].text.contains(log.path()));
     }
+
+    // The window and the command-line tool write to one rack's record.
+    void windowAndToolShareTheDefaultLog()
+    {
+        const QString name = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName(QStringLiteral("V9CON"));
+        const QString window = ChangeLog::defaultPath();
+        QCoreApplication::setApplicationName(QStringLiteral("v9con-cli"));
+        const QString tool = ChangeLog::defaultPath();
+        QCoreApplication::setApplicationName(name);
+        QCOMPARE(tool, window);
+    }
 };
 
 QTEST_MAIN(TestChangeLog)

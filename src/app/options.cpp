@@ -65,7 +65,7 @@ QString usageText()
         "  --com N=DEVICE          COM port N (1..8) opens DEVICE, for example\n"
         "                          --com 1=/dev/ttyUSB0 or a pseudo-terminal of v9rack-sim\n"
         "  --change-log FILE       record every write to the rack in FILE instead of\n"
-        "                          change-log.jsonl in the application-data folder\n"
+        "                          V9CON/change-log.jsonl in the data folder\n"
         "  --version               the program's version\n"
         "  --help                  this text\n"
         "\n"

@@ -23,7 +23,7 @@ Options (before the command):
   --simulate --rack RACK.json
                           the same as --simulate=RACK.json
   --change-log FILE       record every write to the rack in FILE instead of
-                          change-log.jsonl in the application-data folder
+                          V9CON/change-log.jsonl in the data folder
   --json                  machine-readable output of show and verify
   --help                  this text; COMMAND --help describes one command
   --version               the program's version

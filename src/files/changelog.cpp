@@ -86,8 +86,10 @@ std::optional<ChangeEntry> ParseChangeLogLine(const QByteArray &line)
 
 QString ChangeLog::defaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-           QStringLiteral("/change-log.jsonl");
+    // Not AppDataLocation: that is named after each program, and the window
+    // and the command-line tool write to one rack's record.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/V9CON/change-log.jsonl");
 }
 
 void ChangeLog::setPath(const QString &path)

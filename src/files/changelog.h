@@ -42,7 +42,8 @@ class ChangeLog
 public:
     explicit ChangeLog(const QString &path = defaultPath()) : m_path(path) {}
 
-    // "change-log.jsonl" in the program's application-data folder.
+    // "V9CON/change-log.jsonl" in the platform's data folder, one file for
+    // the window and the command-line tool.
     static QString defaultPath();
     const QString &path() const { return m_path; }
     // Another file; its failures are reported afresh.
