@@ -3,6 +3,7 @@
 #include "appfixture.h"
 #include "monitor/frmoverview.h"
 #include "sim/rackloader.h"
+#include "ui/filedialogs.h"
 #include "ui/frmloading.h"
 #include "ui/vbcolor.h"
 
@@ -360,8 +361,17 @@ private slots:
         QVERIFY(f.window.loading()->isHidden());
         QCOMPARE(f.session.cards[2].ModelName, QStringLiteral("XD2-K"));
         QVERIFY(f.enabled("cmdUpload"));
-        // A half-read table is not offered for writing back whole.
+        // A half-read table is not offered for writing back whole, and its
+        // report says where it came from and that it is incomplete.
         QVERIFY(!f.enabled("cmdDownload"));
+        QTemporaryDir dir;
+        const QString report = dir.filePath(QStringLiteral("report.html"));
+        FileDialogs::setHandler([&](FileDialogs::Mode) { return report; });
+        f.window.mnuFilesReport_Click();
+        FileDialogs::setHandler({});
+        QFile html(report);
+        QVERIFY(html.open(QIODevice::ReadOnly));
+        QVERIFY(html.readAll().contains("COM1 (simulated rack), upload not completed"));
     }
 
     void disconnectDuringUpload()

@@ -485,10 +485,12 @@ void frmV9Con::cmdUpload_Click()
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     ResetCardTable();
     const OperationResult result = UploadAllCards(m_session, *m_observer);
-    if (result == OperationResult::Completed) {
-        m_tableSource = PortText(*m_session.ports, m_session.state.ComPortNo);
-        m_tableFromFile = false;
-    }
+    // The table was cleared before the first read: whatever it holds now came
+    // from this port, and a report of it must not name an earlier source.
+    m_tableSource = PortText(*m_session.ports, m_session.state.ComPortNo);
+    if (result != OperationResult::Completed)
+        m_tableSource += QStringLiteral(", upload not completed: the table is incomplete");
+    m_tableFromFile = false;
     // After a failed upload the link is gone and nothing comes back with it.
     // A cancelled one leaves a table that must not be written back whole:
     // the slots after the cancel were cleared, the one in progress is half read.
