@@ -77,14 +77,6 @@ private slots:
         QCOMPARE(rack->commands, QList<QByteArray>{"G00\r"});
     }
 
-    void silenceTimesOutAndStopsTheTimer()
-    {
-        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
-        QVERIFY(line->lastSilent());
-        QVERIFY(line->IntervalTimerCheck());
-        QVERIFY(!line->isIntervalTimerActive());
-    }
-
     void replyTooLateIsDiscardedWhole()
     {
         rack->setResponder([](const QByteArray &) {
@@ -107,7 +99,6 @@ private slots:
     void lateRepliesNeverAnswerAnotherCommand()
     {
         QFETCH(int, lateBy);
-        line->setTiming({kTimeout, 2, kGuard});
         bool card5 = false;
         rack->setResponder([&](const QByteArray &cmd) -> QList<Chunk> {
             if (cmd.startsWith('G'))
@@ -151,14 +142,18 @@ private slots:
         QVERIFY(answered > 40);
     }
 
-    // Only a time-out makes the line wait for quiet before the next command.
-    void resyncOnlyAfterATimeOut()
+    // Silence times out and stops the timer; only a time-out makes the line
+    // wait for quiet before the next command.
+    void silenceTimesOutAndResyncs()
     {
         rack->answerBy("COK", "0A:1");
         QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QStringLiteral("COK"));
         QVERIFY(!line->needsResync());
         rack->answerBy("", "");
         QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QString());
+        QVERIFY(line->lastSilent());
+        QVERIFY(line->IntervalTimerCheck());
+        QVERIFY(!line->isIntervalTimerActive());
         QVERIFY(line->needsResync());
         rack->answerBy("COK", "");
         QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QStringLiteral("COK"));
