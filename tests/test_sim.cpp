@@ -212,84 +212,65 @@ private slots:
         QCOMPARE(patterns.size() > 1, toggles);
     }
 
-    void directAccess()
-    {
-        QVERIFY(rack->setItemValue(5, 14, QStringLiteral("777")));
-        QCOMPARE(read(5, 14), QStringLiteral("777"));
-        QVERIFY(!rack->setItemValue(5, 10, QStringLiteral("1.0"))); // a live value
-        QVERIFY(!rack->setItemValue(12, 2, QStringLiteral("XA1"))); // empty slot
-        QCOMPARE(rack->itemValue(5, 99), QString());
-        QVERIFY(rack->setItemValue(0, 71, QStringLiteral("4")));
-        QCOMPARE(rack->itemValue(0, 71), QStringLiteral("1:4"));
-    }
-
     void descriptionFiles_data()
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("error"); // empty: loads
-        QTest::newRow("empty rack") << QByteArray("{}") << QString();
-        QTest::newRow("not JSON") << QByteArray("{\n \"slots\": {,\n}") << "line 2";
-        QTest::newRow("not an object") << QByteArray("[1]") << "JSON object";
-        QTest::newRow("typo") << QByteArray(R"({"slot": {}})") << "unknown key \"slot\"";
-        QTest::newRow("slot 17") << QByteArray(R"({"slots": {"17": {"model": "XA1"}}})")
-                                 << "\"17\"";
-        QTest::newRow("slot not object") << QByteArray(R"({"slots": {"3": "XA1"}})") << "slot 3";
-        QTest::newRow("no model") << QByteArray(R"({"slots": {"2": {"version": "1"}}})") << "model";
-        QTest::newRow("item card lacks")
-            << QByteArray(R"({"slots": {"2": {"model": "XA1-00", "items": {"24": "1"}}}})")
-            << "no item 24";
-        QTest::newRow("refused value")
-            << QByteArray(R"({"slots": {"2": {"model": "XA1-00", "items": {"11": "999"}}}})")
-            << "item 11 refuses \"999\"";
-        QTest::newRow("burnout on voltage card")
-            << QByteArray(R"({"slots": {"2": {"model": "XA1-00", "burnout": ["1"]}}})")
-            << "burnout";
-        QTest::newRow("states on analog card")
-            << QByteArray(R"({"slots": {"2": {"model": "XA1-00", "states": "0001"}}})") << "states";
-        QTest::newRow("MAC on serial comm card")
-            << QByteArray(R"({"comm": {"model": "V9-XC1", "mac": ["1", "2"]}})") << "MAC";
-        QTest::newRow("comm item refused")
-            << QByteArray(R"({"comm": {"items": {"59": "1.2.3"}}})") << "item 59";
+        auto row = [](const char *name, const char *json, const char *error) {
+            QTest::newRow(name) << QByteArray(json) << QString::fromUtf8(error);
+        };
+        row("empty rack", "{}", "");
+        row("not JSON", "{\n \"slots\": {,\n}", "line 2");
+        row("not an object", "[1]", "JSON object");
+        row("typo", R"({"slot": {}})", "unknown key \"slot\"");
+        row("slot 17", R"({"slots": {"17": {"model": "XA1"}}})", "\"17\"");
+        row("slot not object", R"({"slots": {"3": "XA1"}})", "slot 3");
+        row("no model", R"({"slots": {"2": {"version": "1"}}})", "model");
+        row("item card lacks", R"({"slots": {"2": {"model": "XA1-00", "items": {"24": "1"}}}})",
+            "no item 24");
+        row("refused value", R"({"slots": {"2": {"model": "XA1-00", "items": {"11": "999"}}}})",
+            "item 11 refuses \"999\"");
+        row("burnout on voltage card", R"({"slots": {"2": {"model": "XA1-00", "burnout": ["1"]}}})",
+            "burnout");
+        row("states on analog card", R"({"slots": {"2": {"model": "XA1-00", "states": "0001"}}})",
+            "states");
+        row("MAC on serial comm card", R"({"comm": {"model": "V9-XC1", "mac": ["1", "2"]}})",
+            "MAC");
+        row("comm item refused", R"({"comm": {"items": {"59": "1.2.3"}}})", "item 59");
         // Values of the wrong type, and keys given twice, are refused rather
         // than served as an empty or partial card.
-        QTest::newRow("items as text")
-            << QByteArray(R"({"slots": {"1": {"model": "XD1-K", "items": "6=F"}}})")
-            << "slot 1: \"items\"";
-        QTest::newRow("burnout as text")
-            << QByteArray(R"({"slots": {"1": {"model": "XD1-K", "burnout": "1"}}})")
-            << "slot 1: \"burnout\"";
-        QTest::newRow("version as list")
-            << QByteArray(R"({"slots": {"1": {"model": "XD1-K", "version": [1, 2]}}})")
-            << "slot 1: \"version\"";
-        QTest::newRow("comm version as list")
-            << QByteArray(R"({"comm": {"version": [1, 2]}})") << "comm: \"version\"";
-        QTest::newRow("comm items as text")
-            << QByteArray(R"({"comm": {"items": "9=300"}})") << "comm: \"items\"";
-        QTest::newRow("MAC as text")
-            << QByteArray(R"({"comm": {"mac": "00-1B-2C"}})") << "comm: \"mac\"";
-        QTest::newRow("timeoutRefused as text")
-            << QByteArray(R"({"comm": {"timeoutRefused": "1"}})") << "comm: \"timeoutRefused\"";
-        QTest::newRow("name as object") << QByteArray(R"({"name": {}})") << "\"name\"";
-        QTest::newRow("slot twice") << QByteArray("{\"slots\": {\"1\": {\"model\": \"XD1-K\"},\n"
-                                                  "           \"1\": {\"model\": \"XA1-00\"}}}")
-                                    << "slots: \"1\" is given twice (line 2, column 12)";
-        QTest::newRow("slot twice, escaped")
-            << QByteArray(R"({"slots": {"1": {"model": "XD1-K"}, "\u0031": {"model": "XA1"}}})")
-            << "slots: \"1\" is given twice";
-        QTest::newRow("slot twice as 01")
-            << QByteArray(R"({"slots": {"1": {"model": "XD1-K"}, "01": {"model": "XA1-00"}}})")
-            << "slots: slot 1 is given twice";
-        QTest::newRow("item twice")
-            << QByteArray(R"({"slots": {"2": {"model": "XA1-00", "items": {"11": 1, "11": 2}}}})")
-            << "slot 2: items: \"11\" is given twice";
-        QTest::newRow("item twice as 011")
-            << QByteArray(R"({"slots": {"2": {"model": "XA1-00", "items": {"11": 1, "011": 2}}}})")
-            << "slot 2: item 11 is given twice";
-        QTest::newRow("same keys in different objects")
-            << QByteArray("{\"name\": \"x\\\"}{:\", \"comm\": {\"items\": {\"9\": \"300\"}},"
-                          " \"slots\": {\"1\": {\"model\": \"XA1-00\", \"items\": {\"11\": 1}},"
-                          " \"2\": {\"model\": \"XA1-00\", \"items\": {\"11\": 1}}}}")
-            << QString();
+        row("items as text", R"({"slots": {"1": {"model": "XD1-K", "items": "6=F"}}})",
+            "slot 1: \"items\"");
+        row("burnout as text", R"({"slots": {"1": {"model": "XD1-K", "burnout": "1"}}})",
+            "slot 1: \"burnout\"");
+        row("version as list", R"({"slots": {"1": {"model": "XD1-K", "version": [1, 2]}}})",
+            "slot 1: \"version\"");
+        row("comm version as list", R"({"comm": {"version": [1, 2]}})", "comm: \"version\"");
+        row("comm items as text", R"({"comm": {"items": "9=300"}})", "comm: \"items\"");
+        row("MAC as text", R"({"comm": {"mac": "00-1B-2C"}})", "comm: \"mac\"");
+        row("timeoutRefused as text", R"({"comm": {"timeoutRefused": "1"}})",
+            "comm: \"timeoutRefused\"");
+        row("name as object", R"({"name": {}})", "\"name\"");
+        row("slot twice",
+            "{\"slots\": {\"1\": {\"model\": \"XD1-K\"},\n"
+            "           \"1\": {\"model\": \"XA1-00\"}}}",
+            "slots: \"1\" is given twice (line 2, column 12)");
+        row("slot twice, escaped",
+            R"({"slots": {"1": {"model": "XD1-K"}, "\u0031": {"model": "XA1"}}})",
+            "slots: \"1\" is given twice");
+        row("slot twice as 01",
+            R"({"slots": {"1": {"model": "XD1-K"}, "01": {"model": "XA1-00"}}})",
+            "slots: slot 1 is given twice");
+        row("item twice", R"({"slots": {"2": {"model": "XA1-00", "items": {"11": 1, "11": 2}}}})",
+            "slot 2: items: \"11\" is given twice");
+        row("item twice as 011",
+            R"({"slots": {"2": {"model": "XA1-00", "items": {"11": 1, "011": 2}}}})",
+            "slot 2: item 11 is given twice");
+        row("same keys in different objects",
+            "{\"name\": \"x\\\"}{:\", \"comm\": {\"items\": {\"9\": \"300\"}},"
+            " \"slots\": {\"1\": {\"model\": \"XA1-00\", \"items\": {\"11\": 1}},"
+            " \"2\": {\"model\": \"XA1-00\", \"items\": {\"11\": 1}}}}",
+            "");
     }
     void descriptionFiles()
     {
