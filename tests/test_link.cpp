@@ -7,6 +7,8 @@
 
 #include <QRandomGenerator>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 class TestLink : public QObject
 {
@@ -82,6 +84,17 @@ private slots:
         rack->setResponder([](const QByteArray &) {
             return QList<Chunk>{{10, "CO"}, {kTimeout + kGuard / 2, "K\r"}};
         });
+        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
+    }
+
+    // On a busy machine the time-out and a late reply fall due in one pass
+    // of the event loop: the time-out, due first, decides.
+    void lateReplyDueWithTheTimeOut()
+    {
+        rack->setResponder([](const QByteArray &) {
+            return QList<Chunk>{{kTimeout + 20, "COK\r"}};
+        });
+        QTimer::singleShot(10, this, [] { QThread::msleep(3 * kTimeout); });
         QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
     }
 

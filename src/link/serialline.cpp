@@ -180,15 +180,25 @@ bool SerialLine::ExchangeLine(const QString &line, QString &buffer)
     int result = PortFailed;
     if (port->write(command)) {
         QEventLoop loop;
+        // The loop only leaves after the handlers of this pass have run: on a
+        // busy machine the time-out and a late reply fall due together, and
+        // the first of them decides, not the last.
+        bool decided = false;
+        const auto finish = [&loop, &decided](int how) {
+            if (!std::exchange(decided, true))
+                loop.exit(how);
+        };
         connect(port, &LinkPort::readyRead, &loop, [&] {
-            if (replyComplete())
-                loop.exit(Reply);
+            if (!decided && replyComplete())
+                finish(Reply);
         });
-        connect(port, &LinkPort::failed, &loop, [&loop] { loop.exit(PortFailed); });
+        connect(port, &LinkPort::failed, &loop, [&] { finish(PortFailed); });
         // Bytes already in are looked at before the time-out, so a reply that
         // completes as the timer fires still counts.
-        connect(&m_intervalTimer, &QTimer::timeout, &loop,
-                [&] { loop.exit(replyComplete() ? Reply : TimedOut); });
+        connect(&m_intervalTimer, &QTimer::timeout, &loop, [&] {
+            if (!decided)
+                finish(replyComplete() ? Reply : TimedOut);
+        });
         result = replyComplete() ? Reply : loop.exec();
     }
     IntervalTimerOff();
