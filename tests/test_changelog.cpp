@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 
 namespace {
@@ -92,6 +94,17 @@ private slots:
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll().count("\r\n"), slot1 + 1);
+
+        // A line cut off (a crash while writing) is not shown, but noted.
+        QFile damaged(logPath());
+        QVERIFY(damaged.open(QIODevice::Append));
+        damaged.write("{\"time\":\"2026-");
+        damaged.close();
+        view->findChild<QPushButton *>(QStringLiteral("cmdReload"))->click();
+        QCOMPARE(view->findChild<QTableWidget *>()->rowCount(), slot1);
+        QVERIFY(view->findChild<QLabel *>(QStringLiteral("lblFile"))
+                    ->text()
+                    .endsWith(QStringLiteral("(1 line could not be read and is not shown)")));
     }
 
     // The card refuses one value: its line says so, the others are written.

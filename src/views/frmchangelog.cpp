@@ -74,7 +74,15 @@ void frmChangeLog::reload()
     const QString path = m_path();
     const ChangeLogRead read = ReadChangeLog(path);
     m_entries = read.entries;
-    m_lblFile->setText(QDir::toNativeSeparators(path));
+    QString file = QDir::toNativeSeparators(path);
+    // A damaged line is not shown, but the operator must know the record
+    // has a gap.
+    if (read.skipped > 0)
+        file += read.skipped == 1
+                    ? QStringLiteral(" (1 line could not be read and is not shown)")
+                    : QStringLiteral(" (%1 lines could not be read and are not shown)")
+                          .arg(read.skipped);
+    m_lblFile->setText(file);
     if (!read.error.isEmpty())
         Messages::show(this, Messages::Icon::Critical, kTitle, read.error);
     cboSlot_Click();
