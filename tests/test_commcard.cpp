@@ -37,6 +37,13 @@ template <typename Dialog> std::unique_ptr<Dialog> makeDialog(AppFixture &f)
         &f.window);
 }
 
+std::unique_ptr<CommCardDialog> makeDialog(AppFixture &f, const QString &name)
+{
+    if (name == QLatin1String("frmEther"))
+        return makeDialog<frmEther>(f);
+    return makeDialog<frmComm>(f);
+}
+
 // Shows the window and waits until its opening read has ended.
 bool opened(QDialog &d)
 {
@@ -88,41 +95,21 @@ private slots:
         QVERIFY(enabled(*d, "cmdDown") && f.enabled("cmdUpload"));
     }
 
-    void etherAddressWrittenBackInBoxOrder()
-    {
-        AppFixture f;
-        f.rack->setItemValue(0, 59, QStringLiteral("192.168.0.1"));
-        f.connectOn(1);
-        auto d = makeDialog<frmEther>(f);
-        QVERIFY(opened(*d));
-        const QStringList octets = {"1", "0", "168", "192"};
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(text(*d, QStringLiteral("txtIP_%1").arg(i)), octets.at(i));
-        d->findChild<QLineEdit *>(QStringLiteral("txtPort_3"))->setText(QStringLiteral("7003"));
-        f.session.traffic.clear();
-        QSignalSpy summary(d.get(), &CommCardDialog::downloaded);
-        click(*d, "cmdDown");
-        QCOMPARE(summary.value(0).value(0).toString(),
-                 QStringLiteral("Download complete: Ethernet settings written"));
-        QCOMPARE(f.wire(), seq("R40 W1=1 W59=192.168.0.1 W60=255.255.255.0 W61=5001 W62=5002 "
-                               "W63=7003 W64=5004 W71=10 W72=10 W73=0 W74=0"));
-        QVERIFY(f.messages.isEmpty());
-        QCOMPARE(f.rack->itemValue(0, 63), QStringLiteral("7003"));
-    }
-
     // A linger time the card refuses or lacks (firmware before 0.04) shows
     // empty and is not written, so the address can still be changed.
-    void etherLingerRefusedLeftEmpty_data()
+    void etherDownload_data()
     {
         QTest::addColumn<bool>("oldFirmware");
         QTest::addColumn<int>("refusedItem");
         QTest::addColumn<QStringList>("lingers");
         QTest::addColumn<QString>("lingerWrites");
+        QTest::newRow("all answered")
+            << false << -1 << QStringList{"10", "10", "0", "0"} << "W71=10 W72=10 W73=0 W74=0";
         QTest::newRow("firmware 0.03") << true << -1 << QStringList{"", "", "", ""} << "";
         QTest::newRow("linger 2 CNG")
             << false << 72 << QStringList{"10", "", "0", "0"} << "W71=10 W73=0 W74=0";
     }
-    void etherLingerRefusedLeftEmpty()
+    void etherDownload()
     {
         QFETCH(bool, oldFirmware);
         QFETCH(int, refusedItem);
@@ -138,13 +125,18 @@ private slots:
         for (int n = 1; n <= 4; ++n)
             QCOMPARE(text(*d, QStringLiteral("txtTimeout_%1").arg(n)), lingers.at(n - 1));
         d->findChild<QLineEdit *>(QStringLiteral("txtIP_0"))->setText(QStringLiteral("20"));
+        d->findChild<QLineEdit *>(QStringLiteral("txtPort_3"))->setText(QStringLiteral("7003"));
         f.session.traffic.clear();
+        QSignalSpy summary(d.get(), &CommCardDialog::downloaded);
         click(*d, "cmdDown");
         QCOMPARE(f.wire(), seq("R40 W1=1 W59=192.168.0.20 W60=255.255.255.0 W61=5001 W62=5002 "
-                               "W63=5003 W64=5004 " +
+                               "W63=7003 W64=5004 " +
                                lingerWrites));
         QVERIFY(f.messages.isEmpty());
+        QCOMPARE(summary.value(0).value(0).toString(),
+                 QStringLiteral("Download complete: Ethernet settings written"));
         QCOMPARE(f.rack->itemValue(0, 59), QStringLiteral("192.168.0.20"));
+        QCOMPARE(f.rack->itemValue(0, 63), QStringLiteral("7003"));
     }
 
     // Closing the failure message activates the window again; that must not
@@ -183,24 +175,17 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("message");
         const QString octet = QStringLiteral("Please enter 0 to 255 in %1, box %2 from the left.");
-        QTest::newRow("256") << "txtIP_3"
-                             << "256" << octet.arg("IP Address").arg(1);
-        QTest::newRow("1e2") << "txtSNM_1"
-                             << "1e2" << octet.arg("Subnet Mask").arg(3);
-        QTest::newRow("refusal") << "txtIP_0"
-                                 << "CNG" << octet.arg("IP Address").arg(4);
-        QTest::newRow("port 70000") << "txtPort_2"
-                                    << "70000"
-                                    << "Please enter 1 to 65535 in Port2.";
-        QTest::newRow("port 0") << "txtPort_1"
-                                << "0"
-                                << "Please enter 1 to 65535 in Port1.";
-        QTest::newRow("linger 1.5") << "txtTimeout_3"
-                                    << "1.5"
-                                    << "Please enter digits only in Linger 3.";
-        QTest::newRow("empty") << "txtSNM_2"
-                               << ""
-                               << "Please enter number in Subnet Mask.";
+        auto row = [](const char *entry, const char *box, const QString &message) {
+            QTest::newRow(*entry ? entry : "empty")
+                << QString::fromLatin1(box) << QString::fromLatin1(entry) << message;
+        };
+        row("256", "txtIP_3", octet.arg("IP Address").arg(1));
+        row("1e2", "txtSNM_1", octet.arg("Subnet Mask").arg(3));
+        row("CNG", "txtIP_0", octet.arg("IP Address").arg(4));
+        row("70000", "txtPort_2", QStringLiteral("Please enter 1 to 65535 in Port2."));
+        row("0", "txtPort_1", QStringLiteral("Please enter 1 to 65535 in Port1."));
+        row("1.5", "txtTimeout_3", QStringLiteral("Please enter digits only in Linger 3."));
+        row("", "txtSNM_2", QStringLiteral("Please enter number in Subnet Mask."));
     }
     void etherBadEntryWritesNothing()
     {
@@ -257,16 +242,16 @@ private slots:
         QTest::addColumn<bool>("paste");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("shown"); // first octet first; empty: as before
-        QTest::newRow("typed") << "txtIP_3" << false << "172.16.5.7."
-                               << "172.16.5.7";
-        QTest::newRow("pasted") << "txtIP_1" << true << "10.1.2.3"
-                                << "10.1.2.3";
-        QTest::newRow("pasted into the mask") << "txtSNM_0" << true << " 255.255.0.0"
-                                              << "255.255.0.0";
-        QTest::newRow("three parts") << "txtIP_2" << true << "10.1.2"
-                                     << "";
-        QTest::newRow("octet above 255") << "txtSNM_3" << true << "10.1.2.256"
-                                         << "";
+        auto row = [](const char *name, const char *box, bool paste, const char *input,
+                      const char *shown) {
+            QTest::newRow(name) << QString::fromLatin1(box) << paste << QString::fromLatin1(input)
+                                << QString::fromLatin1(shown);
+        };
+        row("typed", "txtIP_3", false, "172.16.5.7.", "172.16.5.7");
+        row("pasted", "txtIP_1", true, "10.1.2.3", "10.1.2.3");
+        row("pasted into the mask", "txtSNM_0", true, " 255.255.0.0", "255.255.0.0");
+        row("three parts", "txtIP_2", true, "10.1.2", "");
+        row("octet above 255", "txtSNM_3", true, "10.1.2.256", "");
     }
     void etherOctetBoxesTakeAnAddress()
     {
@@ -305,33 +290,40 @@ private slots:
     // Silence is a lost link; a refusal is the card's answer: the link stays
     // and the operator learns how far the change got. Either way the writes
     // stop at the failed one, after its four attempts.
-    void etherWriteRefusedOrSilent_data()
+    void writeRefusedOrSilent_data()
     {
+        QTest::addColumn<QString>("window");
         QTest::addColumn<bool>("silent");
         QTest::addColumn<int>("item");
         QTest::addColumn<QString>("message");
-        QTest::newRow("silent") << true << 62 << "Downloading incomplete";
-        QTest::newRow("refused") << false << 62
+        const QString ether = QStringLiteral("frmEther"), comm = QStringLiteral("frmComm");
+        QTest::newRow("silent") << ether << true << 62 << "Downloading incomplete";
+        QTest::newRow("refused") << ether << false << 62
                                  << "The card refused Port2.\n"
                                     "Already written: IP Address, Subnet Mask, Port1.";
         QTest::newRow("refused first")
-            << false << 59 << "The card refused IP Address.\nNothing was written.";
+            << ether << false << 59 << "The card refused IP Address.\nNothing was written.";
+        QTest::newRow("time-out silent") << comm << true << 9 << "Downloading incomplete";
+        QTest::newRow("time-out refused")
+            << comm << false << 9 << "The card refused TimeOut.\nNothing was written.";
     }
-    void etherWriteRefusedOrSilent()
+    void writeRefusedOrSilent()
     {
+        QFETCH(QString, window);
         QFETCH(bool, silent);
         QFETCH(int, item);
         QFETCH(QString, message);
         AppFixture f;
         f.connectOn(1);
-        auto d = makeDialog<frmEther>(f);
+        auto d = makeDialog(f, window);
         QVERIFY(opened(*d));
         f.rack->setCardFaults(0, {.silent = silent, .refuse = !silent, .onlyItem = item});
         f.session.traffic.clear();
         click(*d, "cmdDown");
-        QCOMPARE(f.wire().count(QStringLiteral("I%1").arg(item)), 4);
-        QCOMPARE(f.wire().filter(QRegularExpression(QStringLiteral("^I"))).last(),
-                 QStringLiteral("I%1").arg(item));
+        const QRegularExpression failed(QStringLiteral("^I0?%1$").arg(item));
+        QCOMPARE(f.wire().filter(failed).size(), 4);
+        QVERIFY(failed.match(f.wire().filter(QRegularExpression(QStringLiteral("^I"))).last())
+                    .hasMatch());
         QCOMPARE(f.messages.size(), 1);
         QCOMPARE(f.messages[0].icon,
                  silent ? Messages::Icon::Critical : Messages::Icon::Exclamation);
@@ -383,16 +375,14 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("40000") << "40000"
-                               << "32767";
-        QTest::newRow("32767") << "32767"
-                               << "32767";
-        QTest::newRow("0") << "0"
-                           << "0";
-        QTest::newRow("too many digits") << "123456789012345678901"
-                                         << "32767";
-        QTest::newRow("leading zeros") << "0050"
-                                       << "0050";
+        auto row = [](const char *typed, const char *sent) {
+            QTest::newRow(typed) << QString::fromLatin1(typed) << QString::fromLatin1(sent);
+        };
+        row("40000", "32767");
+        row("32767", "32767");
+        row("0", "0");
+        row("123456789012345678901", "32767"); // too many digits
+        row("0050", "0050");
     }
     void commDownloadClamps()
     {
@@ -434,61 +424,14 @@ private slots:
         QCOMPARE(box->text(), QStringLiteral("12"));
     }
 
-    void commWriteRefusedOrSilent_data()
-    {
-        QTest::addColumn<bool>("silent");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("silent") << true << "Downloading incomplete";
-        QTest::newRow("refused") << false << "The card refused TimeOut.\nNothing was written.";
-    }
-    void commWriteRefusedOrSilent()
-    {
-        QFETCH(bool, silent);
-        QFETCH(QString, message);
-        AppFixture f;
-        f.connectOn(1);
-        auto d = makeDialog<frmComm>(f);
-        QVERIFY(opened(*d));
-        f.rack->setCardFaults(0, {.silent = silent, .refuse = !silent, .onlyItem = 9});
-        click(*d, "cmdDown");
-        QCOMPARE(f.messages.size(), 1);
-        QCOMPARE(f.messages[0].title, QStringLiteral("Downloading"));
-        QCOMPARE(f.messages[0].text, message);
-        QCOMPARE(f.find<QLabel>(QStringLiteral("lblConStatus"))->text(),
-                 silent ? QStringLiteral("Disconnected") : QStringLiteral("Connected"));
-        QCOMPARE(f.enabled("cmdUpload"), !silent);
-        QVERIFY(enabled(*d, "cmdExit"));
-    }
-
-    // Activations after the opening read (another window and back, hidden
-    // and shown) keep what the operator typed: the card is read once.
-    void commReadsOnce()
-    {
-        AppFixture f;
-        f.connectOn(1);
-        f.session.traffic.clear();
-        auto d = makeDialog<frmComm>(f);
-        QVERIFY(opened(*d));
-        f.window.activateWindow();
-        d->activateWindow();
-        QEvent activate(QEvent::WindowActivate);
-        QApplication::sendEvent(d.get(), &activate);
-        d->hide();
-        QVERIFY(opened(*d));
-        QCoreApplication::processEvents(); // a queued read would run to its end here
-        QCOMPARE(f.wire().filter(QRegularExpression(QStringLiteral("^I0?9$"))).size(), 1);
-    }
-
     // The main window's buttons open the windows modally, the Connect menu
     // off while they are open, and on again after.
     void openedFromTheMainWindow_data()
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("window");
-        QTest::newRow("Ethernet Setting") << "cmdEther"
-                                          << "frmEther";
-        QTest::newRow("Setting") << "cmdComSet"
-                                 << "frmComm";
+        QTest::newRow("Ethernet Setting") << QStringLiteral("cmdEther") << "frmEther";
+        QTest::newRow("Setting") << QStringLiteral("cmdComSet") << "frmComm";
     }
     void openedFromTheMainWindow()
     {
