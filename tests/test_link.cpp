@@ -266,16 +266,14 @@ private slots:
         QFETCH(QByteArray, g);
         QFETCH(QByteArray, i);
         QFETCH(QByteArray, d);
-        QFETCH(QString, result);
-        QFETCH(QByteArray, wire);
         line->setTiming({20, 0, 5}); // silence is part of several rows
         rack->answerBy(g, i, d);
         const QString card = QStringLiteral("5");
         const QString item = QStringLiteral("8");
         const QString got = write ? WriteItem(*line, kRetries, card, item, QStringLiteral("x"))
                                   : ReadItem(*line, kRetries, card, item);
-        QCOMPARE(got, result);
-        QCOMPARE(rack->commands.join().replace('\r', '|'), wire);
+        QTEST(got, "result");
+        QTEST(rack->commands.join().replace('\r', '|'), "wire");
     }
 };
 
