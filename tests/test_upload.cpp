@@ -156,20 +156,16 @@ private slots:
     {
         QFETCH(int, card);
         QFETCH(QString, type);
-        QFETCH(QString, status);
-        QFETCH(quint32, statusColour);
-        QFETCH(QString, version);
         QFETCH(QString, inputType);
         QFETCH(bool, discrete);
-        QFETCH(bool, typeEnabled);
         AppFixture f;
         upload(f);
         frmOverView *o = f.window.overview();
         QCOMPARE(o->lblCardType(card)->text(), type);
-        QCOMPARE(o->lblCardType(card)->isEnabled(), typeEnabled);
-        QCOMPARE(o->lblCardStatus(card)->text(), status);
-        QCOMPARE(o->lblCardStatus(card)->property("ForeColor").toUInt(), statusColour);
-        QCOMPARE(o->lblCardVerNo(card)->text(), version);
+        QTEST(o->lblCardType(card)->isEnabled(), "typeEnabled");
+        QTEST(o->lblCardStatus(card)->text(), "status");
+        QTEST(o->lblCardStatus(card)->property("ForeColor").toUInt(), "statusColour");
+        QTEST(o->lblCardVerNo(card)->text(), "version");
         QCOMPARE(o->lblInputType(card)->text(), inputType);
         QCOMPARE(o->lblInputDataCh1(card)->isHidden(), discrete);
         QCOMPARE(o->lblInputDataCh2(card)->isHidden(), discrete);
