@@ -119,14 +119,14 @@ private slots:
         // the user's, for the tool run here and the ones started from here.
         qputenv("XDG_DATA_HOME", m_dir.path().toUtf8());
         m_demoFile = path(QStringLiteral("demo.uJx"));
-        QCOMPARE(InProcess().run({QStringLiteral("upload"), QStringLiteral("-o"), m_demoFile}), 0);
+        QCOMPARE(InProcess().run({"upload", "-o", m_demoFile}), 0);
         QCOMPARE(readAll(m_demoFile).count('\n'), 16);
         m_smallRack = path(QStringLiteral("small.json"));
         writeAll(m_smallRack, kSmallRack);
         m_smallFile = path(QStringLiteral("small.uJx"));
         QString error;
         InProcess small(LoadRack(kSmallRack, &error));
-        QCOMPARE(small.run({QStringLiteral("upload"), QStringLiteral("-o"), m_smallFile}), 0);
+        QCOMPARE(small.run({"upload", "-o", m_smallFile}), 0);
     }
 
     // The rules of the tool's own beyond what the parser checks, and the
@@ -220,10 +220,10 @@ private slots:
     // The built tool end to end: its version, and a file shown as JSON.
     void processSmoke()
     {
-        const Result v = cli({QStringLiteral("--version")});
+        const Result v = cli({"--version"});
         QCOMPARE(v.code, 0);
         QCOMPARE(v.out, QStringLiteral("v9con-cli " V9_VERSION "\n"));
-        const Result r = cli({QStringLiteral("show"), QStringLiteral("--json"), m_demoFile}, 10000);
+        const Result r = cli({"show", "--json", m_demoFile}, 10000);
         QCOMPARE(r.code, 0);
         QJsonParseError error{};
         const QJsonDocument doc = QJsonDocument::fromJson(r.out.toUtf8(), &error);
@@ -272,16 +272,13 @@ private slots:
         const QString file = path(QStringLiteral("verify.uJx"));
         const QByteArray saved = readAll(m_demoFile);
         writeAll(file, field ? withField(saved, slot, field, value) : saved);
-        QStringList args{QStringLiteral("verify"), file};
-        if (json)
-            args.insert(1, QStringLiteral("--json"));
         InProcess p;
-        const Result r{p.run(args), p.out, p.err};
-        QCOMPARE(r.code, exitCode);
+        QCOMPARE(p.run(json ? QStringList{"verify", "--json", file} : QStringList{"verify", file}),
+                 exitCode);
 
         if (!json) {
             // Settings lines only; live values are listed as information.
-            QStringList settings = nonEmptyLines(r.out).filter(QStringLiteral("Slot "));
+            QStringList settings = nonEmptyLines(p.out).filter(QStringLiteral("Slot "));
             settings.removeIf([](const QString &l) { return l.contains("information only"); });
             QCOMPARE(settings, field ? QStringList{QStringLiteral(
                                            "Slot 1, Full scale, Ch. 1 (parameter 2, item 14): "
@@ -289,7 +286,7 @@ private slots:
                                      : QStringList{});
             return;
         }
-        const QJsonObject root = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        const QJsonObject root = QJsonDocument::fromJson(p.out.toUtf8()).object();
         QCOMPARE(root.value(QStringLiteral("settingsDiffer")).toBool(), exitCode == 1);
         int matches = 0;
         for (const QJsonValue &v : root.value(QStringLiteral("differences")).toArray()) {
@@ -309,7 +306,7 @@ private slots:
     void showNamesParameters()
     {
         InProcess p;
-        QCOMPARE(p.run({QStringLiteral("show"), m_demoFile}), 0);
+        QCOMPARE(p.run({"show", m_demoFile}), 0);
         QVERIFY2(p.out.contains(
                      QStringLiteral("\n      Full scale, Ch. 1 (parameter 2, item 14): 12000\n")),
                  qPrintable(p.out));
@@ -322,14 +319,14 @@ private slots:
         const QString before = path(QStringLiteral("before.uJx"));
         const QString edited = path(QStringLiteral("edited.uJx"));
         const QString after = path(QStringLiteral("after.uJx"));
-        QCOMPARE(p.run({QStringLiteral("upload"), QStringLiteral("-o"), before}), 0);
+        QCOMPARE(p.run({"upload", "-o", before}), 0);
         QByteArray file = withField(readAll(before), 1, 6, "11000"); // full scale
         file = withField(file, 10, 6, "1500");                       // pulse span 1
         file = withField(file, 1, 33, "0");                          // limit off
         writeAll(edited, file);
 
-        QCOMPARE(p.run({QStringLiteral("download"), edited}), 0);
-        QCOMPARE(p.run({QStringLiteral("upload"), QStringLiteral("-o"), after}), 0);
+        QCOMPARE(p.run({"download", edited}), 0);
+        QCOMPARE(p.run({"upload", "-o", after}), 0);
         QVERIFY(file != readAll(before));
         // The pulse card's count follows its span: a live value, masked.
         QCOMPARE(withField(readAll(after), 10, 5, "count"), withField(file, 10, 5, "count"));
@@ -339,9 +336,7 @@ private slots:
     void uploadWireIsTheWindows()
     {
         InProcess cliSide;
-        QCOMPARE(cliSide.run({QStringLiteral("upload"), QStringLiteral("-o"),
-                              path(QStringLiteral("wire.uJx"))}),
-                 0);
+        QCOMPARE(cliSide.run({"upload", "-o", path(QStringLiteral("wire.uJx"))}), 0);
         const QStringList wire = cliSide.wire();
         const QString head = QStringLiteral(
             "G00 I40 G00 I04 G00 I4 G00 I40 G00 I1 DF G00 I41 D847 G00 I1 D0 G00 I6");
@@ -385,8 +380,7 @@ private slots:
             QSKIP("pseudo-terminals are POSIX");
 #endif
         }
-        const Result r = cli({QStringLiteral("--port"), device, QStringLiteral("upload"),
-                              QStringLiteral("-o"), QStringLiteral("never.uJx")});
+        const Result r = cli({"--port", device, "upload", "-o", "never.uJx"});
         QCOMPARE(r.code, 3);
         QCOMPARE(errorLines(r.err).size(), 1);
         QVERIFY(r.err.contains(device));
@@ -403,9 +397,7 @@ private slots:
         if (!QFileInfo(full).isWritable() || !QFileInfo(QStringLiteral("/dev")).isWritable())
             QSKIP("needs /dev/full and a writable /dev (root on Linux)");
         InProcess p;
-        QCOMPARE(p.run({QStringLiteral("monitor"), QStringLiteral("--passes"), QStringLiteral("1"),
-                        QStringLiteral("--csv"), full}),
-                 2);
+        QCOMPARE(p.run({"monitor", "--passes", "1", "--csv", full}), 2);
         const QStringList errors = errorLines(p.err);
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors.first().contains(full) &&
@@ -466,7 +458,7 @@ private slots:
     {
         InProcess p;
         p.rack->setCardFaults(1, {.refuse = true, .onlyItem = 14});
-        QCOMPARE(p.run({QStringLiteral("download"), m_demoFile}), 4);
+        QCOMPARE(p.run({"download", m_demoFile}), 4);
         QCOMPARE(errorLines(p.err).size(), 1);
         QVERIFY2(p.err.contains(QStringLiteral("1 write was not accepted: card 1 item 14")),
                  qPrintable(p.err));
@@ -516,9 +508,7 @@ private slots:
     {
         const QString csv = path(QStringLiteral("two.csv"));
         InProcess p;
-        QCOMPARE(p.run({QStringLiteral("monitor"), QStringLiteral("--passes"), QStringLiteral("2"),
-                        QStringLiteral("--csv"), csv}),
-                 0);
+        QCOMPARE(p.run({"monitor", "--passes", "2", "--csv", csv}), 0);
         QVERIFY2(
             p.err.contains(QStringLiteral("\nMonitoring 14 cards every pass, 2 passes, rows to ") +
                            csv + QStringLiteral("; Ctrl-C stops\n")),
@@ -570,17 +560,15 @@ private slots:
             p.waitForFinished();
             sim.waitForFinished();
         });
-        sim.start(QStringLiteral(V9RACK_SIM),
-                  {QStringLiteral("--rack"), m_smallRack, QStringLiteral("--delay"),
-                   QStringLiteral("10"), QStringLiteral("--trace")});
+        sim.start(QStringLiteral(V9RACK_SIM), {"--rack", m_smallRack, "--delay", "10", "--trace"});
         QVERIFY(sim.waitForReadyRead(10000));
         const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
         QVERIFY2(device.startsWith(QLatin1String("/dev/")), qPrintable(device));
 
         const bool download = command == QLatin1String("download");
         const QString file = path(QStringLiteral("interrupted.uJx"));
-        QStringList args{QStringLiteral("--port"), device, command};
-        args << (download ? QStringList{m_smallFile} : QStringList{QStringLiteral("-o"), file});
+        QStringList args{"--port", device, command};
+        args << (download ? QStringList{m_smallFile} : QStringList{"-o", file});
         p.start(QStringLiteral(V9CON_CLI), args);
         QString err;
         const QString caption =
@@ -652,9 +640,7 @@ private slots:
         const QString rack = path(QStringLiteral("one.json"));
         writeAll(rack, R"({"slots": {"1": {"model": "XA1-00", "version": "1.0"}}})");
         QProcess p;
-        p.start(QStringLiteral(V9CON_CLI),
-                {QStringLiteral("--simulate=") + rack, QStringLiteral("monitor"),
-                 QStringLiteral("--csv"), csv});
+        p.start(QStringLiteral(V9CON_CLI), {"--simulate=" + rack, "monitor", "--csv", csv});
         QTRY_VERIFY_WITH_TIMEOUT(readAll(csv).count('\n') > 2, 30000);
         ::kill(static_cast<pid_t>(p.processId()), SIGINT);
         QVERIFY(p.waitForFinished(10000));
