@@ -34,6 +34,12 @@ class TestEditors : public QObject
     }
     static frmSetModel *analog(AppFixture &f) { return f.window.cardWindows().setModel(); }
     static frmSetPalseModel *pulse(AppFixture &f) { return f.window.cardWindows().setPalseModel(); }
+    // Whether the editor takes a transfer and typing into `box`.
+    static bool usable(QWidget *w, const char *box)
+    {
+        return w->findChild<QPushButton *>(QStringLiteral("cmdUp"))->isEnabled() &&
+               !w->findChild<QLineEdit *>(QLatin1String(box))->isReadOnly();
+    }
     template <typename W> static QPushButton *button(W *w, const char *name)
     {
         return w->template findChild<QPushButton *>(QLatin1String(name));
@@ -243,8 +249,8 @@ private slots:
         QCOMPARE(f.session.cards[1].par(2).Value, before.par(2).Value);
     }
 
-    // Upload all and Download all started with a card selected, and a
-    // disconnect, leave the editors usable once the link is back.
+    // Upload all and Download all started with a card selected leave the
+    // editors usable.
     void editorsComeBackAfterTransfersOfAllCards()
     {
         AppFixture f;
@@ -252,25 +258,15 @@ private slots:
         select(f, 1);
         f.window.cmdUpload_Click();
         select(f, 1);
-        QVERIFY(button(analog(f), "cmdUp")->isEnabled());
-        QVERIFY(!analog(f)->findChild<QLineEdit *>(QStringLiteral("txtZScale01"))->isReadOnly());
+        QVERIFY(usable(analog(f), "txtZScale01"));
         select(f, 10);
         f.window.cmdDownload_Click();
         select(f, 10);
-        QVERIFY(button(pulse(f), "cmdDown")->isEnabled());
-        QVERIFY(!pulse(f)->findChild<QLineEdit *>(QStringLiteral("txtSpan01"))->isReadOnly());
-
-        select(f, 1);
-        f.window.mnuConnectDisconnect_Click();
-        QVERIFY(!button(analog(f), "cmdUp")->isEnabled());
-        f.connectOn(1);
-        f.window.cmdUpload_Click();
-        select(f, 1);
-        QVERIFY(button(analog(f), "cmdUp")->isEnabled());
-        QVERIFY(!analog(f)->findChild<QLineEdit *>(QStringLiteral("txtZScale01"))->isReadOnly());
+        QVERIFY(usable(pulse(f), "txtSpan01"));
     }
 
-    // The live read when a card is shown is an operation of its own.
+    // The live read when a card is shown is an operation of its own: the
+    // commands and the editor's buttons are off meanwhile.
     void clicksDuringTheLiveReadStartNothing()
     {
         AppFixture f;
@@ -281,16 +277,17 @@ private slots:
             if (clicked)
                 return;
             clicked = true;
-            QVERIFY(!f.enabled("cmdUpload"));
-            QVERIFY(!f.enabled("cboCardNo"));
+            QVERIFY(!f.enabled("cmdUpload") && !f.enabled("cboCardNo"));
+            QVERIFY(!button(analog(f), "cmdUp")->isEnabled());
+            QVERIFY(!button(analog(f), "cmdDown")->isEnabled());
             f.window.cmdUpload_Click();
             f.window.cmdDownload_Click();
             emit analog(f)->uploadClicked();
         });
         select(f, 1);
         QCOMPARE(f.wire(), expandSteps("1", "R10"));
-        QVERIFY(f.enabled("cmdUpload"));
-        QVERIFY(f.enabled("cboCardNo"));
+        QVERIFY(f.enabled("cmdUpload") && f.enabled("cboCardNo"));
+        QVERIFY(button(analog(f), "cmdDown")->isEnabled());
         QCOMPARE(f.window.overview()->lblInputDataCh1(1)->text(),
                  analog(f)->findChild<QLineEdit *>(QStringLiteral("txtParData01"))->text());
     }
@@ -425,31 +422,19 @@ private slots:
         emit analog(f)->uploadClicked();
         emit analog(f)->downloadClicked();
         f.connectOn(1);
-        QVERIFY(f.enabled("cboCardNo"));
-        QVERIFY(f.enabled("cmdOverView"));
+        QVERIFY(f.enabled("cboCardNo") && f.enabled("cmdOverView"));
         select(f, 0);
         select(f, 1);
-        QVERIFY(button(analog(f), "cmdUp")->isEnabled());
-        QVERIFY(!analog(f)->findChild<QLineEdit *>(QStringLiteral("txtZScale01"))->isReadOnly());
+        QVERIFY(usable(analog(f), "txtZScale01"));
     }
 
-    // An editor's buttons are on only while they can act: not during the
-    // live read, not for another kind of card, not with the overview shown;
-    // and a click that comes anyway addresses nothing.
+    // An editor's buttons are on only while they can act: not for another
+    // kind of card, not with the overview shown; and a click that comes
+    // anyway addresses nothing.
     void editorButtonsOnlyWhenTheyCanAct()
     {
         AppFixture f;
         f.connectAndUpload();
-        bool offWhileReading = false;
-        auto c = connect(&f.session.traffic, &TrafficLog::appended, &f.window,
-                         [&](const TrafficEntry &) {
-                             offWhileReading = !button(analog(f), "cmdUp")->isEnabled() &&
-                                               !button(analog(f), "cmdDown")->isEnabled();
-                         });
-        select(f, 1);
-        disconnect(c);
-        QVERIFY(offWhileReading);
-        QVERIFY(button(analog(f), "cmdDown")->isEnabled());
         select(f, 10);
         QVERIFY(!button(analog(f), "cmdUp")->isEnabled());
         QVERIFY(button(pulse(f), "cmdUp")->isEnabled());
