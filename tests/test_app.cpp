@@ -13,6 +13,7 @@
 #include "ui/lampshape.h"
 #include "ui/slotlistdelegate.h"
 #include "ui/vbcolor.h"
+#include "v9version.h"
 #include "views/frmtraffic.h"
 #include "views/frmtrend.h"
 
@@ -375,7 +376,7 @@ private slots:
         AppFixture f;
         f.onModal([](QWidget *dialog) {
             QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("lblName_1"))->text(),
-                     QStringLiteral("1.17"));
+                     QStringLiteral(V9_VERSION));
             dialog->findChild<QAbstractButton *>(QStringLiteral("cmdOK"))->click();
         });
         f.window.mnuHelpVersion_Click();
