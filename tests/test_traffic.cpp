@@ -82,30 +82,18 @@ private slots:
         QCOMPARE(ReadItem(f.session.line, 1, QStringLiteral("5"), QStringLiteral("13")), QString());
         QTRY_COMPARE(model.rowCount(), n0 + 7);
 
-        struct Row
-        {
-            const char *command;
-            const char *mark;
-            int group; // relative to the read's
-        };
-        const Row expected[] = {
-            {"G5", "", 0},
-            {"I13", "", 0},
-            {"G5", "", 1},
-            {"I13", "", 1},
-            {"D0", "", 1},
-            {"G5", "time-out", 2},
-            {"G5", "retry, time-out", 3},
-        };
+        const QStringList commands{"G5", "I13", "G5", "I13", "D0", "G5", "G5"};
+        const QStringList marks{"", "", "", "", "", "time-out", "retry, time-out"};
+        const QList<int> groups{0, 0, 1, 1, 1, 2, 3}; // relative to the read's
         const qint64 g0 = model.group(n0);
         const QRegularExpression time(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3}$"));
         for (int i = 0; i < 7; ++i) {
             const int row = n0 + i;
-            QCOMPARE(cell(model, row, TrafficModel::Command), QLatin1String(expected[i].command));
+            QCOMPARE(cell(model, row, TrafficModel::Command), commands[i]);
             QCOMPARE(cell(model, row, TrafficModel::Card), QStringLiteral("5"));
-            QCOMPARE(cell(model, row, TrafficModel::Mark), QLatin1String(expected[i].mark));
+            QCOMPARE(cell(model, row, TrafficModel::Mark), marks[i]);
             QCOMPARE(model.index(row, 0).data(TrafficModel::GroupRole).toLongLong(),
-                     g0 + expected[i].group);
+                     g0 + groups[i]);
             QVERIFY(time.match(cell(model, row, TrafficModel::Time)).hasMatch());
         }
         // The status character stays in front of the value.
