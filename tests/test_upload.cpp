@@ -6,6 +6,7 @@
 #include "ui/filedialogs.h"
 #include "ui/frmloading.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -358,7 +359,7 @@ private slots:
         QTemporaryDir dir;
         const QString report = dir.filePath(QStringLiteral("report.html"));
         FileDialogs::setHandler([&](FileDialogs::Mode) { return report; });
-        f.window.mnuFilesReport_Click();
+        f.find<QAction>(QStringLiteral("mnuFilesReport"))->trigger();
         FileDialogs::setHandler({});
         QFile html(report);
         QVERIFY(html.open(QIODevice::ReadOnly));
