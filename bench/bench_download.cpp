@@ -23,7 +23,8 @@ int main(int argc, char **argv)
     int failures = 0;
     bool downloading = false;
     int refusedListings = 0;
-    Messages::setHandler([&](Messages::Icon, const QString &title, const QString &text) {
+    Messages::setHandler([&](Messages::Icon, const QString &title, const QString &text,
+                             const QString &) {
         std::fprintf(stderr, "message: %s: %s\n", qPrintable(title), qPrintable(text));
         // The demo rack refuses some writes on purpose; the download lists
         // them once at its end, and that alone is no failure of the run.

@@ -40,10 +40,11 @@ int main(int argc, char **argv)
     Session session(std::make_unique<SimulatedPortProvider>(*rack));
     frmV9Con window(session);
     int failures = 0;
-    Messages::setHandler([&](Messages::Icon, const QString &title, const QString &text) {
-        std::fprintf(stderr, "message: %s: %s\n", qPrintable(title), qPrintable(text));
-        ++failures;
-    });
+    Messages::setHandler(
+        [&](Messages::Icon, const QString &title, const QString &text, const QString &) {
+            std::fprintf(stderr, "message: %s: %s\n", qPrintable(title), qPrintable(text));
+            ++failures;
+        });
     window.connection().openAndConnect();
     window.cmdUpload_Click();
     if (!session.state.IsConnected || failures)

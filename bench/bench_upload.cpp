@@ -21,10 +21,11 @@ int main(int argc, char **argv)
     Session session(std::make_unique<SimulatedPortProvider>(*rack));
     frmV9Con window(session);
     int failures = 0;
-    Messages::setHandler([&](Messages::Icon, const QString &, const QString &text) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        ++failures;
-    });
+    Messages::setHandler(
+        [&](Messages::Icon, const QString &, const QString &text, const QString &) {
+            std::fprintf(stderr, "message: %s\n", qPrintable(text));
+            ++failures;
+        });
 
     SimFaults pacing;
     pacing.pacing = true;

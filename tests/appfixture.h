@@ -67,12 +67,12 @@ struct AppFixture
         session.line.setTiming({kTimeout, 0, kTimeout / 6});
         // Live values stand still, so what an upload reads is known.
         rack->setClock([] { return qint64(0); });
-        Messages::setDetailHandler([this](Messages::Icon icon, const QString &title,
-                                          const QString &text, const QString &informative) {
+        Messages::setHandler([this](Messages::Icon icon, const QString &title, const QString &text,
+                                    const QString &informative) {
             messages.append({icon, title, text, informative});
         });
     }
-    ~AppFixture() { Messages::setDetailHandler({}); }
+    ~AppFixture() { Messages::setHandler({}); }
 
     // For tests that wait out silence: the simulator's replies are due at
     // once and so always come before even a short time-out.

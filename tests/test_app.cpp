@@ -354,13 +354,13 @@ private slots:
         Session session(std::make_unique<BrokenPorts>());
         frmV9Con window(session);
         QList<RecordedMessage> messages;
-        Messages::setDetailHandler([&](Messages::Icon icon, const QString &title,
-                                       const QString &text, const QString &informative) {
+        Messages::setHandler([&](Messages::Icon icon, const QString &title, const QString &text,
+                                 const QString &informative) {
             messages.append({icon, title, text, informative});
         });
         session.state.ComPortNo = 2;
         window.connection().openAndConnect();
-        Messages::setDetailHandler({});
+        Messages::setHandler({});
         QCOMPARE(messages.size(), 1);
         QCOMPARE(messages[0].title, QStringLiteral("Test of communication"));
         QVERIFY(messages[0].text.startsWith(QStringLiteral("Communication error.")));

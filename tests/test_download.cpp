@@ -232,7 +232,7 @@ private slots:
         AppFixture f;
         f.connectAndUpload();
         f.rack->setCardFaults(1, {.refuse = true, .onlyItem = 13});
-        Messages::setDetailHandler(
+        Messages::setHandler(
             [&f](Messages::Icon, const QString &title, const QString &text, const QString &) {
                 f.messages.append({Messages::Icon::None, title, text});
                 if (title == QLatin1String("Downloading"))

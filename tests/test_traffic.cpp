@@ -320,8 +320,8 @@ private slots:
         TrafficLog log;
         feed(log, {{"G5", "COK\r"}, {"I13", "0\"a,b\"\r"}});
         QList<QString> messages;
-        Messages::setHandler(
-            [&](Messages::Icon, const QString &, const QString &text) { messages << text; });
+        Messages::setHandler([&](Messages::Icon, const QString &, const QString &text,
+                                 const QString &) { messages << text; });
         CsvSaveDialog::setHandler([&](const QString &) { return path; });
         frmTraffic w(log);
         w.findChild<QAbstractButton *>(QStringLiteral("cmdSaveAs"))->click();

@@ -342,9 +342,10 @@ private slots:
         QTemporaryDir dir;
         const QString path = name.isEmpty() ? QString() : dir.filePath(name);
         QList<RecordedMessage> messages;
-        Messages::setHandler([&](Messages::Icon icon, const QString &title, const QString &text) {
-            messages.append({icon, title, text});
-        });
+        Messages::setHandler(
+            [&](Messages::Icon icon, const QString &title, const QString &text, const QString &) {
+                messages.append({icon, title, text});
+            });
         QString suggested;
         frmTrend::setSaveHandler([&](QWidget *, const QString &suggest) {
             suggested = suggest;

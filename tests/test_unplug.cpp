@@ -65,8 +65,8 @@ private slots:
         session.line.setTiming({1000, 2, 170});
         frmV9Con window(session);
         QStringList messages;
-        Messages::setHandler(
-            [&](Messages::Icon, const QString &title, const QString &) { messages << title; });
+        Messages::setHandler([&](Messages::Icon, const QString &title, const QString &,
+                                 const QString &) { messages << title; });
         window.connection().openAndConnect();
         QVERIFY(session.state.IsConnected);
         if (monitoring)

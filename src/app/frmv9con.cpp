@@ -439,9 +439,8 @@ void frmV9Con::mnuFilesReport_Click()
         return;
     ReportHeader header;
     (m_tableFromFile ? header.file : header.port) = m_tableSource;
-    header.commModel = m_lblMasterType->text();
-    // The label shows "V1.05".
-    header.commVersion = m_lblVersionNo->text().mid(1);
+    header.commModel = m_session.commCardModel;
+    header.commVersion = m_session.commCardVersion;
     AddCommSettings(header, m_session.commCardRead);
     std::optional<QList<Difference>> differences;
     if (!m_compare->lastFile().isEmpty()) {

@@ -225,8 +225,8 @@ int Commands::readTable(const QString &path, const QString &command, const QStri
     if (uploaded != kExitDone)
         return uploaded;
     cards = m_session.cards;
-    source.commModel = progress.commModel();
-    source.commVersion = progress.commVersion();
+    source.commModel = m_session.commCardModel;
+    source.commVersion = m_session.commCardVersion;
     return kExitDone;
 }
 

@@ -20,12 +20,8 @@ public:
     void progressFinished() override;
     void progressDetail(const QString &text) override;
     void transactionRetrying(int attempt, int attempts) override;
-    void commCardModel(const QString &model) override { m_commModel = model; }
-    void commCardVersion(const QString &version) override { m_commVersion = version; }
     void operationFailed(const QString &title, const QString &text, const QString &detail) override;
 
-    QString commModel() const { return m_commModel; }
-    QString commVersion() const { return m_commVersion; }
     // Where the operation failed ("Slot 5: XA1-00, item 12: no answer"),
     // empty when it did not or could not tell.
     QString failurePlace() const { return m_failurePlace; }
@@ -52,7 +48,5 @@ private:
     QString m_retry;
     // Width of the bar line last drawn: a shorter one must blank its tail.
     qsizetype m_width = 0;
-    QString m_commModel;
-    QString m_commVersion;
     QString m_failurePlace;
 };

@@ -31,7 +31,7 @@ private:
     RetryRelay m_retries{m_session.line, m_observer};
     DownloadOutcome m_outcome;
     bool m_progressOpen = false;
-    bool m_cancelled = false;
+    CancelLatch m_cancel{m_observer};
     int m_slot = 0;
     QString m_item;
 };
@@ -56,7 +56,7 @@ DownloadOutcome Download::fail()
 {
     // Cancel pressed during the transaction that failed: the operator's
     // stop, not a dead link.
-    if (m_cancelled || m_observer.cancelRequested())
+    if (m_cancel())
         return cancelled();
     const bool refused = m_session.line.lastRefused();
     if (!refused)
@@ -75,10 +75,8 @@ bool Download::write(int cardNo, const QString &item, const QString &data, int s
     // A command without an item would select nothing the card could take.
     if (item.isEmpty())
         return true;
-    if (m_cancelled || m_observer.cancelRequested()) {
-        m_cancelled = true;
+    if (m_cancel())
         return false;
-    }
     m_item = item;
     const QString result = WriteItem(m_session.line, kRetries, QString::number(cardNo), item, data);
     // The opening select "1" and items the kind lacks change no parameter.

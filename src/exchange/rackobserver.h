@@ -54,6 +54,21 @@ public:
     virtual bool cancelRequested() const { return false; }
 };
 
+// The operator's Cancel as an operation sees it: asked before each
+// transaction and kept once seen, so that a failure after it still reads
+// as the operator's stop, not a dead link.
+class CancelLatch
+{
+public:
+    explicit CancelLatch(const RackObserver &observer) : m_observer(observer) {}
+    bool operator()() { return m_seen = m_seen || m_observer.cancelRequested(); }
+    bool seen() const { return m_seen; }
+
+private:
+    const RackObserver &m_observer;
+    bool m_seen = false;
+};
+
 // "Slot 5 of 16: XA1-00"; the model is left out while it is not known.
 QString SlotProgressText(int cardNo, const QString &model);
 // "no answer, try 2 of 4"

@@ -44,10 +44,8 @@ private:
     // sent and the operation ends as Cancelled where it stands.
     template <typename Transaction> QString transact(const QString &item, Transaction t)
     {
-        if (m_cancelled || m_observer.cancelRequested()) {
-            m_cancelled = true;
+        if (m_cancel())
             return {};
-        }
         m_item = item;
         return t();
     }
@@ -62,7 +60,7 @@ private:
     RackObserver &m_observer;
     RetryRelay m_retries{m_session.line, m_observer};
     bool m_progressOpen = false;
-    bool m_cancelled = false;
+    CancelLatch m_cancel{m_observer};
     // Where the operation is: slot (0 = communication card) and item.
     int m_slot = 0;
     QString m_item;
@@ -85,7 +83,7 @@ OperationResult Upload::fail()
 {
     // Cancel pressed during the transaction that failed: the operator's
     // stop, not a dead link.
-    if (m_cancelled || m_observer.cancelRequested())
+    if (m_cancel())
         return cancelled();
     // Refused because another exchange was waiting: not the rack's fault, and
     // that other operation still owns the link.
@@ -267,7 +265,7 @@ bool Upload::readSensor(const QString &card, int i)
             const QString limit = transact(QStringLiteral("37"), [&] {
                 return ReadItem(m_session.line, kRetries, card, QStringLiteral("37"));
             });
-            if (m_cancelled)
+            if (m_cancel.seen())
                 return false;
             r.setLimit(TextAfterColon(limit) == QLatin1String("DIS") ? LimitState::Off
                                                                      : LimitState::On);

@@ -3,6 +3,7 @@
 #include "files/savefile.h"
 #include "model/catalogue.h"
 #include "model/encodings.h"
+#include "model/slotfields.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,25 +85,10 @@ QString fromUtf8(const QByteArray &b)
     return QString::fromUtf8(b);
 }
 
-const QStringList *namesOfClass(int inputClass)
-{
-    if (inputClass == 0)
-        return &TCTable()[0].Names;
-    if (inputClass == 1)
-        return &RTDTable()[0].Names;
-    return nullptr;
-}
-
-QString inputTypeName(const CardRecord &r)
-{
-    const QStringList *names = namesOfClass(r.InputClass);
-    return names ? names->value(r.InputType) : QString();
-}
-
 // Fields 1..32 in file order.
 QStringList textFields(const CardRecord &r)
 {
-    QStringList f{r.ModelName, r.VerNo, inputTypeName(r), r.Burnout[0]};
+    QStringList f{r.ModelName, r.VerNo, InputTypeName(r), r.Burnout[0]};
     for (int k = 1; k <= 12; ++k)
         f << r.par(k).Value;
     for (const QString &c : r.ChData)
@@ -217,7 +203,7 @@ ParameterFileResult ReadParameterFile(const QByteArray &bytes)
         // The current form may carry a prefix before a colon; the older one
         // wrote the bare name.
         const QString name = fieldCount == kFieldCount ? TextAfterColon(f.at(2)) : f.at(2);
-        const QStringList *names = namesOfClass(r.InputClass);
+        const QStringList *names = InputTypeNames(r.InputClass);
         const qsizetype type = names ? names->indexOf(name) : -1;
         r.InputType = type < 0 ? 0 : static_cast<int>(type);
     }

@@ -3,13 +3,19 @@
 #include "model/catalogue.h"
 #include "model/parametercaptions.h"
 
+const QStringList *InputTypeNames(int inputClass)
+{
+    if (inputClass == static_cast<int>(InputClass::Thermocouple))
+        return &TCTable()[0].Names;
+    if (inputClass == static_cast<int>(InputClass::Rtd))
+        return &RTDTable()[0].Names;
+    return nullptr;
+}
+
 QString InputTypeName(const CardRecord &r)
 {
-    if (r.inputClass() == InputClass::Thermocouple)
-        return TCTable()[0].Names.value(r.InputType);
-    if (r.inputClass() == InputClass::Rtd)
-        return RTDTable()[0].Names.value(r.InputType);
-    return {};
+    const QStringList *names = InputTypeNames(r.InputClass);
+    return names ? names->value(r.InputType) : QString();
 }
 
 QString LimitStateName(int state)

@@ -16,6 +16,9 @@ struct SlotField
     bool informational = false;
 };
 
+// The input types of a thermocouple or RTD card (class 0 or 1) by code;
+// null for the other classes, which have none.
+const QStringList *InputTypeNames(int inputClass);
 // The input type's name for thermocouple and RTD cards, else empty.
 QString InputTypeName(const CardRecord &r);
 QString LimitStateName(int state);

@@ -9,11 +9,6 @@ Handler &handler()
     static Handler h;
     return h;
 }
-DetailHandler &detailHandler()
-{
-    static DetailHandler h;
-    return h;
-}
 } // namespace
 
 void setHandler(Handler h)
@@ -21,25 +16,11 @@ void setHandler(Handler h)
     handler() = std::move(h);
 }
 
-void setDetailHandler(DetailHandler h)
-{
-    detailHandler() = std::move(h);
-}
-
-void show(QWidget *parent, Icon icon, const QString &title, const QString &text)
-{
-    show(parent, icon, title, text, QString());
-}
-
 void show(QWidget *parent, Icon icon, const QString &title, const QString &text,
           const QString &informative)
 {
-    if (detailHandler()) {
-        detailHandler()(icon, title, text, informative);
-        return;
-    }
     if (handler()) {
-        handler()(icon, title, text);
+        handler()(icon, title, text, informative);
         return;
     }
     QMessageBox box(parent);

@@ -16,18 +16,14 @@ enum class Icon
     Critical
 };
 
-void show(QWidget *parent, Icon icon, const QString &title, const QString &text);
-// The same with an informative line under the text: where and what failed.
+// The informative line goes under the text: where and what failed.
 void show(QWidget *parent, Icon icon, const QString &title, const QString &text,
-          const QString &informative);
+          const QString &informative = {});
 
-using Handler = std::function<void(Icon, const QString &title, const QString &text)>;
+using Handler = std::function<void(Icon, const QString &title, const QString &text,
+                                   const QString &informative)>;
 // Replaces the real boxes; an empty handler restores them.
 void setHandler(Handler handler);
-// Sees the informative line too; when set, it is called instead of Handler.
-using DetailHandler = std::function<void(Icon, const QString &title, const QString &text,
-                                         const QString &informative)>;
-void setDetailHandler(DetailHandler handler);
 
 // A yes/no question; true for Yes. "No" is the default button, so a hasty
 // Enter keeps what would be lost.
