@@ -195,6 +195,7 @@ QString CardDownloadSummary(const CardTable &cards, int cardNo, const QList<Card
             break;
         }
         case ChangeResult::NoAnswer:
+        case ChangeResult::NotWritten:
             ++silent;
             break;
         }

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr const char *kResultTexts[] = {"written", "refused", "no answer"};
+constexpr const char *kResultTexts[] = {"written", "refused", "no answer", "not written"};
 
 // One JSON value as text; QJsonObject would sort the keys, and a reader of
 // the file expects them in the documented order.

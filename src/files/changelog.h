@@ -11,8 +11,12 @@ enum class ChangeResult
     Written,
     Refused,  // the card answered that it would not take it
     NoAnswer, // silence, or the line was gone
+    // Nothing was sent: the card in the slot is not the one the values are
+    // for, or it did not say which it is. `parameter` says why.
+    NotWritten,
 };
-QString ChangeResultText(ChangeResult result); // "written", "refused", "no answer"
+// "written", "refused", "no answer", "not written"
+QString ChangeResultText(ChangeResult result);
 
 // One write to the rack, one line of the change log.
 struct ChangeEntry
