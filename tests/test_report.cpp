@@ -35,6 +35,40 @@ QString section(const QString &text, int slot)
     return from < 0 ? QString() : text.mid(from, m.hasMatch() ? m.capturedStart() - from : -1);
 }
 
+// The value of a field row of a slot's card table, or a null string.
+QString field(const QString &html, const QString &label)
+{
+    const QRegularExpression re(
+        QStringLiteral(">%1</th><td>([^<]*)</td>").arg(QRegularExpression::escape(label)));
+    const QRegularExpressionMatch m = re.match(html);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// The cells of a parameter row, markup dropped: value and range.
+QStringList cellsOf(const QString &html, const QString &caption)
+{
+    const QRegularExpression re(QStringLiteral("<td>%1</td><td>(.*?)</td><td>(.*?)</td>")
+                                    .arg(QRegularExpression::escape(caption.toHtmlEscaped())));
+    const QRegularExpressionMatch m = re.match(html);
+    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
+    return m.hasMatch() ? QStringList{m.captured(1).remove(tags), m.captured(2).remove(tags)}
+                        : QStringList{};
+}
+
+QString valueOf(const QString &html, const QString &caption)
+{
+    return cellsOf(html, caption).value(0);
+}
+
+CardTable oneCard(const QString &model, std::array<int, 2> aux)
+{
+    CardTable cards;
+    ResetCardTable(cards);
+    ClassifyCard(cards, 1, model);
+    cards[1].AuxSetting = aux;
+    return cards;
+}
+
 } // namespace
 
 class TestReport : public QObject
@@ -44,6 +78,8 @@ class TestReport : public QObject
 private slots:
     void htmlHoldsEverySlotAndParameter();
     void pdfTextHoldsTheSameValues();
+    void rangeSettingRows_data();
+    void rangeSettingRows();
     void differencesOfAComparison();
     void commSettingsReadThisSession();
     void refusedFileLeavesNothing_data();
@@ -76,10 +112,8 @@ void TestReport::htmlHoldsEverySlotAndParameter()
             if (caption.isEmpty())
                 continue;
             ++parameters;
-            const QString cells = QStringLiteral("<td>%1</td><td>%2</td>")
-                                      .arg(caption.toHtmlEscaped(), card.par(k).Value);
-            QVERIFY2(part.contains(cells),
-                     qPrintable(QStringLiteral("slot %1: %2").arg(slot).arg(cells)));
+            QVERIFY2(valueOf(part, caption).startsWith(card.par(k).Value),
+                     qPrintable(QStringLiteral("slot %1: %2").arg(slot).arg(caption)));
         }
     }
     QCOMPARE(cards, 15);
@@ -94,7 +128,8 @@ void TestReport::pdfTextHoldsTheSameValues()
     QVERIFY(readAll(path).startsWith("%PDF"));
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (pdftotext.isEmpty())
-        QSKIP("pdftotext (poppler-utils) is not installed: the PDF's text cannot be read");
+        QSKIP("pdftotext (poppler-utils) is not installed: the PDF's text cannot "
+              "be read");
     QProcess p;
     p.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
     QVERIFY(p.waitForFinished(30000));
@@ -122,6 +157,47 @@ void TestReport::pdfTextHoldsTheSameValues()
             QCOMPARE(columns.value(1), card.par(k).Value);
         }
     }
+}
+
+// The transformer kinds' range settings choose their base ranges, so they
+// are printed beside them as read; other kinds have none.
+void TestReport::rangeSettingRows_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("aux0");
+    QTest::addColumn<int>("aux1");
+    QTest::addColumn<QStringList>("rows"); // label=value, "label=" for none
+    QTest::addColumn<QString>("fullBase"); // Full base, Ch. 1's range
+    QTest::newRow("one setting, kind 18")
+        << "XN1-5" << 1 << -1 << QStringList{"Range setting=1", "Range setting, Ch. 1="}
+        << "0.00 to 150.00";
+    QTest::newRow("one setting, kind 32")
+        << "XPB1-0" << 3 << -1 << QStringList{"Range setting=3"} << "0.00 to 100.00";
+    QTest::newRow("two settings, kind 31")
+        << "XPA2-0" << 1 << 2
+        << QStringList{"Range setting, Ch. 1=1", "Range setting, Ch. 2=2", "Range setting="}
+        << "0.00 to 300.00";
+    QTest::newRow("not read") << "XN1-5" << -1 << -1 << QStringList{"Range setting=not read"}
+                              << "0.00 to 300.00";
+    QTest::newRow("voltage card") << "XA1-00" << 1 << 2
+                                  << QStringList{"Range setting=", "Range setting, Ch. 1="} << "";
+}
+
+void TestReport::rangeSettingRows()
+{
+    QFETCH(QString, model);
+    QFETCH(int, aux0);
+    QFETCH(int, aux1);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, fullBase);
+    const CardTable cards = oneCard(model, {aux0, aux1});
+    const QString html = RackReport(cards, {}).html();
+    for (const QString &r : rows) {
+        const QString label = r.section(QLatin1Char('='), 0, 0);
+        const QString value = r.section(QLatin1Char('='), 1);
+        QCOMPARE(field(html, label), value);
+    }
+    QCOMPARE(cellsOf(html, QStringLiteral("Full base, Ch. 1")).value(1), fullBase);
 }
 
 void TestReport::differencesOfAComparison()

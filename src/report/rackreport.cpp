@@ -83,6 +83,27 @@ QString limitText(const CardRecord &r)
     return LimitStateName(r.LimitState);
 }
 
+// The transformer kinds' range settings choose the high end of the base
+// rows (channel n's from setting n), so the ranges printed depend on them.
+// -1 is what a card record holds until the setting is read.
+QString rangeSettingText(int aux)
+{
+    return aux == -1 ? QStringLiteral("not read") : QString::number(aux);
+}
+
+QString rangeSettingRows(const CardRecord &r)
+{
+    if (KindHasOneRangeSetting(r.ModelKind))
+        return row(QStringLiteral("Range setting"), rangeSettingText(r.AuxSetting[0]));
+    if (!KindHasTwoRangeSettings(r.ModelKind))
+        return {};
+    QString out;
+    for (std::size_t n = 0; n < 2; ++n)
+        out += row(QStringLiteral("Range setting, Ch. %1").arg(n + 1),
+                   rangeSettingText(r.AuxSetting.at(n)));
+    return out;
+}
+
 QString octets(const std::array<QString, 4> &boxes)
 {
     // The boxes run from the last octet to the first.
@@ -176,6 +197,7 @@ QString RackReport::slotHtml(int slot) const
             states << r.ChData.at(static_cast<std::size_t>(c));
         out += row(QStringLiteral("Channel states"), states.join(QLatin1Char(' ')));
     }
+    out += rangeSettingRows(r);
     out += QStringLiteral("</table>\n");
 
     QString rows;
