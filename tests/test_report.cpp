@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace {
 
@@ -80,6 +82,8 @@ private slots:
     void pdfTextHoldsTheSameValues();
     void rangeSettingRows_data();
     void rangeSettingRows();
+    void valueOutsideItsRange_data();
+    void valueOutsideItsRange();
     void differencesOfAComparison();
     void commSettingsReadThisSession();
     void refusedFileLeavesNothing_data();
@@ -128,8 +132,7 @@ void TestReport::pdfTextHoldsTheSameValues()
     QVERIFY(readAll(path).startsWith("%PDF"));
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (pdftotext.isEmpty())
-        QSKIP("pdftotext (poppler-utils) is not installed: the PDF's text cannot "
-              "be read");
+        QSKIP("pdftotext (poppler-utils) is not installed: the PDF's text cannot be read");
     QProcess p;
     p.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
     QVERIFY(p.waitForFinished(30000));
@@ -154,7 +157,11 @@ void TestReport::pdfTextHoldsTheSameValues()
             QVERIFY2(line != lines.cend(), qPrintable(caption));
             const QStringList columns =
                 line->trimmed().split(QRegularExpression(QStringLiteral("\\s{2,}")));
-            QCOMPARE(columns.value(1), card.par(k).Value);
+            // A marked value wraps in its column.
+            const QString value = columns.value(1);
+            QVERIFY2(value == card.par(k).Value ||
+                         value == card.par(k).Value + QLatin1String(" (outside"),
+                     qPrintable(value));
         }
     }
 }
@@ -198,6 +205,49 @@ void TestReport::rangeSettingRows()
         QCOMPARE(field(html, label), value);
     }
     QCOMPARE(cellsOf(html, QStringLiteral("Full base, Ch. 1")).value(1), fullBase);
+}
+
+// A number outside the range printed beside it is marked, visibly; a text
+// that is no number, or a parameter without a range, is printed as it is.
+void TestReport::valueOutsideItsRange_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("aux");
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("zero scale above") << "XA1-00" << -1 << 1 << "32001" << true;
+    QTest::newRow("zero scale at the low end") << "XA1-00" << -1 << 1 << "-32000" << false;
+    QTest::newRow("bias below") << "XA1-00" << -1 << 3 << " -320.5" << true;
+    QTest::newRow("gain at the end, fewer decimals") << "XA1-00" << -1 << 4 << "3.2" << false;
+    QTest::newRow("not a number") << "XA1-00" << -1 << 1 << "99999x" << false;
+    QTest::newRow("nan") << "XA1-00" << -1 << 1 << "nan" << false;
+    QTest::newRow("no range shown") << "XA1-00" << -1 << 6 << "99999" << false;
+    QTest::newRow("full base, setting 150") << "XN1-5" << 1 << 6 << "200" << true;
+    QTest::newRow("full base, setting 300") << "XN1-5" << 0 << 6 << "200" << false;
+    QTest::newRow("thermocouple base") << "XD1-K" << -1 << 5 << "-271" << true;
+}
+
+void TestReport::valueOutsideItsRange()
+{
+    QFETCH(QString, model);
+    QFETCH(int, aux);
+    QFETCH(int, slot);
+    QFETCH(QString, value);
+    QFETCH(bool, marked);
+    CardTable cards = oneCard(model, {aux, -1});
+    cards[1].par(slot).Value = value;
+    const RackReport report(cards, {});
+    const QString html = report.html();
+    const QString mark = value.toHtmlEscaped() + QStringLiteral(" (outside range)");
+    QCOMPARE(html.contains(mark), marked);
+    QCOMPARE(html.count(QStringLiteral("(outside range)")), marked ? 1 : 0);
+    if (!marked)
+        return;
+    const auto doc = report.document();
+    const QTextCursor found = doc->find(value.trimmed() + QStringLiteral(" (outside range)"));
+    QVERIFY(!found.isNull());
+    QVERIFY(found.charFormat().fontWeight() > QFont::Normal);
 }
 
 void TestReport::differencesOfAComparison()

@@ -14,6 +14,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QTextDocument>
+#include <cmath>
 
 namespace {
 
@@ -102,6 +103,31 @@ QString rangeSettingRows(const CardRecord &r)
         out += row(QStringLiteral("Range setting, Ch. %1").arg(n + 1),
                    rangeSettingText(r.AuxSetting.at(n)));
     return out;
+}
+
+std::optional<double> number(const QString &text)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    // toDouble takes "nan" and "inf", which are no value to compare.
+    return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+}
+
+// Only a number can be outside a range, and only a range with both ends.
+bool outside(const QString &value, const LimitPair &range)
+{
+    const auto v = number(value);
+    const auto low = number(range.low);
+    const auto high = number(range.high);
+    return v && low && high && (*v < *low || *v > *high);
+}
+
+QString valueCell(const QString &value, const std::optional<LimitPair> &range)
+{
+    if (!range || !outside(value, *range))
+        return QStringLiteral("<td>%1</td>").arg(esc(value));
+    return QStringLiteral("<td><span style=\"color:#c00000; font-weight:bold\">%1</span></td>")
+        .arg(esc(value + QStringLiteral(" (outside range)")));
 }
 
 QString octets(const std::array<QString, 4> &boxes)
@@ -206,8 +232,8 @@ QString RackReport::slotHtml(int slot) const
         if (caption.isEmpty())
             continue;
         const std::optional<LimitPair> range = ParameterRange(r, k);
-        rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>\n")
-                    .arg(esc(caption), esc(r.par(k).Value),
+        rows += QStringLiteral("<tr><td>%1</td>%2<td>%3</td></tr>\n")
+                    .arg(esc(caption), valueCell(r.par(k).Value, range),
                          range ? esc(QStringLiteral("%1 to %2").arg(range->low, range->high))
                                : QString());
     }
