@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -547,6 +548,31 @@ private slots:
         QCOMPARE(o.simulate, simulate);
         QCOMPARE(o.rackFile, rack);
         QCOMPARE(o.comDevices.value(3), com3);
+    }
+
+    // Help, version and a usage error need no display: a script or a
+    // package check runs them where there is none.
+    void helpWithoutDisplay()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(QLatin1String(name));
+        const auto run = [&env](const QString &arg) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral(V9CON), {arg});
+            p.waitForFinished(10000);
+            return std::tuple(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                              QString::fromLocal8Bit(p.readAllStandardOutput()),
+                              QString::fromLocal8Bit(p.readAllStandardError()));
+        };
+        const auto [help, helpOut, helpErr] = run(QStringLiteral("--help"));
+        QVERIFY2(help == 0 && helpOut == usageText(), qPrintable(helpErr));
+        const auto [version, versionOut, versionErr] = run(QStringLiteral("--version"));
+        QVERIFY2(version == 0 && versionOut == QStringLiteral("v9con " V9_VERSION "\n"),
+                 qPrintable(versionErr));
+        const auto [wrong, wrongOut, wrongErr] = run(QStringLiteral("--fast"));
+        QVERIFY2(wrong == 2 && wrongErr.endsWith(usageText()), qPrintable(wrongErr));
     }
 };
 

@@ -11,11 +11,12 @@
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("V9CON"));
-    QApplication::setApplicationVersion(QStringLiteral(V9_VERSION));
-
-    const AppOptions options = parseOptions(QApplication::arguments().mid(1));
+    // Read before QApplication exists: help, version and a usage error must
+    // work where there is no display, and QApplication aborts without one.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const AppOptions options = parseOptions(arguments);
     if (options.help || !options.error.isEmpty()) {
         if (!options.error.isEmpty())
             std::fprintf(stderr, "%s\n\n", qPrintable(options.error));
@@ -26,6 +27,10 @@ int main(int argc, char **argv)
         std::printf("v9con %s\n", V9_VERSION);
         return 0;
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("V9CON"));
+    QApplication::setApplicationVersion(QStringLiteral(V9_VERSION));
 
     std::unique_ptr<SimulatedRack> rack;
     QString error;
