@@ -21,11 +21,13 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -573,6 +575,42 @@ private slots:
                  qPrintable(versionErr));
         const auto [wrong, wrongOut, wrongErr] = run(QStringLiteral("--fast"));
         QVERIFY2(wrong == 2 && wrongErr.endsWith(usageText()), qPrintable(wrongErr));
+    }
+
+    // The first dialog opens in the documents folder, never the current
+    // one (the program's own when installed); then in the last file's
+    // folder while it is there.
+    void dialogsStartInDocuments()
+    {
+        isolateSettings();
+        QSettings().clear();
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            if (!oldConfig.isNull())
+                qputenv("XDG_CONFIG_HOME", oldConfig);
+            QSettings().clear();
+        });
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qunsetenv("XDG_CONFIG_HOME");
+        const QString documents = home.filePath(QStringLiteral("Documents"));
+
+        QCOMPARE(FileDialogs::lastFolder(), documents);
+        QVERIFY(QFileInfo(documents).isDir());
+        const QString racks = home.filePath(QStringLiteral("racks"));
+        QVERIFY(QDir().mkpath(racks));
+        FileDialogs::remember(racks + QStringLiteral("/a.uJx"));
+        QCOMPARE(FileDialogs::lastFolder(), racks);
+        QVERIFY(QDir(racks).removeRecursively());
+        QCOMPARE(FileDialogs::lastFolder(), documents);
+        // No documents folder can be made: home.
+        QVERIFY(QDir(documents).removeRecursively());
+        QFile blocker(documents);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QCOMPARE(FileDialogs::lastFolder(), home.path());
     }
 };
 

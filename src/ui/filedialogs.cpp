@@ -1,8 +1,10 @@
 #include "ui/filedialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace FileDialogs {
 namespace {
@@ -37,7 +39,14 @@ QString withDefaultSuffix(const QString &path, const QString &suffix)
 
 QString lastFolder()
 {
-    return QSettings().value(kLastFolder).toString();
+    const QString last = QSettings().value(kLastFolder).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    // Not the current folder: that is the program's own, /usr/bin when installed.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir().mkpath(documents))
+        return documents;
+    return QDir::homePath();
 }
 
 void remember(const QString &path)

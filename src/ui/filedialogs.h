@@ -25,7 +25,8 @@ QString choose(QWidget *parent, Mode mode);
 // "name" becomes "name.suffix"; a name with an extension stays as it is.
 QString withDefaultSuffix(const QString &path, const QString &suffix);
 
-// The folder the dialogs start in: the one used last.
+// The folder the dialogs start in: the one used last, and before any (or
+// when it is gone) the documents folder, made if missing, else home.
 QString lastFolder();
 // A file opened or saved: its folder is used next, and it heads the list
 // of recent files.
