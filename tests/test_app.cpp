@@ -612,6 +612,42 @@ private slots:
         blocker.close();
         QCOMPARE(FileDialogs::lastFolder(), home.path());
     }
+
+    // The settings of releases that named no organisation are taken over
+    // once, into an empty store; the old file stays.
+    void oldSettingsAreTakenOver()
+    {
+        QTemporaryDir dir;
+        for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(format, QSettings::UserScope, dir.path());
+        const QString app = QCoreApplication::applicationName();
+        const QString organisation = QCoreApplication::organizationName();
+        const auto restore = qScopeGuard([&] {
+            QCoreApplication::setApplicationName(app);
+            QCoreApplication::setOrganizationName(organisation);
+            isolateSettings();
+        });
+        QCoreApplication::setApplicationName(QStringLiteral("V9CON"));
+        QCoreApplication::setOrganizationName(QString());
+        const QStringList recent{QStringLiteral("/racks/a.uJx")};
+        {
+            QSettings old; // where those releases wrote
+            old.setValue(QStringLiteral("port/last"), 3);
+            old.setValue(QStringLiteral("files/recent"), recent);
+        }
+
+        setUpSettings();
+        QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("V9CON"));
+        QSettings settings;
+        QCOMPARE(settings.value(QStringLiteral("port/last")).toInt(), 3);
+        QCOMPARE(settings.value(QStringLiteral("files/recent")).toStringList(), recent);
+        settings.setValue(QStringLiteral("port/last"), 5);
+        settings.sync();
+        setUpSettings();
+        QCOMPARE(QSettings().value(QStringLiteral("port/last")).toInt(), 5);
+        const QSettings old(QStringLiteral("Unknown Organization"), QStringLiteral("V9CON"));
+        QCOMPARE(old.value(QStringLiteral("port/last")).toInt(), 3);
+    }
 };
 
 QTEST_MAIN(TestApp)

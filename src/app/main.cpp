@@ -31,6 +31,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("V9CON"));
     QApplication::setApplicationVersion(QStringLiteral(V9_VERSION));
+    setUpSettings();
 
     std::unique_ptr<SimulatedRack> rack;
     QString error;

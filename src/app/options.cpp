@@ -1,6 +1,8 @@
 #include "app/options.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSettings>
 
 AppOptions parseOptions(const QStringList &arguments)
 {
@@ -70,4 +72,16 @@ QString usageText()
         "  --help                  this text\n"
         "\n"
         "Without a mapping COMn is /dev/ttyS<n-1> on Linux and COMn on Windows.\n");
+}
+
+void setUpSettings()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("V9CON"));
+    QSettings settings;
+    if (!settings.allKeys().isEmpty())
+        return;
+    const QSettings old(QStringLiteral("Unknown Organization"),
+                        QCoreApplication::applicationName());
+    for (const QString &key : old.allKeys())
+        settings.setValue(key, old.value(key));
 }

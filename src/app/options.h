@@ -18,3 +18,9 @@ struct AppOptions
 
 AppOptions parseOptions(const QStringList &arguments); // arguments without the program name
 QString usageText();
+
+// Names the organisation the window's settings are kept under. Releases
+// before kept them under Qt's "Unknown Organization": while the new store
+// is empty, that one is copied over (and left in place) so nothing is lost.
+// Call once the application's name is set.
+void setUpSettings();
