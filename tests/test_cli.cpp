@@ -302,6 +302,22 @@ private slots:
         QCOMPARE(matches, 1);
     }
 
+    // A card of another model in the file: one line for its slot, nothing
+    // compared under the wrong captions.
+    void verifyOtherModel()
+    {
+        const QString file = path(QStringLiteral("other-model.uJx"));
+        writeAll(file, withField(readAll(m_demoFile), 1, 1, "XD2-K"));
+        InProcess p;
+        QCOMPARE(p.run({"verify", file}), 1);
+        const QStringList lines = nonEmptyLines(p.out);
+        QCOMPARE(
+            lines.filter(QRegularExpression(QStringLiteral("^Slot 1\\b"))),
+            QStringList{QStringLiteral("Slot 1: models differ: file \"XD2-K\", rack \"XD1-K\"")});
+        QVERIFY2(lines.last().endsWith(QStringLiteral(": 1 setting differs from the rack")),
+                 qPrintable(p.out));
+    }
+
     // Parameters by the editor's caption with the raw slot and item beside.
     void showNamesParameters()
     {

@@ -119,6 +119,30 @@ private slots:
         QVERIFY(!f.window.compareCommands().window());
         QCOMPARE(marked(f), QList<int>{});
     }
+
+    // A slot whose models differ is that one difference: field by field,
+    // the rack card's values would be named by the file model's captions.
+    void otherModelIsOneDifference()
+    {
+        CardTable file;
+        ResetCardTable(file);
+        ClassifyCard(file, 3, QStringLiteral("XD1-K"));
+        ClassifyCard(file, 5, QStringLiteral("XA1-00"));
+        CardTable rack = file;
+        ClassifyCard(rack, 3, QStringLiteral("XA1-00"));
+        rack[3].par(2).Value = QStringLiteral("7777");
+        rack[5].par(2).Value = QStringLiteral("7777");
+        ClassifyCard(rack, 7, QStringLiteral("XD1-K"));
+
+        QStringList listed;
+        for (const Difference &d : CompareTables(file, rack))
+            listed << QStringLiteral("%1|%2|%3|%4")
+                          .arg(QString::number(d.slot), d.field, d.fileValue, d.rackValue);
+        QCOMPARE(listed.size(), 3);
+        QCOMPARE(listed[0], QStringLiteral("3|Model|XD1-K|XA1-00"));
+        QVERIFY2(listed[1].startsWith(QStringLiteral("5|Full scale")), qPrintable(listed[1]));
+        QCOMPARE(listed[2], QStringLiteral("7|Model|%1|XD1-K").arg(file[7].ModelName));
+    }
 };
 
 QTEST_MAIN(TestCompare)

@@ -132,12 +132,18 @@ QString DifferencesText(const QList<Difference> &differences, const QString &fil
     QString text;
     int settings = 0;
     for (const Difference &d : differences) {
+        settings += !d.informational;
+        if (d.field == kModelField) {
+            text += QStringLiteral("Slot %1: models differ: file \"%2\", rack \"%3\"\n")
+                        .arg(d.slot)
+                        .arg(d.fileValue, d.rackValue);
+            continue;
+        }
         text += QStringLiteral("Slot %1, %2: file \"%3\", rack \"%4\"%5\n")
                     .arg(d.slot)
                     .arg(d.field, d.fileValue, d.rackValue,
                          d.informational ? QStringLiteral(" (live value, information only)")
                                          : QString());
-        settings += !d.informational;
     }
     if (settings == 0)
         text += QStringLiteral("%1: the rack's settings match the file\n").arg(file);

@@ -8,6 +8,12 @@ QList<Difference> CompareTables(const CardTable &file, const CardTable &rack)
 {
     QList<Difference> out;
     for (int slot = 1; slot <= kCardCount; ++slot) {
+        // Compared field by field, the rack's values would carry the file
+        // model's captions.
+        if (file[slot].ModelName != rack[slot].ModelName) {
+            out.append({slot, kModelField, file[slot].ModelName, rack[slot].ModelName});
+            continue;
+        }
         const QList<SlotField> a = SlotFields(file[slot]);
         const QList<SlotField> b = SlotFields(rack[slot]);
         for (qsizetype i = 0; i < a.size(); ++i)

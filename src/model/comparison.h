@@ -14,6 +14,10 @@ struct Difference
     bool informational = false; // does not count as a difference of settings
 };
 
+// The field of a slot whose models differ: its one difference, since
+// another model's parameters mean other things.
+inline const QString kModelField = QStringLiteral("Model");
+
 // Every field in which the rack differs from the file, slot by slot.
 QList<Difference> CompareTables(const CardTable &file, const CardTable &rack);
 bool SettingsDiffer(const QList<Difference> &differences);
