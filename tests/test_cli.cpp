@@ -495,8 +495,8 @@ private slots:
         };
         row("download missing", {"download", "FILE"}, "", "No such file");
         row("verify missing", {"verify", "FILE"}, "", "No such file");
-        row("download malformed", {"download", "FILE"}, "\"XD1-K\",\"1\"\r\n", "Line 1");
-        row("show malformed", {"show", "FILE"}, "x\r\n", "Line 1");
+        row("download malformed", {"download", "FILE"}, "\"XD1-K\",\"1\"\r\n", ", line 1: ");
+        row("show malformed", {"show", "FILE"}, "x\r\n", ", line 1: ");
         row("upload output", {"upload", "-o", "/proc/v9con-cli-test.uJx"}, "", "");
         row("monitor output", {"monitor", "--csv", "/proc/v9con-cli-test.csv"}, "", "");
     }
@@ -515,7 +515,9 @@ private slots:
         InProcess p;
         QCOMPARE(p.run(args), 2);
         QCOMPARE(errorLines(p.err).size(), 1);
-        QVERIFY2(p.err.contains(args.last()) && p.err.contains(reason), qPrintable(p.err));
+        QVERIFY2(p.err.count(QFileInfo(args.last()).fileName()) == 1 &&
+                     p.err.contains(args.last()) && p.err.contains(reason),
+                 qPrintable(p.err));
         QVERIFY(p.out.isEmpty());
         QCOMPARE(p.rack->commandCount(), 0);
     }

@@ -301,13 +301,14 @@ private slots:
         QTest::addColumn<QByteArray>("content"); // null: the dialog is cancelled
         QTest::addColumn<QString>("message");
         QTest::newRow("cancel") << QByteArray() << "";
-        QTest::newRow("too few lines") << QByteArray("\"XA1-00\",\"1.0\"\r\n") << "Line 1";
+        QTest::newRow("too few lines")
+            << QByteArray("\"XA1-00\",\"1.0\"\r\n") << "bad.uJx, line 1: ";
         QByteArray bad;
         QFile sample(QStringLiteral(V9_TEST_DATA "/rack33.uJx"));
         QVERIFY(sample.open(QIODevice::ReadOnly));
         bad = sample.readAll();
         bad.replace(bad.indexOf("\r\n") - 1, 1, "x"); // line 1's limit is no integer
-        QTest::newRow("bad integer") << bad << "Line 1";
+        QTest::newRow("bad integer") << bad << "bad.uJx, line 1: ";
     }
     void failedOpenChangesNothing()
     {

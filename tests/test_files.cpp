@@ -405,6 +405,24 @@ private slots:
         QSKIP("mounting a small file system is done here for Linux only");
 #endif
     }
+
+    // The window shows an open's message on its own: a damaged line's
+    // names the file, once.
+    void lineFaultNamesTheFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(rack(7, cardLine("NONE", "", "x1")));
+        f.close();
+        const ParameterFileResult r = OpenParameterFile(path);
+        QCOMPARE(r.errorLine, 7);
+        QVERIFY2(r.error.startsWith(QStringLiteral("rack.uJx, line 7: ")) &&
+                     r.error.contains(QStringLiteral("bad integer")) &&
+                     r.error.count(QStringLiteral("rack.uJx")) == 1,
+                 qPrintable(r.error));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFiles)

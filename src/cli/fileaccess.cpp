@@ -11,9 +11,15 @@ std::optional<CardTable> LoadParameterFile(const QString &path, QString *error)
     ParameterFileResult loaded = OpenParameterFile(path);
     if (loaded.ok())
         return std::move(*loaded.cards);
-    // Open errors name the file already; faults of the content do not.
+    if (!error)
+        return std::nullopt;
+    // Open errors name the file as given; a fault of a line names it by its
+    // name alone, which the path given replaces; other faults name none.
     const QString shown = QDir::toNativeSeparators(path);
-    if (error)
+    const QString name = QFileInfo(path).fileName();
+    if (loaded.errorLine > 0 && loaded.error.startsWith(name))
+        *error = shown + loaded.error.mid(name.size());
+    else
         *error = loaded.error.contains(shown) ? loaded.error
                                               : QStringLiteral("%1: %2").arg(shown, loaded.error);
     return std::nullopt;

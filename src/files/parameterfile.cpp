@@ -20,11 +20,16 @@ constexpr int kFieldCount = 33;
 // reading it whole would only cost memory.
 constexpr qsizetype kMaxFileBytes = 1024 * 1024;
 
+QString linePrefix(int line)
+{
+    return QStringLiteral("Line %1: ").arg(line);
+}
+
 ParameterFileResult failure(int line, const QString &why)
 {
     ParameterFileResult r;
     r.errorLine = line;
-    r.error = line > 0 ? QStringLiteral("Line %1: %2").arg(line).arg(why) : why;
+    r.error = line > 0 ? linePrefix(line) + why : why;
     return r;
 }
 
@@ -246,7 +251,13 @@ ParameterFileResult OpenParameterFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return failure(0, QStringLiteral("Could not open %1: %2")
                               .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return ReadParameterFile(file);
+    ParameterFileResult r = ReadParameterFile(file);
+    // The window shows the message on its own: it says which file.
+    if (r.errorLine > 0)
+        r.error = QStringLiteral("%1, line %2: %3")
+                      .arg(info.fileName(), QString::number(r.errorLine),
+                           r.error.mid(linePrefix(r.errorLine).size()));
+    return r;
 }
 
 QString CheckWritable(const CardTable &cards)
