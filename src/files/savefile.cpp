@@ -23,6 +23,10 @@ bool injected(SaveFileFault::Step step)
     return fault().step == step;
 }
 
+// Pieces gather to blocks of this size: each write of an unbuffered file
+// is a call to the system.
+constexpr qsizetype kBlock = 64 * 1024;
+
 } // namespace
 
 void SaveFileFault::set(Step step, const QString &reason)
@@ -30,7 +34,21 @@ void SaveFileFault::set(Step step, const QString &reason)
     fault() = {step, reason};
 }
 
-QString SaveWholeFile(const QString &path, const QByteArray &bytes, QString *reason)
+bool WriteAll(QFileDevice &file, QByteArrayView bytes)
+{
+    // A system that takes part of a write gives its reason for the rest
+    // only when asked again.
+    while (!bytes.isEmpty()) {
+        const qint64 n = file.write(bytes.data(), bytes.size());
+        if (n <= 0)
+            return false;
+        bytes = bytes.sliced(n);
+    }
+    return true;
+}
+
+QString SaveFileFrom(const QString &path, const std::function<QString(const SavePut &)> &fill,
+                     QString *reason)
 {
     QSaveFile file(path);
     auto failed = [&](const QString &why) {
@@ -43,17 +61,49 @@ QString SaveWholeFile(const QString &path, const QByteArray &bytes, QString *rea
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
         return failed(QStringLiteral("it is not a regular file"));
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered write that fails on a full disk reports
+    // "Unknown error" instead of the system's reason.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failed(file.errorString());
     using SaveFileFault::Step;
-    if (injected(Step::Write) || file.write(bytes) != bytes.size())
-        return failed(injected(Step::Write) ? fault().reason : file.errorString());
-    // commit() of Qt 6.4 does not notice buffered data that never reached a
-    // full disk and would put an empty file in place of the old one, so the
-    // buffer is pushed out and checked first.
+    QByteArray pending;
+    QString writeError;
+    auto push = [&] {
+        if (injected(Step::Write))
+            writeError = fault().reason;
+        else if (!WriteAll(file, pending))
+            writeError = file.errorString();
+        pending.clear();
+        return writeError.isEmpty();
+    };
+    const SavePut put = [&](QByteArrayView bytes) {
+        if (!writeError.isEmpty())
+            return false;
+        pending.append(bytes);
+        return pending.size() < kBlock || push();
+    };
+    const QString incomplete = fill(put);
+    if (writeError.isEmpty() && !incomplete.isEmpty())
+        return failed(incomplete);
+    if (!writeError.isEmpty() || !push())
+        return failed(writeError);
+    // commit() of Qt 6.4 does not notice data that never reached a full
+    // disk and would put an empty file in place of the old one, so nothing
+    // may be left unwritten before it.
     if (injected(Step::Flush) || !file.flush())
         return failed(injected(Step::Flush) ? fault().reason : file.errorString());
     if (!file.commit())
         return failed(file.errorString());
     return {};
+}
+
+QString SaveWholeFile(const QString &path, const QByteArray &bytes, QString *reason)
+{
+    return SaveFileFrom(
+        path,
+        [&bytes](const SavePut &put) {
+            put(bytes);
+            return QString();
+        },
+        reason);
 }

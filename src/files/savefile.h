@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <functional>
+
+class QFileDevice;
 
 // Writes a whole file at once: the file is replaced only when every byte
 // reached the disk, so a full disk or a failing write leaves any old file
@@ -10,6 +14,19 @@
 // Empty on success, else "Could not save <file>: <reason>". `reason`, when
 // given, receives the reason alone for callers with their own wording.
 QString SaveWholeFile(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
+
+// The same for content made piece by piece, too large to hold at once:
+// `fill` hands its pieces to `put`, stops when `put` returns false, and
+// returns the reason it could not make the whole content, or "".
+using SavePut = std::function<bool(QByteArrayView bytes)>;
+QString SaveFileFrom(const QString &path, const std::function<QString(const SavePut &put)> &fill,
+                     QString *reason = nullptr);
+
+// Writes all of `bytes` to a file opened Unbuffered; false when the system
+// refused some, and the file's errorString() then says why ("No space left
+// on device"). A buffered QFile, or one write() that the system takes only
+// in part, leaves Qt 6.4 with "Unknown error" instead.
+bool WriteAll(QFileDevice &file, QByteArrayView bytes);
 
 // Test seam: makes every following save fail at `step`, as a full disk
 // would, with `reason` as the system's error text. Step::None saves for real
