@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <optional>
 
 // What became of one write to the rack.
@@ -35,7 +36,9 @@ struct ChangeEntry
 
 // The line for one entry: a JSON object with a fixed key order, no line end.
 QByteArray ChangeLogLine(const ChangeEntry &entry);
-// The entry of one line; nullopt for a line that is not one.
+// The entry of one line; nullopt for a line that is not one: each key must
+// be there with its type (`old` may be null), the time valid, the slot
+// 0..16 and the result one of the four.
 std::optional<ChangeEntry> ParseChangeLogLine(const QByteArray &line);
 
 // Appends the program's writes to the rack to a file, one JSON object a
@@ -53,7 +56,8 @@ public:
     // Another file; its failures are reported afresh.
     void setPath(const QString &path);
 
-    // False when the line did not reach the file.
+    // False when the line did not reach the file. The line reaches it
+    // whole or not at all.
     bool append(ChangeEntry entry);
     // The message about the first failed append, the first time it is asked
     // for; empty otherwise.
@@ -68,11 +72,19 @@ private:
 struct ChangeLogRead
 {
     QList<ChangeEntry> entries; // in file order, oldest first
+    qsizetype older = 0;        // entries before those, read but not kept
     int skipped = 0;            // lines that were no entry (a cut-off last line)
     QString error;              // the file exists but could not be read
 };
-// No file yet is an empty log, not an error.
-ChangeLogRead ReadChangeLog(const QString &path);
+// No file yet is an empty log, not an error. Keeps the `newest` entries
+// only, when given, so a log of any size is read in bounded memory. Ends
+// early, with what it read so far, once `stop` is set.
+ChangeLogRead ReadChangeLog(const QString &path, qsizetype newest = -1,
+                            const std::atomic_bool *stop = nullptr);
 
 // The entries as CSV (RFC 4180 quoting, CRLF line ends) with a header line.
 QString ChangeLogCsv(const QList<ChangeEntry> &entries);
+// Saves every entry of the log at `logPath` (of one slot, when `slot` is
+// 0..16) as that CSV to `csvPath`, read and written piece by piece. Empty
+// on success, else the message of SaveWholeFile or of the read.
+QString SaveChangeLogCsv(const QString &logPath, const QString &csvPath, int slot = -1);
