@@ -130,6 +130,11 @@ QString valueCell(const QString &value, const std::optional<LimitPair> &range)
         .arg(esc(value + QStringLiteral(" (outside range)")));
 }
 
+QString incompleteText(const ReportHeader &h)
+{
+    return QStringLiteral("Incomplete: ") + h.incomplete;
+}
+
 QString octets(const std::array<QString, 4> &boxes)
 {
     // The boxes run from the last octet to the first.
@@ -178,7 +183,11 @@ RackReport::RackReport(const CardTable &cards, ReportHeader header,
 QString RackReport::headerHtml() const
 {
     const ReportHeader &h = m_header;
-    QString out = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">\n");
+    QString out;
+    if (!h.incomplete.isEmpty())
+        out += QStringLiteral("<p><span style=\"color:#c00000; font-weight:bold\">%1</span></p>\n")
+                   .arg(esc(incompleteText(h)));
+    out += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">\n");
     out += row(QStringLiteral("Created"), stamp(h.created));
     out += row(QStringLiteral("Program"), QStringLiteral("V9CON " V9_VERSION));
     if (!h.file.isEmpty()) {
@@ -193,13 +202,19 @@ QString RackReport::headerHtml() const
         out += row(QStringLiteral("Communication card"), h.commModel);
     if (!h.commVersion.isEmpty())
         out += row(QStringLiteral("Card version"), h.commVersion);
-    if (h.commTimeout)
-        out += row(QStringLiteral("Time-out"), *h.commTimeout);
-    if (h.network) {
-        out += row(QStringLiteral("IP address"), octets(h.network->ip));
-        out += row(QStringLiteral("Subnet mask"), octets(h.network->mask));
-        out += row(QStringLiteral("Ports"), list(h.network->port));
-        out += row(QStringLiteral("Linger times"), list(h.network->linger));
+    if (h.commSettingsRead) {
+        if (h.commTimeout)
+            out += row(QStringLiteral("Time-out"), *h.commTimeout);
+        if (h.network) {
+            out += row(QStringLiteral("IP address"), octets(h.network->ip));
+            out += row(QStringLiteral("Subnet mask"), octets(h.network->mask));
+            out += row(QStringLiteral("Ports"), list(h.network->port));
+            out += row(QStringLiteral("Linger times"), list(h.network->linger));
+        }
+    } else if (!h.commModel.isEmpty()) {
+        out += QStringLiteral("<tr><td colspan=\"2\">%1</td></tr>\n")
+                   .arg(esc(QStringLiteral("Communication card settings: not read "
+                                           "(an Upload does not read them)")));
     }
     return out + QStringLiteral("</table>\n");
 }
@@ -208,8 +223,12 @@ QString RackReport::slotHtml(int slot) const
 {
     const CardRecord &r = m_cards[slot];
     const std::optional<ScaleLimits> limits = ScaleLimitsFor(r);
-    QString out =
-        QStringLiteral("<h2 id=\"slot-%1\">Slot %1: %2</h2>\n").arg(slot).arg(esc(r.ModelName));
+    const QString partly = slot == m_header.partialSlot
+                               ? QStringLiteral(" (partly read: values may be missing)")
+                               : QString();
+    QString out = QStringLiteral("<h2 id=\"slot-%1\">Slot %1: %2</h2>\n")
+                      .arg(slot)
+                      .arg(esc(r.ModelName + partly));
     out += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">\n");
     out += row(QStringLiteral("Model"), r.ModelName);
     out += row(QStringLiteral("Version"), r.VerNo);

@@ -30,6 +30,16 @@ struct ReportHeader
     std::optional<EthernetSettings> network;
     // The parameter file a comparison was run with, when one was.
     QString comparedFile;
+    // Whether the communication card's settings were read on the link the
+    // table came from: the time-out and network show only when they were;
+    // when not, and a communication card is named, the report says so.
+    bool commSettingsRead = false;
+    // Why the table is not the whole rack ("upload cancelled after slot 2");
+    // empty when it is. Said at the top and on every page of the PDF.
+    QString incomplete;
+    // The slot an upload was reading when it stopped, 1..16; 0 when none.
+    // Its heading says so; its values are printed as they stand.
+    int partialSlot = 0;
 };
 
 // The communication card's time-out and network settings as far as they
