@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,6 +102,7 @@ private slots:
     void rangeSettingRows();
     void valueOutsideItsRange_data();
     void valueOutsideItsRange();
+    void pdfPagesKeepSlotsWholeAndNameTheRack();
     void differencesOfAComparison();
     void commSettingsReadThisSession();
     void refusedFileLeavesNothing_data();
@@ -260,6 +262,81 @@ void TestReport::valueOutsideItsRange()
     const QTextCursor found = doc->find(value.trimmed() + QStringLiteral(" (outside range)"));
     QVERIFY(!found.isNull());
     QVERIFY(found.charFormat().fontWeight() > QFont::Normal);
+}
+
+// Every page names the rack, the report's date and its number, and says
+// the table is incomplete when it is; a slot is never split from its table;
+// a part longer than a page starts on a fresh one and loses no row.
+void TestReport::pdfPagesKeepSlotsWholeAndNameTheRack()
+{
+    InProcess r;
+    QCOMPARE(r.run({QStringLiteral("upload"), QStringLiteral("-o"),
+                    m_dir.filePath(QStringLiteral("pages.uJx"))}),
+             0);
+    ReportHeader header;
+    header.created = QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9));
+    header.port = QStringLiteral("COM3 (test rack)");
+    header.commModel = QStringLiteral("V9-XS1-A");
+    header.incomplete = QStringLiteral("upload cancelled after slot 2");
+    header.partialSlot = 2;
+    QList<Difference> differences;
+    for (int i = 1; i <= 150; ++i)
+        differences.append({1 + i % 16, QStringLiteral("row %1").arg(i, 3, 10, QLatin1Char('0')),
+                            QStringLiteral("a"), QStringLiteral("b")});
+    const QString path = m_dir.filePath(QStringLiteral("pages.pdf"));
+    QCOMPARE(RackReport(r.session.cards, header, differences).save(path), QString());
+    const QStringList pages = pdfPages(path);
+    if (pages.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed: the PDF's text cannot be read");
+    QVERIFY2(pages.size() > 3, qPrintable(pages.value(0)));
+
+    const QString incomplete = QStringLiteral("Incomplete: upload cancelled after slot 2");
+    const auto running = [&](const QString &line) {
+        return line.contains(header.port) || line.contains(incomplete) || line.trimmed().isEmpty();
+    };
+    QSet<int> slotsSeen;
+    QSet<QString> rowsSeen;
+    for (qsizetype n = 0; n < pages.size(); ++n) {
+        const QString &page = pages.at(n);
+        const QString where = QStringLiteral("page %1").arg(n + 1);
+        QVERIFY2(page.contains(QStringLiteral("Page %1 of %2").arg(n + 1).arg(pages.size())),
+                 qPrintable(where));
+        for (const QString &fact : {header.port, QStringLiteral("2024-05-06 07:08:09"), incomplete})
+            QVERIFY2(page.contains(fact), qPrintable(where + QLatin1String(": ") + fact));
+        for (int slot = 1; slot <= kCardCount; ++slot) {
+            const QString heading = section(page, slot);
+            if (heading.isEmpty())
+                continue;
+            QVERIFY2(!slotsSeen.contains(slot), qPrintable(heading));
+            slotsSeen.insert(slot);
+            const CardRecord &card = r.session.cards[slot];
+            QVERIFY(heading.contains(QStringLiteral("Model")));
+            for (int k = 1; k <= 12; ++k)
+                QVERIFY2(heading.contains(ParameterCaption(card, k)),
+                         qPrintable(QStringLiteral("slot %1 on %2: %3")
+                                        .arg(slot)
+                                        .arg(where, ParameterCaption(card, k))));
+        }
+        static const QRegularExpression row(QStringLiteral("row \\d{3}"));
+        for (const QRegularExpressionMatch &m : row.globalMatch(page)) {
+            QVERIFY2(!rowsSeen.contains(m.captured()), qPrintable(m.captured()));
+            rowsSeen.insert(m.captured());
+        }
+        const QStringList lines = page.split(QLatin1Char('\n'));
+        const auto heading = std::find_if(lines.cbegin(), lines.cend(), [](const QString &l) {
+            return l.contains(QLatin1String("Differences from"));
+        });
+        if (heading != lines.cend())
+            QVERIFY2(std::all_of(lines.cbegin(), heading, running), qPrintable(page));
+    }
+    QCOMPARE(slotsSeen.size(), 15);
+    QCOMPARE(rowsSeen.size(), 150);
+    // In the running header and again at the top of the report's header.
+    QCOMPARE(pages.at(0).count(incomplete), 2);
+    QVERIFY(pages.at(0).contains(
+        QStringLiteral("Communication card settings: not read (an Upload does not read them)")));
+    QVERIFY(pages.join(QString()).contains(
+        QStringLiteral("Slot 2: XD2-K (partly read: values may be missing)")));
 }
 
 void TestReport::differencesOfAComparison()

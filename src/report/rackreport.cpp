@@ -7,14 +7,20 @@
 #include "model/slotfields.h"
 #include "v9version.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -144,6 +150,142 @@ QString octets(const std::array<QString, 4> &boxes)
 QString list(const std::array<QString, 4> &boxes)
 {
     return QStringList(boxes.cbegin(), boxes.cend()).join(QStringLiteral(", "));
+}
+
+// What every page of the PDF names in its running header.
+struct RunningText
+{
+    QString source;
+    QString created;
+    QString incomplete;
+};
+
+// QTextDocument::print breaks pages anywhere (a slot's heading at the foot
+// of one page, its table on the next) and names nothing but the page number.
+// So each part is laid out on its own at the body's width, placed whole on a
+// page where it fits, and every page gets the running header and footer
+// once the page count is known.
+class PdfPages
+{
+public:
+    PdfPages(QPdfWriter &writer, RunningText running);
+    void place(const QStringList &parts);
+    void draw();
+
+private:
+    struct Part
+    {
+        std::unique_ptr<QTextDocument> doc;
+        int page = 0;  // where it starts, from 0
+        qreal top = 0; // from the body's top
+        int pages = 1; // more only for a part longer than a page
+    };
+
+    void drawRunning(QPainter &painter, int page) const;
+
+    QPdfWriter &m_writer;
+    RunningText m_running;
+    QFont m_font;
+    qreal m_line = 0;
+    QRectF m_body;
+    std::vector<Part> m_parts;
+    int m_pageCount = 1;
+};
+
+PdfPages::PdfPages(QPdfWriter &writer, RunningText running)
+    : m_writer(writer), m_running(std::move(running)), m_font(QGuiApplication::font())
+{
+    m_font.setPointSizeF(8);
+    m_line = QFontMetricsF(m_font, &m_writer).lineSpacing();
+    const int headerLines = m_running.incomplete.isEmpty() ? 1 : 2;
+    const qreal top = (headerLines + 1) * m_line;
+    m_body = QRectF(0, top, m_writer.width(), m_writer.height() - top - 2 * m_line);
+}
+
+void PdfPages::place(const QStringList &parts)
+{
+    int page = 0;
+    qreal y = 0;
+    for (const QString &html : parts) {
+        Part part;
+        part.doc = std::make_unique<QTextDocument>();
+        // Fonts and lengths in the writer's units, as print() lays them out.
+        part.doc->documentLayout()->setPaintDevice(&m_writer);
+        part.doc->setHtml(html);
+        part.doc->setTextWidth(m_body.width());
+        const qreal height = part.doc->size().height();
+        if (y > 0 && y + height > m_body.height()) {
+            ++page;
+            y = 0;
+        }
+        part.page = page;
+        part.top = y;
+        if (height <= m_body.height()) {
+            y += height;
+        } else {
+            // Its own page layout breaks it between table rows.
+            part.doc->setPageSize(m_body.size());
+            part.pages = part.doc->pageCount();
+            page += part.pages - 1;
+            const QRectF last =
+                part.doc->documentLayout()->blockBoundingRect(part.doc->lastBlock());
+            y = last.bottom() + part.doc->documentMargin() - (part.pages - 1) * m_body.height();
+        }
+        m_parts.push_back(std::move(part));
+    }
+    m_pageCount = page + 1;
+}
+
+void PdfPages::draw()
+{
+    QPainter painter(&m_writer);
+    int current = 0;
+    drawRunning(painter, current);
+    for (const Part &part : m_parts) {
+        for (int i = 0; i < part.pages; ++i) {
+            while (current < part.page + i) {
+                m_writer.newPage();
+                drawRunning(painter, ++current);
+            }
+            painter.save();
+            painter.translate(m_body.left(), m_body.top() + part.top - i * m_body.height());
+            part.doc->drawContents(&painter, QRectF(0, i * m_body.height(), m_body.width(),
+                                                    m_body.height() - part.top));
+            painter.restore();
+        }
+    }
+}
+
+void PdfPages::drawRunning(QPainter &painter, int page) const
+{
+    painter.save();
+    painter.setFont(m_font);
+    const QFontMetricsF metrics(m_font, &m_writer);
+    const qreal width = m_body.width();
+    QRectF line(0, 0, width, m_line);
+    const QString source =
+        metrics.elidedText(m_running.source, Qt::ElideMiddle,
+                           width - metrics.horizontalAdvance(m_running.created) - 4 * m_line);
+    painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, source);
+    painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter, m_running.created);
+    if (!m_running.incomplete.isEmpty()) {
+        line.translate(0, m_line);
+        QFont bold = m_font;
+        bold.setBold(true);
+        painter.setFont(bold);
+        painter.setPen(QColor(0xc0, 0, 0));
+        painter.drawText(
+            line, Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetricsF(bold, &m_writer).elidedText(m_running.incomplete, Qt::ElideRight, width));
+    }
+    const qreal rule = line.bottom() + m_line / 3;
+    painter.setPen(QPen(Qt::black, m_writer.resolution() / 200.0));
+    painter.drawLine(QPointF(0, rule), QPointF(width, rule));
+    painter.setFont(m_font);
+    painter.drawText(QRectF(0, m_writer.height() - m_line, width, m_line),
+                     Qt::AlignHCenter | Qt::AlignVCenter,
+                     QStringLiteral("Page %1 of %2").arg(page + 1).arg(m_pageCount));
+    painter.restore();
 }
 
 } // namespace
@@ -284,19 +426,24 @@ QString RackReport::differencesHtml() const
     return out + QStringLiteral("</table>\n");
 }
 
-QString RackReport::html() const
+QStringList RackReport::partsHtml() const
 {
-    QString out = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
-                                 "<title>%1</title></head>\n<body>\n<h1>%1</h1>\n")
-                      .arg(kTitle);
-    out += headerHtml();
+    QStringList parts{QStringLiteral("<h1>%1</h1>\n").arg(kTitle) + headerHtml()};
     for (int slot = 1; slot <= kCardCount; ++slot)
         if (occupied(m_cards[slot]))
-            out += slotHtml(slot);
+            parts << slotHtml(slot);
     // Without a comparison nothing is said about one.
     if (m_differences)
-        out += differencesHtml();
-    return out + QStringLiteral("</body></html>\n");
+        parts << differencesHtml();
+    return parts;
+}
+
+QString RackReport::html() const
+{
+    return QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+                          "<title>%1</title></head>\n<body>\n")
+               .arg(kTitle) +
+           partsHtml().join(QString()) + QStringLiteral("</body></html>\n");
 }
 
 std::unique_ptr<QTextDocument> RackReport::document() const
@@ -309,6 +456,16 @@ std::unique_ptr<QTextDocument> RackReport::document() const
 
 QByteArray RackReport::pdf() const
 {
+    const ReportHeader &h = m_header;
+    RunningText running;
+    running.source = !h.file.isEmpty()
+                         ? QStringLiteral("Parameter file %1").arg(QDir::toNativeSeparators(h.file))
+                     : !h.port.isEmpty() ? QStringLiteral("Uploaded from %1").arg(h.port)
+                                         : kTitle;
+    running.created = QStringLiteral("Created %1").arg(stamp(h.created));
+    if (!h.incomplete.isEmpty())
+        running.incomplete = incompleteText(h);
+
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -318,9 +475,9 @@ QByteArray RackReport::pdf() const
         writer.setCreator(QStringLiteral("V9CON " V9_VERSION));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
-        // Without a page size of its own the document is laid out on the
-        // writer's pages, numbered at their foot.
-        document()->print(&writer);
+        PdfPages pages(writer, running);
+        pages.place(partsHtml());
+        pages.draw();
     }
     return bytes;
 }

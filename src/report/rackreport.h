@@ -9,6 +9,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -71,6 +72,9 @@ public:
     static QString formatProblem(const QString &path);
 
 private:
+    // The title with the header, each occupied slot, the differences: the
+    // parts the PDF keeps whole on a page where they fit.
+    QStringList partsHtml() const;
     QString headerHtml() const;
     QString slotHtml(int slot) const;
     QString differencesHtml() const;
