@@ -1,17 +1,20 @@
 #include "views/frmchangelog.h"
 
-#include "files/savefile.h"
 #include "ui/csvsavedialog.h"
 #include "ui/messages.h"
 #include "ui/namedwidgets.h"
 
+#include <QAbstractTableModel>
 #include <QComboBox>
 #include <QDir>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace {
@@ -19,6 +22,75 @@ namespace {
 const QString kTitle = QStringLiteral("Change Log");
 
 } // namespace
+
+// The entries of one slot, or all: cells are made as the view asks for
+// them, so a long log costs no item per cell.
+class ChangeLogModel final : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void set(QList<ChangeEntry> entries, int slot)
+    {
+        beginResetModel();
+        m_entries = std::move(entries);
+        m_rows.clear();
+        for (qsizetype i = 0; i < m_entries.size(); ++i)
+            if (slot < 0 || m_entries[i].slot == slot)
+                m_rows << i;
+        endResetModel();
+    }
+    void setSlot(int slot) { set(std::move(m_entries), slot); }
+
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(std::size(kHeaders));
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const ChangeEntry &e = m_entries.at(m_rows.at(index.row()));
+        switch (index.column()) {
+        case 0:
+            return e.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        case 1:
+            return e.port;
+        case 2:
+            return e.commCard;
+        case 3:
+            return QString::number(e.slot);
+        case 4:
+            return e.model;
+        case 5:
+            return e.parameter;
+        case 6:
+            return e.item;
+        case 7:
+            return e.old.value_or(QString());
+        case 8:
+            return e.value;
+        default:
+            return ChangeResultText(e.result);
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        return QLatin1String(kHeaders[section]);
+    }
+
+private:
+    static constexpr const char *kHeaders[] = {"Time",      "Port", "Com.Card", "Slot", "Model",
+                                               "Parameter", "Item", "Old",      "New",  "Result"};
+    QList<ChangeEntry> m_entries;
+    QList<qsizetype> m_rows; // of m_entries, those the slot box lets through
+};
 
 frmChangeLog::frmChangeLog(std::function<QString()> path, QWidget *parent)
     : QWidget(parent, Qt::Window), m_path(std::move(path))
@@ -39,14 +111,10 @@ frmChangeLog::frmChangeLog(std::function<QString()> path, QWidget *parent)
     m_lblFile = makeLabel(this, QStringLiteral("lblFile"));
     m_lblFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    const QStringList headers = {QStringLiteral("Time"),     QStringLiteral("Port"),
-                                 QStringLiteral("Com.Card"), QStringLiteral("Slot"),
-                                 QStringLiteral("Model"),    QStringLiteral("Parameter"),
-                                 QStringLiteral("Item"),     QStringLiteral("Old"),
-                                 QStringLiteral("New"),      QStringLiteral("Result")};
-    m_table = new QTableWidget(0, static_cast<int>(headers.size()), this);
+    m_model = new ChangeLogModel(this);
+    m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("tblChangeLog"));
-    m_table->setHorizontalHeaderLabels(headers);
+    m_table->setModel(m_model);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
@@ -69,56 +137,74 @@ frmChangeLog::frmChangeLog(std::function<QString()> path, QWidget *parent)
     reload();
 }
 
+frmChangeLog::~frmChangeLog()
+{
+    stopLoading();
+}
+
+void frmChangeLog::stopLoading()
+{
+    if (!m_loader)
+        return;
+    // The reader looks at the flag between lines, so this wait is short.
+    m_stop->store(true);
+    m_loader->wait();
+    m_loader.reset();
+}
+
 void frmChangeLog::reload()
 {
-    const QString path = m_path();
-    const ChangeLogRead read = ReadChangeLog(path);
-    m_entries = read.entries;
-    QString file = QDir::toNativeSeparators(path);
-    // A damaged line is not shown, but the operator must know the record
-    // has a gap.
+    stopLoading();
+    m_file = m_path();
+    m_model->set({}, -1);
+    m_lblFile->setText(QStringLiteral("Loading %1...").arg(QDir::toNativeSeparators(m_file)));
+    const int generation = ++m_generation;
+    auto stop = std::make_shared<std::atomic_bool>(false);
+    auto read = std::make_shared<ChangeLogRead>();
+    m_stop = stop;
+    m_loader.reset(QThread::create([path = m_file, newest = m_newest, stop, read] {
+        *read = ReadChangeLog(path, newest, stop.get());
+    }));
+    // Queued: the result is taken on the window's thread, and never after
+    // the window is gone.
+    connect(m_loader.get(), &QThread::finished, this, [this, generation, read] {
+        if (generation != m_generation || !m_loader)
+            return;
+        m_loader->wait();
+        m_loader.reset();
+        showRead(*read);
+    });
+    m_loader->start();
+}
+
+void frmChangeLog::showRead(const ChangeLogRead &read)
+{
+    QString file = QDir::toNativeSeparators(m_file);
+    // Neither the older entries nor a damaged line are shown, but the
+    // operator must know that the table is not the whole record.
+    if (read.older > 0)
+        file += read.older == 1
+                    ? QStringLiteral(" (1 older entry is not shown; Save as CSV includes it)")
+                    : QStringLiteral(" (%1 older entries are not shown; Save as CSV includes them)")
+                          .arg(QLocale().toString(read.older));
     if (read.skipped > 0)
         file += read.skipped == 1
                     ? QStringLiteral(" (1 line could not be read and is not shown)")
                     : QStringLiteral(" (%1 lines could not be read and are not shown)")
                           .arg(read.skipped);
     m_lblFile->setText(file);
+    m_model->set(read.entries, m_cboSlot->currentIndex() - 1);
+    m_table->resizeColumnsToContents();
+    m_table->scrollToBottom();
     if (!read.error.isEmpty())
         Messages::show(this, Messages::Icon::Critical, kTitle, read.error);
-    cboSlot_Click();
-}
-
-QList<ChangeEntry> frmChangeLog::shown() const
-{
-    // Index 0 is "All", then slots 0..16.
-    const int slot = m_cboSlot->currentIndex() - 1;
-    QList<ChangeEntry> out;
-    for (const ChangeEntry &e : m_entries)
-        if (slot < 0 || e.slot == slot)
-            out << e;
-    return out;
+    emit loaded();
 }
 
 void frmChangeLog::cboSlot_Click()
 {
-    const QList<ChangeEntry> rows = shown();
-    m_table->setRowCount(static_cast<int>(rows.size()));
-    for (int i = 0; i < rows.size(); ++i) {
-        const ChangeEntry &e = rows.at(i);
-        const QString cells[] = {e.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                                 e.port,
-                                 e.commCard,
-                                 QString::number(e.slot),
-                                 e.model,
-                                 e.parameter,
-                                 e.item,
-                                 e.old.value_or(QString()),
-                                 e.value,
-                                 ChangeResultText(e.result)};
-        for (int c = 0; c < static_cast<int>(std::size(cells)); ++c)
-            m_table->setItem(i, c, new QTableWidgetItem(cells[c]));
-    }
-    m_table->resizeColumnsToContents();
+    // Index 0 is "All", then slots 0..16.
+    m_model->setSlot(m_cboSlot->currentIndex() - 1);
     m_table->scrollToBottom();
 }
 
@@ -128,7 +214,11 @@ void frmChangeLog::cmdSaveAs_Click()
         CsvSaveDialog::choose(this, QStringLiteral("Save As"), QStringLiteral("change-log.csv"));
     if (path.isEmpty())
         return;
-    const QString error = SaveWholeFile(path, ChangeLogCsv(shown()).toUtf8());
+    // Every entry of the file is read again, which takes seconds for a log
+    // of many megabytes.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString error = SaveChangeLogCsv(m_file, path, m_cboSlot->currentIndex() - 1);
+    QGuiApplication::restoreOverrideCursor();
     if (!error.isEmpty())
         Messages::show(this, Messages::Icon::Critical, kTitle, error);
 }
