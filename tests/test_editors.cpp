@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -358,11 +359,13 @@ private slots:
     }
 
     // The close box and the minimise button only hide a card window: the
-    // next selection shows the same window again, whole.
+    // next selection shows the same window again, whole, with the boxes
+    // holding the new card's record.
     void closedWindowsComeBack()
     {
         AppFixture f;
         f.connectAndUpload();
+        f.window.show();
         select(f, 1);
         const QPointer<frmSetModel> w = analog(f);
         const QPointer<QWidget> overview = f.window.overview();
@@ -371,16 +374,46 @@ private slots:
         overview->parentWidget()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w && overview);
-        select(f, 5);
-        QVERIFY(!frameHidden(w));
+        select(f, 2);
+        QVERIFY(showsCard(f, w, 2));
         sub->showMinimized();
         select(f, 0);
-        QVERIFY(!frameHidden(overview));
-        select(f, 3);
+        QVERIFY(overview->parentWidget()->isVisible() && overview->isVisible());
+        select(f, 5);
         QVERIFY(!sub->isMinimized());
+        QVERIFY(showsCard(f, w, 5));
         overview->parentWidget()->showMinimized();
         select(f, 0);
-        QVERIFY(!overview->parentWidget()->isMinimized());
+        QVERIFY(!overview->parentWidget()->isMinimized() && overview->isVisible());
+    }
+
+    // Digits typed into the selector at a typist's pace arrive while the
+    // switch they cause reads the card: each goes to whatever holds the
+    // focus then, and none may land in the editor the switch shows.
+    void typingInTheSelectorStaysThere()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        select(f, 1);
+        f.window.show();
+        QApplication::setActiveWindow(&f.window);
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        auto *cbo = f.find<QComboBox>(QStringLiteral("cboCardNo"));
+        cbo->setFocus();
+        QVERIFY(cbo->hasFocus());
+        f.session.traffic.clear();
+        // All queued before the first runs, as the window system queues them.
+        for (const char key : {'0', '2'})
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+                QCoreApplication::postEvent(f.window.windowHandle(),
+                                            new QKeyEvent(type, Qt::Key_0 + (key - '0'),
+                                                          Qt::NoModifier, QString(QChar(key))));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(cbo->currentText(), QStringLiteral("02"));
+        QVERIFY(f.wire().contains(QStringLiteral("G2"))); // the live read ran
+        QVERIFY(showsCard(f, analog(f), 2));
+        QVERIFY(!analog(f)->hasUnsentEdits());
+        QCOMPARE(QApplication::focusWidget(), cbo);
     }
 
     // The editor reads and writes item 37 for exactly the cards whose tick
@@ -553,6 +586,27 @@ private slots:
 
 private:
     static bool frameHidden(QWidget *w) { return w->parentWidget()->isHidden(); }
+    // What the operator sees of an analog card: the editor in its frame,
+    // the rows every card shows, every box holding the record.
+    static bool showsCard(AppFixture &f, frmSetModel *w, int card)
+    {
+        const CardRecord &r = f.session.cards[card];
+        if (!w->parentWidget()->isVisible() || !w->isVisible() ||
+            w->findChild<QLineEdit *>(QStringLiteral("txtCardNo"))->text() != QString::number(card))
+            return false;
+        for (const char *ch : {"01", "02"}) {
+            if (ch[1] == '2' && !r.isTwoChannel())
+                break;
+            for (const char *row : {"txtZScale", "txtFScale", "txtBias", "txtGain"})
+                if (!w->findChild<QLineEdit *>(QLatin1String(row) + QLatin1String(ch))->isVisible())
+                    return false;
+        }
+        for (int k = 1; k <= (r.isTwoChannel() ? 12 : 6); ++k)
+            if (w->parText(k) != r.par(k).Value)
+                return false;
+        return true;
+    }
+
     // Whether the wire writes item 37 of the card.
     static bool writesLimit(const QStringList &wire, int card)
     {

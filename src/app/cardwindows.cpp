@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 
 namespace {
 
@@ -139,10 +140,20 @@ void CardWindows::readShownCard()
     const int sel = m_session.state.SelectedCardNo;
     if (sel < 1 || sel > kCardCount || !m_session.line.isOpen())
         return;
+    // The read switches the selector off, and Qt hands the focus of a widget
+    // switched off along the tab chain: to the card's sub-window, which gives
+    // it to its first box, where the next key still typed into the selector
+    // would land. The main window holds the focus during the read instead.
+    QWidget *main = m_wiring.cboCardNo->window();
+    const QPointer<QWidget> focus = main->focusWidget();
+    main->setFocus(Qt::OtherFocusReason);
     // The gate keeps every other command off inside the read's waits; when
     // it is released the commands follow whatever happened meanwhile.
     if (const CommandScope scope(m_session.gate, m_wiring.lock, kLiveReadOperation); scope)
         showLiveRead(ReadCardLive(m_session, sel));
+    // Back where it was, unless the operator has put it elsewhere meanwhile.
+    if (focus && main->focusWidget() == main && focus->isEnabled() && focus->isVisible())
+        focus->setFocus(Qt::OtherFocusReason);
 }
 
 void CardWindows::showLiveRead(const CardLiveRead &read)

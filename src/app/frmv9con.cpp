@@ -336,6 +336,9 @@ void frmV9Con::ShowCardForm(QWidget *form)
     QWidget *placed = sub ? static_cast<QWidget *>(sub) : form;
     // A window the operator minimised comes back whole, not as an empty frame.
     placed->showNormal();
+    // The close box closes the form inside the frame too, and showing the
+    // frame again does not show it: an empty frame until the program ends.
+    form->show();
     placed->setGeometry(0, 0, twips(9650), twips(7400));
     if (sub)
         m_mdi->setActiveSubWindow(sub);
