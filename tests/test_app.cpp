@@ -109,29 +109,34 @@ private slots:
         const auto link = [](CommandInputs &in) { in.connected = in.portOpen = true; };
         const auto uploaded = [link](CommandInputs &in) {
             link(in);
-            in.uploaded = in.downloadable = true;
+            in.uploaded = in.downloadable = in.tableComplete = in.tableLoaded = true;
         };
         QTest::newRow("start-up") << CommandInputs{} << "overView connectMenu connect files fields";
         QTest::newRow("connected")
             << state(link) << "upload ether overView connectMenu disconnect files fields";
-        QTest::newRow("file opened on the link")
-            << state([link](CommandInputs &in) { link(in), in.downloadable = true; })
-            << "upload download ether overView connectMenu disconnect files fields";
+        QTest::newRow("file opened on the link") << state([link](CommandInputs &in) {
+            link(in), in.downloadable = in.tableComplete = in.tableLoaded = true;
+        }) << "upload download ether overView connectMenu disconnect files save report fields";
+        // A table that is not the whole rack is looked at and reported, not
+        // written back or saved.
+        QTest::newRow("upload cancelled")
+            << state([link](CommandInputs &in) { link(in), in.uploaded = in.tableLoaded = true; })
+            << "upload start ether comSet overView connectMenu disconnect files report fields";
         QTest::newRow("uploaded") << state(uploaded)
                                   << "upload download start ether comSet overView connectMenu "
-                                     "disconnect files fields";
+                                     "disconnect files save report fields";
         QTest::newRow("analog card shown")
             << state([uploaded](CommandInputs &in) {
                    uploaded(in), in.selectedCardNo = 3, in.formType = 1;
                })
             << "upload download start ether comSet overView analog connectMenu disconnect files "
-               "fields";
+               "save report fields";
         QTest::newRow("pulse card shown")
             << state([uploaded](CommandInputs &in) {
                    uploaded(in), in.selectedCardNo = 10, in.formType = 2;
                })
             << "upload download start ether comSet overView pulse connectMenu disconnect files "
-               "fields";
+               "save report fields";
         QTest::newRow("transfer running") << state([uploaded](CommandInputs &in) {
             uploaded(in), in.running = QStringLiteral("Upload card"), in.selectedCardNo = 3,
                           in.formType = 1;
@@ -147,13 +152,13 @@ private slots:
         }) << "connectMenu disconnect";
         QTest::newRow("port died under an operation")
             << state([uploaded](CommandInputs &in) { uploaded(in), in.portOpen = false; })
-            << "overView connectMenu disconnect files fields";
+            << "overView connectMenu disconnect files save report fields";
         QTest::newRow("disconnected") << state([](CommandInputs &in) {
             in.afterDisconnect = true, in.selectedCardNo = 3, in.formType = 1;
         }) << "connectMenu connect files";
         QTest::newRow("settings window open")
             << state([uploaded](CommandInputs &in) { uploaded(in), in.dialogOpen = true; })
-            << "upload download start ether comSet overView disconnect files fields";
+            << "overView disconnect files save report fields";
     }
     void commandStates()
     {
@@ -167,7 +172,8 @@ private slots:
             {"overView", c.overView},    {"analog", c.analogTransfers},
             {"pulse", c.pulseTransfers}, {"connectMenu", c.connectMenu},
             {"connect", c.connect},      {"disconnect", c.disconnect},
-            {"files", c.files},          {"fields", c.fieldsEditable},
+            {"files", c.files},          {"save", c.save},
+            {"report", c.report},        {"fields", c.fieldsEditable},
         };
         QStringList on;
         for (const auto &[name, state] : all)
@@ -394,7 +400,7 @@ private slots:
         QTest::addColumn<QString>("writer");
         QTest::addColumn<Messages::Icon>("icon");
         QTest::addColumn<QString>("title");
-        QTest::newRow("parameter file") << "file" << Messages::Icon::None << "Open Error";
+        QTest::newRow("parameter file") << "file" << Messages::Icon::None << "Save Error";
         QTest::newRow("traffic CSV") << "traffic" << Messages::Icon::Critical << "Traffic";
         QTest::newRow("trend CSV") << "trend" << Messages::Icon::Critical << "Save As";
     }
@@ -413,6 +419,7 @@ private slots:
         frmTrend::setSaveHandler([&](QWidget *, const QString &) { return path; });
         SaveFileFault::set(SaveFileFault::Step::Flush, QStringLiteral("No space left on device"));
         if (writer == QLatin1String("file")) {
+            f.connectAndUpload();
             f.window.mnuFilesSave_Click();
         } else if (writer == QLatin1String("traffic")) {
             frmTraffic w(f.session.traffic);

@@ -2,9 +2,11 @@
 // the main window on the simulated demo rack. Expected command sequences are
 // written out by hand.
 #include "appfixture.h"
+#include "files/changelog.h"
 #include "files/parameterfile.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
+#include "sim/rackloader.h"
 #include "ui/filedialogs.h"
 #include "ui/frmloading.h"
 
@@ -180,23 +182,105 @@ private slots:
         QVERIFY(f.window.loading()->isHidden());
     }
 
-    void refusedWritesAreListed()
+    // A refused write and a card that does not answer are told apart: one
+    // summary line, the list under it, and a silent card gets nothing after
+    // its select.
+    void refusedAndUnansweredWritesAreListedApart_data()
     {
+        QTest::addColumn<bool>("refuse");
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("refused") << true << false << "Download finished: 1 write refused."
+                                 << "Download complete: 14 cards, 1 write refused";
+        QTest::newRow("silent card") << false << true << "Download finished: 1 slot not written."
+                                     << "Download complete: 13 cards, 1 slot not written";
+        QTest::newRow("both") << true << true
+                              << "Download finished: 1 write refused, 1 slot not written."
+                              << "Download complete: 13 cards, 1 write refused, 1 slot not written";
+    }
+    void refusedAndUnansweredWritesAreListedApart()
+    {
+        QFETCH(bool, refuse);
+        QFETCH(bool, silent);
+        QFETCH(QString, text);
+        QFETCH(QString, status);
         AppFixture f;
         f.connectAndUpload();
-        f.rack->setCardFaults(1, {.refuse = true, .onlyItem = 13});
+        f.quickTimeOuts();
+        if (refuse)
+            f.rack->setCardFaults(1, {.refuse = true, .onlyItem = 13});
+        if (silent)
+            f.rack->setCardFaults(5, {.silent = true});
         f.window.cmdDownload_Click();
         QCOMPARE(f.messages.size(), 1);
         QCOMPARE(f.messages[0].icon, Messages::Icon::Exclamation);
         QCOMPARE(f.messages[0].title, QStringLiteral("Downloading"));
-        QCOMPARE(f.messages[0].text,
-                 QStringLiteral("These writes were not accepted:\nCard 1, item 13"));
-        QVERIFY(f.messages[0].informative.startsWith(
-            QStringLiteral("Card 1 (XD1-K): Zero scale, Ch. 1, sent \"0\", range ")));
+        QCOMPARE(f.messages[0].text, text);
+        const QStringList lines = f.messages[0].informative.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), int(refuse) + int(silent));
+        if (silent)
+            QCOMPARE(lines.first(), QStringLiteral("Slot 5: no answer, nothing written"));
+        if (refuse)
+            QVERIFY(lines.last().startsWith(
+                QStringLiteral("Card 1 (XD1-K): Zero scale, Ch. 1, sent \"0\", range ")));
+        // The silent card's select was tried four times, nothing more.
+        QCOMPARE(commandsTo(f.wire(), QStringLiteral("5")).size(), silent ? 4 : 15);
         QVERIFY(f.session.state.IsConnected);
         QVERIFY(f.wire().contains(QStringLiteral("G16"))); // the download went on
-        QCOMPARE(f.window.statusBar()->currentMessage(),
-                 QStringLiteral("Download complete: 14 cards, 1 write refused"));
+        QCOMPARE(f.window.statusBar()->currentMessage(), status);
+    }
+
+    // A parameter file written into a rack whose cards are other models:
+    // each card is asked its model after the select, and one that differs
+    // gets nothing; the warning and the change log say which and why.
+    void fileIsNotWrittenIntoCardsOfAnotherModel()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("demo.uJx"));
+        {
+            AppFixture demo;
+            demo.connectAndUpload();
+            QCOMPARE(WriteParameterFile(demo.session.cards, file), QString());
+        }
+        QString error;
+        AppFixture f(LoadRack(R"({"slots": {
+            "1": {"model": "XA1-00", "version": "1.0", "items": {"13": "0", "14": "10000"}},
+            "3": {"model": "XL2-00", "version": "1.0", "items": {"14": "1000", "15": "2500"}},
+            "5": {"model": "XA1-00", "version": "1.02"}}})",
+                              &error));
+        ChangeLog log(dir.filePath(QStringLiteral("log.jsonl")));
+        f.session.changeLog = &log;
+        f.quickTimeOuts();
+        f.connectOn(1);
+        answerDialogs(file);
+        f.window.mnuFilesOpen_Click();
+        f.session.traffic.clear();
+        f.window.cmdDownload_Click();
+        const QStringList wire = f.wire();
+        QCOMPARE(commandsTo(wire, QStringLiteral("1")),
+                 (QStringList{"G1", "I1", "D1", "G1", "I2"}));
+        QCOMPARE(commandsTo(wire, QStringLiteral("3")),
+                 (QStringList{"G3", "I1", "D1", "G3", "I2"}));
+        // The card of the file's model takes the file's values.
+        QVERIFY(commandsTo(wire, QStringLiteral("5")).contains(QStringLiteral("I14")));
+        QCOMPARE(f.rack->itemValue(3, 14), QStringLiteral("1000"));
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Downloading"));
+        const QStringList lines = f.messages[0].informative.split(QLatin1Char('\n'));
+        QVERIFY(lines.contains(
+            QStringLiteral("Slot 1: the rack has XA1-00, the file XD1-K: not written")));
+        QVERIFY(lines.contains(
+            QStringLiteral("Slot 3: the rack has XL2-00, the file XEA1-P: not written")));
+        QVERIFY(lines.contains(
+            QStringLiteral("Slot 2: the select was refused (no card there?), nothing written")));
+        QStringList notWritten;
+        for (const ChangeEntry &e : ReadChangeLog(log.path()).entries)
+            if (e.result == ChangeResult::NotWritten)
+                notWritten << QString::number(e.slot);
+            else
+                QCOMPARE(e.slot, 5); // nothing but the matching card was written
+        QCOMPARE(notWritten.mid(0, 3), (QStringList{"1", "2", "3"}));
     }
 
     // Cancel ends the download after the write in progress; the message says
@@ -223,6 +307,12 @@ private slots:
         QVERIFY(f.session.state.IsConnected);
         QVERIFY(f.window.loading()->isHidden());
         QVERIFY(f.enabled("cmdDownload"));
+        // The Cancel belonged to that download: the next one runs whole.
+        f.messages.clear();
+        f.session.traffic.clear();
+        f.window.cmdDownload_Click();
+        QVERIFY(f.messages.isEmpty());
+        QVERIFY(f.wire().contains(QStringLiteral("G16")));
     }
 
     // The adapter is pulled while the warning is up: once the download has
@@ -354,7 +444,7 @@ private slots:
         f.session.cards[5].ModelName = QStringLiteral("XA1-\"00");
         f.window.mnuFilesSave_Click();
         QCOMPARE(f.messages.size(), 1);
-        QCOMPARE(f.messages[0].title, QStringLiteral("Open Error"));
+        QCOMPARE(f.messages[0].title, QStringLiteral("Save Error"));
         QVERIFY(f.messages[0].text.contains(QStringLiteral("Card 5")));
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old contents\r\n"));

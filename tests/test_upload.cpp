@@ -343,9 +343,11 @@ private slots:
         QVERIFY(details.contains(QStringLiteral("Slot 3 of 16: %1 \u2014 no answer, try 2 of 4")
                                      .arg(f.rack->itemValue(3, 2))));
         QVERIFY(commandsAtCancel > 0);
-        // The transaction in progress ran out its tries, nothing after it.
+        // The silent transaction made no attempt after the Cancel, and
+        // nothing followed it: the select, the model, two tries of item 40.
         const QStringList wire = f.wire();
         QCOMPARE(wire.mid(wire.size() - 2), (QStringList{"G3", "I40"}));
+        QCOMPARE(wire.count(QStringLiteral("G3")), 4);
         QCOMPARE(f.messages.size(), 1);
         QCOMPARE(f.messages[0].title, QStringLiteral("Uploading"));
         QCOMPARE(f.messages[0].text, QStringLiteral("Uploading cancelled after slot 2."));
@@ -353,9 +355,11 @@ private slots:
         QVERIFY(f.window.loading()->isHidden());
         QCOMPARE(f.session.cards[2].ModelName, QStringLiteral("XD2-K"));
         QVERIFY(f.enabled("cmdUpload"));
-        // A half-read table is not offered for writing back whole, and its
-        // report says where it came from and that it is incomplete.
+        // A half-read table is neither written back nor saved as whole, and
+        // its report says where it came from, that it is incomplete and
+        // which slot was half read.
         QVERIFY(!f.enabled("cmdDownload"));
+        QVERIFY(!f.find<QAction>(QStringLiteral("mnuFilesSave"))->isEnabled());
         QTemporaryDir dir;
         const QString report = dir.filePath(QStringLiteral("report.html"));
         FileDialogs::setHandler([&](FileDialogs::Mode) { return report; });
@@ -363,7 +367,20 @@ private slots:
         FileDialogs::setHandler({});
         QFile html(report);
         QVERIFY(html.open(QIODevice::ReadOnly));
-        QVERIFY(html.readAll().contains("COM1 (simulated rack), upload not completed"));
+        const QByteArray text = html.readAll();
+        QVERIFY(text.contains("COM1 (simulated rack)"));
+        QVERIFY(text.contains("upload cancelled after slot 2"));
+        QVERIFY(text.contains("partly read"));
+
+        // The Cancel belonged to that upload: the next one reads every slot.
+        f.rack->setCardFaults(3, {});
+        f.messages.clear();
+        f.session.traffic.clear();
+        f.window.cmdUpload_Click();
+        QVERIFY(f.messages.isEmpty());
+        QCOMPARE(f.wire().count(QStringLiteral("I2")), 15);
+        QVERIFY(f.enabled("cmdDownload"));
+        QVERIFY(f.find<QAction>(QStringLiteral("mnuFilesSave"))->isEnabled());
     }
 
     void disconnectDuringUpload()

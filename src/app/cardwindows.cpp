@@ -77,17 +77,24 @@ void CardWindows::StoreEditorFields()
         return;
     CardRecord &r = m_session.cards[sel];
     const bool twoChannels = r.isTwoChannel();
+    bool changed = false;
+    const auto store = [&r, &changed](int k, const QString &text) {
+        changed = changed || r.par(k).Value != text;
+        r.par(k).Value = text;
+    };
     if (r.form() == FormType::Analog) {
         for (int k = 1; k <= (twoChannels ? 12 : 6); ++k)
-            r.par(k).Value = m_setModel->parText(k);
+            store(k, m_setModel->parText(k));
     } else if (r.form() == FormType::Pulse) {
-        r.par(1).Value = m_setPalseModel->countText(1);
-        r.par(2).Value = m_setPalseModel->spanText(1);
+        store(1, m_setPalseModel->countText(1));
+        store(2, m_setPalseModel->spanText(1));
         if (twoChannels) {
-            r.par(7).Value = m_setPalseModel->countText(2);
-            r.par(8).Value = m_setPalseModel->spanText(2);
+            store(7, m_setPalseModel->countText(2));
+            store(8, m_setPalseModel->spanText(2));
         }
     }
+    if (changed)
+        m_session.table.changed();
 }
 
 void CardWindows::cboCardNo_Click()
@@ -180,6 +187,15 @@ bool CardWindows::uploadOverEdits(QWidget *editor, bool edited) const
                              .arg(m_session.state.SelectedCardNo));
 }
 
+bool CardWindows::mayReplaceEdits() const
+{
+    if (actsOn(FormType::Analog))
+        return uploadOverEdits(m_setModel, m_setModel->hasUnsentEdits());
+    if (actsOn(FormType::Pulse))
+        return uploadOverEdits(m_setPalseModel, m_setPalseModel->hasUnsentEdits());
+    return true;
+}
+
 void CardWindows::runTransfer(const char *name, const std::function<void()> &work)
 {
     const CommandScope scope(m_session.gate, m_wiring.lock, QLatin1String(name));
@@ -197,6 +213,7 @@ void CardWindows::applyAnalogReads()
     if (reads.limitOn) {
         m_setModel->setLimitTicked(*reads.limitOn);
         m_session.cards[sel].setLimit(*reads.limitOn ? LimitState::On : LimitState::Off);
+        m_session.table.changed();
     }
     StoreEditorFields();
 }
@@ -271,7 +288,9 @@ void CardWindows::pulseDownload()
 
 void CardWindows::limitClicked(bool ticked)
 {
-    if (actsOn(FormType::Analog))
+    if (actsOn(FormType::Analog)) {
         m_session.cards[m_session.state.SelectedCardNo].setLimit(ticked ? LimitState::On
                                                                         : LimitState::Off);
+        m_session.table.changed();
+    }
 }

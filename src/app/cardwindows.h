@@ -44,6 +44,9 @@ public:
 
     void cboCardNo_Click();
     void StoreEditorFields();
+    // Whether the table may go: asks when the card shown has edits not yet
+    // written to it.
+    bool mayReplaceEdits() const;
     // One read of the shown card's live values, as an operation of its own.
     void readShownCard();
     // Paints a live read of a card (ReadCardLive) into its window and the overview.

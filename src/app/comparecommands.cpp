@@ -16,12 +16,20 @@ frmCompare *CompareCommands::window() const
     return m_window;
 }
 
-void CompareCommands::tableReplaced()
+std::optional<CompareCommands::Comparison> CompareCommands::current() const
 {
+    if (m_last && m_last->generation == m_session.table.generation())
+        return m_last;
+    return std::nullopt;
+}
+
+void CompareCommands::dropIfOutOfDate()
+{
+    if (!m_last || current())
+        return;
+    m_last.reset();
     m_overview.markDifferentSlots({});
-    m_lastFile.clear();
-    m_lastDifferences.clear();
-    // Its list was of the table that goes now; left open it would mislead.
+    // Its list was of a table that is no more; left open it would mislead.
     if (m_window)
         m_window->hide();
 }
@@ -53,8 +61,7 @@ void CompareCommands::compareWith(const QString &path)
             differing.insert(d.slot);
     const QString name = QFileInfo(path).fileName();
     m_overview.markDifferentSlots(differing, name);
-    m_lastFile = path;
-    m_lastDifferences = differences;
+    m_last = Comparison{path, differences, m_session.table.generation()};
 
     if (!m_window) {
         m_window = new frmCompare(m_main);

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <optional>
 
 struct Session;
 class frmCompare;
@@ -25,12 +26,17 @@ public:
     void mnuFilesCompare_Click();
     // The list of the last comparison; null before one or once closed.
     frmCompare *window() const;
-    // The last comparison of the table as it stands (for a report); the
-    // file is empty when there was none.
-    const QString &lastFile() const { return m_lastFile; }
-    const QList<Difference> &lastDifferences() const { return m_lastDifferences; }
-    // An Upload or an Open replaced the table: the comparison was of the old one.
-    void tableReplaced();
+    struct Comparison
+    {
+        QString file;
+        QList<Difference> differences;
+        quint64 generation = 0; // of the table compared
+    };
+    // The last comparison, while the table is still the one compared.
+    std::optional<Comparison> current() const;
+    // Once the table changed, the comparison goes: the overview's frames,
+    // the list and what a report would print.
+    void dropIfOutOfDate();
 
 private:
     void compareWith(const QString &path);
@@ -39,6 +45,5 @@ private:
     QWidget *m_main;
     frmOverView &m_overview;
     QPointer<frmCompare> m_window;
-    QString m_lastFile;
-    QList<Difference> m_lastDifferences;
+    std::optional<Comparison> m_last;
 };

@@ -35,9 +35,9 @@ bool FileCommands::load(const QString &path)
     }
     m_hooks.selectOverview();
     m_session.cards = std::move(*loaded.cards);
+    m_session.table.opened(path);
     m_hooks.tableReplaced();
     FileDialogs::remember(path);
-    m_hooks.fileShown(path);
     return true;
 }
 
@@ -46,10 +46,18 @@ void FileCommands::mnuFilesSave_Click()
     OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Save"));
     if (!ticket)
         return;
-    // Refused before the dialog: nothing to choose a file for.
-    const QString refusal = CheckWritable(m_session.cards);
+    // Refused before the dialog: nothing to choose a file for. A table that
+    // is not the whole rack would come back from the file looking whole.
+    const TableProvenance &table = m_session.table;
+    QString refusal = CheckWritable(m_session.cards);
+    if (table.origin() == TableOrigin::None)
+        refusal = QStringLiteral("There is nothing to save: upload the rack or open a file first.");
+    else if (!table.complete())
+        refusal = QStringLiteral("The table is not saved: it is not the whole rack (%1). "
+                                 "Upload the rack again first.")
+                      .arg(table.incompleteReason());
     if (!refusal.isEmpty()) {
-        Messages::show(m_hooks.parent, Messages::Icon::None, QStringLiteral("Open Error"), refusal);
+        Messages::show(m_hooks.parent, Messages::Icon::None, QStringLiteral("Save Error"), refusal);
         return;
     }
     const QString path = FileDialogs::choose(m_hooks.parent, FileDialogs::Mode::Save);
@@ -57,9 +65,9 @@ void FileCommands::mnuFilesSave_Click()
         return;
     const QString error = WriteParameterFile(m_session.cards, path);
     if (!error.isEmpty()) {
-        Messages::show(m_hooks.parent, Messages::Icon::None, QStringLiteral("Open Error"), error);
+        Messages::show(m_hooks.parent, Messages::Icon::None, QStringLiteral("Save Error"), error);
         return;
     }
+    m_session.table.savedAs(path);
     FileDialogs::remember(path);
-    m_hooks.fileShown(path);
 }

@@ -19,8 +19,6 @@ public:
         std::function<void()> selectOverview;
         // The table was replaced: refresh what shows it.
         std::function<void()> tableReplaced;
-        // The parameter file now shown, after an Open or a Save.
-        std::function<void(const QString &path)> fileShown;
     };
     FileCommands(Session &session, Hooks hooks) : m_session(session), m_hooks(std::move(hooks)) {}
 

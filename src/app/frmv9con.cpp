@@ -17,6 +17,7 @@
 #include "files/changelog.h"
 #include "monitor/frmoverview.h"
 #include "report/rackreport.h"
+#include "report/sessionreport.h"
 #include "ui/commandscope.h"
 #include "ui/filedialogs.h"
 #include "ui/frmloading.h"
@@ -66,17 +67,8 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
 
 frmV9Con::frmV9Con(Session &session, QWidget *parent)
     : QMainWindow(parent), m_session(session), m_lock(session, this), m_connection(session, *this),
-      m_files(session,
-              {this, [this] { m_cboCardNo->setCurrentText(QStringLiteral("00")); },
-               [this] { ApplyLoadedCards(); },
-               [this](const QString &path) {
-                   setWindowTitle(QStringLiteral("V9CON - %1").arg(QFileInfo(path).fileName()));
-                   // A Save keeps the table's origin; only an Open replaces it.
-                   if (m_session.gate.running() == QLatin1String("Open")) {
-                       m_tableSource = path;
-                       m_tableFromFile = true;
-                   }
-               }})
+      m_files(session, {this, [this] { m_cboCardNo->setCurrentText(QStringLiteral("00")); },
+                        [this] { ApplyLoadedCards(); }})
 {
     setObjectName(QStringLiteral("frmV9Con"));
     setWindowTitle(QStringLiteral("V9CON"));
@@ -141,11 +133,13 @@ frmV9Con::frmV9Con(Session &session, QWidget *parent)
             !m.isEmpty())
             Messages::show(this, Messages::Icon::Exclamation, QStringLiteral("Change Log"), m);
     });
-    // Every command follows the program's state, recomputed when it changes.
+    // Every command follows the program's state, recomputed when it changes;
+    // so does whatever describes the table, which an operation may have
+    // changed.
     connect(&m_session.gate, &OperationGate::busyChanged, this, [this](bool busy) {
         m_lock.refresh();
         if (!busy)
-            showSlotModels();
+            tableMayHaveChanged();
     });
 
     startUp();
@@ -194,6 +188,12 @@ QWidget *frmV9Con::buildTopBar()
     h->addStretch();
 
     connect(m_cboCardNo, &QComboBox::currentIndexChanged, this, &frmV9Con::cboCardNo_Click);
+    // A switch stores the editor's boxes into the table; without a live read
+    // (no link) no operation ends to show it.
+    connect(m_cboCardNo, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_session.gate.busy())
+            tableMayHaveChanged();
+    });
     connect(m_cmdEther, &QPushButton::clicked, this, &frmV9Con::cmdEther_Click);
     connect(m_cmdOverView, &QPushButton::clicked, this, &frmV9Con::cmdOverView_Click);
     return bar;
@@ -265,10 +265,6 @@ void frmV9Con::buildMenus()
     connect(compare, &QAction::triggered, this, &frmV9Con::mnuFilesCompare_Click);
     QAction *report = action(files, "mnuFilesReport", QStringLiteral("&Report..."));
     connect(report, &QAction::triggered, this, &frmV9Con::mnuFilesReport_Click);
-    // Available when Save is, once there is a table to report.
-    report->setEnabled(false);
-    connect(m_mnuFilesSave, &QAction::enabledChanged, report,
-            [this, report](bool on) { report->setEnabled(on && !m_tableSource.isEmpty()); });
     QMenu *recent = named(files->addMenu(QStringLiteral("&Recent Files")), "mnuFilesRecent");
     connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(recent); });
     files->addSeparator();
@@ -350,7 +346,8 @@ void frmV9Con::ShowCardForm(QWidget *form)
 void frmV9Con::ResetCardTable()
 {
     ::ResetCardTable(m_session.cards, [this](int i) { m_overview->ClearOverviewRow(i); });
-    m_compare->tableReplaced();
+    m_session.table.changed();
+    m_compare->dropIfOutOfDate();
 }
 
 void frmV9Con::showLinkState(bool connected, const QString &portText)
@@ -435,20 +432,17 @@ void frmV9Con::mnuFilesCompare_Click()
 void frmV9Con::mnuFilesReport_Click()
 {
     OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Report"));
-    if (!ticket || m_tableSource.isEmpty())
+    if (!ticket || m_session.table.origin() == TableOrigin::None)
         return;
     const QString path = FileDialogs::choose(this, FileDialogs::Mode::Report);
     if (path.isEmpty())
         return;
-    ReportHeader header;
-    (m_tableFromFile ? header.file : header.port) = m_tableSource;
-    header.commModel = m_session.commCardModel;
-    header.commVersion = m_session.commCardVersion;
-    AddCommSettings(header, m_session.commCardRead);
+    ReportHeader header = SessionReportHeader(m_session);
+    // Only a comparison of the table as it stands belongs in its report.
     std::optional<QList<Difference>> differences;
-    if (!m_compare->lastFile().isEmpty()) {
-        header.comparedFile = m_compare->lastFile();
-        differences = m_compare->lastDifferences();
+    if (const auto compared = m_compare->current()) {
+        header.comparedFile = compared->file;
+        differences = compared->differences;
     }
     const QString error = RackReport(m_session.cards, header, differences).save(path);
     if (!error.isEmpty())
@@ -481,25 +475,16 @@ void frmV9Con::shutDown()
 
 void frmV9Con::cmdUpload_Click()
 {
+    // Asked before the table goes: the edits in an open editor would go with it.
+    if (m_session.gate.busy() || !m_cards->mayReplaceEdits())
+        return;
     const CommandScope scope(m_session.gate, m_lock, QStringLiteral("Upload"));
     if (!scope)
         return;
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     ResetCardTable();
-    const OperationResult result = UploadAllCards(m_session, *m_observer);
-    // The table was cleared before the first read: whatever it holds now came
-    // from this port, and a report of it must not name an earlier source.
-    m_tableSource = PortText(*m_session.ports, m_session.state.ComPortNo);
-    if (result != OperationResult::Completed)
-        m_tableSource += QStringLiteral(", upload not completed: the table is incomplete");
-    m_tableFromFile = false;
-    // After a failed upload the link is gone and nothing comes back with it.
-    // A cancelled one leaves a table that must not be written back whole:
-    // the slots after the cancel were cleared, the one in progress is half read.
-    if (result == OperationResult::Cancelled)
-        m_lock.tableIncomplete();
-    else
-        m_lock.tableUploaded();
+    // Where the table came from and whether it is whole is the upload's to say.
+    UploadAllCards(m_session, *m_observer);
 }
 
 void frmV9Con::cmdDownload_Click()
@@ -548,9 +533,18 @@ void frmV9Con::cmdComSet_Click()
     runSettings<frmComm>();
 }
 
+void frmV9Con::tableMayHaveChanged()
+{
+    // A comparison describes the table it was made of, nothing later.
+    m_compare->dropIfOutOfDate();
+    const QString &file = m_session.table.file();
+    setWindowTitle(file.isEmpty() ? QStringLiteral("V9CON")
+                                  : QStringLiteral("V9CON - %1").arg(QFileInfo(file).fileName()));
+    showSlotModels();
+}
+
 void frmV9Con::ApplyLoadedCards()
 {
-    m_compare->tableReplaced();
     for (int i = 1; i <= kCardCount; ++i) {
         m_overview->ClearOverviewRow(i);
         m_overview->ShowCardIdentity(i);
@@ -559,7 +553,7 @@ void frmV9Con::ApplyLoadedCards()
     }
     // The loaded set can go to the rack at once when one is connected.
     m_lock.tableOpened();
-    showSlotModels();
+    tableMayHaveChanged();
 }
 
 void frmV9Con::cmdOverView_Click()

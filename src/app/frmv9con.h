@@ -52,6 +52,8 @@ public:
     void ResetCardTable();
     // Refreshes every overview row from a table that was just loaded.
     void ApplyLoadedCards();
+    // The title, the comparison and the selector's list follow the table.
+    void tableMayHaveChanged();
 
     void mnuConnectConnect_Click();
     void mnuConnectDisconnect_Click();
@@ -126,10 +128,6 @@ private:
     QPushButton *m_cmdComSet = nullptr;
     QLabel *m_lblPort = nullptr;
     bool m_selectorTyping = false; // a card is being chosen from the keyboard
-    // Where the table came from, for the report: the port after an upload,
-    // or the parameter file opened; empty before either.
-    QString m_tableSource;
-    bool m_tableFromFile = false;
 
     QMenu *m_mnuConnect = nullptr;
     QAction *m_mnuConnectConnect = nullptr;

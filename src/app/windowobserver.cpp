@@ -59,9 +59,14 @@ void WindowObserver::transactionRetrying(int attempt, int attempts)
     m_targets.progress.showRetry(attempt, attempts);
 }
 
-bool WindowObserver::cancelRequested() const
+void WindowObserver::cancelOffered(const CancelToken &token)
 {
-    return m_targets.progress.pollCancel();
+    m_targets.progress.offerCancel(token);
+}
+
+void WindowObserver::cancelWithdrawn()
+{
+    m_targets.progress.withdrawCancel();
 }
 
 void WindowObserver::operationFailed(const QString &title, const QString &text,

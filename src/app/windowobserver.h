@@ -42,7 +42,8 @@ public:
     void operationFailed(const QString &title, const QString &text, const QString &detail) override;
     void operationWarning(const QString &title, const QString &text,
                           const QString &detail) override;
-    bool cancelRequested() const override;
+    void cancelOffered(const CancelToken &token) override;
+    void cancelWithdrawn() override;
 
 private:
     Session &m_session;

@@ -151,19 +151,27 @@ int Commands::download(const QString &path)
         return kExitRack;
     }
     m_session.cards = std::move(*cards);
+    // The cards in the rack are checked against the file's models.
+    m_session.table.opened(path);
     const DownloadOutcome outcome = DownloadAllCards(m_session, progress);
-    const QString refused =
-        outcome.failedWrites.isEmpty()
-            ? QString()
-            : QStringLiteral("%1 on %2")
-                  .arg(refusedWrites(outcome.failedWrites), DeviceOf(m_session));
     const auto reportRefused = [&] {
-        m_c.error(refused);
-        m_c.detail(FailedWritesDetail(m_session.cards, outcome.failedWrites));
+        if (!outcome.failedWrites.isEmpty()) {
+            m_c.error(QStringLiteral("%1 on %2")
+                          .arg(refusedWrites(outcome.failedWrites), DeviceOf(m_session)));
+            m_c.detail(FailedWritesDetail(m_session.cards, outcome.failedWrites));
+        }
+        if (!outcome.skipped.isEmpty()) {
+            m_c.error(QStringLiteral("%1 on %2")
+                          .arg(outcome.skipped.size() == 1
+                                   ? QStringLiteral("1 slot was not written")
+                                   : QStringLiteral("%1 slots were not written")
+                                         .arg(outcome.skipped.size()),
+                               DeviceOf(m_session)));
+            m_c.detail(SkippedCardLines(outcome.skipped).join(QLatin1Char('\n')));
+        }
     };
     if (ctrlC.ended(outcome.result)) {
-        if (!refused.isEmpty())
-            reportRefused();
+        reportRefused();
         // Stopped at once inside the slot loop: the next card got some writes.
         const bool cutShort = outcome.result != OperationResult::Cancelled && progress.started();
         return interrupted(
@@ -177,7 +185,7 @@ int Commands::download(const QString &path)
                           progress.failurePlace());
         return kExitRack;
     }
-    if (!refused.isEmpty()) {
+    if (!outcome.allWritten()) {
         reportRefused();
         return kExitRefused;
     }

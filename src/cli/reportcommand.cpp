@@ -7,6 +7,7 @@
 #include "exchange/portsetup.h"
 #include "exchange/session.h"
 #include "report/rackreport.h"
+#include "report/sessionreport.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -43,11 +44,10 @@ int Commands::report(const QString &output, const QString &path)
         read != kExitDone)
         return read;
     ReportHeader header;
-    header.file = source.file;
     if (source.file.isEmpty())
-        header.port = PortText(*m_session.ports, m_session.state.ComPortNo);
-    header.commModel = source.commModel;
-    header.commVersion = source.commVersion;
+        header = SessionReportHeader(m_session);
+    else
+        header.file = source.file;
     const QString error = RackReport(cards, header).save(output);
     if (!error.isEmpty())
         return fail(kExitUsage, error);

@@ -85,6 +85,20 @@ void RecordCardWrite(Session &session, int cardNo, int parSlot, const QString &i
         known.setLimit(value == QLatin1String("1") ? LimitState::On : LimitState::Off);
 }
 
+void RecordSlotNotWritten(Session &session, int cardNo, const QString &why)
+{
+    append(session, {{},
+                     {},
+                     {},
+                     cardNo,
+                     session.cards[cardNo].ModelName,
+                     why,
+                     {},
+                     std::nullopt,
+                     {},
+                     ChangeResult::NotWritten});
+}
+
 void RecordCommCardWrite(Session &session, const QString &parameter, const QString &item,
                          const QString &value, ChangeResult result)
 {

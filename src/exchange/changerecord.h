@@ -23,5 +23,7 @@ std::optional<QString> LastKnownValue(const Session &session, int cardNo, int pa
 // limit function; `parameter` overrides the caption.
 void RecordCardWrite(Session &session, int cardNo, int parSlot, const QString &item,
                      const QString &value, ChangeResult result);
+// Records that card `cardNo` got none of the table's values, and why.
+void RecordSlotNotWritten(Session &session, int cardNo, const QString &why);
 void RecordCommCardWrite(Session &session, const QString &parameter, const QString &item,
                          const QString &value, ChangeResult result);

@@ -38,6 +38,12 @@ ConnectOutcome ConnectComCard(Session &session, const std::function<void()> &ans
         return failed(session, line.isOpen() ? ConnectOutcome::Result::NoAnswer
                                              : ConnectOutcome::Result::LinkLost);
     }
+    // Whatever was known of the rack on an earlier link may be another rack's.
+    ++session.link;
+    session.lastRead = CardTable();
+    session.commCardRead.clear();
+    session.commCardModel.clear();
+    session.commCardVersion.clear();
     if (answered)
         answered();
     st.IsConnected = true;

@@ -3,6 +3,7 @@
 #include "exchange/changerecord.h"
 #include "exchange/session.h"
 #include "link/transactions.h"
+#include "model/encodings.h"
 #include "model/parametercaptions.h"
 
 namespace {
@@ -18,11 +19,22 @@ public:
     DownloadOutcome run();
 
 private:
-    // False when the link is gone and the download must end.
-    bool write(int cardNo, const QString &item, const QString &data, int slot = 0);
-    bool writeSlots(int cardNo, int first, int last);
-    bool writeLimit(int cardNo);
-    bool writeCard(int cardNo);
+    enum class Step
+    {
+        Done,     // written, or refused and listed
+        SkipCard, // this card gets nothing more
+        Stop,     // the link is gone: the download ends
+    };
+    Step write(int cardNo, const QString &item, const QString &data, int slot);
+    Step writeSlots(int cardNo, int first, int last);
+    Step writeLimit(int cardNo);
+    Step writeParameters(int cardNo);
+    // The select write and, for a table that is not this link's upload, the
+    // model check.
+    Step selectCard(int cardNo);
+    Step skip(int cardNo, const QString &reason);
+    // After silence: whether the rack as a whole is still there.
+    Step silence(int cardNo, const QString &reason);
     DownloadOutcome fail();
     DownloadOutcome cancelled();
 
@@ -31,7 +43,9 @@ private:
     RetryRelay m_retries{m_session.line, m_observer};
     DownloadOutcome m_outcome;
     bool m_progressOpen = false;
-    CancelLatch m_cancel{m_observer};
+    OperationCancel m_cancel{m_session.line, m_observer};
+    // A table from a file may not fit the cards in the rack.
+    const bool m_checkModels = !m_session.table.uploadedOn(m_session.link);
     int m_slot = 0;
     QString m_item;
 };
@@ -70,76 +84,122 @@ DownloadOutcome Download::fail()
     return m_outcome;
 }
 
-bool Download::write(int cardNo, const QString &item, const QString &data, int slot)
+Download::Step Download::skip(int cardNo, const QString &reason)
+{
+    m_outcome.skipped.append({cardNo, reason});
+    RecordSlotNotWritten(m_session, cardNo, reason);
+    return Step::SkipCard;
+}
+
+Download::Step Download::silence(int cardNo, const QString &reason)
+{
+    if (m_cancel() || !m_session.line.isOpen() || m_session.line.lastRefused())
+        return Step::Stop;
+    // Silence, unlike a refusal, may be the whole rack gone: ask the
+    // communication card before spending minutes on writes nobody hears.
+    if (!CommCardAnswers(m_session.line)) {
+        m_item = QStringLiteral("40");
+        m_slot = 0;
+        return Step::Stop;
+    }
+    return skip(cardNo, reason);
+}
+
+Download::Step Download::write(int cardNo, const QString &item, const QString &data, int slot)
 {
     // A command without an item would select nothing the card could take.
     if (item.isEmpty())
-        return true;
+        return Step::Done;
     if (m_cancel())
-        return false;
+        return Step::Stop;
     m_item = item;
     const QString result = WriteItem(m_session.line, kRetries, QString::number(cardNo), item, data);
-    // The opening select "1" and items the kind lacks change no parameter.
-    if (item != QLatin1String("1") && item != kNoItem)
-        RecordCardWrite(m_session, cardNo, slot, item, data, WriteResult(m_session.line, result));
-    if (!result.isEmpty())
-        return true;
-    if (!m_session.line.isOpen() || m_session.line.lastRefused())
-        return false;
-    // Silence, unlike a refusal, may be the whole rack gone: ask the
-    // communication card before spending minutes on writes nobody hears.
-    if (m_session.line.lastSilent() && !CommCardAnswers(m_session.line)) {
-        m_item = QStringLiteral("40");
-        m_slot = 0;
-        return false;
-    }
-    if (item != kNoItem)
+    const ChangeResult outcome = WriteResult(m_session.line, result);
+    // An item the kind lacks ("-1") is sent as it stands and refused by the
+    // card: no parameter of it changes.
+    const bool parameter = item != kNoItem;
+    if (parameter)
+        RecordCardWrite(m_session, cardNo, slot, item, data, outcome);
+    if (outcome == ChangeResult::NoAnswer)
+        return silence(cardNo,
+                       QStringLiteral("no answer at item %1: the rest not written").arg(item));
+    if (outcome == ChangeResult::Refused && parameter)
         m_outcome.failedWrites.append({cardNo, item, data, slot});
-    return true;
+    return Step::Done;
 }
 
-bool Download::writeSlots(int cardNo, int first, int last)
+Download::Step Download::selectCard(int cardNo)
+{
+    const QString card = QString::number(cardNo);
+    if (m_cancel())
+        return Step::Stop;
+    m_item = QStringLiteral("1");
+    const QString selected =
+        WriteItem(m_session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
+    if (selected.isEmpty()) {
+        if (WriteResult(m_session.line, selected) == ChangeResult::NoAnswer)
+            return silence(cardNo, QStringLiteral("no answer, nothing written"));
+        return skip(cardNo,
+                    QStringLiteral("the select was refused (no card there?), nothing written"));
+    }
+    if (!m_checkModels)
+        return Step::Done;
+    if (m_cancel())
+        return Step::Stop;
+    m_item = QStringLiteral("2");
+    const QString reply = ReadItem(m_session.line, kRetries, card, QStringLiteral("2"));
+    if (reply.isEmpty())
+        return silence(cardNo, QStringLiteral("no answer to the model read, nothing written"));
+    const QString rackModel = TextAfterColon(reply);
+    const QString &fileModel = m_session.cards[cardNo].ModelName;
+    if (rackModel != fileModel)
+        return skip(
+            cardNo,
+            QStringLiteral("the rack has %1, the file %2: not written").arg(rackModel, fileModel));
+    return Step::Done;
+}
+
+Download::Step Download::writeSlots(int cardNo, int first, int last)
 {
     const CardRecord &r = m_session.cards[cardNo];
     for (int k = first; k <= last; ++k)
-        if (!write(cardNo, r.par(k).ItemNo, r.par(k).Value, k))
-            return false;
-    return true;
+        if (const Step step = write(cardNo, r.par(k).ItemNo, r.par(k).Value, k); step != Step::Done)
+            return step;
+    return Step::Done;
 }
 
-bool Download::writeLimit(int cardNo)
+Download::Step Download::writeLimit(int cardNo)
 {
     const LimitState state = m_session.cards[cardNo].limit();
     if (state == LimitState::NotAvailable)
-        return true;
+        return Step::Done;
     return write(cardNo, QStringLiteral("37"),
-                 state == LimitState::On ? QStringLiteral("1") : QStringLiteral("0"));
+                 state == LimitState::On ? QStringLiteral("1") : QStringLiteral("0"), 0);
 }
 
-bool Download::writeCard(int cardNo)
+Download::Step Download::writeParameters(int cardNo)
 {
     const CardRecord &r = m_session.cards[cardNo];
-    if (!write(cardNo, QStringLiteral("1"), QStringLiteral("1")))
-        return false;
-    if (r.isPulse())
-        return write(cardNo, QStringLiteral("14"), r.par(2).Value, 2) &&
-               write(cardNo, QStringLiteral("15"), r.par(8).Value, 8);
-    if (!writeSlots(cardNo, 1, 4))
-        return false;
+    if (r.isPulse()) {
+        const Step first = write(cardNo, QStringLiteral("14"), r.par(2).Value, 2);
+        return first != Step::Done ? first : write(cardNo, QStringLiteral("15"), r.par(8).Value, 8);
+    }
     const bool sensor = r.hasSensor();
-    if (sensor && !writeSlots(cardNo, 5, 6))
-        return false;
     const bool limit = KindHasLimitFunction(r.ModelKind);
-    if (limit && !writeLimit(cardNo))
-        return false;
-    if (!r.isTwoChannel())
-        return true;
-    if (!writeSlots(cardNo, 7, 10))
-        return false;
-    if (sensor && !writeSlots(cardNo, 11, 12))
-        return false;
-    // Two-channel thermocouple cards take the limit function once per channel.
-    return !limit || writeLimit(cardNo);
+    // Channel 1, then channel 2 of a two-channel card; thermocouple cards
+    // take the limit function once per channel.
+    const bool two = r.isTwoChannel();
+    for (int channel = 0; channel < (two ? 2 : 1); ++channel) {
+        const int base = channel * 6;
+        Step step = writeSlots(cardNo, base + 1, base + 4);
+        if (step == Step::Done && sensor)
+            step = writeSlots(cardNo, base + 5, base + 6);
+        if (step == Step::Done && limit)
+            step = writeLimit(cardNo);
+        if (step != Step::Done)
+            return step;
+    }
+    return Step::Done;
 }
 
 DownloadOutcome Download::run()
@@ -162,28 +222,55 @@ DownloadOutcome Download::run()
         m_slot = i;
         if (m_session.cards[i].ModelKind != kNoCard) {
             m_observer.progressDetail(SlotProgressText(i, m_session.cards[i].ModelName));
-            if (!writeCard(i))
+            Step step = selectCard(i);
+            if (step == Step::Done)
+                step = writeParameters(i);
+            if (step == Step::Stop)
                 return fail();
         }
         m_outcome.lastSlotDone = i;
         m_observer.progressAdvanced();
     }
     m_observer.progressFinished();
-    if (!m_outcome.failedWrites.isEmpty())
-        m_observer.operationWarning(QStringLiteral("Downloading"),
-                                    FailedWritesText(m_outcome.failedWrites),
-                                    FailedWritesDetail(m_session.cards, m_outcome.failedWrites));
+    if (!m_outcome.allWritten())
+        m_observer.operationWarning(
+            QStringLiteral("Downloading"), DownloadProblemsText(m_outcome),
+            (SkippedCardLines(m_outcome.skipped) +
+             QStringList{FailedWritesDetail(m_session.cards, m_outcome.failedWrites)})
+                .join(QLatin1Char('\n'))
+                .trimmed());
     return m_outcome;
 }
 
 } // namespace
 
-QString FailedWritesText(const QList<FailedWrite> &writes)
+namespace {
+
+QString count(qsizetype n, const QString &one, const QString &many)
 {
-    QStringList lines{QStringLiteral("These writes were not accepted:")};
-    for (const FailedWrite &w : writes)
-        lines << QStringLiteral("Card %1, item %2").arg(w.cardNo).arg(w.item);
-    return lines.join(QLatin1Char('\n'));
+    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
+}
+
+} // namespace
+
+QString DownloadProblemsText(const DownloadOutcome &outcome)
+{
+    QStringList parts;
+    if (!outcome.failedWrites.isEmpty())
+        parts << count(outcome.failedWrites.size(), QStringLiteral("write refused"),
+                       QStringLiteral("writes refused"));
+    if (!outcome.skipped.isEmpty())
+        parts << count(outcome.skipped.size(), QStringLiteral("slot not written"),
+                       QStringLiteral("slots not written"));
+    return QStringLiteral("Download finished: %1.").arg(parts.join(QStringLiteral(", ")));
+}
+
+QStringList SkippedCardLines(const QList<SkippedCard> &skipped)
+{
+    QStringList lines;
+    for (const SkippedCard &s : skipped)
+        lines << QStringLiteral("Slot %1: %2").arg(s.cardNo).arg(s.reason);
+    return lines;
 }
 
 QString DownloadSummary(const CardTable &cards, const DownloadOutcome &outcome)
@@ -192,6 +279,7 @@ QString DownloadSummary(const CardTable &cards, const DownloadOutcome &outcome)
     for (int i = 1; i <= outcome.lastSlotDone; ++i)
         if (cards[i].ModelKind != kNoCard)
             ++written;
+    written -= static_cast<int>(outcome.skipped.size());
     QString text = QStringLiteral("Download complete: %1 card%2")
                        .arg(written)
                        .arg(written == 1 ? QString() : QStringLiteral("s"));
@@ -200,6 +288,10 @@ QString DownloadSummary(const CardTable &cards, const DownloadOutcome &outcome)
         text += QStringLiteral(", %1 write%2 refused")
                     .arg(refused)
                     .arg(refused == 1 ? QString() : QStringLiteral("s"));
+    if (const auto skipped = outcome.skipped.size(); skipped > 0)
+        text += QStringLiteral(", %1 slot%2 not written")
+                    .arg(skipped)
+                    .arg(skipped == 1 ? QString() : QStringLiteral("s"));
     return text;
 }
 

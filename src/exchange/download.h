@@ -8,7 +8,7 @@
 
 struct Session;
 
-// One write that a present card did not take after all its attempts.
+// One parameter write that a card refused after all its attempts.
 struct FailedWrite
 {
     int cardNo;
@@ -18,26 +18,43 @@ struct FailedWrite
     int slot = 0;
 };
 
+// A card that got none (or not all) of its writes, and why: it did not
+// answer, or it is not the model the values are for.
+struct SkippedCard
+{
+    int cardNo;
+    QString reason; // "the rack has XL2-00, the file XE1-2: not written"
+};
+
 struct DownloadOutcome
 {
     OperationResult result = OperationResult::Completed;
-    QList<FailedWrite> failedWrites;
-    // Slots 1..lastSlotDone went through (written, or nothing to write).
+    QList<FailedWrite> failedWrites; // refused by the card
+    QList<SkippedCard> skipped;
+    // Slots 1..lastSlotDone went through (written, skipped, or nothing to write).
     int lastSlotDone = 0;
+    bool allWritten() const { return failedWrites.isEmpty() && skipped.isEmpty(); }
 };
 
 // Writes the editable parameters of every card in the table to the rack.
-// Slots without a known card are skipped. No answer from the communication
-// card, or a port lost on the way, ends it through
-// operationFailed("Downloading", "Downloading incomplete") before anything
-// else is written; writes a card refuses are listed at the end in one
-// warning and the link stays.
+// Slots without a known card are passed over. When the table is not the
+// one uploaded on this link (a parameter file), each card is asked for its
+// model after the select write, and one of another model, or one that does
+// not say, gets nothing. A card that does not answer gets nothing more; the
+// download goes on with the next. No answer from the communication card, or
+// a port lost on the way, ends it through
+// operationFailed("Downloading", "Downloading incomplete"); refused writes
+// and cards not written are listed at the end in one warning and the link
+// stays.
 DownloadOutcome DownloadAllCards(Session &session, RackObserver &observer);
 
-// The warning text that lists failed writes, card by card.
-QString FailedWritesText(const QList<FailedWrite> &writes);
+// The warning's first line: "Download finished: 2 writes refused, 1 slot
+// not written."
+QString DownloadProblemsText(const DownloadOutcome &outcome);
+// One line per card not written ("Slot 5: no answer, nothing written").
+QStringList SkippedCardLines(const QList<SkippedCard> &skipped);
 // The line the status bar keeps after a download that went through:
-// "Download complete: 14 cards, 2 writes refused".
+// "Download complete: 14 cards, 2 writes refused, 1 slot not written".
 QString DownloadSummary(const CardTable &cards, const DownloadOutcome &outcome);
 
 // What each failed write was, for the line under that warning: the card's

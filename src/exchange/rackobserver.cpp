@@ -43,3 +43,16 @@ RetryRelay::~RetryRelay()
 {
     QObject::disconnect(m_connection);
 }
+
+OperationCancel::OperationCancel(SerialLine &line, RackObserver &observer)
+    : m_line(line), m_observer(observer)
+{
+    m_line.setCancelToken(m_token);
+    m_observer.cancelOffered(m_token);
+}
+
+OperationCancel::~OperationCancel()
+{
+    m_line.setCancelToken(std::nullopt);
+    m_observer.cancelWithdrawn();
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/canceltoken.h"
+
 #include <QMetaObject>
 #include <QString>
 
@@ -49,23 +51,32 @@ public:
     // Asked before each slot: true ends the operation there, with the slot
     // in progress finished, as Cancelled. Nothing is reported for it.
     virtual bool stopRequested() const { return false; }
-    // Asked before each transaction: true ends the operation there, as
-    // Cancelled, and the operation says after which slot it stopped.
-    virtual bool cancelRequested() const { return false; }
+    // The running operation can be cancelled through `token` until
+    // cancelWithdrawn(): whoever shows it offers the operator a Cancel.
+    virtual void cancelOffered(const CancelToken & /*token*/) {}
+    virtual void cancelWithdrawn() {}
 };
 
-// The operator's Cancel as an operation sees it: asked before each
-// transaction and kept once seen, so that a failure after it still reads
-// as the operator's stop, not a dead link.
-class CancelLatch
+// The operator's Cancel of one operation, owned by it: offered to the
+// observer and put on the line while the operation lives, and gone with it.
+// Asked before each transaction; a transaction meeting silence makes no
+// further attempt once it is requested. Kept once seen, so that a failure
+// after it still reads as the operator's stop, not a dead link.
+class OperationCancel
 {
 public:
-    explicit CancelLatch(const RackObserver &observer) : m_observer(observer) {}
-    bool operator()() { return m_seen = m_seen || m_observer.cancelRequested(); }
+    OperationCancel(SerialLine &line, RackObserver &observer);
+    ~OperationCancel();
+    OperationCancel(const OperationCancel &) = delete;
+    OperationCancel &operator=(const OperationCancel &) = delete;
+
+    bool operator()() { return m_seen = m_seen || m_token.requested(); }
     bool seen() const { return m_seen; }
 
 private:
-    const RackObserver &m_observer;
+    SerialLine &m_line;
+    RackObserver &m_observer;
+    CancelToken m_token;
     bool m_seen = false;
 };
 

@@ -7,6 +7,7 @@
 #include "link/trafficlog.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
+#include "model/tableprovenance.h"
 
 #include <QMap>
 #include <memory>
@@ -28,6 +29,12 @@ struct Session
 
     GlobalState state;
     CardTable cards;
+    // Where the table came from, whether it is whole, its generation.
+    TableProvenance table;
+    // Which connection the line is on: every Connect that answers gets a new
+    // number, so what was read on an earlier link (even to the same port)
+    // is told apart from what this one read. 0 before the first.
+    quint64 link = 0;
     TrafficLog traffic{kTrafficKept};
     SerialLine line;
     std::unique_ptr<PortProvider> ports;
@@ -35,9 +42,11 @@ struct Session
     LiveFeed live;
     // Where writes to the rack are recorded; none in tests that do not ask.
     ChangeLog *changeLog = nullptr;
-    // The rack as the program last knew it, for the change log's old values:
-    // each slot as the last upload read it, with the writes accepted since;
-    // the communication card's settings by item; its model and version.
+    // The rack on this link as the program last knew it, for the change
+    // log's old values and the report: each slot as the last upload read
+    // it, with the writes accepted since; the communication card's settings
+    // by item as read or written; its model and version. A new link starts
+    // them afresh.
     CardTable lastRead;
     QMap<QString, QString> commCardRead;
     QString commCardModel;

@@ -1,5 +1,6 @@
 #include "exchange/upload.h"
 
+#include "exchange/portsetup.h"
 #include "exchange/session.h"
 #include "link/transactions.h"
 #include "model/encodings.h"
@@ -53,6 +54,8 @@ private:
     bool readAux(const QString &card, const QString &item, int &target);
     bool readCard(int i);
     bool readSensor(const QString &card, int i);
+    // Tells the table's provenance how far the upload got.
+    void stopped(const QString &how);
     OperationResult fail();
     OperationResult cancelled();
 
@@ -60,17 +63,27 @@ private:
     RackObserver &m_observer;
     RetryRelay m_retries{m_session.line, m_observer};
     bool m_progressOpen = false;
-    CancelLatch m_cancel{m_observer};
+    OperationCancel m_cancel{m_session.line, m_observer};
     // Where the operation is: slot (0 = communication card) and item.
     int m_slot = 0;
     QString m_item;
 };
 
+void Upload::stopped(const QString &how)
+{
+    // Slots before the current one are read whole; the current one is not.
+    const int done = m_slot - 1;
+    const QString reason = done > 0 ? QStringLiteral("upload %1 after slot %2").arg(how).arg(done)
+                                    : QStringLiteral("upload %1 before slot 1").arg(how);
+    const bool partial = m_slot > 0 && m_session.cards[m_slot].ModelKind != kNoCard;
+    m_session.table.uploadStopped(reason, partial ? m_slot : 0);
+}
+
 OperationResult Upload::cancelled()
 {
+    stopped(QStringLiteral("cancelled"));
     if (m_progressOpen)
         m_observer.progressFinished();
-    // Slots before the current one are read whole; the current one is not.
     const int done = m_slot - 1;
     m_observer.operationWarning(QStringLiteral("Uploading"),
                                 done > 0
@@ -85,6 +98,7 @@ OperationResult Upload::fail()
     // stop, not a dead link.
     if (m_cancel())
         return cancelled();
+    stopped(QStringLiteral("failed"));
     // Refused because another exchange was waiting: not the rack's fault, and
     // that other operation still owns the link.
     const bool refused = m_session.line.lastRefused();
@@ -99,6 +113,8 @@ OperationResult Upload::fail()
 
 OperationResult Upload::run()
 {
+    m_session.table.uploadStarted(PortText(*m_session.ports, m_session.state.ComPortNo),
+                                  m_session.link);
     const QString model = transact(QStringLiteral("4"), [&] {
         return ReadItem(m_session.line, kRetries, kComm, QStringLiteral("4"));
     });
@@ -127,6 +143,8 @@ OperationResult Upload::run()
 
     for (int i = 1; i <= kCardCount; ++i) {
         if (m_observer.stopRequested()) {
+            m_slot = i;
+            stopped(QStringLiteral("stopped"));
             m_observer.progressFinished();
             return OperationResult::Cancelled;
         }
@@ -155,6 +173,7 @@ OperationResult Upload::run()
         m_session.lastRead[i] = m_session.cards[i];
         m_observer.progressAdvanced();
     }
+    m_session.table.uploadCompleted();
     m_observer.progressFinished();
     return OperationResult::Completed;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "link/canceltoken.h"
 #include "link/linkport.h"
 
 #include <QObject>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class TrafficLog;
 
@@ -67,6 +69,12 @@ public:
             emit retrying(attempt + 1, attempts);
     }
 
+    // The Cancel of the operation running on the line: a transaction that
+    // met silence makes no further attempt once it is requested. Set by the
+    // operation for its lifetime (CancelOnLine), none otherwise.
+    void setCancelToken(std::optional<CancelToken> token) { m_cancel = std::move(token); }
+    bool cancelRequested() const { return m_cancel && m_cancel->requested(); }
+
     // The pause, then one exchange; the reply without CR and outer blanks,
     // or "" on time-out or port failure.
     QString SendCommand(const QString &line);
@@ -101,4 +109,5 @@ private:
     QByteArray m_stale; // discarded since the last exchange, for the log
     LinkTiming m_timing;
     TrafficLog *m_log = nullptr;
+    std::optional<CancelToken> m_cancel;
 };

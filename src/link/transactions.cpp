@@ -22,6 +22,9 @@ template <typename Attempt> QString withRetries(SerialLine &line, int retries, A
 {
     QString result;
     for (int n = 0; n <= retries; ++n) {
+        // The operator's Cancel does not wait for the remaining attempts.
+        if (n > 0 && line.cancelRequested())
+            break;
         line.beginAttempt(n, retries + 1);
         result = trimBlanks(attempt());
         // A refused nested command would be refused again at once.

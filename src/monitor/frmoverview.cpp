@@ -168,8 +168,9 @@ void frmOverView::ClearOverviewRow(int i)
     Row &row = m_rows.at(idx(i));
     for (QLabel *l : {row.cardStatus, row.cardType, row.verNo, row.inputType, row.data1, row.data2})
         l->clear();
+    // The faded colour of a stale cell goes too: it was the card's before.
     for (QLabel *cell : row.di)
-        VbColor::setBackColor(cell, VbColor::MenuBackground);
+        paintCell(cell, VbColor::MenuBackground);
     // Nothing left that could pass for current.
     showLive(i);
 }
@@ -212,18 +213,22 @@ void frmOverView::ShowDiscreteBits(int i, int channels, const QString &bits)
         quint32 colour = VbColor::MenuBackground;
         if (bits.size() == 16 && ch <= channels)
             colour = bits.at(16 - ch) == QLatin1Char('1') ? VbColor::Red : VbColor::Green;
-        QLabel *cell = row.di.at(static_cast<std::size_t>(ch - 1));
-        VbColor::setBackColor(cell, colour);
-        // A disabled cell keeps its colour; faded, it reads as not live.
-        QPalette p = cell->palette();
-        const QColor base = p.color(QPalette::Window);
-        const QColor grey = palette().color(QPalette::Disabled, QPalette::Window);
-        p.setColor(QPalette::Disabled, QPalette::Window,
-                   QColor((base.red() + 2 * grey.red()) / 3, (base.green() + 2 * grey.green()) / 3,
-                          (base.blue() + 2 * grey.blue()) / 3));
-        cell->setPalette(p);
+        paintCell(row.di.at(static_cast<std::size_t>(ch - 1)), colour);
     }
     showLive(i);
+}
+
+void frmOverView::paintCell(QLabel *cell, quint32 colour)
+{
+    VbColor::setBackColor(cell, colour);
+    // A disabled cell keeps its colour; faded, it reads as not live.
+    QPalette p = cell->palette();
+    const QColor base = p.color(QPalette::Window);
+    const QColor grey = palette().color(QPalette::Disabled, QPalette::Window);
+    p.setColor(QPalette::Disabled, QPalette::Window,
+               QColor((base.red() + 2 * grey.red()) / 3, (base.green() + 2 * grey.green()) / 3,
+                      (base.blue() + 2 * grey.blue()) / 3));
+    cell->setPalette(p);
 }
 
 void frmOverView::showInputData(int i, int channel, const QString &text)

@@ -8,29 +8,12 @@
 
 void CommandLock::linkChanged(bool connected)
 {
-    m_uploaded = false;
-    m_downloadable = false;
     m_afterDisconnect = !connected;
-    refresh();
-}
-
-void CommandLock::tableUploaded()
-{
-    m_uploaded = m_session.state.IsConnected;
-    m_downloadable = m_uploaded;
-    refresh();
-}
-
-void CommandLock::tableIncomplete()
-{
-    m_uploaded = m_session.state.IsConnected;
-    m_downloadable = false;
     refresh();
 }
 
 void CommandLock::tableOpened()
 {
-    m_downloadable = m_session.state.IsConnected;
     m_afterDisconnect = false;
     refresh();
 }
@@ -47,8 +30,11 @@ CommandInputs CommandLock::inputs() const
     CommandInputs in;
     in.connected = st.IsConnected;
     in.portOpen = m_session.line.isOpen();
-    in.uploaded = m_uploaded;
-    in.downloadable = m_downloadable;
+    const TableProvenance &table = m_session.table;
+    in.uploaded = table.uploadedOn(m_session.link);
+    in.tableComplete = table.complete();
+    in.tableLoaded = table.origin() != TableOrigin::None;
+    in.downloadable = in.tableComplete && (in.uploaded || table.origin() == TableOrigin::File);
     in.afterDisconnect = m_afterDisconnect;
     in.monitoring = st.IsMonitoring;
     in.running = m_session.gate.running();
@@ -86,7 +72,8 @@ void CommandLock::refresh()
     setMain("mnuConnectConnect", c.connect);
     setMain("mnuConnectDisconnect", c.disconnect);
     setMain("mnuFilesOpen", c.files);
-    setMain("mnuFilesSave", c.files);
+    setMain("mnuFilesSave", c.save);
+    setMain("mnuFilesReport", c.report);
     setMain("mnuFilesCompare", c.files);
 
     for (const Editor &e : std::as_const(m_editors))

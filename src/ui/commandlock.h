@@ -32,12 +32,9 @@ public:
     // An editor serving cards of this FormType.
     void addEditor(LockableEditor *editor, int formType) { m_editors.append({editor, formType}); }
 
-    // What the state does not hold itself.
+    // What the state does not hold itself: whether the link was given up
+    // with nothing loaded since.
     void linkChanged(bool connected);
-    void tableUploaded();
-    // An upload cancelled part way: the cards read can be looked at, but
-    // the table is not the rack's and is not offered for Download.
-    void tableIncomplete();
     void tableOpened();
     void setDialogOpen(bool open);
     // Start-up is idle, not disconnected: the selector stays usable.
@@ -72,8 +69,6 @@ private:
     Session &m_session;
     QPointer<QWidget> m_main;
     QList<Editor> m_editors;
-    bool m_uploaded = false;
-    bool m_downloadable = false;
     bool m_afterDisconnect = false;
     bool m_dialogOpen = false;
     // The editors' fields are switched only when their state changes, so a

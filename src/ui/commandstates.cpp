@@ -4,7 +4,8 @@ CommandStates CommandStatesFor(const CommandInputs &in)
 {
     CommandStates out;
     const bool idle = in.running.isEmpty() && !in.monitoring;
-    const bool onLink = in.connected && in.portOpen && idle;
+    // A modal settings window owns the link while it is open.
+    const bool onLink = in.connected && in.portOpen && idle && !in.dialogOpen;
     out.upload = onLink;
     out.ether = onLink;
     out.download = onLink && in.downloadable;
@@ -23,5 +24,7 @@ CommandStates CommandStatesFor(const CommandInputs &in)
     out.connect = in.running.isEmpty() && !in.connected;
     out.disconnect = in.connected;
     out.files = in.running.isEmpty();
+    out.save = out.files && in.tableComplete;
+    out.report = out.files && in.tableLoaded;
     return out;
 }

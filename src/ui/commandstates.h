@@ -7,8 +7,10 @@ struct CommandInputs
 {
     bool connected = false;       // IsConnected
     bool portOpen = false;        // the port has not failed meanwhile
-    bool uploaded = false;        // an Upload of all cards ended on this link
-    bool downloadable = false;    // uploaded, or a file was opened on this link
+    bool uploaded = false;        // the table was uploaded on this link (whole or not)
+    bool downloadable = false;    // a whole table: uploaded on this link, or from a file
+    bool tableComplete = false;   // a whole table to save (uploaded or opened)
+    bool tableLoaded = false;     // a table to report, whole or not
     bool afterDisconnect = false; // the link was given up; nothing loaded since
     bool monitoring = false;      // IsMonitoring
     QString running;              // the operation holding the gate; empty when idle
@@ -33,7 +35,9 @@ struct CommandStates
     bool connectMenu = false;     // the whole "Connect" menu
     bool connect = false;
     bool disconnect = false;
-    bool files = false; // Open and Save
+    bool files = false; // Open and Compare
+    bool save = false;
+    bool report = false;
 
     bool operator==(const CommandStates &) const = default;
 };

@@ -48,10 +48,7 @@ void frmLoading::ShowProgress(int steps, const QString &caption)
     m_detailText.clear();
     m_detail->clear();
     m_running = true;
-    m_cancelRequested = false;
-    m_cancel->setEnabled(true);
-    m_cancel->setText(QStringLiteral("Cancel"));
-    m_cancel->hide();
+    m_cancel->setVisible(m_token.has_value());
     show();
     raise();
 }
@@ -85,16 +82,25 @@ void frmLoading::unload()
     hide();
 }
 
-bool frmLoading::pollCancel()
+void frmLoading::offerCancel(const CancelToken &token)
 {
-    if (m_running && m_cancel->isHidden())
-        m_cancel->show();
-    return m_cancelRequested;
+    m_token = token;
+    m_cancel->setEnabled(true);
+    m_cancel->setText(QStringLiteral("Cancel"));
+    m_cancel->setVisible(m_running);
+}
+
+void frmLoading::withdrawCancel()
+{
+    m_token.reset();
+    m_cancel->hide();
 }
 
 void frmLoading::cancel()
 {
-    m_cancelRequested = true;
+    if (!m_token)
+        return;
+    m_token->request();
     m_cancel->setEnabled(false);
     m_cancel->setText(QStringLiteral("Cancelling..."));
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "link/canceltoken.h"
+
 #include <QDialog>
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -30,9 +33,10 @@ public:
     // Ends the operation's display.
     void unload();
 
-    // Cancel was pressed since ShowProgress. Asking shows the Cancel button:
-    // only an operation that asks can end early, so only it offers to.
-    bool pollCancel();
+    // The running operation can be cancelled: the Cancel button shows and
+    // requests `token`. Only an operation that offers it can end early.
+    void offerCancel(const CancelToken &token);
+    void withdrawCancel();
 
     QProgressBar *progressBar() const { return m_bar; }
 
@@ -49,5 +53,6 @@ private:
     QPushButton *m_cancel;
     QString m_detailText;
     bool m_running = false;
-    bool m_cancelRequested = false;
+    // The Cancel of the operation in progress; none when it offers none.
+    std::optional<CancelToken> m_token;
 };

@@ -1,0 +1,1 @@
+v9_add_test(test_session SOURCES test_session.cpp appfixture.h LIBS v9ui)

@@ -1,0 +1,192 @@
+// What hangs on the card table and the link, through the main window: the
+// report, the comparison, the title and the overview describe the table
+// and the rack as they are now, not as an earlier rack, file or operation
+// left them.
+#include "appfixture.h"
+
+#include "app/cardwindows.h"
+#include "app/comparecommands.h"
+#include "editors/frmsetmodel.h"
+#include "exchange/commcardsettings.h"
+#include "files/parameterfile.h"
+#include "monitor/frmoverview.h"
+#include "ui/filedialogs.h"
+#include "views/frmcompare.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// The report of the table as it stands, as HTML text.
+QString reportOf(AppFixture &f, const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("report.html"));
+    QFile::remove(path);
+    FileDialogs::setHandler([path](FileDialogs::Mode) { return path; });
+    f.find<QAction>(QStringLiteral("mnuFilesReport"))->trigger();
+    FileDialogs::setHandler({});
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void chooseFile(const QString &path)
+{
+    FileDialogs::setHandler([path](FileDialogs::Mode) { return path; });
+}
+
+} // namespace
+
+class TestSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        FileDialogs::setHandler({});
+        Messages::setQuestionHandler({});
+    }
+
+    // Rack A's time-out and address, set on its link, are not rack B's: a
+    // report after B's upload says they were not read.
+    void reportNamesOnlyThisRacksSettings()
+    {
+        QTemporaryDir dir;
+        AppFixture f;
+        f.connectAndUpload();
+        QCOMPARE(DownloadCommTimeout(f.session, QStringLiteral("450")).result,
+                 SettingsDownload::Written);
+        EthernetSettings net{{"77", "0", "168", "192"},
+                             {"0", "255", "255", "255"},
+                             {"5001", "5002", "5003", "5004"},
+                             {"10", "10", "0", "0"}};
+        QCOMPARE(DownloadEthernetSettings(f.session, net).result, SettingsDownload::Written);
+        QString report = reportOf(f, dir);
+        QVERIFY(report.contains(QStringLiteral("450")));
+        QVERIFY(report.contains(QStringLiteral("192.168.0.77")));
+
+        f.window.mnuConnectDisconnect_Click();
+        // Another rack behind the same port.
+        f.rack->setItemValue(0, 9, QStringLiteral("100"));
+        f.rack->setItemValue(0, 59, QStringLiteral("10.0.0.5"));
+        f.connectAndUpload();
+        report = reportOf(f, dir);
+        QVERIFY(!report.contains(QStringLiteral("450")));
+        QVERIFY(!report.contains(QStringLiteral("192.168.0.77")));
+        QVERIFY(report.contains(QStringLiteral("not read")));
+    }
+
+    // A comparison describes the table it was made of: once the operator
+    // stores an edit and downloads the card, the frames, the list and the
+    // report's differences go.
+    void comparisonGoesWhenTheTableChanges()
+    {
+        QTemporaryDir dir;
+        AppFixture f;
+        f.connectAndUpload();
+        CardTable file = f.session.cards;
+        file[1].par(1).Value = QStringLiteral("100");
+        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
+        QCOMPARE(WriteParameterFile(file, path), QString());
+        chooseFile(path);
+        f.window.mnuFilesCompare_Click();
+        QVERIFY(!f.find<QLabel>(QStringLiteral("UnitNo_1"))->toolTip().isEmpty());
+        QVERIFY(reportOf(f, dir).contains(QStringLiteral("Differences")));
+
+        f.find<QComboBox>(QStringLiteral("cboCardNo"))->setCurrentText(QStringLiteral("01"));
+        auto *box = f.find<QLineEdit>(QStringLiteral("txtZScale01"));
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("100"));
+        f.session.traffic.clear();
+        f.window.cardWindows()
+            .setModel()
+            ->findChild<QPushButton *>(QStringLiteral("cmdDown"))
+            ->click();
+        QCOMPARE(f.session.cards[1].par(1).Value, QStringLiteral("100"));
+        QVERIFY(f.find<QLabel>(QStringLiteral("UnitNo_1"))->toolTip().isEmpty());
+        QVERIFY(!f.window.compareCommands().window()->isVisible());
+        QVERIFY(!reportOf(f, dir).contains(QStringLiteral("Differences")));
+    }
+
+    // The main window's Upload asks before it replaces an editor's unsent
+    // edits; "No" leaves the edit and the line alone.
+    void uploadAsksBeforeDroppingEdits()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        f.find<QComboBox>(QStringLiteral("cboCardNo"))->setCurrentText(QStringLiteral("01"));
+        auto *box = f.find<QLineEdit>(QStringLiteral("txtZScale01"));
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("555"));
+        f.session.traffic.clear();
+        QStringList asked;
+        bool answer = false;
+        Messages::setQuestionHandler([&](const QString &, const QString &text) {
+            asked << text;
+            return answer;
+        });
+        f.window.cmdUpload_Click();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked[0].startsWith(QStringLiteral("Slot 1 has edits not yet written")));
+        QVERIFY(f.wire().isEmpty());
+        QCOMPARE(box->text(), QStringLiteral("555"));
+        answer = true;
+        f.window.cmdUpload_Click();
+        QCOMPARE(asked.size(), 2);
+        QVERIFY(f.wire().contains(QStringLiteral("G16")));
+    }
+
+    // The title names a file only while the table is that file's; the
+    // overview keeps nothing of a card no longer in its slot.
+    void titleAndOverviewFollowTheTable()
+    {
+        QTemporaryDir dir;
+        AppFixture f;
+        f.connectAndUpload();
+        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
+        chooseFile(path);
+        f.window.mnuFilesSave_Click();
+        QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON - rack.uJx"));
+        f.window.mnuFilesOpen_Click();
+        QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON - rack.uJx"));
+        // The discrete card's cells are painted, then the link goes (stale)
+        // and the card with it.
+        f.window.overview()->ShowDiscreteBits(13, 16, QStringLiteral("1111000011110000"));
+        f.window.mnuConnectDisconnect_Click();
+        f.rack->removeCard(13);
+        f.connectAndUpload();
+        QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON"));
+        f.window.mnuConnectDisconnect_Click();
+        const QPalette gone = f.window.overview()->lblDIDataCh(1, 13)->palette();
+        const QPalette empty = f.window.overview()->lblDIDataCh(1, 12)->palette();
+        for (auto group : {QPalette::Active, QPalette::Disabled})
+            QCOMPARE(gone.color(group, QPalette::Window), empty.color(group, QPalette::Window));
+    }
+
+    // While a settings window of the communication card is open, it owns
+    // the link: nothing of the main window can start an operation.
+    void settingsWindowKeepsTheOtherCommandsOff()
+    {
+        AppFixture f;
+        f.connectAndUpload();
+        QStringList on;
+        f.onModal([&](QWidget *dialog) {
+            for (const char *name : {"cmdUpload", "cmdDownload", "cmdStart", "cmdEther"})
+                if (f.enabled(name))
+                    on << QLatin1String(name);
+            dialog->close();
+        });
+        f.window.cmdComSet_Click();
+        QVERIFY(!f.modalTimedOut);
+        QCOMPARE(on, QStringList());
+        QVERIFY(f.enabled("cmdUpload"));
+    }
+};
+
+QTEST_MAIN(TestSession)
+#include "test_session.moc"
