@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 namespace {
@@ -148,6 +149,9 @@ private slots:
         QTemporaryDir dir;
         AppFixture f;
         f.connectAndUpload();
+        f.find<QComboBox>(QStringLiteral("cboCardNo"))->setCurrentText(QStringLiteral("01"));
+        QWidget *editor = f.window.cardWindows().setModel()->parentWidget();
+        QVERIFY(!editor->isHidden());
         const QString path = dir.filePath(QStringLiteral("rack.uJx"));
         chooseFile(path);
         f.window.mnuFilesSave_Click();
@@ -161,11 +165,39 @@ private slots:
         f.rack->removeCard(13);
         f.connectAndUpload();
         QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON"));
+        // The editor of the card shown before went with the selection.
+        QVERIFY(editor->isHidden());
         f.window.mnuConnectDisconnect_Click();
         const QPalette gone = f.window.overview()->lblDIDataCh(1, 13)->palette();
         const QPalette empty = f.window.overview()->lblDIDataCh(1, 12)->palette();
         for (auto group : {QPalette::Active, QPalette::Disabled})
             QCOMPARE(gone.color(group, QPalette::Window), empty.color(group, QPalette::Window));
+    }
+
+    // A long list under a message stays on the screen: its first lines
+    // show, all of it is in the details.
+    void longListGoesUnderDetails()
+    {
+        AppFixture f;
+        Messages::setHandler({});
+        QStringList lines;
+        for (int i = 1; i <= 75; ++i)
+            lines << QStringLiteral("Card %1 (XD1-K): Zero scale, Ch. 1, sent \"0\"").arg(i);
+        QString details;
+        int height = 0;
+        f.onModal([&](QWidget *dialog) {
+            auto *box = qobject_cast<QMessageBox *>(dialog);
+            QVERIFY(box);
+            details = box->detailedText();
+            height = box->sizeHint().height();
+            box->accept();
+        });
+        Messages::show(&f.window, Messages::Icon::Exclamation, QStringLiteral("Downloading"),
+                       QStringLiteral("Download finished: 75 writes refused."),
+                       lines.join(QLatin1Char('\n')));
+        QVERIFY(!f.modalTimedOut);
+        QCOMPARE(details, lines.join(QLatin1Char('\n')));
+        QVERIFY2(height < 600, qPrintable(QString::number(height)));
     }
 
     // While a settings window of the communication card is open, it owns

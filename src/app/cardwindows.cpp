@@ -105,6 +105,9 @@ void CardWindows::cboCardNo_Click()
     StoreEditorFields();
     st.SelectedCardNo = m_wiring.cboCardNo->currentText().toInt();
     if (st.SelectedCardNo == 0) {
+        // An editor left open behind the overview would show, and take
+        // typing into, boxes of a card no longer selected.
+        hideCardWindowsBut(m_wiring.overview);
         m_wiring.showCardForm(m_wiring.overview);
         m_wiring.lock.refreshFields();
         return;

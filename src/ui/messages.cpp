@@ -4,6 +4,8 @@
 
 namespace Messages {
 namespace {
+constexpr int kShownLines = 8;
+
 Handler &handler()
 {
     static Handler h;
@@ -26,7 +28,17 @@ void show(QWidget *parent, Icon icon, const QString &title, const QString &text,
     QMessageBox box(parent);
     box.setWindowTitle(title);
     box.setText(text);
-    box.setInformativeText(informative);
+    // A long list (a download's refused writes) would run off the screen:
+    // its first lines show, the whole of it is under "Show Details...".
+    const QStringList lines = informative.split(QLatin1Char('\n'));
+    if (lines.size() > kShownLines) {
+        box.setInformativeText(lines.mid(0, kShownLines).join(QLatin1Char('\n')) +
+                               QStringLiteral("\n... %1 more lines under Show Details")
+                                   .arg(lines.size() - kShownLines));
+        box.setDetailedText(informative);
+    } else {
+        box.setInformativeText(informative);
+    }
     // Room for a line such as "Slot 5: XA1-00, item 40: no answer" unbroken.
     box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_informativelabel { min-width: 22em; }"));
     box.setStandardButtons(QMessageBox::Ok);
