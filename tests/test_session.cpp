@@ -158,20 +158,17 @@ private slots:
         QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON - rack.uJx"));
         f.window.mnuFilesOpen_Click();
         QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON - rack.uJx"));
-        // The discrete card's cells are painted, then the link goes (stale)
-        // and the card with it.
-        f.window.overview()->ShowDiscreteBits(13, 16, QStringLiteral("1111000011110000"));
+        // The discrete card goes from its slot.
+        QVERIFY(!f.window.overview()->lblDIDataCh(1, 13)->isHidden());
         f.window.mnuConnectDisconnect_Click();
         f.rack->removeCard(13);
         f.connectAndUpload();
         QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON"));
         // The editor of the card shown before went with the selection.
         QVERIFY(editor->isHidden());
-        f.window.mnuConnectDisconnect_Click();
-        const QPalette gone = f.window.overview()->lblDIDataCh(1, 13)->palette();
-        const QPalette empty = f.window.overview()->lblDIDataCh(1, 12)->palette();
-        for (auto group : {QPalette::Active, QPalette::Disabled})
-            QCOMPARE(gone.color(group, QPalette::Window), empty.color(group, QPalette::Window));
+        for (int ch = 1; ch <= 16; ++ch)
+            QVERIFY(f.window.overview()->lblDIDataCh(ch, 13)->isHidden());
+        QVERIFY(!f.window.overview()->lblInputDataCh1(13)->isHidden());
     }
 
     // A long list under a message stays on the screen: its first lines

@@ -168,9 +168,14 @@ void frmOverView::ClearOverviewRow(int i)
     Row &row = m_rows.at(idx(i));
     for (QLabel *l : {row.cardStatus, row.cardType, row.verNo, row.inputType, row.data1, row.data2})
         l->clear();
-    // The faded colour of a stale cell goes too: it was the card's before.
-    for (QLabel *cell : row.di)
-        paintCell(cell, VbColor::MenuBackground);
+    // A blank row shows no channel cells: they were the discrete card's
+    // that the slot held before.
+    for (QLabel *cell : row.di) {
+        VbColor::setBackColor(cell, VbColor::MenuBackground);
+        cell->hide();
+    }
+    row.data1->show();
+    row.data2->show();
     // Nothing left that could pass for current.
     showLive(i);
 }
