@@ -160,9 +160,8 @@ private slots:
         QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON - rack.uJx"));
         // The discrete card goes from its slot.
         QVERIFY(!f.window.overview()->lblDIDataCh(1, 13)->isHidden());
-        f.window.mnuConnectDisconnect_Click();
         f.rack->removeCard(13);
-        f.connectAndUpload();
+        f.window.cmdUpload_Click();
         QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON"));
         // The editor of the card shown before went with the selection.
         QVERIFY(editor->isHidden());
