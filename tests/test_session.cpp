@@ -6,6 +6,7 @@
 
 #include "app/cardwindows.h"
 #include "app/comparecommands.h"
+#include "app/options.h"
 #include "editors/frmsetmodel.h"
 #include "exchange/commcardsettings.h"
 #include "files/parameterfile.h"
@@ -196,6 +197,16 @@ private slots:
         QVERIFY2(height < 600, qPrintable(QString::number(height)));
     }
 
+    // A change log named on the command line is where the operator stood,
+    // not in the program's folder, which start-up makes the current one.
+    void changeLogNamedOnTheCommandLineStaysPut()
+    {
+        const QString here = QDir::current().absoluteFilePath(QStringLiteral("log.jsonl"));
+        QCOMPARE(
+            parseOptions({QStringLiteral("--change-log"), QStringLiteral("log.jsonl")}).changeLog,
+            here);
+    }
+
     // While a settings window of the communication card is open, it owns
     // the link: nothing of the main window can start an operation.
     void settingsWindowKeepsTheOtherCommandsOff()
@@ -207,7 +218,11 @@ private slots:
             for (const char *name : {"cmdUpload", "cmdDownload", "cmdStart", "cmdEther"})
                 if (f.enabled(name))
                     on << QLatin1String(name);
-            dialog->close();
+            // Closed once its opening read has let go of the line.
+            auto *retry = new QTimer(dialog);
+            QObject::connect(retry, &QTimer::timeout, dialog,
+                             [dialog] { qobject_cast<QDialog *>(dialog)->reject(); });
+            retry->start(10);
         });
         f.window.cmdComSet_Click();
         QVERIFY(!f.modalTimedOut);

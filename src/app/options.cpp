@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSettings>
 
 AppOptions parseOptions(const QStringList &arguments)
@@ -32,7 +33,10 @@ AppOptions parseOptions(const QStringList &arguments)
     o.help = parser.isSet(help);
     o.version = parser.isSet(version);
     o.simulate = parser.isSet(simulate);
-    o.changeLog = parser.value(changeLog);
+    // Where the operator stood when naming it: the window makes its own
+    // folder the current one at start-up.
+    if (parser.isSet(changeLog))
+        o.changeLog = QFileInfo(parser.value(changeLog)).absoluteFilePath();
 
     // The rack file of --simulate is an argument of its own: the one
     // positional argument there may be.
