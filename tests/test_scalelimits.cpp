@@ -18,6 +18,10 @@ QString text(const std::optional<LimitPair> &p)
 {
     return p ? p->low + QStringLiteral(" --- ") + p->high : QStringLiteral("none");
 }
+
+// The scale rows of every kind that has them.
+const std::array<LimitPair, 4> kScale{
+    {{"-32000", "32000"}, {"-32000", "32000"}, {"-320.00", "320.00"}, {"-3.2000", "3.2000"}}};
 } // namespace
 
 class TestScaleLimits : public QObject
@@ -25,59 +29,17 @@ class TestScaleLimits : public QObject
     Q_OBJECT
 
 private slots:
-    void unknownCardHasNoLimits()
-    {
-        QVERIFY(!ScaleLimitsFor(card(QStringLiteral("XZ1"))).has_value());
-    }
-
-    void scale_data()
-    {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<bool>("scaled");
-        auto row = [](const char *model, int kind, bool scaled) {
-            QTest::addRow("%d", kind) << QString::fromLatin1(model) << kind << scaled;
-        };
-        row("XA1-00", 0, true);
-        row("XF2-0", 11, true);
-        row("XG4-0", 12, false);
-        row("XM2-0", 17, false);
-        row("XN1-5", 18, true);
-        row("XP1-5", 20, true);
-        row("XP2-5", 21, true);
-        row("XPB2", 33, true);
-        row("XD1-K", 35, true);
-        row("XE2A", 40, true);
-    }
-    void scale()
-    {
-        QFETCH(QString, model);
-        QFETCH(bool, scaled);
-        const CardRecord c = card(model);
-        QTEST(c.ModelKind, "kind");
-        const auto s = ScaleLimitsFor(c).value().scale;
-        QCOMPARE(s.has_value(), scaled);
-        if (scaled)
-            QCOMPARE(*s, (std::array<LimitPair, 4>{{{"-32000", "32000"},
-                                                    {"-32000", "32000"},
-                                                    {"-320.00", "320.00"},
-                                                    {"-3.2000", "3.2000"}}}));
-    }
-
     void sensor_data()
     {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("tempUnit");
-        QTest::addColumn<int>("inputType");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<QString>("unit");
+        for (const char *c : {"model", "name", "base", "unit"})
+            QTest::addColumn<QString>(c);
+        for (const char *c : {"kind", "tempUnit", "inputType"})
+            QTest::addColumn<int>(c);
         auto row = [](const char *tag, const char *model, int kind, int tu, int it,
                       const char *name, const char *base, const char *unit) {
-            QTest::newRow(tag) << QString::fromLatin1(model) << kind << tu << it
-                               << QString::fromLatin1(name) << QString::fromLatin1(base)
-                               << QString::fromLatin1(unit);
+            QTest::newRow(tag) << QString::fromLatin1(model) << QString::fromLatin1(name)
+                               << QString::fromLatin1(base) << QString::fromLatin1(unit) << kind
+                               << tu << it;
         };
         row("TC K deg C", "XD1-K", 35, 0, 1, "K(CA)", "-270.00 --- 1370.00", "deg C");
         row("TC K deg F", "XD1-K", 35, 1, 1, "K(CA)", "-454.00 --- 2498.00", "deg F");
@@ -103,65 +65,70 @@ private slots:
         QTEST(text(s.base[0]), "base");
         QTEST(text(s.base[1]), "base");
         QTEST(s.unit, "unit");
-        QVERIFY(s.baseLimitsShown);
-        QVERIFY(s.baseRowsShown);
+        QVERIFY(s.baseLimitsShown && s.baseRowsShown);
+        QVERIFY(s.scale == kScale);
     }
 
+    // "shown": l the base limit labels, r the base rows, s the scale rows;
+    // "-" no limits at all, the window left as it is.
     void nominal_data()
     {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("aux1");
-        QTest::addColumn<int>("aux2");
-        QTest::addColumn<QString>("base1");
-        QTest::addColumn<QString>("base2");
-        QTest::addColumn<bool>("limitsShown");
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<bool>("rowsShown");
-        auto row = [](const char *tag, const char *model, int kind, int aux1, int aux2,
-                      const char *base1, const char *base2, bool limits, const char *unit,
-                      bool rows) {
-            QTest::newRow(tag) << QString::fromLatin1(model) << kind << aux1 << aux2
-                               << QString::fromLatin1(base1) << QString::fromLatin1(base2) << limits
-                               << QString::fromLatin1(unit) << rows;
+        for (const char *c : {"model", "base1", "base2", "unit", "shown"})
+            QTest::addColumn<QString>(c);
+        for (const char *c : {"kind", "aux1", "aux2"})
+            QTest::addColumn<int>(c);
+        auto row = [](const char *model, int kind, int aux1, int aux2, const char *base1,
+                      const char *base2, const char *unit, const char *shown) {
+            QTest::addRow("%d %d/%d", kind, aux1, aux2)
+                << QString::fromLatin1(model) << QString::fromLatin1(base1)
+                << QString::fromLatin1(base2) << QString::fromLatin1(unit)
+                << QString::fromLatin1(shown) << kind << aux1 << aux2;
         };
         const char *hidden = " --- ";
-        row("18 1/-1", "XN1-5", 18, 1, -1, "0.00 --- 150.00", "0.00 --- 300.00", true, "V", true);
-        row("19 2/1", "XN2-5", 19, 2, 1, "0.00 --- 300.00", "0.00 --- 150.00", true, "V", true);
-        row("30 3/2", "XPA1", 30, 3, 2, "0.00 --- 80.00", "0.00 --- 120.00", true, "A", true);
-        row("31 1/-1", "XPA2", 31, 1, -1, "0.00 --- 300.00", "0.00 --- 500.00", true, "A", true);
-        row("32 3/-1", "XPB1", 32, 3, -1, "0.00 --- 100.00", "0.00 --- 600.00", true, "A", true);
-        row("33 4/2", "XPB2", 33, 4, 2, "0.00 --- 50.00", "0.00 --- 200.00", true, "A", true);
-        row("33 1/0", "XPB2", 33, 1, 0, "0.00 --- 400.00", "0.00 --- 600.00", true, "A", true);
-        row("20", "XP1-5", 20, -1, -1, "0.00 --- 5.00", "0.00 --- 5.00", true, "A", true);
-        row("21", "XP2-5", 21, -1, -1, "0.00 --- 5.00", "0.00 --- 5.00", true, "A", true);
+        row("XN1-5", 18, 1, -1, "0.00 --- 150.00", "0.00 --- 300.00", "V", "lrs");
+        row("XN2-5", 19, 2, 1, "0.00 --- 300.00", "0.00 --- 150.00", "V", "lrs");
+        row("XPA1", 30, 3, 2, "0.00 --- 80.00", "0.00 --- 120.00", "A", "lrs");
+        row("XPA2", 31, 1, -1, "0.00 --- 300.00", "0.00 --- 500.00", "A", "lrs");
+        row("XPB1", 32, 3, -1, "0.00 --- 100.00", "0.00 --- 600.00", "A", "lrs");
+        row("XPB2", 33, 4, 2, "0.00 --- 50.00", "0.00 --- 200.00", "A", "lrs");
+        row("XPB2", 33, 1, 0, "0.00 --- 400.00", "0.00 --- 600.00", "A", "lrs");
+        row("XP1-5", 20, -1, -1, "0.00 --- 5.00", "0.00 --- 5.00", "A", "lrs");
+        row("XP2-5", 21, -1, -1, "0.00 --- 5.00", "0.00 --- 5.00", "A", "lrs");
         // A range setting on a kind without ranges to choose from changes nothing.
-        row("22", "XA1A", 22, 1, 3, "-10.00 --- 10.00", "-10.00 --- 10.00", true, "V", true);
-        row("23", "XB2A", 23, -1, -1, "-10.00 --- 10.00", "-10.00 --- 10.00", true, "mA", true);
-        row("24", "XC0A", 24, -1, -1, "4.00 --- 20.00", "4.00 --- 20.00", true, "mA", true);
-        row("0", "XA1-00", 0, -1, -1, hidden, hidden, false, "V", true);
-        row("4", "XC1", 4, -1, -1, hidden, hidden, false, "mA", true);
-        row("9", "XK2-B", 9, -1, -1, hidden, hidden, false, "V", true);
-        row("10", "XF1-0", 10, -1, -1, hidden, hidden, false, "", false);
-        row("11", "XF2-0", 11, -1, -1, hidden, hidden, false, "", false);
-        row("25", "XF1A", 25, -1, -1, hidden, hidden, false, "", false);
-        row("12", "XG4-0", 12, -1, -1, hidden, hidden, true, "", true);
+        row("XA1A", 22, 1, 3, "-10.00 --- 10.00", "-10.00 --- 10.00", "V", "lrs");
+        row("XB2A", 23, -1, -1, "-10.00 --- 10.00", "-10.00 --- 10.00", "mA", "lrs");
+        row("XC0A", 24, -1, -1, "4.00 --- 20.00", "4.00 --- 20.00", "mA", "lrs");
+        row("XA1-00", 0, -1, -1, hidden, hidden, "V", "rs");
+        row("XC1", 4, -1, -1, hidden, hidden, "mA", "rs");
+        row("XK2-B", 9, -1, -1, hidden, hidden, "V", "rs");
+        row("XF1-0", 10, -1, -1, hidden, hidden, "", "s");
+        row("XF2-0", 11, -1, -1, hidden, hidden, "", "s");
+        row("XF1A", 25, -1, -1, hidden, hidden, "", "s");
+        row("XG4-0", 12, -1, -1, hidden, hidden, "", "lr");
+        row("XM2-0", 17, -1, -1, hidden, hidden, "", "lr");
+        row("XZ1", 99, -1, -1, "", "", "", "-");
     }
     void nominal()
     {
         QFETCH(QString, model);
         QFETCH(int, aux1);
         QFETCH(int, aux2);
+        QFETCH(QString, shown);
         CardRecord c = card(model);
         QTEST(c.ModelKind, "kind");
         c.AuxSetting = {aux1, aux2};
-        const ScaleLimits s = ScaleLimitsFor(c).value();
-        QTEST(text(s.base[0]), "base1");
-        QTEST(text(s.base[1]), "base2");
-        QTEST(s.baseLimitsShown, "limitsShown");
-        QTEST(s.unit, "unit");
-        QTEST(s.baseRowsShown, "rowsShown");
-        QVERIFY(!s.inputType.has_value());
+        const std::optional<ScaleLimits> s = ScaleLimitsFor(c);
+        QCOMPARE(!s, shown == QLatin1String("-"));
+        if (!s)
+            return;
+        QTEST(text(s->base[0]), "base1");
+        QTEST(text(s->base[1]), "base2");
+        QTEST(s->unit, "unit");
+        QCOMPARE(s->baseLimitsShown, shown.contains(QLatin1Char('l')));
+        QCOMPARE(s->baseRowsShown, shown.contains(QLatin1Char('r')));
+        QVERIFY(s->scale ==
+                (shown.contains(QLatin1Char('s')) ? std::optional(kScale) : std::nullopt));
+        QVERIFY(!s->inputType.has_value());
     }
 };
 
