@@ -58,83 +58,69 @@ class TestEditors : public QObject
     }
 
 private slots:
+    // Upload reads the card's items in the order of the boxes, the limit
+    // item last; Download writes the same items with what the boxes show,
+    // then reads the card back; the progress bar counts the boxes. Kinds the
+    // demo rack lacks go into slot 12, the one-channel IN/OUT ones among
+    // them; an item -1 goes out as it stands. "untick": the operator clears
+    // the limit tick before the Download.
     void analogTransfers_data()
     {
+        QTest::addColumn<QString>("insert");
         QTest::addColumn<int>("card");
-        QTest::addColumn<int>("limit"); // -1 keeps the uploaded state
-        QTest::addColumn<QString>("upload");
-        QTest::addColumn<QString>("download"); // "$k" is box k as shown
-        QTest::addColumn<int>("progress");
-        QTest::newRow("TC 1ch limit on")
-            << 1 << -1 << "W1=1 R13 R14 R11 R12 R19 R20 R37"
-            << "W1=1 W13=$1 W14=$2 W11=$3 W12=$4 W19=$5 W20=$6 W37=1" << 6;
-        QTest::newRow("TC 1ch limit off")
-            << 1 << 0 << "W1=1 R13 R14 R11 R12 R19 R20 R37"
-            << "W1=1 W13=$1 W14=$2 W11=$3 W12=$4 W19=$5 W20=$6 W37=0" << 6;
-        QTest::newRow("TC 2ch without the limit function")
-            << 2 << -1 << "W1=1 R16 R17 R12 R13 R28 R29 R18 R19 R14 R15 R30 R31"
-            << "W1=1 W16=$1 W17=$2 W12=$3 W13=$4 W28=$5 W29=$6 W18=$7 W19=$8 W14=$9 W15=$10 "
-               "W30=$11 W31=$12"
-            << 12;
-        QTest::newRow("RTD kind 28") << 3 << -1 << "W1=1 R13 R14 R11 R12 R21 R22"
-                                     << "W1=1 W13=$1 W14=$2 W11=$3 W12=$4 W21=$5 W22=$6" << 6;
-        QTest::newRow("transformer 2ch")
-            << 8 << -1 << "W1=1 R16 R17 R12 R13 R32 R33 R18 R19 R14 R15 R34 R35"
-            << "W1=1 W16=$1 W17=$2 W12=$3 W13=$4 W32=$5 W33=$6 W18=$7 W19=$8 W14=$9 W15=$10 "
-               "W34=$11 W35=$12"
-            << 12;
+        QTest::addColumn<QString>("items");
+        QTest::addColumn<bool>("untick");
+        const auto row = [](const char *tag, const char *insert, int card, const char *items,
+                            bool untick = false) {
+            QTest::newRow(tag) << QString::fromLatin1(insert) << card << QString::fromLatin1(items)
+                               << untick;
+        };
+        row("TC 1ch limit on", "", 1, "13 14 11 12 19 20 37");
+        row("TC 1ch limit off", "", 1, "13 14 11 12 19 20 37", true);
+        row("TC 2ch without the limit function", "", 2, "16 17 12 13 28 29 18 19 14 15 30 31");
+        row("RTD kind 28", "", 3, "13 14 11 12 21 22");
+        row("transformer 2ch", "", 8, "16 17 12 13 32 33 18 19 14 15 34 35");
+        row("kind 10", "XF1-0", 12, "13 14 11 12 -1 -1");
+        row("IN/OUT kind 22", "XA1A", 12, "16 17 12 13 28 29");
+        row("IN/OUT kind 25", "XF1A", 12, "16 17 12 13 -1 -1");
     }
     void analogTransfers()
     {
+        QFETCH(QString, insert);
         QFETCH(int, card);
-        QFETCH(int, limit);
-        QFETCH(QString, upload);
-        QFETCH(QString, download);
-        QFETCH(int, progress);
+        QFETCH(QString, items);
+        QFETCH(bool, untick);
         AppFixture f;
+        if (!insert.isEmpty())
+            f.rack->insertCard(card, insert, QStringLiteral("1.00"));
         f.connectAndUpload();
-        if (limit >= 0)
-            f.session.cards[card].LimitState = limit;
         select(f, card);
         frmSetModel *w = analog(f);
-        QVERIFY(!frameHidden(w));
-        int max = 0;
+        QVERIFY(!w->parentWidget()->isHidden());
         const QString c = QString::number(card);
+        const QStringList item = items.split(QLatin1Char(' '));
+        const QString upload = QStringLiteral("W1=1 R") + item.join(QStringLiteral(" R"));
+        const int boxes = int(item.size() - item.count(QStringLiteral("37")));
+        int max = 0;
         QCOMPARE(click(f, w, "cmdUp", &max), expandSteps(c, upload));
-        QCOMPARE(max, progress);
-        if (limit >= 0)
-            w->setLimitTicked(limit == 1);
-        for (int k = 1; k <= 12; ++k)
-            download.replace(QStringLiteral("$%1").arg(13 - k), w->parText(13 - k));
+        QCOMPARE(max, boxes);
+        if (!insert.isEmpty())
+            return;
+        if (untick) {
+            w->findChild<QCheckBox *>(QStringLiteral("chkLimit"))->click();
+            QCOMPARE(f.session.cards[card].LimitState, 0);
+        }
+        QString download = QStringLiteral("W1=1");
+        for (int k = 1; k <= boxes; ++k)
+            download += QStringLiteral(" W%1=%2").arg(item[k - 1], w->parText(k));
+        if (boxes < item.size())
+            download += untick ? QStringLiteral(" W37=0") : QStringLiteral(" W37=1");
         // Download writes, then reads the card back.
         QCOMPARE(click(f, w, "cmdDown", &max), expandSteps(c, download) + expandSteps(c, upload));
-        QCOMPARE(max, progress);
+        QCOMPARE(max, boxes);
         QVERIFY(f.messages.isEmpty());
         QVERIFY(button(w, "cmdUp")->isEnabled());
         QVERIFY(f.window.loading()->isHidden());
-    }
-
-    // Kinds the demo rack lacks, the one-channel IN/OUT ones among them;
-    // an item -1 goes out as it stands.
-    void insertedCardReads_data()
-    {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("upload");
-        QTest::newRow("kind 10") << "XF1-0" << 10 << "W1=1 R13 R14 R11 R12 R-1 R-1";
-        QTest::newRow("IN/OUT kind 22") << "XA1A" << 22 << "W1=1 R16 R17 R12 R13 R28 R29";
-        QTest::newRow("IN/OUT kind 25") << "XF1A" << 25 << "W1=1 R16 R17 R12 R13 R-1 R-1";
-    }
-    void insertedCardReads()
-    {
-        QFETCH(QString, model);
-        AppFixture f;
-        f.rack->insertCard(12, model, QStringLiteral("1.00"));
-        f.connectAndUpload();
-        QTEST(f.session.cards[12].ModelKind, "kind");
-        select(f, 12);
-        QFETCH(QString, upload);
-        QCOMPARE(click(f, analog(f), "cmdUp"), expandSteps("12", upload));
     }
 
     void pulseTransfers()
@@ -220,21 +206,29 @@ private slots:
         QVERIFY(!marked());
     }
 
-    // What the card refuses does not stay in the window: the read-back shows the card.
+    // Download sends each box as it stands, but never a text holding a line
+    // end (it would split the command); the read-back then shows what the
+    // card holds, not what it refused.
     void downloadShowsWhatTheCardHolds()
     {
         AppFixture f;
         f.connectAndUpload();
         select(f, 5);
         frmSetModel *w = analog(f);
-        const QString before = w->parText(2);
-        w->setParText(2, QStringLiteral("not a number"));
+        const QString held2 = w->parText(2), held3 = w->parText(3);
         w->setParText(1, QStringLiteral("25"));
-        button(w, "cmdDown")->click();
-        QCOMPARE(w->parText(2), before);
-        QCOMPARE(w->parText(1), QStringLiteral("25"));
-        QCOMPARE(f.session.cards[5].par(2).Value, before);
-        QCOMPARE(f.session.cards[5].par(1).Value, QStringLiteral("25"));
+        w->setParText(2, QStringLiteral("abc")); // refused at each of four attempts
+        w->setParText(3, QStringLiteral("12\r3"));
+        const QStringList download = expandSteps(
+            "5", QStringLiteral("W1=1 W13=25 ") + QStringLiteral("W14=abc ").repeated(4) +
+                     QStringLiteral("W12=%1 W19=%2 W20=%3")
+                         .arg(w->parText(4), w->parText(5), w->parText(6)));
+        QCOMPARE(click(f, w, "cmdDown").mid(0, download.size()), download);
+        const CardRecord &r = f.session.cards[5];
+        QCOMPARE((QStringList{w->parText(1), w->parText(2), w->parText(3)}),
+                 (QStringList{QStringLiteral("25"), held2, held3}));
+        QCOMPARE((QStringList{r.par(1).Value, r.par(2).Value, r.par(3).Value}),
+                 (QStringList{QStringLiteral("25"), held2, held3}));
     }
 
     // A read that gets no answer leaves box and record alone, the limit too:
@@ -263,42 +257,47 @@ private slots:
         QCOMPARE(f.session.cards[1].par(2).Value, before.par(2).Value);
     }
 
-    // Upload all and Download all started with a card selected leave the
-    // editors usable.
-    void editorsComeBackAfterTransfersOfAllCards()
-    {
-        AppFixture f;
-        f.connectAndUpload();
-        select(f, 1);
-        f.window.cmdUpload_Click();
-        select(f, 1);
-        QVERIFY(usable(analog(f), "txtZScale01"));
-        select(f, 10);
-        f.window.cmdDownload_Click();
-        select(f, 10);
-        QVERIFY(usable(pulse(f), "txtSpan01"));
-    }
-
     // The live read when a card is shown is an operation of its own: the
-    // commands and the editor's buttons are off meanwhile.
-    void clicksDuringTheLiveReadStartNothing()
+    // commands and the editor's buttons are off meanwhile and clicks start
+    // nothing. A Disconnect inside it (a silent card) leaves the commands in
+    // the disconnected state, not the one from before the read.
+    void duringTheLiveRead_data()
     {
+        QTest::addColumn<bool>("disconnect");
+        QTest::newRow("clicks") << false;
+        QTest::newRow("disconnect") << true;
+    }
+    void duringTheLiveRead()
+    {
+        QFETCH(bool, disconnect);
         AppFixture f;
         f.connectAndUpload();
-        f.session.traffic.clear();
-        bool clicked = false;
+        const int card = disconnect ? 5 : 1;
+        if (disconnect) {
+            f.quickTimeOuts();
+            f.rack->setCardFaults(card, {.silent = true});
+        }
+        bool done = false;
         connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
-            if (clicked)
+            if (std::exchange(done, true))
                 return;
-            clicked = true;
             QVERIFY(!f.enabled("cmdUpload") && !f.enabled("cboCardNo"));
             QVERIFY(!button(analog(f), "cmdUp")->isEnabled());
             QVERIFY(!button(analog(f), "cmdDown")->isEnabled());
+            if (disconnect)
+                return f.window.mnuConnectDisconnect_Click();
             f.window.cmdUpload_Click();
             f.window.cmdDownload_Click();
             emit analog(f)->uploadClicked();
         });
-        select(f, 1);
+        select(f, card);
+        if (disconnect) {
+            for (const char *name :
+                 {"cmdUpload", "cmdDownload", "cmdStart", "cmdComSet", "cboCardNo"})
+                QVERIFY2(!f.enabled(name), name);
+            QVERIFY(!button(analog(f), "cmdUp")->isEnabled());
+            return;
+        }
         QCOMPARE(f.wire(), expandSteps("1", "R10"));
         QVERIFY(f.enabled("cmdUpload") && f.enabled("cboCardNo"));
         QVERIFY(button(analog(f), "cmdDown")->isEnabled());
@@ -306,7 +305,9 @@ private slots:
                  analog(f)->findChild<QLineEdit *>(QStringLiteral("txtParData01"))->text());
     }
 
-    void emptySlotSelectsNothing()
+    // Switching away stores the boxes of the window shown, and only those;
+    // an empty slot selects nothing, so no window's boxes reach its record.
+    void switchingStoresOnlyTheShownSlots()
     {
         AppFixture f;
         f.connectAndUpload();
@@ -319,28 +320,7 @@ private slots:
         select(f, 3);
         QCOMPARE(f.session.cards[12].ModelName, QStringLiteral("NONE"));
         QCOMPARE(f.session.cards[12].par(1).Value, QString());
-    }
 
-    void dataWithALineEndIsNotSent()
-    {
-        AppFixture f;
-        f.connectAndUpload();
-        select(f, 5);
-        frmSetModel *w = analog(f);
-        w->setParText(1, QStringLiteral("12\r3"));
-        QStringList download =
-            expandSteps("5", QStringLiteral("W1=1 W14=%1 W11=%2 W12=%3 W19=%4 W20=%5")
-                                 .arg(w->parText(2), w->parText(3), w->parText(4), w->parText(5),
-                                      w->parText(6)));
-        const QStringList wire = click(f, w, "cmdDown");
-        QCOMPARE(wire.mid(0, download.size()), download);
-    }
-
-    // Switching away stores the boxes of the window shown, and only those.
-    void switchingStoresOnlyTheShownSlots()
-    {
-        AppFixture f;
-        f.connectAndUpload();
         select(f, 10);
         pulse(f)->setSpanText(1, QStringLiteral("1234"));
         pulse(f)->setCountText(2, QStringLiteral("77"));
@@ -438,45 +418,10 @@ private slots:
         QCOMPARE(shownCount, 2); // slot 1, and slot 16 of kind 39
     }
 
-    // Disconnect inside the live read of a silent card: afterwards the
-    // commands show the disconnected state, not the one before the read.
-    void disconnectDuringTheLiveRead()
-    {
-        AppFixture f;
-        f.connectAndUpload();
-        f.quickTimeOuts();
-        f.rack->setCardFaults(5, {.silent = true});
-        bool done = false;
-        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
-            if (!std::exchange(done, true))
-                f.window.mnuConnectDisconnect_Click();
-        });
-        select(f, 5);
-        for (const char *name : {"cmdUpload", "cmdDownload", "cmdStart", "cmdComSet", "cboCardNo"})
-            QVERIFY2(!f.enabled(name), name);
-        QVERIFY(!button(analog(f), "cmdUp")->isEnabled());
-    }
-
-    // An editor's transfer asked for without a link locks nothing: after
-    // Connect the selector works and so do the editor's buttons.
-    void transferWithoutALinkLocksNothing()
-    {
-        AppFixture f;
-        f.connectAndUpload();
-        select(f, 1);
-        f.window.mnuConnectDisconnect_Click();
-        emit analog(f)->uploadClicked();
-        emit analog(f)->downloadClicked();
-        f.connectOn(1);
-        QVERIFY(f.enabled("cboCardNo") && f.enabled("cmdOverView"));
-        select(f, 0);
-        select(f, 1);
-        QVERIFY(usable(analog(f), "txtZScale01"));
-    }
-
     // An editor's buttons are on only while they can act: not for another
-    // kind of card, not with the overview shown; and a click that comes
-    // anyway addresses nothing.
+    // kind of card, not with the overview shown, and a click that comes
+    // anyway addresses nothing. Upload and Download of all cards started with
+    // a card shown, and a transfer asked for without a link, lock nothing.
     void editorButtonsOnlyWhenTheyCanAct()
     {
         AppFixture f;
@@ -493,19 +438,25 @@ private slots:
         emit pulse(f)->uploadClicked();
         emit pulse(f)->downloadClicked();
         QVERIFY(f.wire().isEmpty());
-    }
 
-    void limitTickFollowsTheOperator()
-    {
-        AppFixture f;
-        f.connectAndUpload();
         select(f, 1);
-        auto *chk = analog(f)->findChild<QCheckBox *>(QStringLiteral("chkLimit"));
-        QVERIFY(chk->isChecked());
-        chk->click();
-        QCOMPARE(f.session.cards[1].LimitState, 0);
-        select(f, 2); // firmware without the function: no tick to give
-        QVERIFY(chk->isHidden());
+        f.window.cmdUpload_Click();
+        select(f, 1);
+        QVERIFY(usable(analog(f), "txtZScale01"));
+        select(f, 10);
+        f.window.cmdDownload_Click();
+        select(f, 10);
+        QVERIFY(usable(pulse(f), "txtSpan01"));
+
+        select(f, 1);
+        f.window.mnuConnectDisconnect_Click();
+        emit analog(f)->uploadClicked();
+        emit analog(f)->downloadClicked();
+        f.connectOn(1);
+        QVERIFY(f.enabled("cboCardNo") && f.enabled("cmdOverView"));
+        select(f, 0);
+        select(f, 1);
+        QVERIFY(usable(analog(f), "txtZScale01"));
     }
 
     // A thermocouple card shown after a card without base limits shows its
@@ -585,7 +536,6 @@ private slots:
     }
 
 private:
-    static bool frameHidden(QWidget *w) { return w->parentWidget()->isHidden(); }
     // What the operator sees of an analog card: the editor in its frame,
     // the rows every card shows, every box holding the record.
     static bool showsCard(AppFixture &f, frmSetModel *w, int card)
