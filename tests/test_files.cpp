@@ -236,12 +236,18 @@ private slots:
     void errors()
     {
         QFETCH(QByteArray, file);
-        const ParameterFileResult r = ReadParameterFile(file);
+        QFETCH(QString, words);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
+        f.close();
+        const ParameterFileResult r = OpenParameterFile(path);
         QVERIFY(!r.ok());
         QTEST(r.errorLine, "line");
-        QFETCH(QString, words);
-        QVERIFY2(r.error.contains(words), qPrintable(r.error));
-        QVERIFY2(r.error.startsWith(QStringLiteral("Line %1:").arg(r.errorLine)),
+        // The window shows the message on its own: it names the file, once.
+        QVERIFY2(r.error.startsWith(QStringLiteral("rack.uJx, line %1: ").arg(r.errorLine)) &&
+                     r.error.contains(words) && r.error.count(QStringLiteral("rack.uJx")) == 1,
                  qPrintable(r.error));
     }
 
@@ -280,29 +286,62 @@ private slots:
         QVERIFY2(why.contains(words), qPrintable(why));
     }
 
+    // A save writes the table whole, or leaves the old file as it was (no
+    // file where there was none) and says why, naming the file: a text the
+    // format cannot hold, a missing folder, a write failing anywhere (a full
+    // disk).
+    void save_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QString>("at");
+        QTest::addColumn<bool>("quote"); // in slot 3's model
+        QTest::addColumn<SaveFileFault::Step>("step");
+        QTest::addColumn<QString>("error"); // %1 the file; empty when saved
+        using Step = SaveFileFault::Step;
+        const QString full = QStringLiteral("Could not save %1: No space left on device");
+        QTest::newRow("saved") << false << "rack.uJx" << false << Step::None << QString();
+        QTest::newRow("quote in a model")
+            << true << "rack.uJx" << true << Step::None
+            << "%1 was not saved. Card 3: the model name holds a double quote, which a parameter "
+               "file cannot store.";
+        QTest::newRow("no such folder") << false << "no such folder/rack.uJx" << false << Step::None
+                                        << "Could not save %1: No such file or directory";
+        QTest::newRow("write, over a file") << true << "rack.uJx" << false << Step::Write << full;
+        QTest::newRow("flush, over a file") << true << "rack.uJx" << false << Step::Flush << full;
+        QTest::newRow("flush, new file") << false << "rack.uJx" << false << Step::Flush << full;
+    }
     void save()
     {
+        QFETCH(bool, existing);
+        QFETCH(QString, at);
+        QFETCH(bool, quote);
+        QFETCH(SaveFileFault::Step, step);
+        QFETCH(QString, error);
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
+        const QString path = dir.filePath(at);
         CardTable t;
         ResetCardTable(t);
+        if (existing)
+            QCOMPARE(WriteParameterFile(t, path), QString());
         ClassifyCard(t, 2, QStringLiteral("XEA2"));
-        QCOMPARE(WriteParameterFile(t, path), QString());
-        QCOMPARE(contents(path), ParameterFileText(t));
-        QVERIFY(OpenParameterFile(path).ok());
-
-        CardTable bad = t;
-        bad[3].ModelName = QStringLiteral("X\"");
-        const QString refused = WriteParameterFile(bad, path);
-        QVERIFY2(refused.contains(path) && refused.contains(QStringLiteral("Card 3")),
-                 qPrintable(refused));
-        QCOMPARE(contents(path), ParameterFileText(t));
-
-        const QString missing = dir.filePath(QStringLiteral("no such folder/rack.uJx"));
-        QVERIFY(WriteParameterFile(t, missing).contains(missing));
-        QVERIFY(!QFile::exists(missing));
-        QVERIFY(OpenParameterFile(missing).error.contains(missing));
+        if (quote)
+            t[3].ModelName = QStringLiteral("XD\"1");
+        SaveFileFault::set(step, QStringLiteral("No space left on device"));
+        const QString why = WriteParameterFile(t, path);
+        SaveFileFault::set(SaveFileFault::Step::None);
+        if (error.isEmpty()) {
+            QCOMPARE(why, QString());
+            QCOMPARE(contents(path), ParameterFileText(t));
+            QVERIFY(OpenParameterFile(path).ok());
+            return;
+        }
+        QCOMPARE(why, error.arg(QDir::toNativeSeparators(path)));
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
+                 existing ? QStringList{QStringLiteral("rack.uJx")} : QStringList{});
+        if (existing)
+            QCOMPARE(contents(path), rack());
+        else
+            QVERIFY(OpenParameterFile(path).error.contains(QDir::toNativeSeparators(path)));
     }
 
     // A FIFO or a device would block in open() or never end.
@@ -334,40 +373,8 @@ private slots:
 #endif
     }
 
-    // A failing write anywhere (a full disk) leaves the old file as it was, or
-    // no file where there was none, and says so naming the file.
-    void failedSaveKeepsTheOldFile_data()
-    {
-        QTest::addColumn<SaveFileFault::Step>("step");
-        QTest::addColumn<bool>("existing");
-        QTest::newRow("write, over a file") << SaveFileFault::Step::Write << true;
-        QTest::newRow("flush, over a file") << SaveFileFault::Step::Flush << true;
-        QTest::newRow("flush, new file") << SaveFileFault::Step::Flush << false;
-    }
-    void failedSaveKeepsTheOldFile()
-    {
-        QFETCH(SaveFileFault::Step, step);
-        QFETCH(bool, existing);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
-        CardTable t;
-        ResetCardTable(t);
-        if (existing)
-            QCOMPARE(WriteParameterFile(t, path), QString());
-        ClassifyCard(t, 2, QStringLiteral("XEA2"));
-        SaveFileFault::set(step, QStringLiteral("No space left on device"));
-        const QString error = WriteParameterFile(t, path);
-        SaveFileFault::set(SaveFileFault::Step::None);
-        QCOMPARE(error, QStringLiteral("Could not save %1: No space left on device")
-                            .arg(QDir::toNativeSeparators(path)));
-        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-        QCOMPARE(left, existing ? QStringList{QStringLiteral("rack.uJx")} : QStringList{});
-        if (existing)
-            QCOMPARE(contents(path), rack());
-    }
-
-    // The same on a real file system that runs full (a small tmpfs, which
-    // needs root).
+    // A save onto a real file system that runs full (a small tmpfs, which
+    // needs root) keeps the old file.
     void saveOntoFullDisk()
     {
 #ifdef Q_OS_LINUX
@@ -404,24 +411,6 @@ private slots:
 #else
         QSKIP("mounting a small file system is done here for Linux only");
 #endif
-    }
-
-    // The window shows an open's message on its own: a damaged line's
-    // names the file, once.
-    void lineFaultNamesTheFile()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("rack.uJx"));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(rack(7, cardLine("NONE", "", "x1")));
-        f.close();
-        const ParameterFileResult r = OpenParameterFile(path);
-        QCOMPARE(r.errorLine, 7);
-        QVERIFY2(r.error.startsWith(QStringLiteral("rack.uJx, line 7: ")) &&
-                     r.error.contains(QStringLiteral("bad integer")) &&
-                     r.error.count(QStringLiteral("rack.uJx")) == 1,
-                 qPrintable(r.error));
     }
 };
 
