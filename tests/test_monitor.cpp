@@ -54,10 +54,16 @@ class TestMonitor : public QObject
     }
 
 private slots:
+    // One pass over the table's channels, the values handed to the trend,
+    // the discrete states as colours; a reply without states blanks the
+    // cells instead of keeping old ones.
     void overviewPass()
     {
         AppFixture f;
         f.connectAndUpload();
+        frmOverView *o = f.window.overview();
+        o->ShowDiscreteBits(13, 16, QStringLiteral("1111111111111111"));
+        f.rack->setCardFaults(13, {.refuse = true, .onlyItem = 26});
         QStringList pass;
         pass << reads("1", "10") << reads("2", "10 11") << reads("3", "10") << reads("4", "10 11")
              << reads("5", "10") << reads("6", "10 11") << reads("7", "10") << reads("8", "10 11")
@@ -74,13 +80,14 @@ private slots:
         QCOMPARE(fed,
                  (QStringList{"1=" + f.rack->itemValue(2, 10), "2=" + f.rack->itemValue(2, 11)}));
         QVERIFY(f.messages.isEmpty());
-        frmOverView *o = f.window.overview();
         QCOMPARE(o->lblInputDataCh1(5)->text(), f.rack->itemValue(5, 10).remove(QLatin1Char('.')));
         QCOMPARE(o->lblInputDataCh2(2)->text(), f.rack->itemValue(2, 11).remove(QLatin1Char('.')));
         // Card 11 answers 0005: channels 1 and 3 on.
         QCOMPARE(f.rack->itemValue(11, 26), QStringLiteral("0005"));
         for (int ch = 1; ch <= 4; ++ch)
             QCOMPARE(cell(f, ch, 11), ch % 2 ? VbColor::Red : VbColor::Green);
+        for (int ch = 1; ch <= 16; ++ch)
+            QCOMPARE(cell(f, ch, 13), VbColor::MenuBackground);
         QVERIFY(f.enabled("cboCardNo") && !f.enabled("cmdStop"));
     }
 
@@ -151,18 +158,6 @@ private slots:
         QFETCH(QString, reply);
         QFETCH(QString, bits);
         QCOMPARE(DiscreteBits(reply), bits);
-    }
-
-    // A reply without states blanks the cells instead of keeping old ones.
-    void refusedStatesBlankTheCells()
-    {
-        AppFixture f;
-        f.connectAndUpload();
-        f.window.overview()->ShowDiscreteBits(11, 4, QStringLiteral("0000000000001111"));
-        f.rack->setCardFaults(11, {.refuse = true, .onlyItem = 26});
-        monitorFor(f, 32); // through card 11
-        for (int ch = 1; ch <= 4; ++ch)
-            QCOMPARE(cell(f, ch, 11), VbColor::MenuBackground);
     }
 
     // Stop during a slow read ends the cycle; nothing else starts meanwhile,
@@ -277,6 +272,9 @@ private slots:
         QCOMPARE(o->lblInputDataCh1(1)->isEnabled(), read == QLatin1String("upload"));
     }
 
+    // The selected card's channels are read over and over, the commands off
+    // meanwhile, until Stop; a card without channels reads nothing and
+    // still runs until Stop.
     void singleCardCycle_data()
     {
         QTest::addColumn<QString>("card");
@@ -287,6 +285,7 @@ private slots:
         row("analog 1ch", "01", "10");
         row("pulse", "10", "10 11");
         row("discrete 4", "11", "10 11 12 13");
+        row("no channels", "01", "");
     }
     void singleCardCycle()
     {
@@ -295,28 +294,29 @@ private slots:
         AppFixture f;
         f.connectAndUpload();
         select(f, qPrintable(card));
-        f.session.traffic.clear();
-        const QStringList once = reads(QString::number(card.toInt()), items);
-        monitorFor(f, 3 * static_cast<int>(once.size())); // three readings
-        QCOMPARE(f.wire(), once + once + once);
-        QVERIFY(f.enabled("cmdUpload"));
-    }
-
-    // A selected card without channels: nothing is read, and the window
-    // stays running until Stop.
-    void cardWithoutChannels()
-    {
-        AppFixture f;
-        f.connectAndUpload();
-        select(f, "01");
-        f.session.cards[1].ChCount = QStringLiteral("0");
+        if (items.isEmpty())
+            f.session.cards[1].ChCount = QStringLiteral("0");
         f.session.traffic.clear();
         auto *up = f.window.cardWindows().setModel()->findChild<QPushButton *>("cmdUp");
+        const bool upBefore = up->isEnabled();
+        bool locked = false;
+        const auto stop = [&] {
+            locked = f.enabled("cmdStop") && !f.enabled("cmdUpload") && !up->isEnabled();
+            f.window.cmdStop_Click();
+        };
+        const QStringList once = reads(QString::number(card.toInt()), items);
+        int n = 0;
+        connect(&f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
+            if (++n == 3 * once.size()) // three readings
+                stop();
+        });
         f.window.cmdStart_Click();
-        QVERIFY(f.wire().isEmpty());
-        QVERIFY(f.enabled("cmdStop") && !f.enabled("cmdUpload") && !up->isEnabled());
-        f.window.cmdStop_Click();
-        QVERIFY(f.enabled("cmdUpload") && up->isEnabled());
+        if (once.isEmpty())
+            stop(); // nothing to read: Start came back, still running
+        QCOMPARE(f.wire(), once + once + once);
+        QVERIFY(locked);
+        QVERIFY(f.enabled("cmdUpload"));
+        QCOMPARE(up->isEnabled(), upBefore);
     }
 
     // Must stay last: it ends the application's event loop.
