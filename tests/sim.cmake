@@ -1,7 +1,6 @@
-# The rack simulator: its protocol, its faults through the program's link,
+# The rack simulator: its protocol and its faults through the program's link,
 # and the v9rack-sim pty server run as a process.
 v9_add_test(test_sim SOURCES test_sim.cpp LIBS v9core)
-v9_add_test(test_sim_faults SOURCES test_sim_faults.cpp LIBS v9core)
 
 if(TARGET v9rack-sim)
     v9_add_test(test_sim_pty SOURCES test_sim_pty.cpp LIBS v9core)

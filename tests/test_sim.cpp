@@ -1,10 +1,16 @@
-// The simulated rack's side of the protocol: what each command line gets
-// back, the demo rack's contents and the rack description files.
+// The simulated rack: what each command line gets back, the demo rack's
+// contents, the rack description files, and its faults as the program's
+// own link (SerialLine, ReadItem/WriteItem on an in-memory port) sees them.
+#include "link/memoryport.h"
+#include "link/serialline.h"
+#include "link/trafficlog.h"
+#include "link/transactions.h"
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
 #include "model/encodings.h"
 #include "sim/demorack.h"
 #include "sim/rackloader.h"
+#include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
 
 #include <QDir>
@@ -14,12 +20,19 @@
 #include <sys/stat.h>
 #endif
 
+Q_DECLARE_METATYPE(SimFaults)
+
 class TestSim : public QObject
 {
     Q_OBJECT
 
+    static constexpr int kTimeout = 300; // ms, for the link
+
     std::unique_ptr<SimulatedRack> rack;
     qint64 clockMs = 0;
+    TrafficLog rackLog;
+    SerialLine *line = nullptr;
+    MemoryPort *port = nullptr;
 
     QByteArray ask(const QByteArray &command) { return rack->handle(command + '\r'); }
 
@@ -32,6 +45,27 @@ class TestSim : public QObject
         return TextAfterColon(QString::fromLatin1(reply.mid(1)));
     }
 
+    // Through the link.
+    QString linkRead(const char *card, const char *item)
+    {
+        return ReadItem(*line, kRetries, QString::fromLatin1(card), QString::fromLatin1(item));
+    }
+    QString linkWrite(const char *card, const char *item, const char *data)
+    {
+        return WriteItem(*line, kRetries, QString::fromLatin1(card), QString::fromLatin1(item),
+                         QString::fromLatin1(data));
+    }
+    void newLine()
+    {
+        line = new SerialLine(this);
+        auto p = std::make_unique<MemoryPort>();
+        port = p.get();
+        AttachRack(*rack, port);
+        line->attachPort(std::move(p));
+        QVERIFY(port->open(QStringLiteral("1200,n,8,1")).isEmpty());
+        line->setTiming({kTimeout, 2, kTimeout / 6});
+    }
+
 private slots:
     void init()
     {
@@ -39,6 +73,15 @@ private slots:
         QVERIFY(rack);
         clockMs = 0;
         rack->setClock([this] { return clockMs; });
+        rackLog.clear();
+        rack->setTrafficLog(&rackLog);
+        newLine();
+    }
+    void cleanup()
+    {
+        delete line;
+        line = nullptr;
+        rack.reset();
     }
 
     // Every card of the demo rack answers on each parameter item of its kind
@@ -139,17 +182,6 @@ private slots:
         QCOMPARE(rack->handle("G00"), QByteArray("COK\r"));
         QCOMPARE(rack->handle("I04\r\n"), QByteArray("0V9-XS1-A:COMM\r"));
         QCOMPARE(rack->commandCount(), 2);
-        rack->setTimeoutRefused(true);
-        QCOMPARE(ask("I09"), QByteArray("CNG\r"));
-        QCOMPARE(ask("D5"), QByteArray("CNG\r"));
-    }
-
-    void serialCommCardHasNoNetwork()
-    {
-        rack->setCommCard(QStringLiteral("V9-XC1"), QStringLiteral("2.00"));
-        QCOMPARE(read(0, 4), QStringLiteral("COMM"));
-        QCOMPARE(ask("I59"), QByteArray("CNU\r"));
-        QCOMPARE(read(0, 6), QStringLiteral("F7FF"));
     }
 
     void liveValuesMove_data()
@@ -301,6 +333,7 @@ private slots:
         QCOMPARE(read(0, 6), QStringLiteral("8008"));
         QCOMPARE(read(0, 40), QStringLiteral("2.10"));
         QCOMPARE(ask("I09"), QByteArray("CNG\r"));
+        QCOMPARE(ask("I59"), QByteArray("CNU\r")); // a serial card has no network
         QCOMPARE(read(4, 6), QStringLiteral("K"));
         QCOMPARE(read(4, 8), QStringLiteral("N"));
         QCOMPARE(read(4, 32), QStringLiteral("-5"));
@@ -359,6 +392,91 @@ private slots:
         const auto loaded = LoadRackFile(path, &why);
         QVERIFY2((loaded == nullptr) == !error.isEmpty(), qPrintable(why));
         QVERIFY2(why.contains(error), qPrintable(why));
+    }
+
+    // A refused value is written four times and changes nothing.
+    void refusedWriteOverTheLink()
+    {
+        QCOMPARE(linkWrite("5", "11", "999"), QString());
+        QByteArrayList received;
+        for (const TrafficEntry &e : rackLog.entries())
+            received << e.command.chopped(1);
+        QCOMPARE(received.join('|'), QByteArray("G5|I11|D999|G5|I11|D999|G5|I11|D999|G5|I11|D999"));
+        QCOMPARE(rack->itemValue(5, 11), QStringLiteral("0.00"));
+    }
+
+    void repliesThatStillCount_data()
+    {
+        QTest::addColumn<SimFaults>("faults");
+        QTest::newRow("CR LF") << SimFaults{.crlf = true};
+        QTest::newRow("one byte at a time") << SimFaults{.chunkSize = 1, .chunkPauseMs = 3};
+        QTest::newRow("pieces of three, CR LF")
+            << SimFaults{.chunkSize = 3, .chunkPauseMs = 20, .crlf = true};
+    }
+    void repliesThatStillCount()
+    {
+        QFETCH(SimFaults, faults);
+        rack->setFaults(faults);
+        QCOMPARE(linkRead("00", "04"), QStringLiteral("V9-XS1-A:COMM"));
+        QCOMPARE(linkRead("13", "26"), QStringLiteral("DX:A5F0"));
+        QCOMPARE(linkRead("2", "8"), QStringLiteral("TY:J(IC)"));
+        QCOMPARE(rack->commandCount(), 6); // no attempt repeated
+    }
+
+    void garbageGivesNoWrongValue()
+    {
+        rack->setFaults({.garbage = true});
+        for (const char *item : {"2", "14", "40"})
+            QCOMPARE(linkRead("5", item), QString());
+        QCOMPARE(linkWrite("5", "14", "4000"), QString());
+        QCOMPARE(rack->itemValue(5, 14), QStringLiteral("10000"));
+        QVERIFY(rack->charsSent() > 0);
+
+        rack->clearFaults();
+        rack->setCardFaults(5, {.garbage = true});
+        QCOMPARE(linkRead("5", "40"), QString());
+        QCOMPARE(linkRead("6", "40"), QStringLiteral("VR:1.02"));
+        rack->clearFaults();
+        QCOMPARE(linkRead("5", "40"), QStringLiteral("VR:1.02"));
+    }
+
+    // Also a delay and the line rate are replies that still count.
+    void pacingTakesTheLineTime()
+    {
+        TrafficLog programLog;
+        line->setTrafficLog(&programLog);
+        rack->setFaults({.replyDelayMs = 5, .pacing = true});
+        QCOMPARE(linkRead("00", "40"), QStringLiteral("VR:1.05"));
+        // "G00\r" + "COK\r", then "I40\r" + "0VR:1.05\r", at 8.33 ms a character.
+        QCOMPARE(rack->charsReceived(), 8);
+        QCOMPARE(rack->charsSent(), 13);
+        QCOMPARE(rack->addedDelayMs(), 10);
+        QCOMPARE(programLog.entries().size(), std::size_t(2));
+        QVERIFY(programLog.entries()[0].elapsedMs >= 8 * 25 / 3 + 5);
+        QVERIFY(programLog.entries()[1].elapsedMs >= 13 * 25 / 3 + 5);
+    }
+
+    // A reply still queued when the port closes never arrives, nor one queued
+    // when the port is destroyed; a rack attached twice still answers once.
+    void queuedRepliesDieWithThePort()
+    {
+        rack->setFaults({.lateMs = 100});
+        line->setTiming({40, 2, 7});
+        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
+        port->close();
+        QVERIFY(port->open(QStringLiteral("1200,n,8,1")).isEmpty());
+        QTest::qWait(160);
+        QCOMPARE(port->pendingInput(), QByteArray());
+
+        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
+        delete line;
+        QTest::qWait(160);
+        rack->clearFaults();
+        newLine();
+        AttachRack(*rack, port);
+        const int before = rack->commandCount();
+        QCOMPARE(linkRead("00", "40"), QStringLiteral("VR:1.05"));
+        QCOMPARE(rack->commandCount(), before + 2);
     }
 };
 
