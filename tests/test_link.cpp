@@ -173,21 +173,15 @@ private slots:
         QVERIFY(!line->needsResync());
     }
 
-    void closedPortFailsAtOnce()
-    {
-        port->close();
-        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("00"), QStringLiteral("40")), QString());
-        QVERIFY(rack->commands.isEmpty());
-    }
-
-    // A port that dies in the pause before a command, in the wait for its
-    // reply, or in the quiet wait between two attempts ends the transaction
-    // at once: "" and nothing more on the wire.
+    // A port closed before, or one that dies in the pause before a command,
+    // in the wait for its reply, or in the quiet wait between two attempts
+    // ends the transaction at once: "" and nothing more on the wire.
     void portLostEndsTheTransactionAtOnce_data()
     {
         QTest::addColumn<int>("pauseMs");
-        QTest::addColumn<int>("failAfterMs"); // from the first command written
+        QTest::addColumn<int>("failAfterMs"); // from the first command written; -1 closed
         QTest::addColumn<int>("commands");
+        QTest::newRow("closed before") << 2 << -1 << 0;
         QTest::newRow("in the wait") << 2 << 20 << 1;
         QTest::newRow("in the pause") << 100 << kTimeout + kGuard + 50 << 1;
         QTest::newRow("between attempts") << 2 << kTimeout + kGuard / 2 << 1;
@@ -198,9 +192,12 @@ private slots:
         QFETCH(int, failAfterMs);
         QFETCH(int, commands);
         line->setTiming({kTimeout, pauseMs, kGuard});
-        QTimer::singleShot(pauseMs + failAfterMs, port, [this] {
-            port->fail(QStringLiteral("Device disappeared from the system"));
-        });
+        if (failAfterMs < 0)
+            port->close();
+        else
+            QTimer::singleShot(pauseMs + failAfterMs, port, [this] {
+                port->fail(QStringLiteral("Device disappeared from the system"));
+            });
         QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("00"), QStringLiteral("40")), QString());
         QCOMPARE(rack->commands.size(), commands);
         QVERIFY(!line->isIntervalTimerActive());
