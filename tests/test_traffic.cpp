@@ -109,28 +109,21 @@ private slots:
         QVERIFY(shade(n0 + 1) != shade(n0 + 2));
         QCOMPARE(shade(n0 + 2), shade(n0 + 4));
         QVERIFY(shade(n0 + 4) != shade(n0 + 5));
-    }
 
-    // Retries are marked where the transaction made them: a read answered
-    // "CNU" is final, so reading it again is no retry; a refused write is.
-    void retryMarks()
-    {
-        AppFixture f;
-        f.connectOn(1);
-        f.session.traffic.clear();
-        TrafficModel model(f.session.traffic);
+        // Retries are marked where the transaction made them: a read answered
+        // "CNU" is final, so reading it again is no retry; a refused write is.
+        f.rack->clearFaults();
         for (int n = 0; n < 2; ++n)
             QCOMPARE(ReadItem(f.session.line, kRetries, QStringLiteral("5"), QStringLiteral("-1")),
                      QStringLiteral("NEEDLESS"));
         QCOMPARE(WriteItem(f.session.line, kRetries, QStringLiteral("5"), QStringLiteral("-1"),
                            QStringLiteral("0")),
                  QString());
-        QStringList marks = {"", "", "", "", "", ""};
+        QStringList retries(6);
         for (int n = 0; n < 3; ++n)
-            marks << "retry"
-                  << "";
-        QTRY_COMPARE(model.rowCount(), int(marks.size()));
-        QCOMPARE(column(model, TrafficModel::Mark), marks);
+            retries << QStringLiteral("retry") << QString();
+        QTRY_COMPARE(model.rowCount(), n0 + 7 + int(retries.size()));
+        QCOMPARE(column(model, TrafficModel::Mark).mid(n0 + 7), retries);
     }
 
     void rowsStayWithinTheLog()
