@@ -244,6 +244,9 @@ void CardWindows::analogDownload()
             m_session, cardNo, boxes, m_setModel->limitTicked(), m_wiring.progress);
         m_wiring.showStatus(CardDownloadSummary(m_session.cards, cardNo, writes));
         StoreEditorFields();
+        // A card of another model took nothing, and its values are not this record's.
+        if (!writes.isEmpty() && writes.first().result == ChangeResult::NotWritten)
+            return;
         // Read back, so the window shows what the card holds, not what was typed.
         applyAnalogReads();
     });

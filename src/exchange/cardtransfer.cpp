@@ -33,7 +33,48 @@ CardWrite writeParameter(Session &s, int cardNo, int slot, const QString &item,
     return out;
 }
 
+// The model check before a card's writes: empty when they may go, else the
+// one entry that says why not, recorded and told.
+QList<CardWrite> refuseOtherModel(Session &s, int cardNo, RackObserver &observer)
+{
+    if (!NeedsModelCheck(s))
+        return {};
+    const ModelCheck check = CheckCardModel(s, cardNo);
+    if (check.ok)
+        return {};
+    RecordSlotNotWritten(s, cardNo, check.reason);
+    observer.operationWarning(QStringLiteral("Downloading"),
+                              QStringLiteral("Slot %1: %2").arg(cardNo).arg(check.reason));
+    return {CardWrite{0, QStringLiteral("2"), check.reason, ChangeResult::NotWritten}};
+}
+
 } // namespace
+
+bool NeedsModelCheck(const Session &session)
+{
+    return !session.table.uploadedOn(session.link);
+}
+
+ModelCheck CheckCardModel(Session &session, int cardNo)
+{
+    const QString reply =
+        ReadItem(session.line, kRetries, QString::number(cardNo), QStringLiteral("2"));
+    ModelCheck out;
+    if (reply.isEmpty()) {
+        out.ok = false;
+        out.silent = WriteResult(session.line, reply) == ChangeResult::NoAnswer;
+        out.reason = QStringLiteral("no answer to the model read, nothing written");
+        return out;
+    }
+    const QString rackModel = TextAfterColon(reply);
+    const QString &fileModel = session.cards[cardNo].ModelName;
+    if (rackModel != fileModel) {
+        out.ok = false;
+        out.reason =
+            QStringLiteral("the rack has %1, the file %2: not written").arg(rackModel, fileModel);
+    }
+    return out;
+}
 
 AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &observer)
 {
@@ -65,6 +106,11 @@ QList<CardWrite> DownloadAnalogCard(Session &session, int cardNo,
     QList<CardWrite> out;
     observer.progressStarted(count, QStringLiteral("Downloading"));
     WriteItem(session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
+    if (const QList<CardWrite> refused = refuseOtherModel(session, cardNo, observer);
+        !refused.isEmpty()) {
+        observer.progressFinished();
+        return refused;
+    }
     for (int k = 1; k <= count; ++k) {
         out << writeParameter(session, cardNo, k, r.par(k).ItemNo,
                               boxes.at(static_cast<std::size_t>(k - 1)));
@@ -98,6 +144,11 @@ QList<CardWrite> DownloadPulseCard(Session &session, int cardNo, const QString &
 {
     QList<CardWrite> out;
     observer.progressStarted(2, QStringLiteral("Downloading"));
+    if (const QList<CardWrite> refused = refuseOtherModel(session, cardNo, observer);
+        !refused.isEmpty()) {
+        observer.progressFinished();
+        return refused;
+    }
     // The spans are parameter slots 2 and 8.
     out << writeParameter(session, cardNo, 2, QStringLiteral("14"), span1);
     observer.progressAdvanced();
@@ -195,9 +246,10 @@ QString CardDownloadSummary(const CardTable &cards, int cardNo, const QList<Card
             break;
         }
         case ChangeResult::NoAnswer:
-        case ChangeResult::NotWritten:
             ++silent;
             break;
+        case ChangeResult::NotWritten:
+            return QStringLiteral("Download not done: slot %1: %2").arg(cardNo).arg(w.value);
         }
     }
     QString text =

@@ -39,7 +39,9 @@ struct CardWrite
 // The opening write, the parameter boxes as typed and, where the card has a
 // limit function, "37" from the tick; progress 6 or 12, "Downloading". The
 // caller reads the card back with UploadAnalogCard. Returns every write but
-// the opening one, in wire order.
+// the opening one, in wire order; or, when the card in the slot is not the
+// record's model (ModelCheck), one NotWritten entry whose value says why,
+// after a warning to the observer.
 QList<CardWrite> DownloadAnalogCard(Session &session, int cardNo,
                                     const std::array<QString, 12> &boxes, bool limitTicked,
                                     RackObserver &observer);
@@ -52,9 +54,23 @@ QString CardDownloadSummary(const CardTable &cards, int cardNo, const QList<Card
 // 15); progress 4, "Uploading".
 std::array<std::optional<QString>, 4> UploadPulseCard(Session &session, int cardNo,
                                                       RackObserver &observer);
-// The two spans (items 14, 15) as typed; progress 2, "Downloading".
+// The two spans (items 14, 15) as typed; progress 2, "Downloading"; the
+// model check as for the analog card.
 QList<CardWrite> DownloadPulseCard(Session &session, int cardNo, const QString &span1,
                                    const QString &span2, RackObserver &observer);
+
+// Whether the card in slot `cardNo` is the model its record is for. Asked
+// (item "2", after the select) only when the table is not the one uploaded
+// on this link, since a parameter file may be another rack's. A card that
+// does not say counts as another.
+struct ModelCheck
+{
+    bool ok = true;
+    bool silent = false; // the card did not answer
+    QString reason;      // "the rack has XL2-00, the file XE1-2: not written"
+};
+bool NeedsModelCheck(const Session &session);
+ModelCheck CheckCardModel(Session &session, int cardNo);
 
 // Live values of both channels as shown (text after the colon, first point
 // removed) and as sent (the point kept); nullopt when a read got no answer

@@ -1,5 +1,6 @@
 #include "exchange/download.h"
 
+#include "exchange/cardtransfer.h"
 #include "exchange/changerecord.h"
 #include "exchange/session.h"
 #include "link/transactions.h"
@@ -45,7 +46,7 @@ private:
     bool m_progressOpen = false;
     OperationCancel m_cancel{m_session.line, m_observer};
     // A table from a file may not fit the cards in the rack.
-    const bool m_checkModels = !m_session.table.uploadedOn(m_session.link);
+    const bool m_checkModels = NeedsModelCheck(m_session);
     int m_slot = 0;
     QString m_item;
 };
@@ -147,16 +148,10 @@ Download::Step Download::selectCard(int cardNo)
     if (m_cancel())
         return Step::Stop;
     m_item = QStringLiteral("2");
-    const QString reply = ReadItem(m_session.line, kRetries, card, QStringLiteral("2"));
-    if (reply.isEmpty())
-        return silence(cardNo, QStringLiteral("no answer to the model read, nothing written"));
-    const QString rackModel = TextAfterColon(reply);
-    const QString &fileModel = m_session.cards[cardNo].ModelName;
-    if (rackModel != fileModel)
-        return skip(
-            cardNo,
-            QStringLiteral("the rack has %1, the file %2: not written").arg(rackModel, fileModel));
-    return Step::Done;
+    const ModelCheck check = CheckCardModel(m_session, cardNo);
+    if (check.ok)
+        return Step::Done;
+    return check.silent ? silence(cardNo, check.reason) : skip(cardNo, check.reason);
 }
 
 Download::Step Download::writeSlots(int cardNo, int first, int last)
