@@ -17,7 +17,6 @@
 #include "views/frmtraffic.h"
 #include "views/frmtrend.h"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -190,86 +189,94 @@ private slots:
         frmTrend::setSaveHandler({});
     }
 
-    void startUpState()
+    // At start-up and after a Disconnect that had nothing to end, the
+    // disconnected state. Connect on COM2: its reads, the port's settings
+    // and what the window shows. An adapter pulled while nothing runs: the
+    // window shows the truth at once, with one message; a reconnect works,
+    // and our own close is no failure.
+    void connectUnplugAndDisconnect()
     {
         AppFixture f;
         verifyDisconnected(f);
-        auto *cbo = f.find<QComboBox>(QStringLiteral("cboCardNo"));
-        QCOMPARE(cbo->count(), 17);
-        QCOMPARE(cbo->currentText(), QStringLiteral("00"));
-        QVERIFY(f.enabled("cboCardNo"));
-        QVERIFY(f.enabled("cmdOverView"));
+        QVERIFY(f.enabled("cboCardNo") && f.enabled("cmdOverView"));
         QVERIFY(f.find<QWidget>(QStringLiteral("fraCmd"))->isHidden());
-        QVERIFY(!f.session.state.Initialising);
-        QCOMPARE(f.session.state.ComPortNo, 1);
-        QVERIFY(f.session.traffic.entries().empty());
         QVERIFY(!f.window.overview()->parentWidget()->isHidden());
-    }
+        f.window.mnuConnectDisconnect_Click();
+        verifyDisconnected(f);
 
-    void connectOnCom2()
-    {
-        AppFixture f;
         f.connectOn(2);
         QVERIFY(f.messages.isEmpty());
-        QCOMPARE(f.session.state.ComPortNo, 2);
-        QCOMPARE(text(f, "lblComPortNo"), QStringLiteral("COM2"));
-        QCOMPARE(text(f, "lblConStatus"), QStringLiteral("Connected"));
-        QCOMPARE(lamp(f), VbColor::LampGreen);
-        QVERIFY(f.enabled("cmdUpload"));
-        QVERIFY(!f.enabled("cmdDownload"));
-        QVERIFY(!f.enabled("cmdStart"));
-        QVERIFY(!action(f, "mnuConnectConnect")->isEnabled());
-        QVERIFY(action(f, "mnuConnectDisconnect")->isEnabled());
-        QVERIFY(!f.find<QWidget>(QStringLiteral("fraCmd"))->isHidden()); // a V9-XS1 card
         QCOMPARE(f.wire(), (QStringList{"G00", "I40", "G00", "I04"}));
         QCOMPARE(qobject_cast<MemoryPort *>(f.session.line.port())->settings(),
                  QStringLiteral("1200,n,8,1"));
-    }
-
-    // Another communication card, or one that answers "40" but not "04":
-    // connected, no Ethernet commands.
-    void noEthernetSetting_data()
-    {
-        QTest::addColumn<bool>("silentModelItem");
-        QTest::newRow("V9-XC1") << false;
-        QTest::newRow("item 04 silent") << true;
-    }
-    void noEthernetSetting()
-    {
-        QFETCH(bool, silentModelItem);
-        AppFixture f;
-        if (silentModelItem)
-            f.rack->setCardFaults(0, {.silent = true, .onlyItem = 4});
-        else
-            f.rack->setCommCard(QStringLiteral("V9-XC1"), QStringLiteral("1.00"));
-        f.connectOn(1);
-        QVERIFY(f.messages.isEmpty());
+        QCOMPARE(text(f, "lblComPortNo"), QStringLiteral("COM2"));
         QCOMPARE(text(f, "lblConStatus"), QStringLiteral("Connected"));
-        QVERIFY(f.find<QWidget>(QStringLiteral("fraCmd"))->isHidden());
-        QVERIFY(f.enabled("cmdUpload"));
-    }
+        QCOMPARE(lamp(f), VbColor::LampGreen);
+        QVERIFY(f.enabled("cmdUpload") && !f.enabled("cmdDownload") && !f.enabled("cmdStart"));
+        QVERIFY(!action(f, "mnuConnectConnect")->isEnabled());
+        QVERIFY(action(f, "mnuConnectDisconnect")->isEnabled());
+        QVERIFY(!f.find<QWidget>(QStringLiteral("fraCmd"))->isHidden()); // a V9-XS1 card
 
-    // An adapter pulled while nothing runs: the window shows the truth at
-    // once, with one message; a reconnect works. Disconnect is harmless when
-    // not connected, and our own close is no failure.
-    void unplugAndDisconnect()
-    {
-        AppFixture f;
-        f.window.mnuConnectDisconnect_Click();
-        verifyDisconnected(f);
-        f.connectOn(1);
         qobject_cast<MemoryPort *>(f.session.line.port())
             ->fail(QStringLiteral("Device disappeared from the system"));
         QCOMPARE(f.messages.size(), 1);
         QCOMPARE(f.messages[0].title, QStringLiteral("Test of communication"));
         QCOMPARE(f.messages[0].informative,
-                 QStringLiteral("COM1 (simulated rack)\nDevice disappeared from the system"));
+                 QStringLiteral("COM2 (simulated rack)\nDevice disappeared from the system"));
         verifyDisconnected(f);
         f.connectOn(1);
         QCOMPARE(text(f, "lblConStatus"), QStringLiteral("Connected"));
         action(f, "mnuConnectDisconnect")->trigger();
         verifyDisconnected(f);
         QCOMPARE(f.messages.size(), 1);
+    }
+
+    // Another communication card, or one that answers "40" but not "04":
+    // connected, no Ethernet commands. A silent rack, or a port that cannot
+    // be opened: one message saying where and why, and not connected.
+    void connectOutcomes_data()
+    {
+        QTest::addColumn<QString>("informative"); // empty: connected
+        QTest::addColumn<QStringList>("wire");
+        QTest::newRow("V9-XC1") << "" << QStringList();
+        QTest::newRow("item 04 silent") << "" << QStringList();
+        // Four attempts, each stopped at the card select.
+        QTest::newRow("silent rack")
+            << "COM2 (simulated rack)" << QStringList{"G00", "G00", "G00", "G00"};
+        QTest::newRow("port cannot be opened")
+            << "COM2 (/dev/ttyS1)\n/dev/ttyS1: Permission denied" << QStringList();
+    }
+    void connectOutcomes()
+    {
+        QFETCH(QString, informative);
+        const QString row = QString::fromLatin1(QTest::currentDataTag());
+        AppFixture f;
+        if (row == QLatin1String("V9-XC1"))
+            f.rack->setCommCard(QStringLiteral("V9-XC1"), QStringLiteral("1.00"));
+        else if (row == QLatin1String("item 04 silent"))
+            f.rack->setCardFaults(0, {.silent = true, .onlyItem = 4});
+        else if (row == QLatin1String("silent rack"))
+            f.rack->setFaults({.silent = true});
+        else
+            f.session.ports = std::make_unique<BrokenPorts>();
+        f.connectOn(2);
+        if (informative.isEmpty()) {
+            QVERIFY(f.messages.isEmpty());
+            QCOMPARE(text(f, "lblConStatus"), QStringLiteral("Connected"));
+            QVERIFY(f.find<QWidget>(QStringLiteral("fraCmd"))->isHidden());
+            QVERIFY(f.enabled("cmdUpload"));
+            return;
+        }
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages[0].icon, Messages::Icon::Exclamation);
+        QCOMPARE(f.messages[0].title, QStringLiteral("Test of communication"));
+        QCOMPARE(f.messages[0].text,
+                 QStringLiteral("Communication error. Check the signal conditioner, cable "
+                                "and/or COM port setting."));
+        QCOMPARE(f.messages[0].informative, informative);
+        QTEST(f.wire(), "wire");
+        verifyDisconnected(f);
+        QVERIFY(!f.enabled("cboCardNo")); // the disconnect locks the commands
     }
 
     // View > Traffic opens one traffic window; an editor's Trend button and
@@ -306,8 +313,6 @@ private slots:
         QVERIFY(opt5->isChecked());
         QCOMPARE(dialog.findChild<QRadioButton *>(QStringLiteral("optCom_3"))->toolTip(),
                  QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(dialog.findChild<QRadioButton *>(QStringLiteral("optCom_1"))->toolTip(),
-                 QStringLiteral("/dev/ttyS0"));
         QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lblDevice_3"))->text(),
                  QStringLiteral("/dev/ttyUSB0"));
         auto *device = dialog.findChild<QComboBox *>(QStringLiteral("cboDevice"));
@@ -319,78 +324,6 @@ private slots:
 
         frmComPort outOfRange(12, ports);
         QVERIFY(outOfRange.findChild<QRadioButton *>(QStringLiteral("optCom_1"))->isChecked());
-    }
-
-    // The port that connected last is offered first at the next start.
-    void lastPortIsPreselected()
-    {
-        isolateSettings();
-        QSettings().clear();
-        {
-            AppFixture f;
-            f.connectOn(3);
-            QCOMPARE(f.window.findChild<QLabel *>(QStringLiteral("lblPort"))->text(),
-                     QStringLiteral("COM3 (simulated rack)"));
-        }
-        AppFixture g;
-        QCOMPARE(g.session.state.ComPortNo, 3);
-        QSettings().clear();
-    }
-
-    void silentRackGivesCommunicationError()
-    {
-        AppFixture f;
-        SimFaults silent;
-        silent.silent = true;
-        f.rack->setFaults(silent);
-        f.connectOn(1);
-        QCOMPARE(f.messages.size(), 1);
-        QCOMPARE(f.messages[0].icon, Messages::Icon::Exclamation);
-        QCOMPARE(f.messages[0].title, QStringLiteral("Test of communication"));
-        QCOMPARE(f.messages[0].text,
-                 QStringLiteral("Communication error. Check the signal conditioner, cable "
-                                "and/or COM port setting."));
-        QCOMPARE(f.messages[0].informative, QStringLiteral("COM1 (simulated rack)"));
-        // Four attempts, each stopped at the card select.
-        QCOMPARE(f.wire(), (QStringList{"G00", "G00", "G00", "G00"}));
-        verifyDisconnected(f);
-        QVERIFY(!f.enabled("cboCardNo")); // the disconnect locks the commands
-    }
-
-    void portThatCannotBeOpened()
-    {
-        auto rack = DemoRack();
-        Session session(std::make_unique<BrokenPorts>());
-        frmV9Con window(session);
-        QList<RecordedMessage> messages;
-        Messages::setHandler([&](Messages::Icon icon, const QString &title, const QString &text,
-                                 const QString &informative) {
-            messages.append({icon, title, text, informative});
-        });
-        session.state.ComPortNo = 2;
-        window.connection().openAndConnect();
-        Messages::setHandler({});
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages[0].title, QStringLiteral("Test of communication"));
-        QVERIFY(messages[0].text.startsWith(QStringLiteral("Communication error.")));
-        // Where: the port and its device, then why.
-        QCOMPARE(messages[0].informative,
-                 QStringLiteral("COM2 (/dev/ttyS1)\n/dev/ttyS1: Permission denied"));
-        QVERIFY(!session.state.IsConnected);
-        QVERIFY(session.traffic.entries().empty());
-    }
-
-    void versionWindow()
-    {
-        AppFixture f;
-        f.onModal([](QWidget *dialog) {
-            QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("lblName_1"))->text(),
-                     QStringLiteral(V9_VERSION));
-            dialog->findChild<QAbstractButton *>(QStringLiteral("cmdOK"))->click();
-        });
-        f.window.mnuHelpVersion_Click();
-        QVERIFY(!f.modalTimedOut);
-        QVERIFY(!QApplication::activeModalWidget());
     }
 
     // Every window that saves a file, on a disk that fills up: the old file
@@ -437,9 +370,37 @@ private slots:
         QCOMPARE(contents(path), QByteArray("old\r\n"));
     }
 
-    // The selector's list names each slot's model; an empty slot says so;
-    // a card chosen by typing leaves the focus in the selector, so the next
-    // digit does not land in the editor.
+    // What the next start finds again: the port that connected last, and a
+    // file saved without an extension, which gets ".uJx": the title names
+    // it, the recent files list it, the dialogs start in its folder.
+    void rememberedForTheNextStart()
+    {
+        isolateSettings();
+        QSettings().clear();
+        const auto clear = qScopeGuard([] { QSettings().clear(); });
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("rack.uJx"));
+        {
+            AppFixture f;
+            f.connectOn(3);
+            QCOMPARE(f.find<QLabel>(QStringLiteral("lblPort"))->text(),
+                     QStringLiteral("COM3 (simulated rack)"));
+            f.window.cmdUpload_Click();
+            FileDialogs::setHandler([&](FileDialogs::Mode) { return dir.filePath("rack"); });
+            f.window.mnuFilesSave_Click();
+            QVERIFY(QFileInfo(saved).isFile());
+            QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("rack"))));
+            QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON - rack.uJx"));
+        }
+        AppFixture g;
+        QCOMPARE(g.session.state.ComPortNo, 3);
+        QCOMPARE(FileDialogs::recentFiles(), QStringList{QFileInfo(saved).absoluteFilePath()});
+        QCOMPARE(FileDialogs::lastFolder(), QFileInfo(saved).absolutePath());
+        QCOMPARE(FileDialogs::withDefaultSuffix(QStringLiteral("a.txt"), QStringLiteral("uJx")),
+                 QStringLiteral("a.txt"));
+    }
+
+    // The selector's list names each slot's model; an empty slot says so.
     void cardSelector()
     {
         AppFixture f;
@@ -448,42 +409,8 @@ private slots:
         QCOMPARE(cbo->itemData(5, SlotListDelegate::ModelRole).toString(),
                  QStringLiteral("XA1-00"));
         QVERIFY(cbo->itemData(12, SlotListDelegate::ModelRole).toString().isEmpty());
-        // The open list is wide enough for the longest entry, not cut to the box.
-        QVERIFY(cbo->view()->minimumWidth() >
-                cbo->fontMetrics().horizontalAdvance(QStringLiteral("05  XEA1-P")));
         cbo->setCurrentText(QStringLiteral("12"));
         QCOMPARE(f.window.statusBar()->currentMessage(), QStringLiteral("Slot 12 holds no card."));
-        f.window.show();
-        QApplication::setActiveWindow(&f.window);
-        cbo->setFocus();
-        QVERIFY(cbo->hasFocus());
-        cbo->setCurrentText(QStringLiteral("01"));
-        QCOMPARE(QApplication::focusWidget(), cbo);
-        QCOMPARE(cbo->currentText(), QStringLiteral("01"));
-    }
-
-    // A file saved without an extension gets ".uJx" and is found again:
-    // the title names it, the recent files list it, the dialogs start in
-    // its folder. The settings live in a test folder.
-    void savedFilesAreFoundAgain()
-    {
-        isolateSettings();
-        QSettings().clear();
-        AppFixture f;
-        f.connectAndUpload();
-        QTemporaryDir dir;
-        FileDialogs::setHandler([&](FileDialogs::Mode) { return dir.filePath("rack"); });
-        f.window.mnuFilesSave_Click();
-        FileDialogs::setHandler({});
-        const QString saved = dir.filePath(QStringLiteral("rack.uJx"));
-        QVERIFY(QFileInfo(saved).isFile());
-        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("rack"))));
-        QCOMPARE(f.window.windowTitle(), QStringLiteral("V9CON - rack.uJx"));
-        QCOMPARE(FileDialogs::recentFiles(), QStringList{QFileInfo(saved).absoluteFilePath()});
-        QCOMPARE(FileDialogs::lastFolder(), QFileInfo(saved).absolutePath());
-        QCOMPARE(FileDialogs::withDefaultSuffix(QStringLiteral("a.txt"), QStringLiteral("uJx")),
-                 QStringLiteral("a.txt"));
-        QSettings().clear();
     }
 
     // Open first puts the selector on "00", so the editor shown until then
