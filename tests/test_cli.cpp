@@ -113,7 +113,6 @@ private slots:
         qputenv("XDG_DATA_HOME", m_dir.path().toUtf8());
         m_demoFile = path(QStringLiteral("demo.uJx"));
         QCOMPARE(InProcess().run({"upload", "-o", m_demoFile}), 0);
-        QCOMPARE(readAll(m_demoFile).count('\n'), 16);
         m_smallRack = path(QStringLiteral("small.json"));
         writeAll(m_smallRack, kSmallRack);
         m_smallFile = path(QStringLiteral("small.uJx"));
@@ -159,23 +158,11 @@ private slots:
         QCOMPARE(o.command, CliCommand::Show);
     }
 
-    void csvField_data()
+    // A line break inside a field is quoted too (commas and quotes: the
+    // traffic window's CSV, written through the same field quoting).
+    void csvFieldWithALineBreak()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("field");
-        const auto row = [](const char *tag, const char *text, const char *field) {
-            QTest::newRow(tag) << QString::fromUtf8(text) << QString::fromUtf8(field);
-        };
-        row("plain", "XD1-K", "XD1-K");
-        row("comma", "a,b", "\"a,b\"");
-        row("quote", "5\" card", "\"5\"\" card\"");
-        row("line break", "a\nb", "\"a\nb\"");
-    }
-    void csvField()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, field);
-        QCOMPARE(CsvField(text), field);
+        QCOMPARE(CsvField(QStringLiteral("a\nb")), QStringLiteral("\"a\nb\""));
     }
 
     void progress_data()
