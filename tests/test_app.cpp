@@ -6,7 +6,6 @@
 #include "files/savefile.h"
 #include "link/memoryport.h"
 #include "monitor/frmoverview.h"
-#include "sim/demorack.h"
 #include "ui/commandstates.h"
 #include "ui/csvsavedialog.h"
 #include "ui/filedialogs.h"
