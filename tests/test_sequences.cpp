@@ -32,6 +32,8 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Where rack B differs from the demo rack (A), a write meant for the other
@@ -56,12 +58,11 @@ std::unique_ptr<SimulatedRack> RackB()
 {
     QString error;
     auto rack = LoadRack(kRackB, &error);
-    Q_ASSERT_X(rack, "RackB", qPrintable(error));
     rack->setClock([] { return qint64(0); });
     return rack;
 }
 
-// SimulatedPortProvider reaches one rack; COM1 reaches A here, COM2 B.
+// SimulatedPortProvider reaches one rack; here COM1 reaches A, COM2 B.
 class TwoRacks final : public PortProvider
 {
 public:
@@ -72,10 +73,7 @@ public:
         AttachRack(*m_racks.at(comNo == 2 ? 1 : 0), port.get());
         return port;
     }
-    QString describe(int comNo) const override
-    {
-        return QStringLiteral("Simulated rack %1 (COM%2)").arg(comNo == 2 ? 'B' : 'A').arg(comNo);
-    }
+    QString describe(int comNo) const override { return u"rack COM%1"_s.arg(comNo); }
     bool simulated() const override { return true; }
 
 private:
@@ -89,38 +87,57 @@ int envInt(const char *name, int fallback)
     return ok ? v : fallback;
 }
 
+template <typename... A> QString format(const char *text, const A &...a)
+{
+    QString s = QString::fromUtf8(text);
+    ((s = s.arg(a)), ...);
+    return s;
+}
+
 // Short time-outs keep silence cheap; the guard outlasts a late reply, so
 // a reply that misses its time-out never answers the next command.
 constexpr LinkTiming kTiming{20, 0, 30};
 constexpr int kLateMs = 35;
 constexpr int kStepBoundMs = 20000;
 
-struct WalkFiles
-{
-    QString a, b, damaged, dir;
-};
-
-// One command line of the step's traffic.
+// One command line of a step's traffic, and the operation that sent it.
 struct Wire
 {
-    QString cmd, reply;
+    QString cmd, reply, op;
     int attempt;
-    QString op; // the operation holding the gate
 };
 
-// One transaction: its select, item and data, retries included.
+// One transaction, retries included: card, item, data, and the card's
+// answer to its last attempt as the change log names it.
 struct Tx
 {
-    int card = -1;
+    int card;
     QString item, data, result, op;
-    bool written = false; // a "D" went out
+    bool written; // a "D" went out
 };
 
 class Walk
 {
 public:
-    Walk(quint32 seed, int steps, const WalkFiles &files);
-    ~Walk();
+    Walk(quint32 seed, int steps, const QStringList &files)
+        : m_files(files), m_seed(seed), m_stepCount(steps), m_rng(seed)
+    {
+        f.session.ports = std::make_unique<TwoRacks>(*f.rack, *m_b);
+        f.session.line.setTiming(kTiming);
+        f.session.changeLog = &m_changeLog;
+        QObject::connect(&f.session.traffic, &TrafficLog::appended, &f.window,
+                         [this](const TrafficEntry &e) { onTraffic(e); });
+        Messages::setQuestionHandler([this](const QString &title, const QString &) {
+            m_questions << title;
+            return m_answer;
+        });
+        FileDialogs::setHandler([this](FileDialogs::Mode) { return m_path; });
+    }
+    ~Walk()
+    {
+        Messages::setQuestionHandler({});
+        FileDialogs::setHandler({});
+    }
     // Empty when every invariant held; else what broke, with the steps.
     QString run();
     int stepsTaken() const { return int(m_steps.size()); }
@@ -129,15 +146,8 @@ private:
     enum class Fit
     {
         Run,
-        Refuse, // must be refused: the step checks that it is
+        Refuse, // the step must be refused, and checks that it is
         Skip
-    };
-    enum class Interrupt
-    {
-        None,
-        Cancel,
-        Unplug,
-        Stop
     };
     struct Kind
     {
@@ -149,79 +159,227 @@ private:
     };
     static const Kind kKinds[];
 
-    // The steps: precondition, action, expectation.
     Fit always() { return Fit::Run; }
     Fit linked() { return m_link ? Fit::Run : Fit::Skip; }
-    Fit hasTable() { return m_source == Source::None ? Fit::Skip : Fit::Run; }
-    Fit fitDownload();
+    Fit hasTable() { return m_source ? Fit::Run : Fit::Skip; }
+    Fit fitDownload() { return m_link && m_incomplete ? Fit::Refuse : linked(); }
     Fit fitEdit()
     {
-        return analogSlots().isEmpty() || !f.enabled("cboCardNo") ? Fit::Skip : Fit::Run;
+        return !analogSlots().isEmpty() && f.enabled("cboCardNo") ? Fit::Run : Fit::Skip;
     }
-    Fit fitReport();
-    Fit fitSave();
+    Fit fitReport() { return enabled("mnuFilesReport") ? hasTable() : Fit::Skip; }
+    Fit fitSave() { return m_incomplete ? Fit::Refuse : hasTable(); }
     Fit fitMonitor() { return f.enabled("cmdStart") ? Fit::Run : Fit::Skip; }
     Fit fitSetting() { return f.enabled("cmdComSet") ? Fit::Run : Fit::Skip; }
-    void connectRack();
-    void expectConnect();
+
+    // Connect: COM1 reaches rack A, COM2 rack B; an open link is given up first.
+    void connectRack()
+    {
+        m_variant = 1 + pick(2);
+        note(" to rack %1", name(m_variant));
+        if (connected())
+            trigger("mnuConnectDisconnect");
+        f.onModal([this](QWidget *dialog) {
+            dialog->findChild<QAbstractButton *>(format("optCom_%1", m_variant))->click();
+            dialog->findChild<QAbstractButton *>(u"cmdOK"_s)->click();
+        });
+        trigger("mnuConnectConnect");
+    }
+    void expectConnect()
+    {
+        m_link = connected() ? m_variant : 0;
+        if (!m_link && !m_commSilent.at(m_variant))
+            fail("I2: connecting to rack %1 failed", name(m_variant));
+    }
     void disconnect() { trigger("mnuConnectDisconnect"); }
-    void expectDisconnected();
-    void unplug();
-    void upload();
+    void unplug() { qobject_cast<MemoryPort *>(f.session.line.port())->fail(u"unplugged"_s); }
+    void expectDisconnected()
+    {
+        if (connected())
+            fail("still connected");
+    }
+    // Upload and Download: whole, or with a Cancel or an unplug at a random
+    // command within a whole one's length.
+    void transfer(const char *cmd, int length)
+    {
+        note(" (rack %1)", name(m_link));
+        if (const int v = pick(10); m_fit == Fit::Run && v >= 5) {
+            m_interrupt = v < 8 ? 1 : 2;
+            m_interruptAt = 1 + pick(length);
+        }
+        m_wasEnabled = f.enabled(cmd);
+        button(cmd)->click();
+    }
+    void upload()
+    {
+        m_answer = pick(2);
+        if (m_before.edits)
+            note(", replace the edits: %1", m_answer ? u"yes"_s : u"no"_s);
+        transfer("cmdUpload", m_uploadLength.at(m_link));
+    }
     void expectUpload();
-    void download();
+    void download() { transfer("cmdDownload", m_downloadLength.at(m_link)); }
     void expectDownload();
-    void open();
-    void expectOpen();
+    void open() { trigger("mnuFilesOpen", chooseFile()); }
+    void expectOpen()
+    {
+        if (m_variant == 2) {
+            if (f.messages.size() == m_before.messages || table() != m_before.table)
+                fail("the damaged file changed the table or went unmentioned");
+        } else if (table() != ParameterFileText(*OpenParameterFile(m_path).cards)) {
+            fail("I5: after the Open the table is not %1's", QFileInfo(m_path).fileName());
+        } else {
+            m_source = 2;
+            m_sourceFile = m_titleFile = m_path;
+            m_incomplete = false;
+        }
+    }
     void edit();
     void expectEdit();
-    void compare();
-    void expectCompare();
-    void report();
+    void compare() { trigger("mnuFilesCompare", chooseFile()); }
+    void expectCompare()
+    {
+        if (!m_wire.isEmpty() || table() != m_before.table)
+            return fail("Compare with File talked to the rack or changed the table");
+        if (m_variant < 2)
+            m_compared = f.session.cards;
+        if (const frmCompare *w = f.window.compareCommands().window();
+            m_variant < 2 && (!w || w->isHidden()))
+            fail("the comparison's window does not show");
+    }
+    void report() { trigger("mnuFilesReport", m_dir.filePath(format("r%1.html", stepsTaken()))); }
     void expectReport();
-    void save();
-    void expectSave();
-    void monitor();
-    void expectMonitor();
+    void save() { trigger("mnuFilesSave", m_dir.filePath(format("s%1.uJx", stepsTaken()))); }
+    void expectSave()
+    {
+        const ParameterFileResult back = OpenParameterFile(m_path);
+        if (m_fit == Fit::Refuse && back.ok())
+            fail("I3: an incomplete table was saved");
+        else if (m_fit == Fit::Run &&
+                 (!m_wasEnabled || !back.ok() || ParameterFileText(*back.cards) != table()))
+            fail("Save of a complete table is off or did not write the table");
+        else if (m_fit == Fit::Run)
+            m_titleFile = m_path;
+    }
+    // Monitoring: Start, and Stop after a few commands (or a moment, when
+    // the table has nothing to read); now and then the port is pulled.
+    void monitor()
+    {
+        m_interrupt = pick(5) ? 3 : 2;
+        m_interruptAt = 1 + pick(40);
+        QTimer::singleShot(200, m_ctx.get(), [this] {
+            if (f.session.state.IsMonitoring)
+                button("cmdStop")->click();
+        });
+        button("cmdStart")->click();
+    }
+    void expectMonitor()
+    {
+        for (const Wire &w : std::as_const(m_wire))
+            if (w.cmd.startsWith(u'D'))
+                return fail("monitoring wrote %1", w.cmd);
+        if (m_interrupt == 3 && !m_faulty.at(m_before.link) && !connected())
+            fail("Stop lost the link");
+    }
     void setting();
-    void expectSetting();
+    void expectSetting()
+    {
+        const QString now = rack(m_before.link).itemValue(0, 9);
+        if (!m_value.isEmpty() && !m_faulty.at(m_before.link) &&
+            (!wireHas({u"G00"_s, u"I09"_s, u'D' + m_value}) || now != m_value))
+            fail("I2: the time-out window's Download of %1 did not go out whole; the card holds %2",
+                 m_value, now);
+    }
     void faults();
     void nothing() {}
 
-    // The invariants that hold after every step.
     void checkAfterStep();
     void checkChangeLog();
     void onTraffic(const TrafficEntry &e);
+    void fire();
+    QList<Tx> transactions() const;
 
-    void fail(const QString &what)
+    template <typename... A> void fail(const char *text, const A &...a)
     {
         if (m_failure.isEmpty())
-            m_failure = what;
+            m_failure = format(text, a...);
     }
-    void note(const QString &text) { m_steps.last() += text; }
+    template <typename... A> void note(const char *text, const A &...a)
+    {
+        m_steps.last() += format(text, a...);
+    }
     int pick(int n) { return int(m_rng.bounded(n)); }
     bool connected() const { return f.session.state.IsConnected; }
-    SimulatedRack &rack(int n) const { return n == 2 ? *m_b : *f.rack; }
-    static QString rackName(int n) { return n == 2 ? QStringLiteral("B") : QStringLiteral("A"); }
-    QString held(int rackNo, int slot) const;
-    QList<int> analogSlots() const;
-    QByteArray table() const { return ParameterFileText(f.session.cards); }
+    bool enabled(const char *action) const
+    {
+        return f.find<QAction>(QLatin1String(action))->isEnabled();
+    }
     QPushButton *button(const char *name) const { return f.find<QPushButton>(QLatin1String(name)); }
-    bool trigger(const char *name);
-    void armInterrupt(Interrupt what, int at);
-    void fire();
-    bool wireHas(const QStringList &run) const;
-    QList<Tx> transactions() const;
-    bool said(const QString &title, const QString &textStart = {}, bool critical = false) const;
-    QString saidText() const;
-    bool stale() const;
-    int logSize() const { return int(ReadChangeLog(m_logPath).entries.size()); }
+    SimulatedRack &rack(int n) const { return n == 2 ? *m_b : *f.rack; }
+    static QString name(int rackNo) { return rackNo == 2 ? u"B"_s : u"A"_s; }
+    QString held(int rackNo, int slot) const
+    {
+        const SimCard *card = rackNo ? rack(rackNo).card(slot) : nullptr;
+        return card ? card->model() : QString();
+    }
+    QList<int> analogSlots() const
+    {
+        QList<int> out;
+        for (int i = 1; i <= kCardCount; ++i)
+            if (f.session.cards[i].form() == FormType::Analog)
+                out << i;
+        return out;
+    }
+    QByteArray table() const { return ParameterFileText(f.session.cards); }
+    // The operator's menu command, the file dialog answering with `path`.
+    void trigger(const char *action, const QString &path = {})
+    {
+        m_path = path;
+        m_wasEnabled = enabled(action);
+        f.find<QAction>(QLatin1String(action))->trigger();
+    }
+    // File A, file B or the damaged file.
+    QString chooseFile()
+    {
+        m_variant = pick(3);
+        note(" %1", QFileInfo(m_files.at(m_variant)).fileName());
+        return m_files.at(m_variant);
+    }
+    bool wireHas(const QStringList &run) const
+    {
+        for (qsizetype i = 0; i + run.size() <= m_wire.size(); ++i)
+            for (qsizetype k = 0; m_wire.at(i + k).cmd == run.at(k);)
+                if (++k == run.size())
+                    return true;
+        return false;
+    }
+    const Tx *written(const QList<Tx> &txs, int card, const QString &item,
+                      const QString *data = nullptr) const
+    {
+        for (const Tx &t : txs)
+            if (t.written && t.card == card && t.item == item && (!data || t.data == *data))
+                return &t;
+        return nullptr;
+    }
+    bool said(const QString &title, const QString &textStart) const
+    {
+        for (qsizetype i = m_before.messages; i < f.messages.size(); ++i)
+            if (f.messages.at(i).title == title && f.messages.at(i).text.startsWith(textStart))
+                return true;
+        return false;
+    }
+    // A comparison made of another table than the one now held.
+    bool stale() const
+    {
+        return m_compared && SettingsDiffer(CompareTables(*m_compared, f.session.cards));
+    }
+    bool faultFree() const { return !m_faulty.at(m_before.link) && !m_fired; }
 
     AppFixture f;
     std::unique_ptr<SimulatedRack> m_b = RackB();
-    const WalkFiles &m_files;
+    const QStringList &m_files; // A, B, damaged
     QTemporaryDir m_dir;
-    QString m_logPath = m_dir.filePath(QStringLiteral("changes.jsonl"));
+    QString m_logPath = m_dir.filePath(u"changes.jsonl"_s);
     ChangeLog m_changeLog{m_logPath};
     quint32 m_seed;
     int m_stepCount;
@@ -230,27 +388,22 @@ private:
     QString m_failure;
 
     // What the walk knows of the program's state.
-    enum class Source
-    {
-        None,
-        Upload,
-        File
-    };
-    int m_link = 0; // the rack the link reaches, 0 none
-    Source m_source = Source::None;
+    int m_link = 0;   // the rack the link reaches, 0 none
+    int m_source = 0; // of the table: 0 none, 1 an upload, 2 a file
     int m_sourceRack = 0, m_sourceCom = 0;
     QString m_sourceFile, m_titleFile;
     bool m_incomplete = false;
-    bool m_downloadable = false; // an upload or an open ended on this link
     std::optional<CardTable> m_compared;
     std::array<bool, 3> m_faulty{}, m_commSilent{};
-    std::array<int, 3> m_fullUpload{0, 600, 300}, m_fullDownload{0, 500, 200};
+    // Commands of a whole operation, for the point of a Cancel.
+    std::array<int, 3> m_uploadLength{0, 600, 300}, m_downloadLength{0, 500, 200};
 
     // The step in progress.
     struct Before
     {
         QByteArray table;
-        int messages = 0, log = 0, link = 0, com = 0, editSlot = 0;
+        qsizetype messages = 0, log = 0;
+        int link = 0, com = 0, editSlot = 0;
         bool edits = false;
     } m_before;
     Fit m_fit = Fit::Run;
@@ -261,14 +414,15 @@ private:
     QList<Wire> m_wire;
     int m_selected = -1;
     QString m_item;
-    std::unique_ptr<QObject> m_ctx;
-    Interrupt m_interrupt = Interrupt::None;
+    std::unique_ptr<QObject> m_ctx; // lives for one step
+    int m_interrupt = 0;            // 1 Cancel, 2 unplug, 3 Stop
     int m_interruptAt = 0, m_commands = 0;
     bool m_fired = false, m_firePending = false;
 };
 
+// The steps: name, weight, precondition, action, expectation.
 const Walk::Kind Walk::kKinds[] = {
-    {"Connect", 3, &Walk::always, &Walk::connectRack, &Walk::expectConnect},
+    {"Connect", 2, &Walk::always, &Walk::connectRack, &Walk::expectConnect},
     {"Disconnect", 1, &Walk::linked, &Walk::disconnect, &Walk::expectDisconnected},
     {"Unplug", 1, &Walk::linked, &Walk::unplug, &Walk::expectDisconnected},
     {"Upload", 5, &Walk::linked, &Walk::upload, &Walk::expectUpload},
@@ -283,70 +437,41 @@ const Walk::Kind Walk::kKinds[] = {
     {"Faults", 2, &Walk::always, &Walk::faults, &Walk::nothing},
 };
 
-Walk::Walk(quint32 seed, int steps, const WalkFiles &files)
-    : m_files(files), m_seed(seed), m_stepCount(steps), m_rng(seed)
-{
-    f.session.ports = std::make_unique<TwoRacks>(*f.rack, *m_b);
-    f.session.line.setTiming(kTiming);
-    f.session.changeLog = &m_changeLog;
-    QObject::connect(&f.session.traffic, &TrafficLog::appended, &f.window,
-                     [this](const TrafficEntry &e) { onTraffic(e); });
-    Messages::setQuestionHandler([this](const QString &title, const QString &) {
-        m_questions << title;
-        return m_answer;
-    });
-    FileDialogs::setHandler([this](FileDialogs::Mode) { return m_path; });
-}
-
-Walk::~Walk()
-{
-    Messages::setQuestionHandler({});
-    FileDialogs::setHandler({});
-}
-
 QString Walk::run()
 {
     int total = 0;
     for (const Kind &k : kKinds)
         total += k.weight;
-    while (int(m_steps.size()) < m_stepCount && m_failure.isEmpty()) {
+    while (stepsTaken() < m_stepCount && m_failure.isEmpty()) {
         const Kind *kind = nullptr;
-        while (!kind) {
-            int r = pick(total);
+        for (int r = pick(total); !kind; r = pick(total)) {
             for (const Kind &k : kKinds)
                 if ((r -= k.weight) < 0 && !kind)
                     kind = &k;
-            m_fit = (this->*kind->fit)();
-            if (m_fit == Fit::Skip)
+            if ((m_fit = (this->*kind->fit)()) == Fit::Skip)
                 kind = nullptr;
         }
         m_steps << QLatin1String(kind->name);
+        const int shown = f.session.state.SelectedCardNo;
         m_before = Before{table(),
-                          int(f.messages.size()),
-                          logSize(),
+                          f.messages.size(),
+                          ReadChangeLog(m_logPath).entries.size(),
                           m_link,
                           f.session.state.ComPortNo,
-                          f.session.state.SelectedCardNo,
-                          f.session.state.SelectedCardNo > 0 &&
-                              f.window.cardWindows().setModel()->hasUnsentEdits()};
+                          shown,
+                          shown > 0 && f.window.cardWindows().setModel()->hasUnsentEdits()};
         m_wire.clear();
         m_questions.clear();
         m_ctx = std::make_unique<QObject>();
-        m_interrupt = Interrupt::None;
-        m_commands = 0;
+        m_interrupt = m_commands = 0;
         m_fired = m_firePending = false;
-        // Counts what the rack hears, and is where a Cancel or unplug hooks in.
+        // Counts what the rack hears: a Cancel, an unplug or Stop hooks in here.
         if (auto *rs =
                 f.session.line.port() ? f.session.line.port()->findChild<RackSession *>() : nullptr)
             QObject::connect(rs, &RackSession::commandReceived, m_ctx.get(), [this] {
-                if (++m_commands >= m_interruptAt && m_interrupt != Interrupt::None && !m_fired &&
-                    !m_firePending) {
-                    m_firePending = true;
-                    QTimer::singleShot(0, m_ctx.get(), [this] {
-                        m_firePending = false;
-                        fire();
-                    });
-                }
+                if (++m_commands >= m_interruptAt && m_interrupt && !m_fired &&
+                    !std::exchange(m_firePending, true))
+                    QTimer::singleShot(0, m_ctx.get(), [this] { fire(); });
             });
         // I6: a step that hangs is ended from here and fails its walk.
         QTimer guard;
@@ -362,108 +487,59 @@ QString Walk::run()
         (this->*kind->act)();
         guard.stop();
         m_ctx.reset();
-        if (hung)
-            fail(QStringLiteral("I6: the step did not end within %1 ms").arg(kStepBoundMs));
-        if (f.modalTimedOut)
-            fail(QStringLiteral("I6: a dialog did not come or did not close"));
+        if (hung || f.modalTimedOut)
+            fail("I6: the step did not end within %1 ms, or its dialog did not close",
+                 kStepBoundMs);
         if (m_failure.isEmpty())
             (this->*kind->expect)();
-        if (const QString said = saidText(); !said.isEmpty())
-            note(QStringLiteral(" [%1]").arg(said));
+        for (qsizetype i = m_before.messages; i < f.messages.size(); ++i)
+            note(" [%1: %2]", f.messages.at(i).title, f.messages.at(i).text.section(u'\n', 0, 0));
         checkAfterStep();
     }
-    if (m_failure.isEmpty())
-        return {};
-    QString out = QStringLiteral("seed %1: %2").arg(m_seed).arg(m_failure);
-    for (int i = 0; i < m_steps.size(); ++i)
-        out += QStringLiteral("\n  %1. %2").arg(i + 1).arg(m_steps.at(i));
+    QString out = m_failure.isEmpty() ? QString() : format("seed %1: %2", int(m_seed), m_failure);
+    for (int i = 0; !out.isEmpty() && i < stepsTaken(); ++i)
+        out += format("\n  %1. %2", i + 1, m_steps.at(i));
     return out;
-}
-
-QString Walk::held(int rackNo, int slot) const
-{
-    const SimCard *card = rackNo ? rack(rackNo).card(slot) : nullptr;
-    return card ? card->model() : QString();
-}
-
-QList<int> Walk::analogSlots() const
-{
-    QList<int> out;
-    for (int i = 1; i <= kCardCount; ++i)
-        if (f.session.cards[i].form() == FormType::Analog)
-            out << i;
-    return out;
-}
-
-bool Walk::trigger(const char *name)
-{
-    auto *a = f.find<QAction>(QLatin1String(name));
-    m_wasEnabled = a->isEnabled();
-    a->trigger();
-    return m_wasEnabled;
-}
-
-void Walk::armInterrupt(Interrupt what, int at)
-{
-    m_interrupt = what;
-    m_interruptAt = at;
 }
 
 void Walk::fire()
 {
-    if (m_interrupt == Interrupt::Cancel) {
-        // Only what the operator can reach: the shown, enabled button.
-        auto *b = f.window.loading()->findChild<QPushButton *>(QStringLiteral("cmdCancel"));
-        if (!f.window.loading()->isVisible() || b->isHidden() || !b->isEnabled())
-            return; // tried again at the next command
-        b->click();
-    } else if (m_interrupt == Interrupt::Unplug) {
-        auto *port = qobject_cast<MemoryPort *>(f.session.line.port());
-        if (!port)
-            return;
-        port->fail(QStringLiteral("unplugged"));
-    } else {
-        button("cmdStop")->click();
-    }
+    m_firePending = false;
+    auto *cancel = f.window.loading()->findChild<QPushButton *>(u"cmdCancel"_s);
+    auto *port = qobject_cast<MemoryPort *>(f.session.line.port());
+    // Only what the operator can reach: a shown, enabled Cancel; else the
+    // next command tries again.
+    if ((m_interrupt == 1 &&
+         (!f.window.loading()->isVisible() || cancel->isHidden() || !cancel->isEnabled())) ||
+        (m_interrupt == 2 && !port))
+        return;
     m_fired = true;
-    static const char *const names[] = {"", "Cancel", "unplug", "Stop"};
-    note(QStringLiteral(", %1 at command %2")
-             .arg(QLatin1String(names[int(m_interrupt)]))
-             .arg(m_commands));
+    if (m_interrupt == 1)
+        cancel->click();
+    else if (m_interrupt == 2)
+        port->fail(u"unplugged"_s);
+    else
+        button("cmdStop")->click();
+    const QString what[] = {{}, u"Cancel"_s, u"unplug"_s, u"Stop"_s};
+    note(", %1 at command %2", what[m_interrupt], m_commands);
 }
 
 void Walk::onTraffic(const TrafficEntry &e)
 {
     const QString cmd = QString::fromLatin1(e.command).trimmed();
     const QString reply = e.timedOut ? QString() : QString::fromLatin1(e.reply).trimmed();
-    m_wire.append(Wire{cmd, reply, e.attempt, f.session.gate.running()});
-    if (cmd.startsWith(QLatin1Char('G'))) {
-        m_selected = reply == QLatin1String("COK") ? cmd.mid(1).toInt() : -1;
-    } else if (cmd.startsWith(QLatin1Char('I'))) {
+    m_wire.append(Wire{cmd, reply, f.session.gate.running(), e.attempt});
+    if (cmd.startsWith(u'G')) {
+        m_selected = reply == u"COK"_s ? cmd.mid(1).toInt() : -1;
+    } else if (cmd.startsWith(u'I')) {
         m_item = cmd.mid(1);
-    } else if (cmd.startsWith(QLatin1Char('D')) && m_selected >= 1 &&
-               m_item != QLatin1String("1")) {
-        // I1: the card takes this item only as its own model's parameter.
-        const QString heldModel = held(m_link, m_selected);
-        const QString tableModel = f.session.cards[m_selected].ModelName;
-        if (heldModel != tableModel)
-            fail(QStringLiteral("I1: slot %1 holds %2, the table's record is %3, and it was "
-                                "sent I%4 %5")
-                     .arg(m_selected)
-                     .arg(heldModel, tableModel, m_item, cmd));
+    } else if (m_selected >= 1 && m_item != u"1"_s) {
+        // I1: a parameter goes only to a card of the model its record names.
+        const QString model = f.session.cards[m_selected].ModelName;
+        if (held(m_link, m_selected) != model)
+            fail("I1: slot %1 holds %2, the table's record is %3, and it was sent I%4 %5",
+                 m_selected, held(m_link, m_selected), model, m_item, cmd);
     }
-}
-
-bool Walk::wireHas(const QStringList &run) const
-{
-    for (int i = 0; i + run.size() <= m_wire.size(); ++i) {
-        int k = 0;
-        while (k < run.size() && m_wire.at(i + k).cmd == run.at(k))
-            ++k;
-        if (k == run.size())
-            return true;
-    }
-    return false;
 }
 
 QList<Tx> Walk::transactions() const
@@ -471,245 +547,88 @@ QList<Tx> Walk::transactions() const
     QList<Tx> out;
     for (const Wire &w : m_wire) {
         const QChar c = w.cmd.at(0);
-        if (c == QLatin1Char('G') && (w.attempt == 0 || out.isEmpty())) {
-            out.append(Tx());
-            out.last().card = w.cmd.mid(1).toInt();
-        }
+        if (c == u'G' && (w.attempt == 0 || out.isEmpty()))
+            out.append(Tx{w.cmd.mid(1).toInt(), {}, {}, {}, {}, false});
         if (out.isEmpty())
             continue;
         Tx &t = out.last();
-        if (c == QLatin1Char('I'))
+        if (c == u'I')
             t.item = w.cmd.mid(1);
-        if (c == QLatin1Char('D')) {
-            t.data = w.cmd.mid(1);
-            t.written = true;
-            t.op = w.op;
-        }
-        // The true result is the card's answer to the last attempt.
-        if (w.reply.isEmpty())
-            t.result = QStringLiteral("no answer");
-        else if (w.reply == QLatin1String("CNG") || w.reply == QLatin1String("CNU"))
-            t.result = QStringLiteral("refused");
-        else
-            t.result =
-                c == QLatin1Char('D') ? QStringLiteral("written") : QStringLiteral("no answer");
+        if (c == u'D')
+            t.data = w.cmd.mid(1), t.written = true, t.op = w.op;
+        t.result = w.reply == u"CNG"_s || w.reply == u"CNU"_s ? u"refused"_s
+                   : c == u'D' && !w.reply.isEmpty()          ? u"written"_s
+                                                              : u"no answer"_s;
     }
     return out;
-}
-
-bool Walk::said(const QString &title, const QString &textStart, bool critical) const
-{
-    for (int i = m_before.messages; i < f.messages.size(); ++i) {
-        const RecordedMessage &m = f.messages.at(i);
-        if (m.title == title && m.text.startsWith(textStart) &&
-            (!critical || m.icon == Messages::Icon::Critical))
-            return true;
-    }
-    return false;
-}
-
-QString Walk::saidText() const
-{
-    QStringList out;
-    for (int i = m_before.messages; i < f.messages.size(); ++i)
-        out << f.messages.at(i).title + QStringLiteral(": ") +
-                   f.messages.at(i).text.section(QLatin1Char('\n'), 0, 0);
-    return out.join(QStringLiteral("; "));
-}
-
-bool Walk::stale() const
-{
-    return m_compared && SettingsDiffer(CompareTables(*m_compared, f.session.cards));
-}
-
-// Connect: COM1 reaches rack A, COM2 rack B; an open link is given up first.
-void Walk::connectRack()
-{
-    m_variant = 1 + pick(2);
-    note(QStringLiteral(" to rack ") + rackName(m_variant));
-    if (connected())
-        trigger("mnuConnectDisconnect");
-    f.onModal([this](QWidget *dialog) {
-        dialog->findChild<QAbstractButton *>(QStringLiteral("optCom_%1").arg(m_variant))->click();
-        dialog->findChild<QAbstractButton *>(QStringLiteral("cmdOK"))->click();
-    });
-    trigger("mnuConnectConnect");
-}
-
-void Walk::expectConnect()
-{
-    m_link = connected() ? m_variant : 0;
-    m_downloadable = false;
-    if (!m_link && !m_commSilent.at(m_variant))
-        fail(QStringLiteral("connecting to rack %1 failed: %2")
-                 .arg(rackName(m_variant), saidText()));
-}
-
-void Walk::expectDisconnected()
-{
-    if (connected())
-        fail(QStringLiteral("still connected"));
-}
-
-void Walk::unplug()
-{
-    qobject_cast<MemoryPort *>(f.session.line.port())->fail(QStringLiteral("unplugged"));
-}
-
-// Upload: whole, or with a Cancel or an unplug at a random command.
-void Walk::upload()
-{
-    note(QStringLiteral(" (rack %1)").arg(rackName(m_link)));
-    if (const int v = pick(10); v >= 5)
-        armInterrupt(v < 8 ? Interrupt::Cancel : Interrupt::Unplug,
-                     1 + pick(m_fullUpload.at(m_link)));
-    m_answer = pick(2) == 0;
-    if (m_before.edits)
-        note(m_answer ? QStringLiteral(", edits to be replaced: yes")
-                      : QStringLiteral(", edits to be replaced: no"));
-    m_wasEnabled = f.enabled("cmdUpload");
-    button("cmdUpload")->click();
 }
 
 void Walk::expectUpload()
 {
     if (!m_wasEnabled)
-        return fail(QStringLiteral("I2: Upload is off while connected and idle"));
-    if (m_before.edits && m_questions.isEmpty())
-        return fail(QStringLiteral("Upload replaced the unsent edits of slot %1 without asking")
-                        .arg(m_before.editSlot));
-    if (!m_before.edits && !m_questions.isEmpty())
-        return fail(QStringLiteral("Upload asked about edits where there were none"));
-    if (m_before.edits && !m_answer) {
-        if (!m_wire.isEmpty() || table() != m_before.table)
-            fail(QStringLiteral("Upload went on after the operator kept the edits"));
-        return;
-    }
-    const bool whole = !said(QStringLiteral("Uploading"));
-    m_source = Source::Upload;
+        return fail("I2: Upload is off while connected and idle");
+    if (m_before.edits != !m_questions.isEmpty())
+        return fail("Upload %1 about the unsent edits of slot %2",
+                    m_before.edits ? u"did not ask"_s : u"asked"_s, m_before.editSlot);
+    if (m_before.edits && !m_answer)
+        return m_wire.isEmpty() && table() == m_before.table
+                   ? void()
+                   : fail("Upload went on after the operator kept the edits");
+    const bool whole = !said(u"Uploading"_s, {});
+    m_source = 1;
     m_sourceRack = m_before.link;
     m_sourceCom = m_before.com;
-    m_sourceFile.clear();
     m_titleFile.clear();
     m_incomplete = !whole;
-    m_downloadable = whole && connected();
-    if (!whole) {
-        if (!m_faulty.at(m_before.link) && !m_fired)
-            fail(QStringLiteral("I2: a fault-free Upload did not run whole"));
-        return;
-    }
-    m_fullUpload.at(m_before.link) = m_commands;
-    // I2 and I3: an upload that says nothing has read every slot.
-    for (int i = 1; i <= kCardCount; ++i) {
+    if (!whole && faultFree())
+        return fail("I2: a fault-free Upload did not run whole");
+    if (whole)
+        m_uploadLength.at(m_before.link) = m_commands;
+    // I2 and I3: an upload that ends without a word has read every slot.
+    for (int i = 1; whole && i <= kCardCount; ++i) {
         const QString model = held(m_before.link, i);
-        const QString want = model.isEmpty() ? QStringLiteral("NONE") : model;
-        if (f.session.cards[i].ModelName != want)
-            return fail(QStringLiteral("I3: the Upload ended without a word, but slot %1 is %2 "
-                                       "in the table and %3 in the rack")
-                            .arg(i)
-                            .arg(f.session.cards[i].ModelName, want));
-        if (!model.isEmpty() && !wireHas({QStringLiteral("G%1").arg(i), QStringLiteral("I2")}))
-            return fail(
-                QStringLiteral("I2: the Upload did not read slot %1's model (G%1 I2)").arg(i));
+        if (f.session.cards[i].ModelName != (model.isEmpty() ? u"NONE"_s : model))
+            return fail("I3: the Upload ended without a word, but slot %1 is %2 in the table and "
+                        "\"%3\" in the rack",
+                        i, f.session.cards[i].ModelName, model);
+        if (!model.isEmpty() && !wireHas({format("G%1", i), u"I2"_s}))
+            return fail("I2: the Upload did not read slot %1's model (G%1 I2)", i);
     }
-}
-
-Walk::Fit Walk::fitDownload()
-{
-    if (!m_link)
-        return Fit::Skip;
-    if (m_incomplete)
-        return Fit::Refuse;
-    return m_downloadable ? Fit::Run : Fit::Skip;
-}
-
-void Walk::download()
-{
-    note(QStringLiteral(" (rack %1)").arg(rackName(m_link)));
-    if (const int v = pick(10); m_fit == Fit::Run && v >= 6)
-        armInterrupt(v < 9 ? Interrupt::Cancel : Interrupt::Unplug,
-                     1 + pick(m_fullDownload.at(m_link)));
-    m_wasEnabled = f.enabled("cmdDownload");
-    button("cmdDownload")->click();
 }
 
 void Walk::expectDownload()
 {
-    if (m_fit == Fit::Refuse) {
-        if (m_wasEnabled)
-            fail(QStringLiteral("I3: Download of all cards is offered for an incomplete table"));
+    if (m_fit == Fit::Refuse)
+        return m_wasEnabled ? fail("I3: Download of all cards is offered for an incomplete table")
+                            : void();
+    if (!m_wasEnabled || !faultFree())
         return;
-    }
-    if (!m_wasEnabled)
-        return fail(QStringLiteral("I2: Download is off after an upload or open on this link"));
-    if (m_faulty.at(m_before.link) || m_fired)
-        return;
-    if (said(QStringLiteral("Downloading"), QStringLiteral("Downloading cancelled")) ||
-        said(QStringLiteral("Downloading"), {}, true))
-        return fail(QStringLiteral("I2: a fault-free Download did not run whole"));
-    m_fullDownload.at(m_before.link) = m_commands;
-    // I2: every card the table knows was selected for writing, and a card of
-    // the table's model holds the table's values.
-    const SimulatedRack &r = rack(m_before.link);
+    if (said(u"Downloading"_s, u"Downloading cancelled"_s) ||
+        said(u"Downloading"_s, u"Downloading incomplete"_s))
+        return fail("I2: a fault-free Download did not run whole");
+    m_downloadLength.at(m_before.link) = m_commands;
+    // I2: every card the table knows is selected for writing, and a card of
+    // the table's model gets its first four parameters and holds what it took.
     const QList<Tx> txs = transactions();
     for (int i = 1; i <= kCardCount; ++i) {
         const CardRecord &c = f.session.cards[i];
         if (c.ModelKind == kNoCard || held(m_before.link, i).isEmpty())
             continue;
-        const QString g = QStringLiteral("G%1").arg(i);
-        if (!wireHas({g, QStringLiteral("I1"), QStringLiteral("D1")}))
-            return fail(
-                QStringLiteral("I2: the Download did not select slot %1 (%2 I1 D1)").arg(i).arg(g));
-        if (held(m_before.link, i) != c.ModelName || c.form() != FormType::Analog)
-            continue;
-        for (int k = 1; k <= 4; ++k) {
+        if (!wireHas({format("G%1", i), u"I1"_s, u"D1"_s}))
+            return fail("I2: the Download did not select slot %1 (G%1 I1 D1)", i);
+        for (int k = 1;
+             k <= 4 && held(m_before.link, i) == c.ModelName && c.form() == FormType::Analog; ++k) {
             const QString item = c.par(k).ItemNo, value = c.par(k).Value;
-            if (item.toInt() <= 0)
-                continue;
-            const auto t = std::find_if(txs.cbegin(), txs.cend(), [&](const Tx &x) {
-                return x.written && x.card == i && x.item == item && x.data == value;
-            });
-            if (t == txs.cend())
-                return fail(QStringLiteral("I2: the Download did not write \"%1\" to slot %2 "
-                                           "item %3")
-                                .arg(value)
-                                .arg(i)
-                                .arg(item));
-            if (t->result == QLatin1String("written") && r.itemValue(i, item.toInt()) != value)
-                return fail(QStringLiteral("I2: slot %1 item %2 took \"%3\" and holds \"%4\"")
-                                .arg(i)
-                                .arg(item, value, r.itemValue(i, item.toInt())));
+            const Tx *t = written(txs, i, item, &value);
+            const QString now = rack(m_before.link).itemValue(i, item.toInt());
+            if (item.toInt() > 0 && !t)
+                return fail("I2: the Download did not write \"%1\" to slot %2 item %3", value, i,
+                            item);
+            if (t && t->result == u"written"_s && now != value)
+                return fail("I2: slot %1 item %2 took \"%3\" and holds \"%4\"", i, item, value,
+                            now);
         }
     }
-}
-
-// Open: file A, file B or a damaged file, chosen in the file dialog.
-void Walk::open()
-{
-    m_variant = pick(3);
-    const QString paths[] = {m_files.a, m_files.b, m_files.damaged};
-    m_path = paths[m_variant];
-    note(QLatin1Char(' ') + QFileInfo(m_path).fileName());
-    trigger("mnuFilesOpen");
-}
-
-void Walk::expectOpen()
-{
-    if (!m_wasEnabled)
-        return fail(QStringLiteral("Open is off while idle"));
-    if (m_variant == 2) {
-        if (int(f.messages.size()) == m_before.messages || table() != m_before.table)
-            fail(QStringLiteral("the damaged file changed the table or went unmentioned"));
-        return;
-    }
-    const ParameterFileResult file = OpenParameterFile(m_path);
-    if (table() != ParameterFileText(*file.cards))
-        return fail(QStringLiteral("I5: after the Open the table is not %1's")
-                        .arg(QFileInfo(m_path).fileName()));
-    m_source = Source::File;
-    m_sourceFile = m_titleFile = m_path;
-    m_incomplete = false;
-    m_downloadable = connected();
 }
 
 // Edit card: chosen with cboCardNo, a value typed into txtZScale01, and
@@ -718,26 +637,23 @@ void Walk::edit()
 {
     const QList<int> analog = analogSlots();
     const int slot = analog.at(pick(int(analog.size())));
-    f.find<QComboBox>(QStringLiteral("cboCardNo"))
-        ->setCurrentText(QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0')));
+    f.find<QComboBox>(u"cboCardNo"_s)->setCurrentText(format("%1", slot).rightJustified(2, u'0'));
     frmSetModel *editor = f.window.cardWindows().setModel();
-    auto *box = editor->findChild<QLineEdit *>(QStringLiteral("txtZScale01"));
+    auto *box = editor->findChild<QLineEdit *>(u"txtZScale01"_s);
     m_before.editSlot = slot;
     m_value.clear();
     m_downloaded = false;
-    note(QStringLiteral(" %1").arg(slot));
+    note(" %1", slot);
     if (f.session.state.SelectedCardNo != slot || box->isReadOnly() || !box->isEnabled())
-        return note(QStringLiteral(", box locked"));
+        return note(", box locked");
     // Now and then a value every card refuses.
-    const QString value =
-        pick(7) == 0 ? QStringLiteral("99999") : QString::number(pick(2001) - 1000);
     box->selectAll();
-    QTest::keyClicks(box, value);
+    QTest::keyClicks(box, pick(7) ? QString::number(pick(2001) - 1000) : u"99999"_s);
     m_value = box->text();
-    note(QStringLiteral(", typed %1").arg(m_value));
-    auto *down = editor->findChild<QPushButton *>(QStringLiteral("cmdDown"));
+    note(", typed %1", m_value);
+    auto *down = editor->findChild<QPushButton *>(u"cmdDown"_s);
     if (pick(10) < 6 && down->isEnabled()) {
-        note(QStringLiteral(", Download"));
+        note(", Download");
         m_downloaded = true;
         down->click();
     }
@@ -745,200 +661,86 @@ void Walk::edit()
 
 void Walk::expectEdit()
 {
-    if (m_value.isEmpty())
-        return;
     const int slot = m_before.editSlot;
-    if (!m_downloaded) {
-        if (!f.window.cardWindows().setModel()->hasUnsentEdits())
-            fail(QStringLiteral("the typed value carries no edit mark"));
-        return;
-    }
+    if (!m_value.isEmpty() && !m_downloaded && !f.window.cardWindows().setModel()->hasUnsentEdits())
+        return fail("the typed value carries no edit mark");
     const CardRecord &c = f.session.cards[slot];
-    if (m_faulty.at(m_before.link) || held(m_before.link, slot) != c.ModelName)
+    if (!m_downloaded || !faultFree() || held(m_before.link, slot) != c.ModelName)
         return;
-    const QString item = c.par(1).ItemNo;
-    if (!wireHas({QStringLiteral("I") + item, QStringLiteral("D") + m_value}))
-        return fail(QStringLiteral("the card's Download did not write %1 to slot %2 item %3")
-                        .arg(m_value)
-                        .arg(slot)
-                        .arg(item));
-    const QString inRack = rack(m_before.link).itemValue(slot, item.toInt());
-    if (m_value != QLatin1String("99999") && (inRack != m_value || c.par(1).Value != m_value))
-        fail(QStringLiteral("after the card's Download of %1 slot %2 holds \"%3\", the table "
-                            "\"%4\"")
-                 .arg(m_value)
-                 .arg(slot)
-                 .arg(inRack, c.par(1).Value));
-}
-
-void Walk::compare()
-{
-    m_variant = pick(3);
-    const QString paths[] = {m_files.a, m_files.b, m_files.damaged};
-    m_path = paths[m_variant];
-    note(QLatin1Char(' ') + QFileInfo(m_path).fileName());
-    trigger("mnuFilesCompare");
-}
-
-void Walk::expectCompare()
-{
-    if (!m_wasEnabled)
-        return fail(QStringLiteral("Compare with File is off while idle"));
-    if (!m_wire.isEmpty() || table() != m_before.table)
-        return fail(QStringLiteral("Compare with File talked to the rack or changed the table"));
-    if (m_variant == 2)
-        return;
-    m_compared = f.session.cards;
-    frmCompare *w = f.window.compareCommands().window();
-    if (!w || w->isHidden())
-        fail(QStringLiteral("the comparison's window does not show"));
-}
-
-Walk::Fit Walk::fitReport()
-{
-    return m_source != Source::None &&
-                   f.find<QAction>(QStringLiteral("mnuFilesReport"))->isEnabled()
-               ? Fit::Run
-               : Fit::Skip;
-}
-
-void Walk::report()
-{
-    m_path = m_dir.filePath(QStringLiteral("report-%1.html").arg(m_steps.size()));
-    trigger("mnuFilesReport");
+    // I2: the card's Download writes every parameter, the typed one as typed.
+    const QList<Tx> txs = transactions();
+    for (int k = 1; k <= (c.isTwoChannel() ? 12 : 6); ++k)
+        if (c.par(k).ItemNo.toInt() > 0 && !written(txs, slot, c.par(k).ItemNo))
+            return fail("I2: the card's Download did not write slot %1 item %2", slot,
+                        c.par(k).ItemNo);
+    const QString item = c.par(1).ItemNo, now = rack(m_before.link).itemValue(slot, item.toInt());
+    if (!written(txs, slot, item, &m_value))
+        return fail("I2: the card's Download did not write %1 to slot %2 item %3", m_value, slot,
+                    item);
+    if (m_value != u"99999"_s && (now != m_value || c.par(1).Value != m_value))
+        fail("I2: after the card's Download of %1 slot %2 holds \"%3\", the table \"%4\"", m_value,
+             slot, now, c.par(1).Value);
 }
 
 void Walk::expectReport()
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("the Report wrote no file"));
-    const QString html = QString::fromUtf8(file.readAll());
+    QFile out(m_path);
+    if (!out.open(QIODevice::ReadOnly))
+        return fail("the Report wrote no file");
+    const QString html = QString::fromUtf8(out.readAll());
     QMap<QString, QString> rows;
     static const QRegularExpression row(
-        QStringLiteral("<tr><th align=\"left\">([^<]*)</th><td>([^<]*)</td></tr>"));
+        u"<tr><th align=\"left\">([^<]*)</th><td>([^<]*)</td></tr>"_s);
     for (auto m = row.globalMatch(html); m.hasNext();) {
         const auto hit = m.next();
         rows.insert(hit.captured(1), hit.captured(2));
     }
     // I5: the source row names where the table came from.
-    const QString port = QStringLiteral("COM%1 (simulated rack)").arg(m_sourceCom);
-    if (m_source == Source::Upload &&
-        (!rows.value(QStringLiteral("Uploaded from")).startsWith(port) ||
-         rows.contains(QStringLiteral("Parameter file"))))
-        return fail(QStringLiteral("I5: the report's source is \"%1%2\", the table was uploaded "
-                                   "from %3")
-                        .arg(rows.value(QStringLiteral("Uploaded from")),
-                             rows.value(QStringLiteral("Parameter file")), port));
-    if (m_source == Source::File &&
-        rows.value(QStringLiteral("Parameter file")) != QDir::toNativeSeparators(m_sourceFile))
-        return fail(QStringLiteral("I5: the report's parameter file is \"%1\", the table is %2's")
-                        .arg(rows.value(QStringLiteral("Parameter file")), m_sourceFile));
-    // I3
-    if (m_incomplete && !html.contains(QStringLiteral("incomplete"), Qt::CaseInsensitive))
-        return fail(QStringLiteral("I3: the report of an incomplete table has no incomplete mark"));
-    // I5: the differences of a comparison are of the table as it stands.
-    if (html.contains(QStringLiteral("<h2>Differences from")) && stale() &&
-        !html.contains(QStringLiteral("out of date")))
-        return fail(QStringLiteral("I5: the report lists the differences of a comparison made "
-                                   "before the table changed"));
-    // The communication card and its settings are those of the table's rack,
-    // never those of an earlier one.
-    const int owner = m_source == Source::Upload ? m_sourceRack : m_link;
-    if (!owner)
-        return;
-    const QString comm = rack(owner).commCard().model();
-    const QString timeout = rack(owner).itemValue(0, 9);
-    if (rows.contains(QStringLiteral("Communication card")) &&
-        rows.value(QStringLiteral("Communication card")) != comm)
-        fail(QStringLiteral("the report names the communication card %1; the table's rack %2 "
-                            "has %3")
-                 .arg(rows.value(QStringLiteral("Communication card")), rackName(owner), comm));
-    if (rows.contains(QStringLiteral("Time-out")) &&
-        rows.value(QStringLiteral("Time-out")) != timeout)
-        fail(QStringLiteral("the report gives the time-out %1; the table's rack %2 has %3")
-                 .arg(rows.value(QStringLiteral("Time-out")), rackName(owner), timeout));
-}
-
-Walk::Fit Walk::fitSave()
-{
-    if (m_source == Source::None)
-        return Fit::Skip;
-    return m_incomplete ? Fit::Refuse : Fit::Run;
-}
-
-void Walk::save()
-{
-    m_path = m_dir.filePath(QStringLiteral("save-%1.uJx").arg(m_steps.size()));
-    trigger("mnuFilesSave");
-}
-
-void Walk::expectSave()
-{
-    if (m_fit == Fit::Refuse) {
-        if (QFileInfo::exists(m_path))
-            fail(QStringLiteral("I3: an incomplete table was saved"));
-        return;
-    }
-    if (!m_wasEnabled)
-        return fail(QStringLiteral("Save is off for a complete table"));
-    const ParameterFileResult back = OpenParameterFile(m_path);
-    if (!back.ok() || ParameterFileText(*back.cards) != table())
-        return fail(QStringLiteral("Save did not write the table"));
-    m_titleFile = m_path;
-}
-
-// Monitoring: Start, and Stop after a few commands (or a moment, when the
-// table has nothing to read); now and then the port is pulled instead.
-void Walk::monitor()
-{
-    armInterrupt(pick(5) == 0 ? Interrupt::Unplug : Interrupt::Stop, 1 + pick(40));
-    QTimer::singleShot(200, m_ctx.get(), [this] {
-        if (f.session.state.IsMonitoring)
-            button("cmdStop")->click();
-    });
-    button("cmdStart")->click();
-}
-
-void Walk::expectMonitor()
-{
-    for (const Wire &w : std::as_const(m_wire))
-        if (w.cmd.startsWith(QLatin1Char('D')))
-            return fail(QStringLiteral("monitoring wrote %1").arg(w.cmd));
-    if (m_interrupt == Interrupt::Stop && !m_faulty.at(m_before.link) && !connected())
-        fail(QStringLiteral("Stop lost the link"));
+    const QString port = format("COM%1 (simulated rack)", m_sourceCom);
+    const QString from = rows.value(u"Uploaded from"_s), file = rows.value(u"Parameter file"_s);
+    if (m_source == 1 ? !from.startsWith(port) || !file.isEmpty()
+                      : file != QDir::toNativeSeparators(m_sourceFile))
+        return fail("I5: the report's source is \"%1%2\", the table's %3", from, file,
+                    m_source == 1 ? port : m_sourceFile);
+    if (m_incomplete && !html.contains(u"incomplete"_s, Qt::CaseInsensitive))
+        return fail("I3: the report of an incomplete table has no incomplete mark");
+    if (html.contains(u"<h2>Differences from"_s) && stale() && !html.contains(u"out of date"_s))
+        return fail(
+            "I5: the report lists the differences of a comparison made before the table changed");
+    // The communication card and its time-out are those of the table's rack,
+    // or of the rack connected to a file's table, never an earlier rack's.
+    const int owner = m_source == 1 ? m_sourceRack : m_link;
+    const QString comm = rows.value(u"Communication card"_s), timeout = rows.value(u"Time-out"_s);
+    if (owner && !comm.isEmpty() && comm != rack(owner).commCard().model())
+        fail("I5: the report names the communication card %1; rack %2 has %3", comm, name(owner),
+             rack(owner).commCard().model());
+    if (owner && !timeout.isEmpty() && timeout != rack(owner).itemValue(0, 9))
+        fail("I5: the report gives the time-out %1; rack %2 has %3", timeout, name(owner),
+             rack(owner).itemValue(0, 9));
 }
 
 // The communication card's time-out window: its opening read, now and then
-// a new value written, Exit.
+// a new value written, Exit. Driven by a timer of its own: nothing here may
+// wait inside a wait of the window's, such as the opening read's.
 void Walk::setting()
 {
     m_value = pick(2) ? QString::number(100 + pick(800)) : QString();
-    note(m_value.isEmpty() ? QString() : QStringLiteral(", Download %1").arg(m_value));
-    // Driven by a timer of its own: nothing here may wait inside a wait of
-    // the window's, such as the opening read's.
+    if (!m_value.isEmpty())
+        note(", Download %1", m_value);
     f.onModal([this](QWidget *dialog) {
         auto *tick = new QTimer(dialog);
         QObject::connect(tick, &QTimer::timeout, dialog, [this, dialog, sent = false]() mutable {
-            auto *exit = dialog->findChild<QPushButton *>(QStringLiteral("cmdExit"));
+            auto *exit = dialog->findChild<QPushButton *>(u"cmdExit"_s);
             if (!exit->isEnabled())
                 return;
             if (m_value.isEmpty() || std::exchange(sent, true))
                 return exit->click();
-            dialog->findChild<QLineEdit *>(QStringLiteral("txtTimeout"))->setText(m_value);
-            dialog->findChild<QPushButton *>(QStringLiteral("cmdDown"))->click();
+            dialog->findChild<QLineEdit *>(u"txtTimeout"_s)->setText(m_value);
+            dialog->findChild<QPushButton *>(u"cmdDown"_s)->click();
         });
         tick->start(5);
     });
     button("cmdComSet")->click();
-}
-
-void Walk::expectSetting()
-{
-    if (m_value.isEmpty() || m_faulty.at(m_before.link))
-        return;
-    if (const QString now = rack(m_before.link).itemValue(0, 9); now != m_value)
-        fail(QStringLiteral("the time-out window wrote %1, the card holds %2").arg(m_value, now));
 }
 
 // One fault at a time, on the connected rack or either: a silent card (or
@@ -946,135 +748,98 @@ void Walk::expectSetting()
 // communication card; or none.
 void Walk::faults()
 {
-    const int r = m_link ? m_link : 1 + pick(2);
+    const int r = m_link ? m_link : 1 + pick(2), what = pick(6);
     SimulatedRack &k = rack(r);
     k.clearFaults();
-    m_faulty.at(r) = m_commSilent.at(r) = false;
+    m_faulty.at(r) = what >= 2;
+    m_commSilent.at(r) = what == 5;
+    if (what < 2)
+        return note(" off on rack %1", name(r));
     QList<int> occupied;
     for (int i = 1; i <= kCardCount; ++i)
         if (k.isOccupied(i))
             occupied << i;
-    const int slot = occupied.at(pick(int(occupied.size())));
+    const int slot = what == 5 ? 0 : occupied.at(pick(int(occupied.size())));
     SimFaults faults;
-    QString what;
-    switch (pick(6)) {
-    case 0:
-    case 1:
-        return note(QStringLiteral(" off on rack ") + rackName(r));
-    case 2:
-        faults.silent = true;
-        what = QStringLiteral("silent");
-        break;
-    case 3:
-        faults.lateMs = kLateMs;
-        what = QStringLiteral("late");
-        break;
-    case 4:
-        faults.refuse = true;
-        faults.onlyItem = QList<int>{13, 14, 16, 17}.at(pick(4));
-        what = QStringLiteral("refusing");
-        break;
-    default:
-        faults.silent = true;
-        k.setCardFaults(0, faults);
-        m_faulty.at(r) = m_commSilent.at(r) = true;
-        return note(QStringLiteral(": communication card of rack %1 silent").arg(rackName(r)));
-    }
+    faults.silent = what == 2 || what == 5;
+    faults.lateMs = what == 3 ? kLateMs : 0;
+    faults.refuse = what == 4;
     // Mostly one item only: a whole card silent costs a Download seconds.
-    if (faults.onlyItem < 0 && pick(4))
-        faults.onlyItem = 13 + pick(5);
+    if (slot && (faults.refuse || pick(4)))
+        faults.onlyItem = faults.refuse ? QList<int>{13, 14, 16, 17}.at(pick(4)) : 13 + pick(5);
     k.setCardFaults(slot, faults);
-    m_faulty.at(r) = true;
-    note(QStringLiteral(": slot %1 of rack %2 %3%4")
-             .arg(slot)
-             .arg(rackName(r), what,
-                  faults.onlyItem < 0 ? QString()
-                                      : QStringLiteral(" on item %1").arg(faults.onlyItem)));
+    const QString kind[] = {u"silent"_s, u"late"_s, u"refusing"_s, u"silent"_s};
+    note(": rack %1, slot %2 %3%4", name(r), slot, kind[what - 2],
+         faults.onlyItem < 0 ? QString() : format(" on item %1", faults.onlyItem));
 }
 
 void Walk::checkAfterStep()
 {
-    if (!connected()) {
+    if (!connected())
         m_link = 0;
-        m_downloadable = false;
-    }
     checkChangeLog();
     if (f.session.gate.busy() || f.session.state.IsMonitoring || f.window.loading()->isVisible() ||
         QApplication::activeModalWidget())
-        fail(QStringLiteral("I6: the step left \"%1\" running, monitoring, progress or a dialog")
-                 .arg(f.session.gate.running()));
+        fail("I6: the step left \"%1\" running, monitoring on, progress or a dialog up",
+             f.session.gate.running());
     // I5: the title names a file only while the table is that file's.
-    const QString title = m_titleFile.isEmpty()
-                              ? QStringLiteral("V9CON")
-                              : QStringLiteral("V9CON - ") + QFileInfo(m_titleFile).fileName();
+    const QString title =
+        m_titleFile.isEmpty() ? u"V9CON"_s : u"V9CON - "_s + QFileInfo(m_titleFile).fileName();
     if (f.window.windowTitle() != title)
-        fail(QStringLiteral("I5: the title is \"%1\", the table's is \"%2\"")
-                 .arg(f.window.windowTitle(), title));
+        fail("I5: the title is \"%1\", the table's is \"%2\"", f.window.windowTitle(), title);
     // I5: a comparison of another table is dropped or marked out of date.
-    if (stale()) {
-        for (int i = 1; i <= kCardCount; ++i) {
-            const QString tip = f.find<QLabel>(QStringLiteral("UnitNo_%1").arg(i))->toolTip();
-            if (!tip.isEmpty() && !tip.contains(QStringLiteral("out of date")))
-                fail(QStringLiteral("I5: slot %1 is still marked \"%2\" after the table changed")
-                         .arg(i)
-                         .arg(tip));
-        }
-        const frmCompare *w = f.window.compareCommands().window();
-        if (w && !w->isHidden() && !w->windowTitle().contains(QStringLiteral("out of date")) &&
-            !w->lblSummary()->text().contains(QStringLiteral("out of date")))
-            fail(QStringLiteral("I5: the comparison window still shows a table that changed"));
-    }
-    // I3
+    for (int i = 1; stale() && i <= kCardCount; ++i)
+        if (const QString tip = f.find<QLabel>(format("UnitNo_%1", i))->toolTip();
+            !tip.isEmpty() && !tip.contains(u"out of date"_s))
+            fail("I5: slot %1 is still marked \"%2\" after the table changed", i, tip);
+    const frmCompare *w = f.window.compareCommands().window();
+    if (stale() && w && !w->isHidden() && !w->lblSummary()->text().contains(u"out of date"_s))
+        fail("I5: the comparison window still shows \"%1\" after the table changed",
+             w->lblSummary()->text());
     if (m_incomplete && f.enabled("cmdDownload"))
-        fail(QStringLiteral("I3: Download of all cards is on for an incomplete table"));
+        fail("I3: Download of all cards is on for an incomplete table");
 }
 
 // I4: every parameter write on the wire is in the change log with the
-// card's answer, and the log is whole JSON lines.
+// card's answer, nothing else is logged as written, and the log is whole
+// JSON lines.
 void Walk::checkChangeLog()
 {
     QFile raw(m_logPath);
     const QByteArray bytes = raw.open(QIODevice::ReadOnly) ? raw.readAll() : QByteArray();
     const ChangeLogRead read = ReadChangeLog(m_logPath);
     if (read.skipped || !read.error.isEmpty() || (!bytes.isEmpty() && !bytes.endsWith('\n')))
-        return fail(QStringLiteral("I4: the change log is not whole JSON lines"));
+        return fail("I4: the change log is not whole JSON lines");
     const QList<ChangeEntry> added = read.entries.mid(m_before.log);
     qsizetype e = 0;
-    const auto falseWrite = [this](const ChangeEntry &x) {
-        fail(QStringLiteral("I4: the change log says slot %1 item %2 \"%3\" was written; it "
-                            "was not")
-                 .arg(x.slot)
-                 .arg(x.item, x.value));
+    // Passed over on the way: entries of writes that never reached a "D".
+    const auto seek = [&](const Tx *t) {
+        for (; e < added.size(); ++e) {
+            const ChangeEntry &x = added.at(e);
+            if (t && x.slot == t->card && x.item == t->item && x.value == t->data)
+                return true;
+            if (x.result == ChangeResult::Written)
+                return fail("I4: the change log says slot %1 item %2 took \"%3\"; nothing like it "
+                            "went out",
+                            x.slot, x.item, x.value),
+                       false;
+        }
+        return false;
     };
     for (const Tx &t : transactions()) {
-        // Not logged: the selects, and the upload's own set-up and burnout reads.
-        const bool upload = t.op.startsWith(QLatin1String("Upload"));
-        if (!t.written || t.item == QLatin1String("1") ||
-            (upload && (t.card == 0 || t.item == QLatin1String("9"))))
+        // Not logged: the selects, and the upload's set-up and burnout reads.
+        if (!t.written || t.item == u"1"_s ||
+            (t.op.startsWith(u"Upload"_s) && (t.card == 0 || t.item == u"9"_s)))
             continue;
-        while (e < added.size() && !(added.at(e).slot == t.card && added.at(e).item == t.item &&
-                                     added.at(e).value == t.data)) {
-            if (added.at(e).result == ChangeResult::Written)
-                return falseWrite(added.at(e));
-            ++e;
-        }
-        if (e == added.size())
-            return fail(QStringLiteral("I4: the write of \"%1\" to slot %2 item %3 (%4) is not "
-                                       "in the change log")
-                            .arg(t.data)
-                            .arg(t.card)
-                            .arg(t.item, t.result));
-        if (ChangeResultText(added.at(e).result) != t.result)
-            return fail(QStringLiteral("I4: the change log has \"%1\" for \"%2\" to slot %3 "
-                                       "item %4; the card's answer was %5")
-                            .arg(ChangeResultText(added.at(e).result), t.data)
-                            .arg(t.card)
-                            .arg(t.item, t.result));
-        ++e;
+        if (!seek(&t))
+            return fail("I4: the write of \"%1\" to slot %2 item %3 (%4) is not in the change log",
+                        t.data, t.card, t.item, t.result);
+        if (const QString logged = ChangeResultText(added.at(e++).result); logged != t.result)
+            return fail("I4: the change log has \"%1\" for \"%2\" to slot %3 item %4; the card's "
+                        "answer was %5",
+                        logged, t.data, t.card, t.item, t.result);
     }
-    for (; e < added.size(); ++e)
-        if (added.at(e).result == ChangeResult::Written)
-            return falseWrite(added.at(e));
+    seek(nullptr);
 }
 
 } // namespace
@@ -1084,26 +849,25 @@ class TestSequences : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    WalkFiles m_files;
+    QStringList m_files;
 
 private slots:
-    // Files A and B as v9con-cli uploads them from the two racks; the
-    // damaged one is A cut off in its eighth line.
     void initTestCase()
     {
         // The offscreen platform's notes on raise() and size hints, one per
         // window shown, would use up the test's allowance of messages.
         static const QtMessageHandler previous = qInstallMessageHandler(
             [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
-                if (!text.startsWith(QLatin1String("This plugin does not support")))
+                if (!text.startsWith(u"This plugin does not support"_s))
                     previous(type, context, text);
             });
-        m_files = {m_dir.filePath(QStringLiteral("rackA.uJx")),
-                   m_dir.filePath(QStringLiteral("rackB.uJx")),
-                   m_dir.filePath(QStringLiteral("damaged.uJx")), m_dir.path()};
-        QCOMPARE(InProcess().run({"upload", "-o", m_files.a}), 0);
-        QCOMPARE(InProcess(RackB()).run({"upload", "-o", m_files.b}), 0);
-        QFile a(m_files.a), damaged(m_files.damaged);
+        // Files A and B as v9con-cli uploads them from the two racks; the
+        // damaged one is A cut off in its eighth line.
+        for (const char *name : {"rackA.uJx", "rackB.uJx", "damaged.uJx"})
+            m_files << m_dir.filePath(QLatin1String(name));
+        QCOMPARE(InProcess().run({"upload", "-o", m_files[0]}), 0);
+        QCOMPARE(InProcess(RackB()).run({"upload", "-o", m_files[1]}), 0);
+        QFile a(m_files[0]), damaged(m_files[2]);
         QVERIFY(a.open(QIODevice::ReadOnly) && damaged.open(QIODevice::WriteOnly));
         const QByteArray text = a.readAll();
         qsizetype cut = 0;
@@ -1114,50 +878,38 @@ private slots:
 
     void walks()
     {
-        const int steps = envInt("V9_WALK_STEPS", 12);
-        QList<quint32> seeds;
+        QList<int> seeds;
+        for (int i = 1; i <= envInt("V9_WALKS", 200); ++i)
+            seeds << i;
         if (qEnvironmentVariableIsSet("V9_WALK_SEED"))
-            seeds << quint32(envInt("V9_WALK_SEED", 1));
-        else
-            for (int i = 1; i <= envInt("V9_WALKS", 200); ++i)
-                seeds << quint32(i);
+            seeds = {envInt("V9_WALK_SEED", 1)};
         QElapsedTimer clock;
         clock.start();
-        int taken = 0;
+        int steps = 0;
         QStringList failures;
-        // The shortest failing walk of each kind of failure, digits aside.
+        // The shortest walk of each failure, its numbers and names aside.
         QMap<QString, QString> kinds;
-        for (const quint32 seed : std::as_const(seeds)) {
-            Walk walk(seed, steps, m_files);
+        static const QRegularExpression details(u"-?\\d+|\"[^\"]*\"|X\\S*|rack \\w"_s);
+        for (const int seed : std::as_const(seeds)) {
+            Walk walk(quint32(seed), envInt("V9_WALK_STEPS", 12), m_files);
             const QString failure = walk.run();
-            taken += walk.stepsTaken();
+            steps += walk.stepsTaken();
             if (failure.isEmpty())
                 continue;
             failures << failure;
-            // A kind: the invariant broken and the step that broke it.
-            const QString first = failure.section(QLatin1Char('\n'), 0, 0);
-            const QString last =
-                failure.section(QLatin1Char('\n'), -1).section(QLatin1String(". "), 1);
-            QString tag = first.section(QLatin1String(": "), 1, 1);
-            if (tag.size() > 2)
-                tag = first.section(QLatin1String(": "), 1)
-                          .remove(QRegularExpression(QStringLiteral("[0-9]+")));
-            const QString key = tag + QLatin1Char('/') +
-                                last.section(QRegularExpression(QStringLiteral("[,( ]")), 0, 0);
-            if (!kinds.contains(key) ||
-                kinds.value(key).count(QLatin1Char('\n')) > failure.count(QLatin1Char('\n')))
+            const QString key = failure.section(u'\n', 0, 0).section(u": "_s, 1).remove(details);
+            if (!kinds.contains(key) || kinds[key].size() > failure.size())
                 kinds.insert(key, failure);
         }
-        qInfo("walks %d, steps %d, failures %d, %lld ms", int(seeds.size()), taken,
+        qInfo("walks %d, steps %d, failures %d, %lld ms", int(seeds.size()), steps,
               int(failures.size()), clock.elapsed());
         for (const QString &f : std::as_const(kinds))
             qWarning("%s", qPrintable(f));
         if (!failures.isEmpty())
-            QFAIL(qPrintable(QStringLiteral("%1 of %2 walks failed, %3 kinds of failure (above); "
-                                            "replay one with V9_WALK_SEED=<seed>")
-                                 .arg(failures.size())
-                                 .arg(seeds.size())
-                                 .arg(kinds.size())));
+            QFAIL(qPrintable(
+                format("%1 of %2 walks failed, %3 kinds of failure (above); replay one with "
+                       "V9_WALK_SEED=<seed>",
+                       int(failures.size()), int(seeds.size()), int(kinds.size()))));
     }
 };
 
