@@ -905,11 +905,15 @@ private slots:
               int(failures.size()), clock.elapsed());
         for (const QString &f : std::as_const(kinds))
             qWarning("%s", qPrintable(f));
+        // The shortest failing walk in full, the others' kinds above.
+        for (const QString &f : std::as_const(kinds))
+            if (f.size() < failures.first().size())
+                failures.first() = f;
         if (!failures.isEmpty())
-            QFAIL(qPrintable(
-                format("%1 of %2 walks failed, %3 kinds of failure (above); replay one with "
-                       "V9_WALK_SEED=<seed>",
-                       int(failures.size()), int(seeds.size()), int(kinds.size()))));
+            QFAIL(qPrintable(format("%1\n%2 of %3 walks failed, %4 kinds of failure (above); "
+                                    "replay one with V9_WALK_SEED=<seed>",
+                                    failures.first(), int(failures.size()), int(seeds.size()),
+                                    int(kinds.size()))));
     }
 };
 
