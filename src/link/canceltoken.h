@@ -11,7 +11,6 @@ class CancelToken
 public:
     void request() { *m_requested = true; }
     bool requested() const { return *m_requested; }
-    bool operator==(const CancelToken &other) const { return m_requested == other.m_requested; }
 
 private:
     std::shared_ptr<bool> m_requested = std::make_shared<bool>(false);

@@ -218,22 +218,18 @@ void frmOverView::ShowDiscreteBits(int i, int channels, const QString &bits)
         quint32 colour = VbColor::MenuBackground;
         if (bits.size() == 16 && ch <= channels)
             colour = bits.at(16 - ch) == QLatin1Char('1') ? VbColor::Red : VbColor::Green;
-        paintCell(row.di.at(static_cast<std::size_t>(ch - 1)), colour);
+        QLabel *cell = row.di.at(static_cast<std::size_t>(ch - 1));
+        VbColor::setBackColor(cell, colour);
+        // A disabled cell keeps its colour; faded, it reads as not live.
+        QPalette p = cell->palette();
+        const QColor base = p.color(QPalette::Window);
+        const QColor grey = palette().color(QPalette::Disabled, QPalette::Window);
+        p.setColor(QPalette::Disabled, QPalette::Window,
+                   QColor((base.red() + 2 * grey.red()) / 3, (base.green() + 2 * grey.green()) / 3,
+                          (base.blue() + 2 * grey.blue()) / 3));
+        cell->setPalette(p);
     }
     showLive(i);
-}
-
-void frmOverView::paintCell(QLabel *cell, quint32 colour)
-{
-    VbColor::setBackColor(cell, colour);
-    // A disabled cell keeps its colour; faded, it reads as not live.
-    QPalette p = cell->palette();
-    const QColor base = p.color(QPalette::Window);
-    const QColor grey = palette().color(QPalette::Disabled, QPalette::Window);
-    p.setColor(QPalette::Disabled, QPalette::Window,
-               QColor((base.red() + 2 * grey.red()) / 3, (base.green() + 2 * grey.green()) / 3,
-                      (base.blue() + 2 * grey.blue()) / 3));
-    cell->setPalette(p);
 }
 
 void frmOverView::showInputData(int i, int channel, const QString &text)

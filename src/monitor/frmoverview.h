@@ -53,8 +53,6 @@ public:
     QLabel *lblDIDataCh(int ch, int i) const;
 
 private:
-    // A channel cell's colour, and the faded one it shows while stale.
-    void paintCell(QLabel *cell, quint32 colour);
     struct Row
     {
         QLabel *unitNo = nullptr;
