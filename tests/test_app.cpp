@@ -108,6 +108,7 @@ private slots:
         const auto uploaded = [link](CommandInputs &in) {
             link(in);
             in.uploaded = in.downloadable = in.tableComplete = in.tableLoaded = true;
+            in.cardDownloadable = true;
         };
         QTest::newRow("start-up") << CommandInputs{} << "overView connectMenu connect files fields";
         QTest::newRow("connected")
@@ -127,14 +128,26 @@ private slots:
             << state([uploaded](CommandInputs &in) {
                    uploaded(in), in.selectedCardNo = 3, in.formType = 1;
                })
-            << "upload download start ether comSet overView analog connectMenu disconnect files "
-               "save report fields";
+            << "upload download start ether comSet overView cardUp cardDown connectMenu "
+               "disconnect files save report fields";
         QTest::newRow("pulse card shown")
             << state([uploaded](CommandInputs &in) {
                    uploaded(in), in.selectedCardNo = 10, in.formType = 2;
                })
-            << "upload download start ether comSet overView pulse connectMenu disconnect files "
-               "save report fields";
+            << "upload download start ether comSet overView cardUp cardDown connectMenu "
+               "disconnect files save report fields";
+        // Another rack on the line since the table's upload: its cards may
+        // be read, not written.
+        QTest::newRow("card of an earlier link's table") << state([link](CommandInputs &in) {
+            link(in), in.tableComplete = in.tableLoaded = true, in.selectedCardNo = 3,
+                      in.formType = 1;
+        }) << "upload ether overView cardUp connectMenu disconnect files save report fields";
+        QTest::newRow("discrete card shown")
+            << state([uploaded](CommandInputs &in) {
+                   uploaded(in), in.selectedCardNo = 11, in.formType = 3;
+               })
+            << "upload download start ether comSet overView connectMenu disconnect files save "
+               "report fields";
         QTest::newRow("transfer running") << state([uploaded](CommandInputs &in) {
             uploaded(in), in.running = QStringLiteral("Upload card"), in.selectedCardNo = 3,
                           in.formType = 1;
@@ -164,14 +177,14 @@ private slots:
         QFETCH(QString, enabled);
         const CommandStates c = CommandStatesFor(in);
         const std::pair<const char *, bool> all[] = {
-            {"upload", c.upload},        {"download", c.download},
-            {"start", c.start},          {"stop", c.stop},
-            {"ether", c.ether},          {"comSet", c.comSet},
-            {"overView", c.overView},    {"analog", c.analogTransfers},
-            {"pulse", c.pulseTransfers}, {"connectMenu", c.connectMenu},
-            {"connect", c.connect},      {"disconnect", c.disconnect},
-            {"files", c.files},          {"save", c.save},
-            {"report", c.report},        {"fields", c.fieldsEditable},
+            {"upload", c.upload},         {"download", c.download},
+            {"start", c.start},           {"stop", c.stop},
+            {"ether", c.ether},           {"comSet", c.comSet},
+            {"overView", c.overView},     {"cardUp", c.cardUpload},
+            {"cardDown", c.cardDownload}, {"connectMenu", c.connectMenu},
+            {"connect", c.connect},       {"disconnect", c.disconnect},
+            {"files", c.files},           {"save", c.save},
+            {"report", c.report},         {"fields", c.fieldsEditable},
         };
         QStringList on;
         for (const auto &[name, state] : all)

@@ -160,8 +160,9 @@ private slots:
         QCOMPARE(DiscreteBits(reply), bits);
     }
 
-    // Stop during a slow read ends the cycle; nothing else starts meanwhile,
-    // a second Start nests nothing, and the commands return with the cycle.
+    // Stop during a read of a silent card ends the cycle before the next
+    // attempt; nothing else starts meanwhile, a second Start nests nothing,
+    // and the commands return with the cycle.
     void stopDuringASlowRead()
     {
         AppFixture f;
@@ -170,22 +171,20 @@ private slots:
         f.rack->setCardFaults(1, {.silent = true});
         bool stopped = false;
         bool lockedWhileReading = false;
-        auto c = connect(
-            &f.session.traffic, &TrafficLog::appended, &f.window, [&](const TrafficEntry &) {
-                if (stopped) {
-                    lockedWhileReading =
-                        !f.enabled("cmdUpload") && !f.enabled("cmdStart") && !f.enabled("cmdStop");
-                    return;
-                }
-                stopped = true;
-                f.window.cmdStop_Click();
-                f.window.cmdStart_Click(); // refused: the cycle still runs
-                f.window.cmdUpload_Click();
-            });
+        auto c = connect(&f.session.traffic, &TrafficLog::appended, &f.window,
+                         [&](const TrafficEntry &) {
+                             if (std::exchange(stopped, true))
+                                 return;
+                             f.window.cmdStop_Click();
+                             f.window.cmdStart_Click(); // refused: the cycle still runs
+                             f.window.cmdUpload_Click();
+                             lockedWhileReading = !f.enabled("cmdUpload") &&
+                                                  !f.enabled("cmdStart") && !f.enabled("cmdStop");
+                         });
         f.window.cmdStart_Click();
         disconnect(c);
         QVERIFY(lockedWhileReading);
-        QCOMPARE(f.wire(), (QStringList{"G1", "G1", "G1", "G1"})); // one read, then the end
+        QCOMPARE(f.wire(), (QStringList{"G1"})); // the attempt under way, no further one
         QVERIFY(f.enabled("cmdUpload"));
         QVERIFY(f.enabled("cmdStart"));
         QVERIFY(!f.enabled("cmdStop"));

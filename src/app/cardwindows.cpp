@@ -159,8 +159,10 @@ void CardWindows::readShownCard()
     main->setFocus(Qt::OtherFocusReason);
     // The gate keeps every other command off inside the read's waits; when
     // it is released the commands follow whatever happened meanwhile.
-    if (const CommandScope scope(m_session.gate, m_wiring.lock, kLiveReadOperation); scope)
+    if (const CommandScope scope(m_session.gate, m_wiring.lock, kLiveReadOperation); scope) {
         showLiveRead(ReadCardLive(m_session, sel));
+        emit m_session.live.interrupted();
+    }
     // Back where it was, unless the operator has put it elsewhere meanwhile.
     if (focus && main->focusWidget() == main && focus->isEnabled() && focus->isVisible())
         focus->setFocus(Qt::OtherFocusReason);
@@ -168,15 +170,26 @@ void CardWindows::readShownCard()
 
 void CardWindows::showLiveRead(const CardLiveRead &read)
 {
-    if (read.formType == FormType::Analog && read.values)
-        m_setModel->showLive(read.values->ch1, read.values->ch2);
-    else if (read.formType == FormType::Pulse && read.values)
-        m_setPalseModel->showLive(read.values->ch1, read.values->ch2);
+    // What the window showed of this card is not the rack's now: another
+    // model sits in the slot (no value at all), or the card fell silent
+    // ("ERROR", as the overview shows it).
+    const bool twoChannels = m_session.cards[read.cardNo].isTwoChannel();
+    const QString error = read.notRead.isEmpty() ? QStringLiteral("ERROR") : QString();
+    const QString ch1 = read.values ? read.values->ch1 : error;
+    const QString ch2 = read.values ? read.values->ch2 : twoChannels ? error : QString();
+    if (read.formType == FormType::Analog)
+        m_setModel->showLive(ch1, ch2);
+    else if (read.formType == FormType::Pulse)
+        m_setPalseModel->showLive(ch1, ch2);
     for (int i = 0; i < read.states.size(); ++i)
         m_showModel->showChannel(i + 1, read.states.at(i));
-    if (read.values) {
-        m_wiring.overview->showInputData(read.cardNo, 1, read.values->ch1);
-        m_wiring.overview->showInputData(read.cardNo, 2, read.values->ch2);
+    if (read.formType == FormType::Discrete && (read.silent || !read.notRead.isEmpty()))
+        m_showModel->showNoAnswer(int(read.states.size()) + 1, error);
+    if (!read.notRead.isEmpty())
+        m_wiring.showStatus(QStringLiteral("Slot %1: %2").arg(read.cardNo).arg(read.notRead));
+    if (read.values || (read.silent && read.formType != FormType::Discrete)) {
+        m_wiring.overview->showInputData(read.cardNo, 1, ch1);
+        m_wiring.overview->showInputData(read.cardNo, 2, ch2);
     }
 }
 
@@ -210,6 +223,8 @@ void CardWindows::applyAnalogReads()
 {
     const int sel = m_session.state.SelectedCardNo;
     const AnalogCardReads reads = UploadAnalogCard(m_session, sel, m_wiring.progress);
+    if (!reads.notRead.isEmpty())
+        return;
     for (int k = 1; k <= 12; ++k)
         if (const auto &v = reads.values.at(static_cast<std::size_t>(k - 1)))
             m_setModel->setParText(k, *v);
@@ -260,16 +275,19 @@ void CardWindows::pulseUpload()
         !actsOn(FormType::Pulse))
         return;
     runTransfer("Upload card", [this] {
-        const auto reads =
+        const PulseCardReads reads =
             UploadPulseCard(m_session, m_session.state.SelectedCardNo, m_wiring.progress);
-        if (reads[0])
-            m_setPalseModel->setCountText(1, *reads[0]);
-        if (reads[1])
-            m_setPalseModel->setSpanText(1, *reads[1]);
-        if (reads[2])
-            m_setPalseModel->setCountText(2, *reads[2]);
-        if (reads[3])
-            m_setPalseModel->setSpanText(2, *reads[3]);
+        if (!reads.notRead.isEmpty())
+            return;
+        const auto &v = reads.values;
+        if (v[0])
+            m_setPalseModel->setCountText(1, *v[0]);
+        if (v[1])
+            m_setPalseModel->setSpanText(1, *v[1]);
+        if (v[2])
+            m_setPalseModel->setCountText(2, *v[2]);
+        if (v[3])
+            m_setPalseModel->setSpanText(2, *v[3]);
         StoreEditorFields();
     });
 }

@@ -16,6 +16,7 @@ void ComConnection::openAndConnect()
     case ConnectOutcome::Result::Refused:
         return;
     case ConnectOutcome::Result::Connected:
+        m_display.showCommCard(m_session.commCardModel);
         m_display.setEthernetCommandsVisible(outcome.ethernet);
         m_display.refreshCommands();
         return;

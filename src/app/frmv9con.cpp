@@ -359,6 +359,12 @@ void frmV9Con::showLinkState(bool connected, const QString &portText)
     m_lock.linkChanged(connected);
 }
 
+void frmV9Con::showCommCard(const QString &model)
+{
+    m_lblMasterType->setText(model);
+    m_lblVersionNo->clear();
+}
+
 void frmV9Con::setEthernetCommandsVisible(bool visible)
 {
     m_fraCmd->setVisible(visible);

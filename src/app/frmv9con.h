@@ -75,6 +75,7 @@ public:
 
     // LinkDisplay
     void showLinkState(bool connected, const QString &portText) override;
+    void showCommCard(const QString &model) override;
     void setEthernetCommandsVisible(bool visible) override;
     void refreshCommands() override;
     QWidget *messageParent() override { return this; }

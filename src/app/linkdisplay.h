@@ -11,6 +11,9 @@ public:
     virtual ~LinkDisplay() = default;
     // Lamp, port text, status text and the Connect/Disconnect menu items.
     virtual void showLinkState(bool connected, const QString &portText) = 0;
+    // The communication card the link reaches: its model, no version
+    // until an Upload reads it.
+    virtual void showCommCard(const QString &model) = 0;
     // The "Ethernet Setting" frame, for the Ethernet communication card only.
     virtual void setEthernetCommandsVisible(bool visible) = 0;
     // The commands follow the link just set up or given up.

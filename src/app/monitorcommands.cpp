@@ -45,7 +45,7 @@ void MonitorCommands::cmdStart_Click()
 
 void MonitorCommands::cmdStop_Click()
 {
-    m_session.state.IsMonitoring = false;
+    StopMonitoring(m_session);
     // The other commands come back when the cycle has returned the gate.
     m_wiring.lock.refresh();
 }
@@ -58,6 +58,7 @@ void MonitorCommands::analogValue(int cardNo, int channel, const QString &text)
 void MonitorCommands::discreteBits(int cardNo, int channels, const QString &bits, bool answered)
 {
     if (!answered)
-        m_wiring.overview->lblInputDataCh1(cardNo)->setText(QStringLiteral("ERROR"));
-    m_wiring.overview->ShowDiscreteBits(cardNo, channels, bits);
+        m_wiring.overview->showDiscreteError(cardNo);
+    else
+        m_wiring.overview->ShowDiscreteBits(cardNo, channels, bits);
 }

@@ -109,12 +109,16 @@ void ViewWindows::showTrend(int cardNo)
     if (!trend) {
         const CardRecord &card = m_session.cards[cardNo];
         trend = new frmTrend(m_session.live, cardNo, card.ModelName, m_main);
+        trend->setCardSource([this, cardNo] {
+            const CardRecord &c = m_session.cards[cardNo];
+            return frmTrend::Card{m_session.link, c.ModelName.trimmed(), TrendUnitText(c)};
+        });
         trend->setWindowFlag(Qt::Window);
         trend->setAttribute(Qt::WA_DeleteOnClose);
         place(trend, QStringLiteral("trend"));
     }
-    // An Upload since may have changed the card's unit.
-    trend->setUnit(TrendUnitText(m_session.cards[cardNo]));
+    // Another rack, or another card in the slot, since it was opened.
+    trend->followCard();
     bringForward(trend);
 }
 

@@ -75,8 +75,7 @@ int RunMonitor(Session &session, Console &console, const MonitorSettings &settin
         if (settings.passes > 0 && passes >= settings.passes) {
             // Cleared from the event loop, after the core has judged the
             // pass: a pass without any answer still counts as a lost rack.
-            QTimer::singleShot(0, &session.line,
-                               [&session] { session.state.IsMonitoring = false; });
+            QTimer::singleShot(0, &session.line, [&session] { StopMonitoring(session); });
             return;
         }
         pauseWhileMonitoring(session, extraPauseMs);
@@ -98,7 +97,7 @@ int RunMonitor(Session &session, Console &console, const MonitorSettings &settin
         waits += QStringLiteral(", rows to ") + shown;
     console.err << waits << QStringLiteral("; Ctrl-C stops") << Qt::endl;
 
-    InterruptWatch interrupt([&session] { session.state.IsMonitoring = false; });
+    InterruptWatch interrupt([&session] { StopMonitoring(session); });
     session.state.IsMonitoring = true;
     const MonitorEnd end = MonitorAllCards(session, log);
     session.state.IsMonitoring = false;

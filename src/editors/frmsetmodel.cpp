@@ -319,10 +319,10 @@ void frmSetModel::showLive(const QString &ch1, const QString &ch2)
     m_ch[1].live->setText(ch2);
 }
 
-void frmSetModel::setTransferButtonsEnabled(bool enabled)
+void frmSetModel::setTransferButtonsEnabled(bool upload, bool download)
 {
-    m_cmdUp->setEnabled(enabled);
-    m_cmdDown->setEnabled(enabled);
+    m_cmdUp->setEnabled(upload);
+    m_cmdDown->setEnabled(download);
 }
 
 void frmSetModel::Locked_txtBase()

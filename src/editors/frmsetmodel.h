@@ -53,7 +53,7 @@ public:
     void showLive(const QString &ch1, const QString &ch2);
 
     // LockableEditor
-    void setTransferButtonsEnabled(bool enabled) override; // cmdUp, cmdDown
+    void setTransferButtonsEnabled(bool upload, bool download) override; // cmdUp, cmdDown
     void Locked_txtBase() override;
     void Unlocked_txtBase() override;
 

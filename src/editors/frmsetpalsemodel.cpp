@@ -197,10 +197,10 @@ void frmSetPalseModel::showLive(const QString &ch1, const QString &ch2)
     setCountText(2, ch2);
 }
 
-void frmSetPalseModel::setTransferButtonsEnabled(bool enabled)
+void frmSetPalseModel::setTransferButtonsEnabled(bool upload, bool download)
 {
-    m_cmdUp->setEnabled(enabled);
-    m_cmdDown->setEnabled(enabled);
+    m_cmdUp->setEnabled(upload);
+    m_cmdDown->setEnabled(download);
 }
 
 void frmSetPalseModel::Locked_txtBase()

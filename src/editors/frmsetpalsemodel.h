@@ -45,8 +45,8 @@ public:
     void showLive(const QString &ch1, const QString &ch2);
 
     // LockableEditor
-    void setTransferButtonsEnabled(bool enabled) override; // cmdUp, cmdDown
-    void Locked_txtBase() override;                        // the span boxes
+    void setTransferButtonsEnabled(bool upload, bool download) override; // cmdUp, cmdDown
+    void Locked_txtBase() override;                                      // the span boxes
     void Unlocked_txtBase() override;
 
 signals:

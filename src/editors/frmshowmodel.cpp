@@ -134,6 +134,15 @@ void frmShowModel::showChannel(int ch, bool on)
     VbColor::setForeColor(e, bgr);
 }
 
+void frmShowModel::showNoAnswer(int fromCh, const QString &text)
+{
+    for (int ch = std::max(fromCh, 1); ch <= 16; ++ch) {
+        QLineEdit *e = m_txtChData.at(chIdx(ch));
+        e->setText(text);
+        VbColor::setForeColor(e, VbColor::ButtonText);
+    }
+}
+
 QString frmShowModel::channelText(int ch) const
 {
     return ch >= 1 && ch <= 16 ? m_txtChData.at(chIdx(ch))->text() : QString();

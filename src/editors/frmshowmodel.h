@@ -30,6 +30,9 @@ public:
     void ShowCardWindow();
     // Channel 1..16: "ON" in red, or "OFF" in green.
     void showChannel(int ch, bool on);
+    // Channels fromCh..16 were not read: `text` ("ERROR", or blank) in the
+    // text colour instead of a state that is no longer the card's.
+    void showNoAnswer(int fromCh, const QString &text);
     QString channelText(int ch) const;
 
 private:

@@ -48,6 +48,20 @@ QList<CardWrite> refuseOtherModel(Session &s, int cardNo, RackObserver &observer
     return {CardWrite{0, QStringLiteral("2"), check.reason, ChangeResult::NotWritten}};
 }
 
+// The model check before a card's Upload: empty when the reads may go,
+// else why not, told.
+QString otherModelNotRead(Session &s, int cardNo, RackObserver &observer)
+{
+    if (!NeedsModelCheck(s))
+        return {};
+    const ModelCheck check = CheckCardModel(s, cardNo, ModelCheckFor::Read);
+    if (check.ok)
+        return {};
+    observer.operationWarning(QStringLiteral("Uploading"),
+                              QStringLiteral("Slot %1: %2").arg(cardNo).arg(check.reason));
+    return check.reason;
+}
+
 } // namespace
 
 bool NeedsModelCheck(const Session &session)
@@ -55,23 +69,27 @@ bool NeedsModelCheck(const Session &session)
     return !session.table.uploadedOn(session.link);
 }
 
-ModelCheck CheckCardModel(Session &session, int cardNo)
+ModelCheck CheckCardModel(Session &session, int cardNo, ModelCheckFor purpose)
 {
+    const bool write = purpose == ModelCheckFor::Write;
     const QString reply =
         ReadItem(session.line, kRetries, QString::number(cardNo), QStringLiteral("2"));
     ModelCheck out;
     if (reply.isEmpty()) {
         out.ok = false;
         out.silent = WriteResult(session.line, reply) == ChangeResult::NoAnswer;
-        out.reason = QStringLiteral("no answer to the model read, nothing written");
+        out.reason = write ? QStringLiteral("no answer to the model read, nothing written")
+                           : QStringLiteral("no answer to the model read, nothing read");
         return out;
     }
     const QString rackModel = TextAfterColon(reply);
-    const QString &fileModel = session.cards[cardNo].ModelName;
-    if (rackModel != fileModel) {
+    const QString &tableModel = session.cards[cardNo].ModelName;
+    if (rackModel != tableModel) {
         out.ok = false;
-        out.reason =
-            QStringLiteral("the rack has %1, the file %2: not written").arg(rackModel, fileModel);
+        out.reason = write ? QStringLiteral("the rack has %1, the file %2: not written")
+                                 .arg(rackModel, tableModel)
+                           : QStringLiteral("the rack has %1, the table %2: not read")
+                                 .arg(rackModel, tableModel);
     }
     return out;
 }
@@ -84,6 +102,11 @@ AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &obs
     AnalogCardReads out;
     observer.progressStarted(count, QStringLiteral("Uploading"));
     WriteItem(session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
+    out.notRead = otherModelNotRead(session, cardNo, observer);
+    if (!out.notRead.isEmpty()) {
+        observer.progressFinished();
+        return out;
+    }
     for (int k = 1; k <= count; ++k) {
         out.values.at(static_cast<std::size_t>(k - 1)) = readValue(session, card, r.par(k).ItemNo);
         observer.progressAdvanced();
@@ -124,15 +147,15 @@ QList<CardWrite> DownloadAnalogCard(Session &session, int cardNo,
     return out;
 }
 
-std::array<std::optional<QString>, 4> UploadPulseCard(Session &session, int cardNo,
-                                                      RackObserver &observer)
+PulseCardReads UploadPulseCard(Session &session, int cardNo, RackObserver &observer)
 {
     const QString card = QString::number(cardNo);
-    std::array<std::optional<QString>, 4> out;
+    PulseCardReads out;
     const char *const items[] = {"10", "14", "11", "15"};
     observer.progressStarted(4, QStringLiteral("Uploading"));
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        out.at(i) = readValue(session, card, QLatin1String(items[i]));
+    out.notRead = otherModelNotRead(session, cardNo, observer);
+    for (std::size_t i = 0; i < out.values.size() && out.notRead.isEmpty(); ++i) {
+        out.values.at(i) = readValue(session, card, QLatin1String(items[i]));
         observer.progressAdvanced();
     }
     observer.progressFinished();
@@ -165,6 +188,8 @@ std::optional<LiveValues> ReadAnalogLive(Session &session, int cardNo)
     if (KindReadsValueOn22(r.ModelKind)) {
         const QString reply =
             ReadItem(session.line, kRetries, QString::number(cardNo), QStringLiteral("22"));
+        if (reply.isEmpty())
+            return std::nullopt;
         const QString sent = TextAfterColon(reply);
         return LiveValues{RemoveFirstPoint(sent), QString(), sent, QString()};
     }
@@ -216,17 +241,31 @@ CardLiveRead ReadCardLive(Session &session, int cardNo)
         return out;
     const CardRecord &r = session.cards[cardNo];
     out.formType = r.form();
-    if (r.form() == FormType::Analog)
-        out.values = ReadAnalogLive(session, cardNo);
-    else if (r.form() == FormType::Pulse)
-        out.values = ReadPulseLive(session, cardNo);
-    else if (r.form() == FormType::Discrete)
-        out.states = ReadDiscreteStates(session, cardNo);
-    if (out.values) {
-        emit session.live.value(cardNo, 1, out.values->sent1);
-        if (session.cards[cardNo].isTwoChannel())
-            emit session.live.value(cardNo, 2, out.values->sent2);
+    if (out.formType == FormType::None || out.formType > FormType::Discrete)
+        return out;
+    if (NeedsModelCheck(session)) {
+        const ModelCheck check = CheckCardModel(session, cardNo, ModelCheckFor::Read);
+        out.silent = check.silent;
+        if (!check.ok) {
+            out.notRead = check.reason;
+            return out;
+        }
     }
+    if (r.form() == FormType::Analog) {
+        out.values = ReadAnalogLive(session, cardNo);
+    } else if (r.form() == FormType::Pulse) {
+        out.values = ReadPulseLive(session, cardNo);
+    } else {
+        out.states = ReadDiscreteStates(session, cardNo);
+        out.silent = out.states.size() < (r.channels() == 4 ? 4 : 16) && r.channels() > 0 &&
+                     r.ModelName != QLatin1String("NONE");
+        return out;
+    }
+    out.silent = !out.values;
+    const QString error = QStringLiteral("ERROR");
+    emit session.live.value(cardNo, 1, out.values ? out.values->sent1 : error);
+    if (r.isTwoChannel())
+        emit session.live.value(cardNo, 2, out.values ? out.values->sent2 : error);
     return out;
 }
 

@@ -23,9 +23,13 @@ struct AnalogCardReads
 {
     std::array<std::optional<QString>, 12> values;
     std::optional<bool> limitOn;
+    // Why nothing was read: the card in the slot is not the record's model
+    // (ModelCheck), told to the observer as a warning. Empty otherwise.
+    QString notRead;
 };
-// The opening write, then the parameter items in slot order and the limit
-// item "37"; progress 6 or 12, "Uploading".
+// The opening write, the model check where the table is not this link's,
+// then the parameter items in slot order and the limit item "37"; progress
+// 6 or 12, "Uploading".
 AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &observer);
 // One write of a card's Download and what became of it.
 struct CardWrite
@@ -51,9 +55,13 @@ QList<CardWrite> DownloadAnalogCard(Session &session, int cardNo,
 QString CardDownloadSummary(const CardTable &cards, int cardNo, const QList<CardWrite> &writes);
 
 // Counts and spans of a pulse card: slots 1, 2, 7 and 8 (items 10, 14, 11,
-// 15); progress 4, "Uploading".
-std::array<std::optional<QString>, 4> UploadPulseCard(Session &session, int cardNo,
-                                                      RackObserver &observer);
+// 15) after the model check as for the analog card; progress 4, "Uploading".
+struct PulseCardReads
+{
+    std::array<std::optional<QString>, 4> values;
+    QString notRead; // as AnalogCardReads::notRead
+};
+PulseCardReads UploadPulseCard(Session &session, int cardNo, RackObserver &observer);
 // The two spans (items 14, 15) as typed; progress 2, "Downloading"; the
 // model check as for the analog card.
 QList<CardWrite> DownloadPulseCard(Session &session, int cardNo, const QString &span1,
@@ -61,16 +69,24 @@ QList<CardWrite> DownloadPulseCard(Session &session, int cardNo, const QString &
 
 // Whether the card in slot `cardNo` is the model its record is for. Asked
 // (item "2", after the select) only when the table is not the one uploaded
-// on this link, since a parameter file may be another rack's. A card that
-// does not say counts as another.
+// on this link, since a parameter file or an earlier link's upload may be
+// another rack's. A card that does not say counts as another.
 struct ModelCheck
 {
     bool ok = true;
     bool silent = false; // the card did not answer
-    QString reason;      // "the rack has XL2-00, the file XE1-2: not written"
+    // For a write: "the rack has XL2-00, the file XE1-2: not written"; for
+    // a read: "the rack has XL2-00, the table XE1-2: not read".
+    QString reason;
+};
+enum class ModelCheckFor
+{
+    Write,
+    Read,
 };
 bool NeedsModelCheck(const Session &session);
-ModelCheck CheckCardModel(Session &session, int cardNo);
+ModelCheck CheckCardModel(Session &session, int cardNo,
+                          ModelCheckFor purpose = ModelCheckFor::Write);
 
 // Live values of both channels as shown (text after the colon, first point
 // removed) and as sent (the point kept); nullopt when a read got no answer
@@ -96,8 +112,15 @@ struct CardLiveRead
     FormType formType = FormType::None;
     std::optional<LiveValues> values;
     QList<bool> states;
+    // A read met silence: the values, or the states from states.size() + 1
+    // on, are not the card's now.
+    bool silent = false;
+    // The card in the slot is not the record's model: nothing was read.
+    QString notRead;
 };
 // Reads card `cardNo` as its FormType asks and puts the values read on the
-// session's live feed (channel 2 only for two-channel cards). Nothing is
-// read for a card no window serves.
+// session's live feed (channel 2 only for two-channel cards), "ERROR" for a
+// read met with silence, as monitoring does. Where the table is not this
+// link's, the model check comes first. Nothing is read for a card no
+// window serves.
 CardLiveRead ReadCardLive(Session &session, int cardNo);

@@ -2,6 +2,7 @@
 
 #include "exchange/session.h"
 #include "link/transactions.h"
+#include "model/encodings.h"
 
 namespace {
 
@@ -52,6 +53,10 @@ ConnectOutcome ConnectComCard(Session &session, const std::function<void()> &ans
     // died meanwhile may not.
     if (!line.isOpen())
         return failed(session, ConnectOutcome::Result::LinkLost);
+    // This rack's card from now on: the change log and the window name it.
+    // A refusal names nothing.
+    if (out.model != QLatin1String("CNG") && out.model != QLatin1String("NEEDLESS"))
+        session.commCardModel = TextBeforeColon(out.model);
     out.result = ConnectOutcome::Result::Connected;
     out.ethernet = out.model.left(6) == QLatin1String("V9-XS1");
     return out;

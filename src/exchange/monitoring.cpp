@@ -19,6 +19,29 @@ bool pause(Session &s, int ms)
     return loop.exec() == 1 && !s.quitting;
 }
 
+// Monitoring's Stop on the line for as long as the cycle runs (each cycle
+// has a token of its own); its end is told on the live feed.
+class StopOnLine
+{
+public:
+    explicit StopOnLine(Session &s) : m_line(s.line), m_live(s.live)
+    {
+        s.monitorStop = CancelToken();
+        m_line.setCancelToken(s.monitorStop);
+    }
+    ~StopOnLine()
+    {
+        m_line.setCancelToken(std::nullopt);
+        emit m_live.interrupted();
+    }
+    StopOnLine(const StopOnLine &) = delete;
+    StopOnLine &operator=(const StopOnLine &) = delete;
+
+private:
+    SerialLine &m_line;
+    LiveFeed &m_live;
+};
+
 MonitorEnd ended(const Session &s)
 {
     if (s.quitting)
@@ -108,8 +131,15 @@ QString DiscreteBits(const QString &reply)
     return HexToBits(hex);
 }
 
+void StopMonitoring(Session &session)
+{
+    session.state.IsMonitoring = false;
+    session.monitorStop.request();
+}
+
 MonitorEnd MonitorAllCards(Session &session, MonitorObserver &observer)
 {
+    const StopOnLine stop(session);
     while (session.state.IsMonitoring) {
         Pass pass(session, observer);
         const bool through = pass.run();
@@ -128,6 +158,7 @@ MonitorEnd MonitorSelectedCard(Session &session, int cardNo,
 {
     if (cardNo < 1 || cardNo > kCardCount || session.cards[cardNo].channels() == 0)
         return MonitorEnd::Stopped;
+    const StopOnLine stop(session);
     while (session.state.IsMonitoring && session.line.isOpen() && !session.quitting) {
         const FormType form = session.cards[cardNo].form();
         if (form == FormType::None || form > FormType::Discrete)

@@ -32,6 +32,11 @@ enum class MonitorEnd
 // never spins even when there is nothing to read.
 inline constexpr int kMonitorPauseMs = 50;
 
+// Ends the monitoring in progress: IsMonitoring is cleared, and a read
+// that meets silence makes no further attempt, so the cycle returns once
+// the exchange on the line has.
+void StopMonitoring(Session &session);
+
 // Reads every card's values pass after pass while IsMonitoring holds.
 MonitorEnd MonitorAllCards(Session &session, MonitorObserver &observer);
 // Reads the selected card live (ReadCardLive) over and over while

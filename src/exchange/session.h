@@ -51,6 +51,9 @@ struct Session
     QMap<QString, QString> commCardRead;
     QString commCardModel;
     QString commCardVersion;
+    // Monitoring's Stop: a fresh token for each monitoring cycle
+    // (StopMonitoring requests it).
+    CancelToken monitorStop;
     // Set by shut-down; an operation that fails because of it stays silent.
     bool quitting = false;
 };

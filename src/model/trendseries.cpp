@@ -121,6 +121,15 @@ void TrendSeries::setWindowMs(qint64 ms)
     dropOld();
 }
 
+void TrendSeries::breakRuns(qint64 msSinceEpoch)
+{
+    for (int ch = 1; ch <= kChannels; ++ch) {
+        const QList<TrendPoint> &list = points(ch);
+        if (!list.isEmpty() && !list.last().gap)
+            append(ch, msSinceEpoch, QString());
+    }
+}
+
 void TrendSeries::clear()
 {
     for (auto &list : m_points)

@@ -65,6 +65,11 @@ public:
     void setWindowMs(qint64 ms);
     qint64 windowMs() const { return m_windowMs; }
 
+    // Monitoring stopped at `msSinceEpoch`: the next value starts a new
+    // run, so a line never bridges a time nothing was read. Channels without
+    // points get none.
+    void breakRuns(qint64 msSinceEpoch);
+
     void clear();
     bool isEmpty() const;
     // The newest time appended; 0 while nothing was.

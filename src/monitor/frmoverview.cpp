@@ -141,7 +141,8 @@ void frmOverView::Form_Activate()
     for (int i = 1; i <= kCardCount; ++i) {
         const CardRecord &r = m_cards[i];
         Row &row = m_rows.at(idx(i));
-        row.cardType->setText(r.ModelName);
+        // As the Upload showed it: an unknown model reads "NONE" here too.
+        ShowCardIdentity(i);
         QString inputType;
         if (!r.ChCount.isEmpty() && r.hasSensor()) {
             const SensorTable &t =
@@ -214,6 +215,8 @@ void frmOverView::ShowCardDetails(int i)
 void frmOverView::ShowDiscreteBits(int i, int channels, const QString &bits)
 {
     Row &row = m_rows.at(idx(i));
+    // After an error the cells come back in place of its text.
+    ShowChData(QString(), i);
     for (int ch = 1; ch <= 16; ++ch) {
         quint32 colour = VbColor::MenuBackground;
         if (bits.size() == 16 && ch <= channels)
@@ -229,6 +232,20 @@ void frmOverView::ShowDiscreteBits(int i, int channels, const QString &bits)
                           (base.blue() + 2 * grey.blue()) / 3));
         cell->setPalette(p);
     }
+    showLive(i);
+}
+
+void frmOverView::showDiscreteError(int i)
+{
+    Row &row = m_rows.at(idx(i));
+    // The row's channel cells would keep the last states read: the text
+    // takes their place until the card answers again.
+    for (QLabel *cell : row.di)
+        cell->hide();
+    row.data1->setText(QStringLiteral("ERROR"));
+    row.data1->show();
+    row.data2->clear();
+    row.data2->hide();
     showLive(i);
 }
 

@@ -37,6 +37,8 @@ public:
     // significant first; channel j (1..channels) red when on, green when
     // off. Empty bits paint every cell blank.
     void ShowDiscreteBits(int i, int channels, const QString &bits);
+    // A discrete card that did not answer: "ERROR" where its channels show.
+    void showDiscreteError(int i);
     // Live value of channel 1 or 2 of card i, as read.
     void showInputData(int i, int channel, const QString &text);
     // After a lost link nothing shown is current: every row's value area

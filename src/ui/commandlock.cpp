@@ -42,6 +42,9 @@ CommandInputs CommandLock::inputs() const
     in.selectedCardNo = st.SelectedCardNo;
     if (st.SelectedCardNo >= 1 && st.SelectedCardNo <= kCardCount)
         in.formType = m_session.cards[st.SelectedCardNo].FormType;
+    // A half-read record would write its defaults into the card.
+    in.cardDownloadable = (in.uploaded && st.SelectedCardNo != table.partialSlot()) ||
+                          (table.origin() == TableOrigin::File && table.complete());
     return in;
 }
 
@@ -77,7 +80,10 @@ void CommandLock::refresh()
     setMain("mnuFilesCompare", c.files);
 
     for (const Editor &e : std::as_const(m_editors))
-        e.editor->setTransferButtonsEnabled(e.formType == 1 ? c.analogTransfers : c.pulseTransfers);
+        if (e.formType == in.formType)
+            e.editor->setTransferButtonsEnabled(c.cardUpload, c.cardDownload);
+        else
+            e.editor->setTransferButtonsEnabled(false, false);
     if (int(c.fieldsEditable) == m_fieldsEditable && in.selectedCardNo == m_fieldsCard)
         return;
     m_fieldsEditable = c.fieldsEditable;

@@ -13,7 +13,7 @@ class LockableEditor
 {
 public:
     virtual ~LockableEditor() = default;
-    virtual void setTransferButtonsEnabled(bool enabled) = 0; // cmdUp, cmdDown
+    virtual void setTransferButtonsEnabled(bool upload, bool download) = 0; // cmdUp, cmdDown
     virtual void Locked_txtBase() = 0;
     virtual void Unlocked_txtBase() = 0;
 };

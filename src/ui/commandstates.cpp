@@ -15,8 +15,8 @@ CommandStates CommandStatesFor(const CommandInputs &in)
     // A disconnect locks the selector until the next link or file.
     out.overView = idle && !in.afterDisconnect;
     const bool cardShown = in.selectedCardNo >= 1 && in.selectedCardNo <= 16;
-    out.analogTransfers = onLink && cardShown && in.formType == 1;
-    out.pulseTransfers = onLink && cardShown && in.formType == 2;
+    out.cardUpload = onLink && cardShown && (in.formType == 1 || in.formType == 2);
+    out.cardDownload = out.cardUpload && in.cardDownloadable;
     // Typing during the short live read is harmless: it writes no box.
     out.fieldsEditable = !in.monitoring && !in.afterDisconnect &&
                          (in.running.isEmpty() || in.running == kLiveReadOperation);

@@ -5,16 +5,18 @@
 // What the enabled state of every command depends on.
 struct CommandInputs
 {
-    bool connected = false;       // IsConnected
-    bool portOpen = false;        // the port has not failed meanwhile
-    bool uploaded = false;        // the table was uploaded on this link (whole or not)
-    bool downloadable = false;    // a whole table: uploaded on this link, or from a file
-    bool tableComplete = false;   // a whole table to save (uploaded or opened)
-    bool tableLoaded = false;     // a table to report, whole or not
-    bool afterDisconnect = false; // the link was given up; nothing loaded since
-    bool monitoring = false;      // IsMonitoring
-    QString running;              // the operation holding the gate; empty when idle
-    bool dialogOpen = false;      // the COM port or a settings window is open
+    bool connected = false;        // IsConnected
+    bool portOpen = false;         // the port has not failed meanwhile
+    bool uploaded = false;         // the table was uploaded on this link (whole or not)
+    bool downloadable = false;     // a whole table: uploaded on this link, or from a file
+    bool cardDownloadable = false; // the shown card's record: uploaded on this link
+                                   // (not the slot an upload stopped in), or from a file
+    bool tableComplete = false;    // a whole table to save (uploaded or opened)
+    bool tableLoaded = false;      // a table to report, whole or not
+    bool afterDisconnect = false;  // the link was given up; nothing loaded since
+    bool monitoring = false;       // IsMonitoring
+    QString running;               // the operation holding the gate; empty when idle
+    bool dialogOpen = false;       // the COM port or a settings window is open
     int selectedCardNo = 0;
     int formType = 0; // of the selected card; 0 with the overview selected
 };
@@ -29,10 +31,13 @@ struct CommandStates
     bool overView = false; // also the card selector
     bool ether = false;
     bool comSet = false;
-    bool analogTransfers = false; // cmdUp and cmdDown of the analog editor
-    bool pulseTransfers = false;  // the same of the pulse editor
-    bool fieldsEditable = false;  // the editors' parameter boxes and chkLimit
-    bool connectMenu = false;     // the whole "Connect" menu
+    // The shown card's editor: cmdUp reads only, so it is on whenever the
+    // link is; cmdDown follows Download: only to the rack the table was
+    // uploaded from on this link, or of a file (each card's model checked).
+    bool cardUpload = false;
+    bool cardDownload = false;
+    bool fieldsEditable = false; // the editors' parameter boxes and chkLimit
+    bool connectMenu = false;    // the whole "Connect" menu
     bool connect = false;
     bool disconnect = false;
     bool files = false; // Open and Compare

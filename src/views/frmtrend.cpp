@@ -53,7 +53,8 @@ frmTrend::frmTrend(LiveFeed &feed, int cardNo, const QString &model, QWidget *pa
     : QWidget(parent), m_cardNo(cardNo)
 {
     setObjectName(QStringLiteral("frmTrend"));
-    setWindowTitle(QStringLiteral("Trend \u2013 card %1 %2").arg(cardNo).arg(model.trimmed()));
+    m_card.model = model.trimmed();
+    showTitle();
     resize(720, 420);
 
     // Steady time from the wall clock at opening: setting the system clock
@@ -99,6 +100,11 @@ frmTrend::frmTrend(LiveFeed &feed, int cardNo, const QString &model, QWidget *pa
     connect(m_redrawTimer, &QTimer::timeout, this, &frmTrend::redraw);
 
     connect(&feed, &LiveFeed::value, this, &frmTrend::onValue);
+    connect(&feed, &LiveFeed::interrupted, this, [this] {
+        m_series.breakRuns(m_clock());
+        if (!isPaused() && !m_redrawTimer->isActive())
+            m_redrawTimer->start();
+    });
     redraw();
 }
 
@@ -117,10 +123,47 @@ const QList<QLineSeries *> &frmTrend::segments(int channel) const
     return m_segments[static_cast<std::size_t>(channel - 1)];
 }
 
+void frmTrend::setCardSource(CardSource source)
+{
+    m_cardSource = std::move(source);
+    if (m_cardSource) {
+        m_card = m_cardSource();
+        showTitle();
+        setUnit(m_card.unit);
+    }
+}
+
+void frmTrend::showTitle()
+{
+    setWindowTitle(QStringLiteral("Trend \u2013 card %1 %2").arg(m_cardNo).arg(m_card.model));
+}
+
+void frmTrend::followCard()
+{
+    if (!m_cardSource)
+        return;
+    const Card now = m_cardSource();
+    if (now.link != m_card.link || now.model != m_card.model) {
+        m_series.clear();
+        m_frozen.reset();
+        m_pause->setText(QStringLiteral("Pause"));
+        m_card.link = now.link;
+        m_card.model = now.model;
+        showTitle();
+        if (!m_redrawTimer->isActive())
+            m_redrawTimer->start();
+    }
+    if (now.unit != m_card.unit) {
+        m_card.unit = now.unit;
+        setUnit(m_card.unit);
+    }
+}
+
 void frmTrend::onValue(int cardNo, int channel, const QString &text)
 {
     if (cardNo != m_cardNo)
         return;
+    followCard();
     m_series.append(channel, m_clock(), text);
     // Started once per batch, not per value, so a steady flow still redraws.
     if (!isPaused() && !m_redrawTimer->isActive())

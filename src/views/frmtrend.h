@@ -29,6 +29,20 @@ class frmTrend final : public QWidget
     Q_DISABLE_COPY_MOVE(frmTrend)
 public:
     frmTrend(LiveFeed &feed, int cardNo, const QString &model, QWidget *parent = nullptr);
+
+    // The card whose values arrive: of which link, its model and unit. A
+    // value of another link or model starts a new series under the new
+    // card's name and unit; the old rack's values are not the same line.
+    struct Card
+    {
+        quint64 link = 0;
+        QString model;
+        QString unit;
+    };
+    using CardSource = std::function<Card()>;
+    void setCardSource(CardSource source);
+    // Asks the source again: a new series if the card has changed.
+    void followCard();
     ~frmTrend() override;
 
     // Redraws wait this long so that a burst of values costs one redraw.
@@ -65,10 +79,13 @@ public:
 
 private:
     void onValue(int cardNo, int channel, const QString &text);
+    void showTitle();
     void redraw();
     void fitSegments(int channel, const QList<QList<QPointF>> &runs);
 
     int m_cardNo;
+    Card m_card;
+    CardSource m_cardSource;
     TrendSeries m_series;
     // The series as drawn when Pause was pressed.
     std::optional<TrendSeries> m_frozen;
