@@ -8,12 +8,16 @@
 
 #include "app/cardwindows.h"
 #include "app/comparecommands.h"
+#include "app/monitorcommands.h"
+#include "app/viewwindows.h"
 #include "editors/frmsetmodel.h"
+#include "editors/frmshowmodel.h"
 #include "files/changelog.h"
 #include "files/parameterfile.h"
 #include "link/memoryport.h"
 #include "model/catalogue.h"
 #include "model/comparison.h"
+#include "monitor/frmoverview.h"
 #include "sim/rackloader.h"
 #include "sim/racksession.h"
 #include "sim/simcard.h"
@@ -21,6 +25,7 @@
 #include "ui/filedialogs.h"
 #include "ui/frmloading.h"
 #include "views/frmcompare.h"
+#include "views/frmtrend.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -31,6 +36,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QStatusBar>
 
 using namespace Qt::StringLiterals;
 
@@ -874,6 +880,114 @@ private slots:
         for (int line = 0; line < 7; ++line)
             cut = text.indexOf('\n', cut) + 1;
         damaged.write(text.left(cut + 20));
+    }
+
+    // The steps of the rack change, each fault of it checked where the
+    // operator would see it: rack A uploaded and monitored with a trend of
+    // card 1 open, then rack B connected.
+    void acrossRacks()
+    {
+        AppFixture f;
+        std::unique_ptr<SimulatedRack> b = RackB();
+        f.session.ports = std::make_unique<TwoRacks>(*f.rack, *b);
+        f.session.line.setTiming(kTiming);
+        qint64 now = 1000;
+        // Start, and Stop once the rack has heard `commands` more.
+        const auto monitor = [&f](int commands) {
+            const int stopAt = int(f.session.traffic.entries().size()) + commands;
+            QObject ctx;
+            QObject::connect(&f.session.traffic, &TrafficLog::appended, &ctx, [&] {
+                if (int(f.session.traffic.entries().size()) == stopAt)
+                    QTimer::singleShot(0, &ctx,
+                                       [&f] { f.window.monitorCommands().cmdStop_Click(); });
+            });
+            f.window.monitorCommands().cmdStart_Click();
+        };
+        const auto select = [&f](int slot) {
+            f.find<QComboBox>(u"cboCardNo"_s)
+                ->setCurrentText(format("%1", slot).rightJustified(2, u'0'));
+        };
+        frmSetModel *editor = f.window.cardWindows().setModel();
+        auto *value = editor->findChild<QLineEdit *>(u"txtParData01"_s);
+
+        f.connectOn(1);
+        f.window.cmdUpload_Click();
+        f.window.viewWindows().showTrend(1);
+        frmTrend *trend = f.window.viewWindows().trend(1);
+        trend->setClock([&now] { return now++; });
+        monitor(20);
+        const QList<TrendPoint> &a = trend->series().points(1);
+        QVERIFY(!a.isEmpty() && !a.first().gap);
+        QVERIFY2(a.last().gap, "the line runs on over the time nothing is read");
+
+        // Rack B without an Upload: its communication card is named at once;
+        // card 1 (XD1-K in the table, XA1-00 in B) may be read, not written.
+        f.window.mnuConnectDisconnect_Click();
+        f.connectOn(2);
+        QCOMPARE(f.find<QLabel>(u"lblMasterType"_s)->text(), u"V9-XS1-B"_s);
+        QCOMPARE(f.find<QLabel>(u"lblVersionNo"_s)->text(), QString());
+        const QString scale = b->itemValue(1, 13), base = b->itemValue(1, 14);
+        f.session.traffic.clear();
+        select(1);
+        QVERIFY(!editor->parentWidget()->isHidden());
+        QCOMPARE(value->text(), QString()); // not B's XA1-00 reading under A's °C
+        QCOMPARE(f.window.statusBar()->currentMessage(),
+                 u"Slot 1: the rack has XA1-00, the table XD1-K: not read"_s);
+        QVERIFY(editor->findChild<QPushButton *>(u"cmdUp"_s)->isEnabled());
+        QVERIFY2(!editor->findChild<QPushButton *>(u"cmdDown"_s)->isEnabled(),
+                 "a card's Download is offered for another rack's table");
+        const QString typed = editor->parText(1);
+        editor->findChild<QPushButton *>(u"cmdUp"_s)->click();
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.messages.last().text,
+                 u"Slot 1: the rack has XA1-00, the table XD1-K: not read"_s);
+        QCOMPARE(editor->parText(1), typed);
+        for (const QString &cmd : f.wire())
+            QVERIFY2(!cmd.startsWith(u'D') || cmd == u"D1"_s, qPrintable(cmd));
+        QCOMPARE(b->itemValue(1, 13), scale);
+        QCOMPARE(b->itemValue(1, 14), base);
+
+        // B uploaded and monitored: the trend is B's card alone, under its name.
+        select(0);
+        f.window.cmdUpload_Click();
+        now = 100000;
+        monitor(20);
+        QCOMPARE(trend->windowTitle(), u"Trend \u2013 card 1 XA1-00"_s);
+        const QList<TrendPoint> &bPoints = trend->series().points(1);
+        QVERIFY(!bPoints.isEmpty());
+        for (const TrendPoint &p : bPoints)
+            QVERIFY2(p.ms >= 100000, "rack A's values are in rack B's trend");
+
+        // A card that falls silent while its window monitors it: "ERROR",
+        // and Stop acts before the next attempt. The same for a discrete
+        // card in its window and on the overview.
+        select(1);
+        b->setCardFaults(1, {.silent = true});
+        int afterStop = -1;
+        QObject ctx;
+        QObject::connect(&f.session.traffic, &TrafficLog::appended, &ctx, [&] {
+            if (afterStop >= 0)
+                ++afterStop;
+            else if (f.session.traffic.entries().back().timedOut)
+                QTimer::singleShot(0, &ctx, [&] {
+                    afterStop = 0;
+                    f.window.monitorCommands().cmdStop_Click();
+                });
+        });
+        f.window.monitorCommands().cmdStart_Click();
+        QObject::disconnect(&f.session.traffic, nullptr, &ctx, nullptr);
+        QCOMPARE(value->text(), u"ERROR"_s);
+        QVERIFY2(afterStop <= 1, qPrintable(format("%1 commands after Stop", afterStop)));
+        b->clearFaults();
+        b->setCardFaults(9, {.silent = true});
+        select(9);
+        QCOMPARE(f.window.cardWindows().showModel()->channelText(1), u"ERROR"_s);
+        select(0);
+        monitor(40);
+        frmOverView *o = f.window.overview();
+        QVERIFY(!o->lblInputDataCh1(9)->isHidden());
+        QCOMPARE(o->lblInputDataCh1(9)->text(), u"ERROR"_s);
+        QVERIFY(o->lblDIDataCh(1, 9)->isHidden());
     }
 
     void walks()
