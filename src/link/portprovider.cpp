@@ -1,10 +1,8 @@
 #include "link/portprovider.h"
 
-#include "link/serialportlink.h"
-
 std::unique_ptr<LinkPort> SerialPortProvider::create(int comNo)
 {
-    return std::make_unique<SerialPortLink>(describe(comNo));
+    return MakeLinkPort(describe(comNo), m_timing);
 }
 
 QString SerialPortProvider::describe(int comNo) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/linkport.h"
+#include "link/portdesignation.h"
 
 #include <QMap>
 #include <memory>
@@ -20,14 +21,19 @@ public:
 };
 
 // Real serial devices: COMn is /dev/ttyS<n-1> on Linux and COMn on Windows,
-// unless mapped to another device (a USB adapter, a pseudo-terminal).
+// unless mapped to another device (a USB adapter, a pseudo-terminal) or to
+// a serial device server (tcp://HOST:PORT, rfc2217://HOST:PORT); see
+// ParsePortDesignation.
 class SerialPortProvider final : public PortProvider
 {
 public:
     void map(int comNo, const QString &device) override { m_map.insert(comNo, device); }
     std::unique_ptr<LinkPort> create(int comNo) override;
+    // The designation as mapped: every display names the port by it.
     QString describe(int comNo) const override;
+    void setNetworkTiming(NetworkTiming timing) { m_timing = timing; }
 
 private:
     QMap<int, QString> m_map;
+    NetworkTiming m_timing;
 };

@@ -1,53 +1,14 @@
 #include "link/serialportlink.h"
 
+#include "link/linesettings.h"
+
 #include <QFile>
 #include <QSerialPort>
-#include <QStringList>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
 namespace {
-
-struct LineSettings
-{
-    qint32 baud = 1200;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-};
-
-// "1200,n,8,1" -> line settings; fields that are missing keep their default.
-std::optional<LineSettings> parseSettings(const QString &text)
-{
-    const QStringList f = text.split(QLatin1Char(','));
-    LineSettings s;
-    bool ok = true;
-    s.baud = f.value(0).trimmed().toInt(&ok);
-    if (!ok || s.baud <= 0)
-        return std::nullopt;
-    const QString parity = f.value(1, QStringLiteral("n")).trimmed().toLower();
-    if (parity == QLatin1String("n"))
-        s.parity = QSerialPort::NoParity;
-    else if (parity == QLatin1String("e"))
-        s.parity = QSerialPort::EvenParity;
-    else if (parity == QLatin1String("o"))
-        s.parity = QSerialPort::OddParity;
-    else
-        return std::nullopt;
-    const int bits = f.value(2, QStringLiteral("8")).trimmed().toInt(&ok);
-    if (!ok || bits < 5 || bits > 8)
-        return std::nullopt;
-    s.dataBits = static_cast<QSerialPort::DataBits>(bits);
-    const QString stop = f.value(3, QStringLiteral("1")).trimmed();
-    if (stop == QLatin1String("1"))
-        s.stopBits = QSerialPort::OneStop;
-    else if (stop == QLatin1String("2"))
-        s.stopBits = QSerialPort::TwoStop;
-    else
-        return std::nullopt;
-    return s;
-}
 
 // QSerialPort reports a port that another program holds (its lock file, a
 // busy device) as a permission error, the same as a device this user may
@@ -78,15 +39,17 @@ SerialPortLink::~SerialPortLink() = default;
 
 QString SerialPortLink::open(const QString &settings)
 {
-    const auto s = parseSettings(settings);
+    const auto s = ParseLineSettings(settings);
     if (!s)
         return QStringLiteral("Invalid line settings \"%1\"").arg(settings);
     if (m_serial->isOpen())
         m_serial->close();
     m_serial->setBaudRate(s->baud);
-    m_serial->setParity(s->parity);
-    m_serial->setDataBits(s->dataBits);
-    m_serial->setStopBits(s->stopBits);
+    m_serial->setParity(s->parity == 'e'   ? QSerialPort::EvenParity
+                        : s->parity == 'o' ? QSerialPort::OddParity
+                                           : QSerialPort::NoParity);
+    m_serial->setDataBits(static_cast<QSerialPort::DataBits>(s->dataBits));
+    m_serial->setStopBits(s->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     m_serial->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_serial->open(QIODevice::ReadWrite)) {
         if (m_serial->error() == QSerialPort::PermissionError && mayOpen(m_device))
