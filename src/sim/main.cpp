@@ -1,13 +1,16 @@
-// v9rack-sim: a simulated V9 rack on a pseudo-terminal. Prints the device
-// path first, then serves until SIGINT or SIGTERM.
+// v9rack-sim: a simulated V9 rack on a pseudo-terminal, or on a TCP port.
+// Prints the device path or the address first, then serves until SIGINT or
+// SIGTERM.
 #include "sim/demorack.h"
 #include "sim/ptyserver.h"
 #include "sim/rackloader.h"
 #include "sim/signalquitter.h"
+#include "sim/tcprackserver.h"
 #include "v9version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <cstdio>
 
 namespace {
@@ -38,13 +41,23 @@ int main(int argc, char *argv[])
     p.setApplicationDescription(QStringLiteral(
         "Serves a simulated V9 rack on a pseudo-terminal. The first line of output is the\n"
         "device path: open it in V9CON (--com N=PATH) or a serial terminal, 1200,n,8,1.\n"
-        "Runs until interrupted. Fault switches act on the whole rack, or with --card N\n"
-        "on the select of card N and the commands while it is selected (0 = comm card)."));
+        "With --tcp it serves raw bytes on a TCP port instead, as a serial device server\n"
+        "would, to one client at a time; the first line is then the address to give\n"
+        "V9CON (--com N=tcp://HOST:PORT). Runs until interrupted. Fault switches act on\n"
+        "the whole rack, or with --card N on the select of card N and the commands while\n"
+        "it is selected (0 = comm card)."));
     p.addHelpOption();
     p.addVersionOption();
     const QList<QCommandLineOption> options{
         {QStringLiteral("rack"),
          QStringLiteral("Rack description (JSON) instead of the demo rack."),
+         QStringLiteral("file")},
+        {QStringLiteral("tcp"),
+         QStringLiteral("Serve on a TCP port instead of a pseudo-terminal (port 0: any free "
+                        "one)."),
+         QStringLiteral("host:port")},
+        {QStringLiteral("record"),
+         QStringLiteral("Append every byte the client sends, as it came, to <file>."),
          QStringLiteral("file")},
         {QStringLiteral("pacing"),
          QStringLiteral("Take the time of 1200 baud: 8.33 ms per character, both ways.")},
@@ -107,14 +120,40 @@ int main(int argc, char *argv[])
     rack->setFaults(faults);
     rack->setTimeoutRefused(p.isSet(QStringLiteral("timeout-refused")));
 
-    PtyServer server(rack.get());
-    server.setTrace(p.isSet(QStringLiteral("trace")));
-    error = server.open();
+    QFile record(p.value(QStringLiteral("record")));
+    if (p.isSet(QStringLiteral("record")) &&
+        !record.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        std::fprintf(stderr, "v9rack-sim: %s: %s\n", qPrintable(record.fileName()),
+                     qPrintable(record.errorString()));
+        return 2;
+    }
+    const auto keep = [&record](const QByteArray &bytes) {
+        if (record.isOpen())
+            record.write(bytes);
+    };
+    const bool trace = p.isSet(QStringLiteral("trace"));
+
+    std::unique_ptr<PtyServer> pty;
+    std::unique_ptr<TcpRackServer> tcp;
+    QString where;
+    if (p.isSet(QStringLiteral("tcp"))) {
+        tcp = std::make_unique<TcpRackServer>(rack.get());
+        tcp->setTrace(trace);
+        QObject::connect(tcp.get(), &TcpRackServer::received, &record, keep);
+        error = tcp->listen(p.value(QStringLiteral("tcp")));
+        where = tcp->address();
+    } else {
+        pty = std::make_unique<PtyServer>(rack.get());
+        pty->setTrace(trace);
+        QObject::connect(pty.get(), &PtyServer::received, &record, keep);
+        error = pty->open();
+        where = pty->devicePath();
+    }
     if (!error.isEmpty()) {
         std::fprintf(stderr, "v9rack-sim: %s\n", qPrintable(error));
         return 1;
     }
-    std::printf("%s\n", qPrintable(server.devicePath()));
+    std::printf("%s\n", qPrintable(where));
     std::fflush(stdout);
 
     SignalQuitter quitter;

@@ -4,17 +4,13 @@
 
 #include <QSocketNotifier>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
-PtyServer::PtyServer(SimulatedRack *rack, QObject *parent) : QObject(parent), m_rack(rack)
-{
-    m_clock.start();
-}
+PtyServer::PtyServer(SimulatedRack *rack, QObject *parent) : QObject(parent), m_rack(rack) {}
 
 PtyServer::~PtyServer()
 {
@@ -52,7 +48,7 @@ QString PtyServer::open()
     m_session = new RackSession(
         m_rack, [this](const QByteArray &b) { writeMaster(b); }, this);
     connect(m_session, &RackSession::commandReceived, this,
-            [this](const QByteArray &line) { trace('>', line); });
+            [this](const QByteArray &line) { m_trace('>', line); });
     m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &PtyServer::readMaster);
 
@@ -70,7 +66,9 @@ void PtyServer::readMaster()
     for (;;) {
         const ssize_t n = ::read(m_master, buf, sizeof buf);
         if (n > 0) {
-            m_session->feed(QByteArray(buf, n));
+            const QByteArray bytes(buf, n);
+            emit received(bytes);
+            m_session->feed(bytes);
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -87,7 +85,7 @@ void PtyServer::readMaster()
 
 void PtyServer::writeMaster(const QByteArray &bytes)
 {
-    trace('<', bytes);
+    m_trace('<', bytes);
     // A serial line has no flow control here: what does not fit is lost.
     qsizetype done = 0;
     while (done < bytes.size()) {
@@ -100,24 +98,4 @@ void PtyServer::writeMaster(const QByteArray &bytes)
         else
             break;
     }
-}
-
-void PtyServer::trace(char direction, const QByteArray &bytes) const
-{
-    if (!m_trace)
-        return;
-    QByteArray shown;
-    for (const char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '\r')
-            shown += "\\r";
-        else if (c == '\n')
-            shown += "\\n";
-        else if (u < 32 || u >= 127)
-            shown += QByteArray("\\x") + QByteArray::number(u, 16).rightJustified(2, '0');
-        else
-            shown += c;
-    }
-    std::fprintf(stderr, "%10.3f %c %s\n", static_cast<double>(m_clock.elapsed()) / 1000.0,
-                 direction, shown.constData());
 }

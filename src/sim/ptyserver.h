@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include "sim/linetrace.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -22,20 +23,22 @@ public:
     QString open();
     QString devicePath() const { return m_path; }
     // Every command and reply with a timestamp on stderr.
-    void setTrace(bool on) { m_trace = on; }
+    void setTrace(bool on) { m_trace.setOn(on); }
+
+signals:
+    // The bytes the client sent, as they came.
+    void received(const QByteArray &bytes);
 
 private:
     void readMaster();
     void writeMaster(const QByteArray &bytes);
-    void trace(char direction, const QByteArray &bytes) const;
 
     SimulatedRack *m_rack;
     RackSession *m_session = nullptr;
     QSocketNotifier *m_notifier = nullptr;
     QTimer m_unlock;
-    QElapsedTimer m_clock;
     QString m_path;
     int m_master = -1;
     int m_keepAlive = -1;
-    bool m_trace = false;
+    LineTrace m_trace;
 };
