@@ -1,5 +1,7 @@
 #include "cli/cliopts.h"
 
+#include "link/portdesignation.h"
+
 #include <QCommandLineParser>
 #include <optional>
 
@@ -160,8 +162,11 @@ bool Reader::global(const QStringList &arguments, QStringList &rest)
     } else if (p.isSet(rack) && !p.isSet(simulate)) {
         fail(QStringLiteral("--rack goes with --simulate"));
     } else if (p.isSet(port)) {
+        QString why;
         if (p.value(port).isEmpty())
             fail(QStringLiteral("--port needs a device"));
+        else if (!ParsePortDesignation(p.value(port), &why))
+            fail(QStringLiteral("--port ") + why);
         m_observer.port = {PortChoice::Kind::Device, 1, p.value(port), {}};
     } else if (const auto n = number(p, com, 1, 8)) {
         m_observer.port = {PortChoice::Kind::Com, *n, {}, {}};

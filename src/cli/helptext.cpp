@@ -16,7 +16,10 @@ Commands:
                           write a report of the rack, or of the file, as PDF or HTML
 
 Options (before the command):
-  --port DEVICE           the serial device the rack is on, e.g. /dev/ttyUSB0
+  --port DEVICE           the serial device the rack is on, e.g. /dev/ttyUSB0, or a
+                          serial device server on the network: tcp://HOST:PORT
+                          (raw bytes) or rfc2217://HOST:PORT (Telnet; the line
+                          is set to 1200,n,8,1 through the server)
   --com N                 COM port N (1..8): /dev/ttyS<N-1> on Linux, COMN on
                           Windows; COM1 when no port is given
   --simulate[=RACK.json]  the built-in simulated demo rack, or the rack in RACK.json
