@@ -3,7 +3,7 @@
 # (only those missing) and builds into ./build.
 set -euo pipefail
 
-PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev qt6-svg-dev libgl-dev fonts-dejavu-core poppler-utils)
+PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev qt6-svg-dev libgl-dev fonts-dejavu-core poppler-utils ser2net)
 
 install_missing() {
     local missing=()
