@@ -11,6 +11,7 @@
 #include "app/monitorcommands.h"
 #include "app/viewwindows.h"
 #include "editors/frmsetmodel.h"
+#include "editors/frmsetpalsemodel.h"
 #include "editors/frmshowmodel.h"
 #include "files/changelog.h"
 #include "files/parameterfile.h"
@@ -133,6 +134,12 @@ public:
         f.session.changeLog = &m_changeLog;
         QObject::connect(&f.session.traffic, &TrafficLog::appended, &f.window,
                          [this](const TrafficEntry &e) { onTraffic(e); });
+        QObject::connect(
+            &f.session.live, &LiveFeed::value, &f.window,
+            [this](int card, int channel, const QString &text) {
+                if (channel == 1)
+                    m_live[card].append({f.session.link, f.session.cards[card].ModelName, text});
+            });
         Messages::setQuestionHandler([this](const QString &title, const QString &) {
             m_questions << title;
             return m_answer;
@@ -176,6 +183,11 @@ private:
     Fit fitReport() { return enabled("mnuFilesReport") ? hasTable() : Fit::Skip; }
     Fit fitSave() { return m_incomplete ? Fit::Refuse : hasTable(); }
     Fit fitMonitor() { return f.enabled("cmdStart") ? Fit::Run : Fit::Skip; }
+    Fit fitCardMonitor() { return liveSlots().isEmpty() ? Fit::Skip : fitMonitor(); }
+    Fit fitTrend()
+    {
+        return m_link && !liveSlots().isEmpty() && f.enabled("cboCardNo") ? Fit::Run : Fit::Skip;
+    }
     Fit fitSetting() { return f.enabled("cmdComSet") ? Fit::Run : Fit::Skip; }
 
     // Connect: COM1 reaches rack A, COM2 rack B; an open link is given up first.
@@ -286,6 +298,64 @@ private:
                 return fail("monitoring wrote %1", w.cmd);
         if (m_interrupt == 3 && !m_faulty.at(m_before.link) && !connected())
             fail("Stop lost the link");
+        // Stop ends the exchange under way (the first line after it, logged
+        // when it ends): no further attempt, no next card.
+        for (qsizetype i = m_stopAt + 1; m_interrupt == 3 && m_fired && i < m_wire.size(); ++i)
+            if (m_wire.at(i).attempt > 0 || i > m_stopAt + 4)
+                return fail("after Stop, %1 more commands went out (%2)",
+                            int(m_wire.size() - m_stopAt), m_wire.at(i).cmd);
+    }
+    // Monitoring a card in its window: as above; a card that fell silent
+    // shows "ERROR", never its last value.
+    void monitorCard()
+    {
+        const QList<int> live = liveSlots();
+        m_before.editSlot = live.at(pick(int(live.size())));
+        note(" %1", m_before.editSlot);
+        // Often the card falls silent as monitoring starts.
+        if (pick(2)) {
+            rack(m_link).clearFaults();
+            rack(m_link).setCardFaults(m_before.editSlot, {.silent = true});
+            m_faulty.at(m_link) = true;
+            m_commSilent.at(m_link) = false;
+            m_silentSlot.at(m_link) = m_before.editSlot;
+            note(", silent");
+        }
+        select(m_before.editSlot);
+        monitor();
+    }
+    void expectCardMonitor()
+    {
+        expectMonitor();
+        const int slot = m_before.editSlot;
+        const CardRecord &c = f.session.cards[slot];
+        if (m_silentSlot.at(m_before.link) != slot || c.form() == FormType::Pulse || !m_link)
+            return;
+        bool read = false;
+        for (const Wire &w : std::as_const(m_wire))
+            read = read || w.cmd == format("G%1", slot);
+        const QString shown = c.form() == FormType::Analog
+                                  ? f.window.cardWindows()
+                                        .setModel()
+                                        ->findChild<QLineEdit *>(u"txtParData01"_s)
+                                        ->text()
+                                  : f.window.cardWindows().showModel()->channelText(1);
+        if (read && shown != u"ERROR"_s)
+            fail("slot %1 is silent and its window shows \"%2\"", slot, shown);
+    }
+    // View > Trend of a card with values (often one already open), and the
+    // card shown, which reads it once.
+    void trend()
+    {
+        const QList<int> live = liveSlots();
+        int slot = live.at(pick(int(live.size())));
+        for (const int open : std::as_const(m_trends))
+            if (live.contains(open) && pick(2))
+                slot = open;
+        note(" %1", slot);
+        f.window.viewWindows().showTrend(slot);
+        m_trends.insert(slot);
+        select(slot);
     }
     void setting();
     void expectSetting()
@@ -327,6 +397,21 @@ private:
     {
         const SimCard *card = rackNo ? rack(rackNo).card(slot) : nullptr;
         return card ? card->model() : QString();
+    }
+    QList<int> liveSlots() const
+    {
+        QList<int> out;
+        for (int i = 1; i <= kCardCount; ++i)
+            if (f.session.cards[i].channels() > 0 &&
+                f.session.cards[i].form() >= FormType::Analog &&
+                f.session.cards[i].form() <= FormType::Discrete)
+                out << i;
+        return out;
+    }
+    void select(int slot)
+    {
+        f.find<QComboBox>(u"cboCardNo"_s)
+            ->setCurrentText(format("%1", slot).rightJustified(2, u'0'));
     }
     QList<int> analogSlots() const
     {
@@ -423,6 +508,18 @@ private:
     std::unique_ptr<QObject> m_ctx; // lives for one step
     int m_interrupt = 0;            // 1 Cancel, 2 unplug, 3 Stop
     int m_interruptAt = 0, m_commands = 0;
+    qsizetype m_stopAt = 0; // wire lines before Stop
+    // The rack's card silent as a whole (faults), per rack; -1 none.
+    std::array<int, 3> m_silentSlot{-1, -1, -1};
+    // Channel 1's values on the live feed, per card: link, model, text.
+    struct Live
+    {
+        quint64 link;
+        QString model, text;
+    };
+    QMap<int, QList<Live>> m_live;
+    QSet<int> m_trends;
+    quint64 m_uploadLink = 0; // the link of the table's upload
     bool m_fired = false, m_firePending = false;
 };
 
@@ -439,6 +536,8 @@ const Walk::Kind Walk::kKinds[] = {
     {"Report", 2, &Walk::fitReport, &Walk::report, &Walk::expectReport},
     {"Save", 2, &Walk::fitSave, &Walk::save, &Walk::expectSave},
     {"Monitoring", 1, &Walk::fitMonitor, &Walk::monitor, &Walk::expectMonitor},
+    {"Monitoring a card", 2, &Walk::fitCardMonitor, &Walk::monitorCard, &Walk::expectCardMonitor},
+    {"Trend", 2, &Walk::fitTrend, &Walk::trend, &Walk::nothing},
     {"Time-out setting", 1, &Walk::fitSetting, &Walk::setting, &Walk::expectSetting},
     {"Faults", 2, &Walk::always, &Walk::faults, &Walk::nothing},
 };
@@ -525,7 +624,7 @@ void Walk::fire()
     else if (m_interrupt == 2)
         port->fail(u"unplugged"_s);
     else
-        button("cmdStop")->click();
+        m_stopAt = m_wire.size(), button("cmdStop")->click();
     const QString what[] = {{}, u"Cancel"_s, u"unplug"_s, u"Stop"_s};
     note(", %1 at command %2", what[m_interrupt], m_commands);
 }
@@ -582,6 +681,7 @@ void Walk::expectUpload()
                    : fail("Upload went on after the operator kept the edits");
     const bool whole = !said(u"Uploading"_s, {});
     m_source = 1;
+    m_uploadLink = f.session.link;
     m_sourceRack = m_before.link;
     m_sourceCom = m_before.com;
     m_titleFile.clear();
@@ -757,6 +857,7 @@ void Walk::faults()
     const int r = m_link ? m_link : 1 + pick(2), what = pick(6);
     SimulatedRack &k = rack(r);
     k.clearFaults();
+    m_silentSlot.at(r) = -1;
     m_faulty.at(r) = what >= 2;
     m_commSilent.at(r) = what == 5;
     if (what < 2)
@@ -774,6 +875,8 @@ void Walk::faults()
     if (slot && (faults.refuse || pick(4)))
         faults.onlyItem = faults.refuse ? QList<int>{13, 14, 16, 17}.at(pick(4)) : 13 + pick(5);
     k.setCardFaults(slot, faults);
+    if (faults.silent && faults.onlyItem < 0)
+        m_silentSlot.at(r) = slot;
     const QString kind[] = {u"silent"_s, u"late"_s, u"refusing"_s, u"silent"_s};
     note(": rack %1, slot %2 %3%4", name(r), slot, kind[what - 2],
          faults.onlyItem < 0 ? QString() : format(" on item %1", faults.onlyItem));
@@ -804,6 +907,40 @@ void Walk::checkAfterStep()
              w->lblSummary()->text());
     if (m_incomplete && f.enabled("cmdDownload"))
         fail("I3: Download of all cards is on for an incomplete table");
+    // I1: a card's Download only to the rack its table was uploaded from
+    // on this link, or from a file (the card's model checked then).
+    const int shown = f.session.state.SelectedCardNo;
+    const bool thisLink = m_source == 1 && m_uploadLink == f.session.link && m_link;
+    for (QWidget *editor : {static_cast<QWidget *>(f.window.cardWindows().setModel()),
+                            static_cast<QWidget *>(f.window.cardWindows().setPalseModel())})
+        if (editor->findChild<QPushButton *>(u"cmdDown"_s)->isEnabled() && shown > 0 && !thisLink &&
+            m_source != 2)
+            fail("I1: slot %1's Download is offered for a table not uploaded on this link", shown);
+    // A trend is one card of one rack: its values are the latest of those
+    // the card sent on one link as one model.
+    for (const int slot : std::as_const(m_trends)) {
+        const frmTrend *t = f.window.viewWindows().trend(slot);
+        if (!t)
+            continue;
+        QStringList drawn;
+        for (const TrendPoint &p : t->series().points(1))
+            if (!p.gap)
+                drawn << QString::number(p.value);
+        QStringList sent;
+        const QList<Live> &all = m_live.value(slot);
+        for (qsizetype i = all.size() - 1;
+             i >= 0 && all.at(i).link == all.last().link && all.at(i).model == all.last().model;
+             --i)
+            if (double v = 0; TrendSeries::parseValue(all.at(i).text, v))
+                sent.prepend(QString::number(v));
+        if (!drawn.isEmpty() &&
+            (drawn.size() > sent.size() || sent.mid(sent.size() - drawn.size()) != drawn))
+            fail("the trend of slot %1 holds %2; the card's latest run sent %3", slot,
+                 drawn.join(u' '), sent.join(u' '));
+        else if (!drawn.isEmpty() && !t->windowTitle().endsWith(all.last().model.trimmed()))
+            fail("the trend of slot %1 is titled \"%2\"; its values are %3's", slot,
+                 t->windowTitle(), all.last().model);
+    }
 }
 
 // I4: every parameter write on the wire is in the change log with the

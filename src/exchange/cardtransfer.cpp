@@ -225,6 +225,9 @@ QList<bool> ReadDiscreteStates(Session &session, int cardNo)
     const QString card = QString::number(cardNo);
     const int channels = count == 4 ? 4 : 16;
     for (int ch = 1; ch <= channels; ++ch) {
+        // Monitoring's Stop does not wait for sixteen reads.
+        if (ch > 1 && session.line.cancelRequested())
+            break;
         const auto state = readValue(session, card, QString::number(ch + 9));
         if (!state)
             break;
@@ -257,8 +260,8 @@ CardLiveRead ReadCardLive(Session &session, int cardNo)
         out.values = ReadPulseLive(session, cardNo);
     } else {
         out.states = ReadDiscreteStates(session, cardNo);
-        out.silent = out.states.size() < (r.channels() == 4 ? 4 : 16) && r.channels() > 0 &&
-                     r.ModelName != QLatin1String("NONE");
+        out.silent = r.channels() > 0 && out.states.size() < (r.channels() == 4 ? 4 : 16) &&
+                     session.line.lastSilent();
         return out;
     }
     out.silent = !out.values;

@@ -101,7 +101,8 @@ struct LiveValues
 std::optional<LiveValues> ReadAnalogLive(Session &session, int cardNo);
 std::optional<LiveValues> ReadPulseLive(Session &session, int cardNo);
 // Channel states of a discrete card from channel 1 on, up to the first read
-// that got no answer. Nothing for a card without channels.
+// that got no answer or the line's Cancel. Nothing for a card without
+// channels.
 QList<bool> ReadDiscreteStates(Session &session, int cardNo);
 
 // One live read of a card, by its FormType: the values of an analog (1) or
