@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -331,10 +332,30 @@ private slots:
         if (!detail.isEmpty())
             QVERIFY2(run.err.contains(detail.arg(port)), qPrintable(run.err));
         QVERIFY(!QFile::exists(file));
-        if (where == QLatin1String("silent:rfc2217")) {
-            // The set-up, then the commands; never a modem-line request.
+        // The set-up left unanswered, the commands went out all the same.
+        if (where == QLatin1String("silent:rfc2217"))
             QVERIFY2(silent.received.contains("G00\r"), silent.received.toHex(' ').constData());
-            QVERIFY(!silent.received.contains(bytes({255, 250, 44, 5})));
+    }
+
+    // An event handled while connecting closes the port (Disconnect) or
+    // drops it for another: the wait ends at once, with a reason.
+    void closedWhileConnecting()
+    {
+        FullListener full;
+        const QString url = QStringLiteral("tcp://127.0.0.1:%1").arg(full.port);
+        for (const bool dropped : {false, true}) {
+            SerialLine line;
+            line.attachPort(MakeLinkPort(url, {5000, 300}));
+            LinkPort *port = line.port();
+            QTimer::singleShot(100, &line, [&line, dropped] {
+                if (dropped)
+                    line.attachPort({});
+                else
+                    line.close();
+            });
+            QCOMPARE(port->open(QStringLiteral("1200,n,8,1")),
+                     dropped ? QStringLiteral("Port closed")
+                             : url + QStringLiteral(": Port closed"));
         }
     }
 
@@ -362,24 +383,44 @@ private slots:
     }
 
     // The line set through the server, 1200,n,8,1 as COM-PORT-OPTION wants
-    // it; a server that sets another value is reported, not used.
+    // it, and never a modem-line request (a server on a pty would not
+    // answer it); a server that sets another value is reported, not used.
+    void lineSettingsThroughTheServer_data()
+    {
+        QTest::addColumn<QByteArray>("baud");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("set") << bytes({0, 0, 4, 176}) << QString();
+        QTest::newRow("another value")
+            << bytes({0, 0, 0x25, 0x80})
+            << ": the server did not set the line to 1200 baud (it answered 9600)";
+    }
     void lineSettingsThroughTheServer()
     {
+        QFETCH(QByteArray, baud);
+        QFETCH(QString, error);
         const auto sb = [](int code, const QByteArray &value) {
             return bytes({255, 250, 44, code}) + value + bytes({255, 240});
         };
         const QByteArray settings = sb(1, bytes({0, 0, 4, 176})) + sb(2, bytes({8})) +
                                     sb(3, bytes({1})) + sb(4, bytes({1}));
         FakeServer server;
-        // Agreed once our set-up is in (it ends with DO SUPPRESS-GO-AHEAD).
-        server.script = {{bytes({255, 253, 3}), {bytes({255, 253, 44})}},
-                         {settings, {sb(102, bytes({8})) + sb(101, bytes({0, 0, 0x25, 0x80}))}}};
+        // Everything agreed once our set-up is in (it ends with DO SUPPRESS-GO-AHEAD).
+        server.script = {
+            {bytes({255, 253, 3}),
+             {bytes({255, 251, 0, 255, 251, 3, 255, 253, 0, 255, 253, 3, 255, 253, 44})}},
+            {settings,
+             {sb(102, bytes({8})) + sb(101, baud) + sb(103, bytes({1})) + sb(104, bytes({1}))}},
+            {"G00\r", {"COK\r"}}};
         const QString url = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port());
-        const auto port = MakeLinkPort(url, {2000, 5000});
-        QCOMPARE(port->open(QStringLiteral("1200,n,8,1")),
-                 url + ": the server did not set the line to 1200 baud (it answered 9600)");
-        QVERIFY2(server.received.endsWith(settings), server.received.toHex(' ').constData());
-        QVERIFY(!port->isOpen());
+        SerialLine line;
+        line.attachPort(MakeLinkPort(url, {2000, 5000}));
+        line.setTiming({2000, 1, 50});
+        QCOMPARE(line.port()->open(QStringLiteral("1200,n,8,1")),
+                 error.isEmpty() ? QString() : url + error);
+        QCOMPARE(line.SendCommand(QStringLiteral("G00\r")),
+                 error.isEmpty() ? QStringLiteral("COK") : QString());
+        QVERIFY2(server.received.contains(settings), server.received.toHex(' ').constData());
+        QVERIFY(!server.received.contains(bytes({255, 250, 44, 5})));
     }
 
     // The decoder on its own: every sequence split at every byte gives the
@@ -478,17 +519,25 @@ private slots:
 
         // The simulator may see the next client before the first one's close.
         first->close();
+        std::unique_ptr<SerialLine> next;
         QString model;
         for (int tries = 0; tries < 20 && model.isEmpty(); ++tries) {
-            SerialLine next;
-            next.setTiming({300, 1, 50});
-            next.attachPort(MakeLinkPort(url));
-            QCOMPARE(next.port()->open(QStringLiteral("1200,n,8,1")), QString());
-            model = ReadItem(next, 0, QStringLiteral("4"), QStringLiteral("2"));
+            next = std::make_unique<SerialLine>();
+            next->setTiming({300, 1, 50});
+            next->attachPort(MakeLinkPort(url));
+            QCOMPARE(next->port()->open(QStringLiteral("1200,n,8,1")), QString());
+            model = ReadItem(*next, 0, QStringLiteral("4"), QStringLiteral("2"));
         }
         QCOMPARE(model, QStringLiteral("MD:XE2-P"));
+
+        // The server going away while the line is idle is heard at once, and once.
+        QSignalSpy lost(next.get(), &SerialLine::portLost);
         sim.kill();
         sim.waitForFinished(5000);
+        QTRY_COMPARE(lost.count(), 1);
+        QCOMPARE(lost.at(0).at(0).toString(),
+                 QStringLiteral("The remote host closed the connection"));
+        QVERIFY(!next->isOpen());
     }
 };
 
