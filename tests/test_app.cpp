@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,6 +28,7 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <functional>
@@ -318,6 +320,7 @@ private slots:
 
     void comPortDialog()
     {
+        AppFixture f; // records the messages, keeps the settings to the test
         SerialPortProvider ports;
         ports.map(3, QStringLiteral("/dev/ttyUSB0"));
         frmComPort dialog(5, ports);
@@ -336,6 +339,33 @@ private slots:
 
         frmComPort outOfRange(12, ports);
         QVERIFY(outOfRange.findChild<QRadioButton *>(QStringLiteral("optCom_1"))->isChecked());
+
+        // A serial device server instead of a device: an empty host is
+        // refused with the dialog left open; an IPv6 address goes in
+        // brackets; a COM number leading to a server shows it when chosen,
+        // another offers the last one connected to.
+        frmComPort::rememberNetworkPort(QStringLiteral("tcp://10.1.2.3:4001"));
+        frmComPort net(2, ports);
+        auto *network = net.findChild<QGroupBox *>(QStringLiteral("fraNetwork"));
+        auto *host = net.findChild<QLineEdit *>(QStringLiteral("txtHost"));
+        QVERIFY(!network->isChecked());
+        QCOMPARE(host->text(), QStringLiteral("10.1.2.3"));
+        network->setChecked(true);
+        QVERIFY(!net.findChild<QComboBox *>(QStringLiteral("cboDevice"))->isEnabled());
+        host->clear();
+        net.findChild<QAbstractButton *>(QStringLiteral("cmdOK"))->click();
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY(net.result() != QDialog::Accepted);
+        host->setText(QStringLiteral(" fe80::1 "));
+        net.findChild<QSpinBox *>(QStringLiteral("txtTcpPort"))->setValue(2217);
+        net.findChild<QRadioButton *>(QStringLiteral("optRfc2217"))->click();
+        net.findChild<QAbstractButton *>(QStringLiteral("cmdOK"))->click();
+        QCOMPARE(ports.describe(2), QStringLiteral("rfc2217://[fe80::1]:2217"));
+        frmComPort again(2, ports);
+        QVERIFY(again.findChild<QGroupBox *>(QStringLiteral("fraNetwork"))->isChecked());
+        QCOMPARE(again.findChild<QLineEdit *>(QStringLiteral("txtHost"))->text(),
+                 QStringLiteral("fe80::1"));
+        QVERIFY(again.findChild<QRadioButton *>(QStringLiteral("optRfc2217"))->isChecked());
     }
 
     // Every window that saves a file, on a disk that fills up: the old file

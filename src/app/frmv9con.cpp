@@ -394,9 +394,14 @@ void frmV9Con::mnuConnectConnect_Click()
     if (m_session.quitting)
         return;
     statusBar()->clearMessage();
-    // The next start offers the port that answered.
-    if (m_session.state.IsConnected)
+    // The next start offers the port that answered, and the dialog the
+    // network port, if it was one.
+    if (m_session.state.IsConnected) {
         QSettings().setValue(QStringLiteral("port/last"), m_session.state.ComPortNo);
+        const QString device = m_session.ports->describe(m_session.state.ComPortNo);
+        if (device.contains(QLatin1String("://")) && !m_session.ports->simulated())
+            frmComPort::rememberNetworkPort(device);
+    }
 }
 
 void frmV9Con::fillRecentMenu(QMenu *menu)
