@@ -1,6 +1,7 @@
 // Parameter files: samples typed by hand in both forms, a full round trip,
 // and the faults an open or a save must report instead of loading or
 // writing a damaged rack.
+#include "files/backupstore.h"
 #include "files/parameterfile.h"
 #include "files/savefile.h"
 
@@ -82,6 +83,49 @@ private slots:
         row("older TC", "rack32.uJx", 1, "XD2B", "1.05", 4, "16", 12, "400", 1, "0", 0);
         row("older keeps prefix", "rack32.uJx", 3, "XD1K", "1.00", 0, "13", 2, "1700", 1, "0", 0);
     }
+    // Rack names become folder names as they stand or not at all; a port
+    // is made into one. Backups list newest first, a second in the same
+    // second after the first, and read back as the table written.
+    void backups()
+    {
+        const std::pair<const char *, bool> names[] = {
+            {"North-1", true}, {"Pump house 2", true}, {"", false},     {"..", false},
+            {"a/b", false},    {"a\\b", false},        {"x:y", false},  {"tab\tx", false},
+            {"dot.", false},   {" lead", false},       {"COM3", false}, {"nul.txt", false},
+        };
+        for (const auto &[name, ok] : names)
+            QVERIFY2(RackNameProblem(QString::fromUtf8(name)).isEmpty() == ok, name);
+        QCOMPARE(RackFolderName(QStringLiteral("tcp://10.1.2.3:4001")),
+                 QStringLiteral("tcp___10.1.2.3_4001"));
+        QCOMPARE(RackFolderName(QStringLiteral("/dev/ttyUSB0")), QStringLiteral("_dev_ttyUSB0"));
+        QCOMPARE(RackFolderName(QStringLiteral("COM1")), QStringLiteral("_COM1"));
+
+        QTemporaryDir root;
+        CardTable cards = *OpenParameterFile(QStringLiteral(V9_TEST_DATA "/rack33.uJx")).cards;
+        QString error;
+        const QDateTime t(QDate(2026, 12, 7), QTime(15, 30, 0));
+        const QString first =
+            WriteBackup(root.path(), QStringLiteral("N1"), cards, t, false, &error);
+        cards[1].par(1).Value = QStringLiteral("123");
+        const QString second =
+            WriteBackup(root.path(), QStringLiteral("N1"), cards, t, true, &error);
+        const QString older =
+            WriteBackup(root.path(), QStringLiteral("N1"), cards, t.addDays(-1), false, &error);
+        QVERIFY2(!first.isEmpty() && !second.isEmpty() && !older.isEmpty(), qPrintable(error));
+        QVERIFY(second.endsWith(QLatin1String("/N1/20261207-153000-2-as-found.uJx")));
+        QFile(QDir(root.path()).filePath(QStringLiteral("N1/notes.uJx")))
+            .open(QIODevice::WriteOnly);
+        const QList<BackupFile> list = ListBackups(root.path(), QStringLiteral("N1"));
+        QCOMPARE(list.size(), 3);
+        QCOMPARE(list[0].path, second);
+        QVERIFY(list[0].asFound && !list[1].asFound);
+        QCOMPARE(list[1].path, first);
+        QCOMPARE(list[2].taken, t.addDays(-1));
+        QCOMPARE(ParameterFileText(*OpenParameterFile(second).cards), ParameterFileText(cards));
+        QVERIFY(WriteBackup(root.path(), QStringLiteral("a/b"), cards, t, false, &error).isEmpty());
+        QVERIFY(error.contains(QLatin1String("a/b")));
+    }
+
     void samples()
     {
         QFETCH(QString, file);
