@@ -14,6 +14,9 @@ Commands:
                           read all cards' live values; one CSV row per card and pass
   report -o REPORT.pdf|.html [FILE.uJx]
                           write a report of the rack, or of the file, as PDF or HTML
+  plant backup|verify|report PLANT.json ...
+                          every rack of a plant file at once; the ports come
+                          from the file, so no port option (plant --help)
 
 Options (before the command):
   --port DEVICE           the serial device the rack is on, e.g. /dev/ttyUSB0, or a

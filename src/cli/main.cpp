@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/helptext.h"
+#include "cli/plantcommand.h"
 #include "cli/portsetup.h"
 #include "cli/reportcommand.h"
 #include "exchange/session.h"
@@ -39,6 +40,11 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     QTextStream err(stderr);
     Console console{out, err, stderrIsTerminal()};
+
+    // A plant's racks each have their own port, from the plant file.
+    if (const QStringList args = QCoreApplication::arguments().mid(1);
+        args.value(0) == QLatin1String("plant"))
+        return RunPlant(args.mid(1), console);
 
     const CliOptions options = ParseCliOptions(QCoreApplication::arguments().mid(1));
     if (!options.error.isEmpty()) {

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/fileaccess.h"
+#include "cli/plantcommand.h"
 #include "cli/reports.h"
 #include "exchange/portsetup.h"
 #include "exchange/session.h"
@@ -18,6 +19,11 @@ std::unique_ptr<QCoreApplication> MakeCliApplication(int &argc, char **argv)
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    if (arguments.value(0) == QLatin1String("plant") && PlantWritesReports(arguments.mid(1))) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
     const CliOptions options = ParseCliOptions(arguments);
     if (options.command != CliCommand::Report || options.help || !options.error.isEmpty())
         return std::make_unique<QCoreApplication>(argc, argv);

@@ -17,6 +17,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <cmath>
@@ -330,6 +331,8 @@ QString RackReport::headerHtml() const
         out += QStringLiteral("<p><span style=\"color:#c00000; font-weight:bold\">%1</span></p>\n")
                    .arg(esc(incompleteText(h)));
     out += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">\n");
+    if (!h.rackName.isEmpty())
+        out += row(QStringLiteral("Rack"), h.rackName);
     out += row(QStringLiteral("Created"), stamp(h.created));
     out += row(QStringLiteral("Program"), QStringLiteral("V9CON " V9_VERSION));
     if (!h.file.isEmpty()) {
@@ -385,13 +388,25 @@ QString RackReport::slotHtml(int slot) const
         out += row(QStringLiteral("Channel states"), states.join(QLatin1Char(' ')));
     }
     out += rangeSettingRows(r);
+    const QMap<int, QString> tags = m_header.tags.value(slot);
+    if (!tags.isEmpty()) {
+        QStringList named;
+        for (auto it = tags.begin(); it != tags.end(); ++it)
+            named << QStringLiteral("Ch. %1: %2").arg(it.key()).arg(it.value());
+        out += row(QStringLiteral("Channel tags"), named.join(QStringLiteral(", ")));
+    }
     out += QStringLiteral("</table>\n");
 
     QString rows;
     for (int k = 1; k <= 12; ++k) {
-        const QString caption = ParameterCaption(r, k);
+        QString caption = ParameterCaption(r, k);
         if (caption.isEmpty())
             continue;
+        // A channel's parameter carries the channel's tag.
+        static const QRegularExpression channel(QStringLiteral("Ch\\. (\\d+)"));
+        if (const auto m = channel.match(caption); m.hasMatch() && !tags.isEmpty())
+            if (const QString tag = tags.value(m.captured(1).toInt()); !tag.isEmpty())
+                caption += QStringLiteral(" [%1]").arg(tag);
         const std::optional<LimitPair> range = ParameterRange(r, k);
         rows += QStringLiteral("<tr><td>%1</td>%2<td>%3</td></tr>\n")
                     .arg(esc(caption), valueCell(r.par(k).Value, range),
@@ -428,14 +443,34 @@ QString RackReport::differencesHtml() const
 
 QStringList RackReport::partsHtml() const
 {
-    QStringList parts{QStringLiteral("<h1>%1</h1>\n").arg(kTitle) + headerHtml()};
+    const QString title = m_header.rackName.isEmpty()
+                              ? kTitle
+                              : QStringLiteral("%1: %2").arg(kTitle, m_header.rackName);
+    QStringList parts{QStringLiteral("<h1>%1</h1>\n").arg(esc(title)) + headerHtml()};
     for (int slot = 1; slot <= kCardCount; ++slot)
         if (occupied(m_cards[slot]))
             parts << slotHtml(slot);
     // Without a comparison nothing is said about one.
     if (m_differences)
         parts << differencesHtml();
+    parts << signOffHtml();
     return parts;
+}
+
+QString RackReport::signOffHtml() const
+{
+    // Names given on the command line are printed; the rest is signed on paper.
+    const QString blank(40, QLatin1Char('_'));
+    const auto line = [&blank](const QString &label, const QString &value) {
+        return QStringLiteral("<tr><td width=\"30%\">%1</td><td>%2</td></tr>\n")
+            .arg(esc(label), esc(value.isEmpty() ? blank : value));
+    };
+    return QStringLiteral("<h2>Sign-off</h2>\n<table cellspacing=\"0\" cellpadding=\"8\">\n") +
+           line(QStringLiteral("Performed by"), m_header.performedBy) +
+           line(QStringLiteral("Signature"), {}) +
+           line(QStringLiteral("Witnessed by"), m_header.witnessedBy) +
+           line(QStringLiteral("Signature"), {}) + line(QStringLiteral("Date"), {}) +
+           QStringLiteral("</table>\n");
 }
 
 QString RackReport::html() const

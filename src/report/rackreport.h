@@ -41,6 +41,13 @@ struct ReportHeader
     // The slot an upload was reading when it stopped, 1..16; 0 when none.
     // Its heading says so; its values are printed as they stand.
     int partialSlot = 0;
+    // A plant's name for the rack (heads the report) and its tags by slot
+    // and channel (printed beside the channels).
+    QString rackName;
+    QMap<int, QMap<int, QString>> tags;
+    // The sign-off block's names; an empty one is a line to sign on paper.
+    QString performedBy;
+    QString witnessedBy;
 };
 
 // The communication card's time-out and network settings as far as they
@@ -78,6 +85,7 @@ private:
     QString headerHtml() const;
     QString slotHtml(int slot) const;
     QString differencesHtml() const;
+    QString signOffHtml() const;
 
     const CardTable &m_cards;
     ReportHeader m_header;
