@@ -117,6 +117,14 @@ private slots:
             "{\"racks\": [{\"name\": \"North\", \"port\": \"/dev/x\"}, "
             "{\"name\": \"NORTH\", \"port\": \"/dev/y\"}]}",
             "rack 2 (\"NORTH\"): \"name\" is rack 1's already");
+        row("port twice",
+            "{\"racks\": [{\"name\": \"A\", \"port\": \"/dev/ttyUSB0\"}, "
+            "{\"name\": \"B\", \"port\": \"/dev/./ttyUSB0\"}]}",
+            "rack 2 (\"B\"): \"port\" is rack 1's already");
+        row("server twice",
+            "{\"racks\": [{\"name\": \"A\", \"port\": \"tcp://Host:4001\"}, "
+            "{\"name\": \"B\", \"port\": \"rfc2217://host:4001\"}]}",
+            "rack 2 (\"B\"): \"port\" is rack 1's already");
         row("bad URL", "{\"racks\": [{\"name\": \"A\", \"port\": \"tcp://host\"}]}",
             "rack 1 (\"A\"): \"port\": ");
         row("unknown key", "{\"racks\": [{\"name\": \"A\", \"port\": \"/dev/x\", \"tag\": 1}]}",

@@ -40,8 +40,9 @@ void PlantProgress::redraw()
     // Back to the first rack's line, then every line anew, each cleared to its end.
     if (m_drawn)
         err << "\r\x1b[" << m_names.size() << 'A';
+    // A line that wrapped would throw the count of lines to go back off.
     for (qsizetype i = 0; i < m_names.size(); ++i)
-        err << m_names.at(i).leftJustified(m_nameWidth + 2) << m_states.at(i).left(200)
+        err << (m_names.at(i).leftJustified(m_nameWidth + 2) + m_states.at(i)).left(79)
             << "\x1b[K\n";
     err << Qt::flush;
     m_drawn = true;

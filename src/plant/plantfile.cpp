@@ -24,6 +24,17 @@ std::optional<int> numberKey(const QString &key, int hi)
     return n;
 }
 
+// What a port reaches, so that two spellings of one port are told the same:
+// a device by its real path, a server by host and port whatever the scheme.
+QString portKey(const QString &port)
+{
+    const auto d = ParsePortDesignation(port, nullptr);
+    if (d && d->kind != PortDesignation::Kind::Device)
+        return QStringLiteral("%1:%2").arg(d->host.toCaseFolded()).arg(d->port);
+    const QString real = QFileInfo(port).canonicalFilePath();
+    return real.isEmpty() ? QDir::cleanPath(port) : real;
+}
+
 // Reads one rack; empty when it is fine, else what is wrong with which field.
 QString readRack(const QJsonObject &o, const QString &folder, PlantRack &rack)
 {
@@ -118,6 +129,8 @@ std::optional<Plant> ParsePlant(const QByteArray &json, const QString &path, QSt
     const QString folder = QFileInfo(path).absolutePath();
     // Folder names are compared as Windows would: case does not tell two apart.
     QMap<QString, int> seen;
+    // Two racks on one port would interleave their commands on it.
+    QMap<QString, int> ports;
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QJsonObject o = list.at(i).toObject();
         const QString named =
@@ -135,6 +148,11 @@ std::optional<Plant> ParsePlant(const QByteArray &json, const QString &path, QSt
             return refuse(where +
                           QStringLiteral(": \"name\" is rack %1's already").arg(seen.value(key)));
         seen.insert(key, int(i + 1));
+        const QString port = portKey(rack.port);
+        if (ports.contains(port))
+            return refuse(where +
+                          QStringLiteral(": \"port\" is rack %1's already").arg(ports.value(port)));
+        ports.insert(port, int(i + 1));
         plant.racks << rack;
     }
     return plant;
