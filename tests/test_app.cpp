@@ -114,42 +114,54 @@ private slots:
         };
         QTest::newRow("start-up") << CommandInputs{} << "overView connectMenu connect files fields";
         QTest::newRow("connected")
-            << state(link) << "upload ether overView connectMenu disconnect files fields";
-        QTest::newRow("file opened on the link") << state([link](CommandInputs &in) {
-            link(in), in.downloadable = in.tableComplete = in.tableLoaded = true;
-        }) << "upload download ether overView connectMenu disconnect files save report fields";
+            << state(link) << "upload restore ether overView connectMenu disconnect files fields";
+        QTest::newRow("file opened on the link")
+            << state([link](CommandInputs &in) {
+                   link(in), in.downloadable = in.tableComplete = in.tableLoaded = true;
+               })
+            << "upload restore download ether overView connectMenu disconnect files save report "
+               "fields";
         // A table that is not the whole rack is looked at and reported, not
         // written back or saved.
         QTest::newRow("upload cancelled")
             << state([link](CommandInputs &in) { link(in), in.uploaded = in.tableLoaded = true; })
-            << "upload start ether comSet overView connectMenu disconnect files report fields";
-        QTest::newRow("uploaded") << state(uploaded)
-                                  << "upload download start ether comSet overView connectMenu "
-                                     "disconnect files save report fields";
+            << "upload restore start ether comSet overView connectMenu disconnect files report "
+               "fields";
+        QTest::newRow("uploaded")
+            << state(uploaded)
+            << "upload restore download start ether comSet overView connectMenu "
+               "disconnect files save report fields";
         QTest::newRow("analog card shown")
             << state([uploaded](CommandInputs &in) {
                    uploaded(in), in.selectedCardNo = 3, in.formType = 1;
                })
-            << "upload download start ether comSet overView cardUp cardDown connectMenu "
+            << "upload restore download start ether comSet overView cardUp cardDown connectMenu "
                "disconnect files save report fields";
         QTest::newRow("pulse card shown")
             << state([uploaded](CommandInputs &in) {
                    uploaded(in), in.selectedCardNo = 10, in.formType = 2;
                })
-            << "upload download start ether comSet overView cardUp cardDown connectMenu "
+            << "upload restore download start ether comSet overView cardUp cardDown connectMenu "
                "disconnect files save report fields";
         // Another rack on the line since the table's upload: its cards may
         // be read, not written.
-        QTest::newRow("card of an earlier link's table") << state([link](CommandInputs &in) {
-            link(in), in.tableComplete = in.tableLoaded = true, in.selectedCardNo = 3,
-                      in.formType = 1;
-        }) << "upload ether overView cardUp connectMenu disconnect files save report fields";
-        QTest::newRow("discrete card shown")
-            << state([uploaded](CommandInputs &in) {
-                   uploaded(in), in.selectedCardNo = 11, in.formType = 3;
+        QTest::newRow("card of an earlier link's table")
+            << state([link](CommandInputs &in) {
+                   link(in), in.tableComplete = in.tableLoaded = true, in.selectedCardNo = 3,
+                             in.formType = 1;
                })
-            << "upload download start ether comSet overView connectMenu disconnect files save "
-               "report fields";
+            << "upload restore ether overView cardUp connectMenu disconnect files save report "
+               "fields";
+        QTest::newRow("discrete card shown") << state([uploaded](CommandInputs &in) {
+            uploaded(in), in.selectedCardNo = 11, in.formType = 3;
+        })
+                                             << "upload restore download start ether comSet "
+                                                "overView connectMenu disconnect files save "
+                                                "report fields";
+        // A restore writes to the rack: not while another operation holds it.
+        QTest::newRow("download running") << state([uploaded](CommandInputs &in) {
+            uploaded(in), in.running = QStringLiteral("Download");
+        }) << "connectMenu disconnect";
         QTest::newRow("transfer running") << state([uploaded](CommandInputs &in) {
             uploaded(in), in.running = QStringLiteral("Upload card"), in.selectedCardNo = 3,
                           in.formType = 1;
@@ -179,14 +191,23 @@ private slots:
         QFETCH(QString, enabled);
         const CommandStates c = CommandStatesFor(in);
         const std::pair<const char *, bool> all[] = {
-            {"upload", c.upload},         {"download", c.download},
-            {"start", c.start},           {"stop", c.stop},
-            {"ether", c.ether},           {"comSet", c.comSet},
-            {"overView", c.overView},     {"cardUp", c.cardUpload},
-            {"cardDown", c.cardDownload}, {"connectMenu", c.connectMenu},
-            {"connect", c.connect},       {"disconnect", c.disconnect},
-            {"files", c.files},           {"save", c.save},
-            {"report", c.report},         {"fields", c.fieldsEditable},
+            {"upload", c.upload},
+            {"restore", c.restore},
+            {"download", c.download},
+            {"start", c.start},
+            {"stop", c.stop},
+            {"ether", c.ether},
+            {"comSet", c.comSet},
+            {"overView", c.overView},
+            {"cardUp", c.cardUpload},
+            {"cardDown", c.cardDownload},
+            {"connectMenu", c.connectMenu},
+            {"connect", c.connect},
+            {"disconnect", c.disconnect},
+            {"files", c.files},
+            {"save", c.save},
+            {"report", c.report},
+            {"fields", c.fieldsEditable},
         };
         QStringList on;
         for (const auto &[name, state] : all)

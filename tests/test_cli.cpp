@@ -516,7 +516,9 @@ private slots:
         const bool download = command == QLatin1String("download");
         const QString file = path(QStringLiteral("interrupted.uJx"));
         QStringList args{"--port", device, command};
-        args << (download ? QStringList{m_smallFile} : QStringList{"-o", file});
+        // Without the read for the as-found backup: the rack's trace holds
+        // the writes alone.
+        args << (download ? QStringList{"--no-backup", m_smallFile} : QStringList{"-o", file});
         p.start(QStringLiteral(V9CON_CLI), args);
         QString err;
         const QString caption =

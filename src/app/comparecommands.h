@@ -37,10 +37,10 @@ public:
     // Once the table changed, the comparison goes: the overview's frames,
     // the list and what a report would print.
     void dropIfOutOfDate();
-
-private:
+    // The table against the file at `path`, shown as Compare shows it.
     void compareWith(const QString &path);
 
+private:
     Session &m_session;
     QWidget *m_main;
     frmOverView &m_overview;

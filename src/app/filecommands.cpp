@@ -17,11 +17,10 @@ void FileCommands::mnuFilesOpen_Click()
         load(path);
 }
 
-void FileCommands::openFile(const QString &path)
+bool FileCommands::openFile(const QString &path)
 {
     OperationGate::Ticket ticket = m_session.gate.begin(QStringLiteral("Open"));
-    if (ticket)
-        load(path);
+    return ticket && load(path);
 }
 
 bool FileCommands::load(const QString &path)

@@ -24,8 +24,9 @@ public:
 
     void mnuFilesOpen_Click();
     void mnuFilesSave_Click();
-    // Open of a file already chosen (the recent files).
-    void openFile(const QString &path);
+    // Open of a file already chosen (the recent files, a backup to
+    // restore); false when nothing was opened.
+    bool openFile(const QString &path);
 
 private:
     // Reads the file into the table; false when it was refused (and said so).

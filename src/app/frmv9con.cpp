@@ -3,6 +3,7 @@
 #include "app/cardwindows.h"
 #include "app/comparecommands.h"
 #include "app/frmcomport.h"
+#include "app/frmrestore.h"
 #include "app/frmversion.h"
 #include "app/monitorcommands.h"
 #include "app/viewwindows.h"
@@ -265,6 +266,8 @@ void frmV9Con::buildMenus()
     connect(compare, &QAction::triggered, this, &frmV9Con::mnuFilesCompare_Click);
     QAction *report = action(files, "mnuFilesReport", QStringLiteral("&Report..."));
     connect(report, &QAction::triggered, this, &frmV9Con::mnuFilesReport_Click);
+    QAction *restore = action(files, "mnuFilesRestore", QStringLiteral("R&estore..."));
+    connect(restore, &QAction::triggered, this, &frmV9Con::mnuFilesRestore_Click);
     QMenu *recent = named(files->addMenu(QStringLiteral("&Recent Files")), "mnuFilesRecent");
     connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(recent); });
     files->addSeparator();
@@ -495,7 +498,34 @@ void frmV9Con::cmdUpload_Click()
     m_cboCardNo->setCurrentText(QStringLiteral("00"));
     ResetCardTable();
     // Where the table came from and whether it is whole is the upload's to say.
-    UploadAllCards(m_session, *m_observer);
+    if (UploadAllCards(m_session, *m_observer) == OperationResult::Completed)
+        showChangesSinceBackup();
+}
+
+void frmV9Con::showChangesSinceBackup()
+{
+    const QList<RestoreRow> rows = RestoreRows(m_session);
+    if (rows.isEmpty() || rows.first().differences <= 0)
+        return;
+    const RestoreRow &newest = rows.first();
+    statusBar()->showMessage(
+        QStringLiteral("%1 parameter%2 changed since the backup of %3")
+            .arg(newest.differences)
+            .arg(newest.differences == 1 ? QString() : QStringLiteral("s"),
+                 newest.file.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+    m_compare->compareWith(newest.file.path);
+}
+
+void frmV9Con::mnuFilesRestore_Click()
+{
+    if (m_session.gate.busy() || !m_session.state.IsConnected)
+        return;
+    const QString path = frmRestore::choose(this, RestoreRows(m_session));
+    // Opened as File > Open opens it: a file's table, each card's model
+    // checked as it is written.
+    if (path.isEmpty() || !m_files.openFile(path))
+        return;
+    cmdDownload_Click();
 }
 
 void frmV9Con::cmdDownload_Click()

@@ -64,6 +64,8 @@ public:
     void mnuFilesCompare_Click();
     // A report of the table as it stands, PDF or HTML.
     void mnuFilesReport_Click();
+    // File > Restore...: a backup of the connected rack opened and downloaded.
+    void mnuFilesRestore_Click();
     void cmdUpload_Click();
     void cmdDownload_Click();
     void cmdStart_Click();
@@ -93,6 +95,9 @@ private:
     void fillRecentMenu(QMenu *menu);
     // The card selector's list names each slot's model.
     void showSlotModels();
+    // After an Upload: the parameters changed since the newest backup of the
+    // rack, on the status bar and in the comparison.
+    void showChangesSinceBackup();
     void shutDown();
     // Runs a settings window of the communication card modally, with the
     // Connect menu off meanwhile.

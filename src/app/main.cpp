@@ -2,6 +2,7 @@
 #include "app/options.h"
 #include "exchange/portsetup.h"
 #include "exchange/session.h"
+#include "files/backupstore.h"
 #include "files/changelog.h"
 #include "sim/simulatedrack.h"
 #include "v9version.h"
@@ -45,6 +46,8 @@ int main(int argc, char **argv)
     Session session(std::move(ports));
     ChangeLog changeLog(options.changeLog.isEmpty() ? ChangeLog::defaultPath() : options.changeLog);
     session.changeLog = &changeLog;
+    // Every Download first keeps the rack as found.
+    session.backupRoot = DefaultBackupRoot();
     frmV9Con window(session);
     window.show();
     return QApplication::exec();

@@ -1,5 +1,6 @@
 #include "cli/cliopts.h"
 
+#include "files/backupstore.h"
 #include "link/portdesignation.h"
 
 #include <QCommandLineParser>
@@ -16,6 +17,7 @@ const QList<std::pair<QString, CliCommand>> &commandNames()
         {QStringLiteral("show"), CliCommand::Show},
         {QStringLiteral("monitor"), CliCommand::Monitor},
         {QStringLiteral("report"), CliCommand::Report},
+        {QStringLiteral("restore"), CliCommand::Restore},
     };
     return names;
 }
@@ -77,6 +79,8 @@ struct CommandParser
             parser.addOption(output);
         else if (c == CliCommand::Monitor)
             parser.addOptions({passes, interval, csv});
+        else if (c == CliCommand::Download || c == CliCommand::Restore)
+            parser.addOptions({noBackup, rackName});
     }
 
     QCommandLineParser parser;
@@ -87,6 +91,9 @@ struct CommandParser
     const QCommandLineOption passes{QStringLiteral("passes"), QString(), QStringLiteral("N")};
     const QCommandLineOption interval{QStringLiteral("interval"), QString(), QStringLiteral("MS")};
     const QCommandLineOption csv{QStringLiteral("csv"), QString(), QStringLiteral("FILE")};
+    const QCommandLineOption noBackup{QStringLiteral("no-backup")};
+    const QCommandLineOption rackName{QStringLiteral("rack-name"), QString(),
+                                      QStringLiteral("NAME")};
 };
 
 class Reader
@@ -209,11 +216,18 @@ bool Reader::command(const QStringList &arguments)
         m_observer.csvPath = p.value(cp.csv);
     } else if (m_observer.command == CliCommand::Report) {
         m_observer.output = p.value(cp.output);
+    } else if (m_observer.command == CliCommand::Download ||
+               m_observer.command == CliCommand::Restore) {
+        m_observer.noBackup = p.isSet(cp.noBackup);
+        m_observer.rackName = p.value(cp.rackName);
+        if (p.isSet(cp.rackName) && !RackNameProblem(m_observer.rackName).isEmpty())
+            fail(QStringLiteral("--rack-name: ") + RackNameProblem(m_observer.rackName));
     }
     const QStringList positional = p.positionalArguments();
     if (m_observer.error.isEmpty() && !m_observer.help) {
         const CliCommand c = m_observer.command;
-        const bool takesFile = c == CliCommand::Download || c == CliCommand::Verify;
+        const bool takesFile =
+            c == CliCommand::Download || c == CliCommand::Verify || c == CliCommand::Restore;
         const qsizetype maxPositional =
             takesFile || c == CliCommand::Show || c == CliCommand::Report ? 1 : 0;
         if (positional.size() > maxPositional)

@@ -12,6 +12,7 @@ enum class CliCommand
     Show,
     Monitor,
     Report,
+    Restore, // a download of a backup
 };
 
 // Where the rack is: a COM number mapped as the window maps it, any serial
@@ -37,13 +38,15 @@ struct CliOptions
     QString file;   // upload's -o, or the FILE of download, verify, show and report
     QString output; // report's -o
     bool json = false;
-    int passes = 0;       // monitor: 0 runs until Ctrl-C
-    int intervalMs = 0;   // monitor: pause between passes; the core's own is the least
-    QString csvPath;      // monitor: empty writes to standard output
-    QString changeLog;    // --change-log FILE; empty: the default file
-    bool help = false;    // the command's help, or the global one without a command
-    bool version = false; // --version
-    QString error;        // not empty: the command line was not understood
+    int passes = 0;        // monitor: 0 runs until Ctrl-C
+    int intervalMs = 0;    // monitor: pause between passes; the core's own is the least
+    QString csvPath;       // monitor: empty writes to standard output
+    QString changeLog;     // --change-log FILE; empty: the default file
+    bool noBackup = false; // download, restore: no as-found backup first
+    QString rackName;      // download, restore: --rack-name, the backups' folder
+    bool help = false;     // the command's help, or the global one without a command
+    bool version = false;  // --version
+    QString error;         // not empty: the command line was not understood
 };
 
 // The arguments without the program name.

@@ -97,7 +97,13 @@ int Commands::run(const CliOptions &o)
     case CliCommand::Upload:
         return upload(o.file);
     case CliCommand::Download:
-        return download(o.file);
+    case CliCommand::Restore:
+        // A restore is a download of a backup, with its own as-found backup.
+        if (o.noBackup)
+            m_session.backupRoot.clear();
+        if (!o.rackName.isEmpty())
+            m_session.rackName = o.rackName;
+        return download(o.file, CommandName(o.command));
     case CliCommand::Verify:
         return verify(o.file, o.json);
     case CliCommand::Show:
@@ -133,7 +139,7 @@ int Commands::upload(const QString &path)
     return kExitDone;
 }
 
-int Commands::download(const QString &path)
+int Commands::download(const QString &path, const QString &command)
 {
     QString error;
     auto cards = LoadParameterFile(path, &error);
@@ -145,7 +151,7 @@ int Commands::download(const QString &path)
     const QString connectError = ConnectRack(m_session);
     if (!connectError.isEmpty()) {
         if (ctrlC.atOnce())
-            return interrupted(QStringLiteral("download"),
+            return interrupted(command,
                                SlotProgressText(DownloadProgress(*cards, 0, false), written));
         ReportRackFailure(m_c, m_session, connectError);
         return kExitRack;
@@ -154,6 +160,19 @@ int Commands::download(const QString &path)
     // The cards in the rack are checked against the file's models.
     m_session.table.opened(path);
     const DownloadOutcome outcome = DownloadAllCards(m_session, progress);
+    if (!outcome.notStarted.isEmpty()) {
+        const QString why = QStringLiteral("%1 not started: %2").arg(command, outcome.notStarted);
+        if (ctrlC.ended(outcome.result))
+            return interrupted(command, QStringLiteral("nothing written (%1)").arg(why));
+        if (outcome.backupUnwritten)
+            return fail(kExitUsage, why);
+        ReportRackFailure(m_c, m_session, why, progress.failurePlace());
+        return kExitRack;
+    }
+    if (!outcome.backup.isEmpty())
+        m_c.out
+            << QStringLiteral("as-found backup: %1\n").arg(QDir::toNativeSeparators(outcome.backup))
+            << Qt::flush;
     const auto reportRefused = [&] {
         if (!outcome.failedWrites.isEmpty()) {
             m_c.error(QStringLiteral("%1 on %2")
@@ -175,13 +194,13 @@ int Commands::download(const QString &path)
         // Stopped at once inside the slot loop: the next card got some writes.
         const bool cutShort = outcome.result != OperationResult::Cancelled && progress.started();
         return interrupted(
-            QStringLiteral("download"),
+            command,
             SlotProgressText(DownloadProgress(m_session.cards, outcome.lastSlotDone, cutShort),
                              written));
     }
     if (outcome.result != OperationResult::Completed) {
         ReportRackFailure(m_c, m_session,
-                          LinkFailureText(m_session, QStringLiteral("download incomplete")),
+                          LinkFailureText(m_session, command + QStringLiteral(" incomplete")),
                           progress.failurePlace());
         return kExitRack;
     }

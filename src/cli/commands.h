@@ -19,7 +19,8 @@ public:
     int run(const CliOptions &options);
 
     int upload(const QString &path);
-    int download(const QString &path);
+    // `command` names it in messages: "download" or "restore".
+    int download(const QString &path, const QString &command = QStringLiteral("download"));
     int verify(const QString &path, bool json);
     // An empty path shows the rack after an upload.
     int show(const QString &path, bool json);

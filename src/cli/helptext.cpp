@@ -8,6 +8,7 @@ const char *const kGlobal =
 Commands:
   upload -o FILE.uJx      read the whole rack into a parameter file
   download FILE.uJx       write a parameter file to the rack (all cards)
+  restore BACKUP.uJx      put the rack back to a backup (a download of it)
   verify FILE.uJx         read the rack and list every difference from the file
   show [FILE.uJx]         print the 16 slots of the file, or of the rack
   monitor [--passes N] [--interval MS] [--csv FILE]
@@ -55,14 +56,35 @@ at once.
   -o, --output FILE       the parameter file to write
 )";
 
-const char *const kDownload = R"(Usage: v9con-cli [PORT] download FILE.uJx
+const char *const kDownload =
+    R"(Usage: v9con-cli [PORT] download [--no-backup] [--rack-name NAME] FILE.uJx
 
 Writes the parameters of every known card in FILE.uJx to the rack, as the
 window's Download does. Slots without a known card are skipped. Writes a
 card does not take are listed and make the exit code 4.
 
+First the rack is read whole and kept as found, in
+V9CON/backups/<rack>/<date>-<time>-as-found.uJx in the data folder, and
+every write in the change log names that file. When the backup cannot be
+made, nothing is written (exit code 3 when the rack could not be read, 2
+when the file could not be written).
+
 Ctrl-C lets the card in progress finish, then stops and lists the slots
 written and not written (exit code 130); a second Ctrl-C stops at once.
+
+  --no-backup             write without reading the rack for a backup first
+  --rack-name NAME        the rack's folder under backups (default: the port)
+)";
+
+const char *const kRestore =
+    R"(Usage: v9con-cli [PORT] restore [--no-backup] [--rack-name NAME] BACKUP.uJx
+
+Puts the rack back to BACKUP.uJx, a file of V9CON/backups/<rack>/ in the
+data folder: a download of it, with each card's model checked first and
+its own as-found backup before writing, as download does.
+
+  --no-backup             write without reading the rack for a backup first
+  --rack-name NAME        the rack's folder under backups (default: the port)
 )";
 
 const char *const kVerify = R"(Usage: v9con-cli [PORT] verify [--json] FILE.uJx
@@ -140,6 +162,8 @@ QString HelpText(CliCommand command)
         return QString::fromUtf8(kMonitor);
     case CliCommand::Report:
         return QString::fromUtf8(kReport);
+    case CliCommand::Restore:
+        return QString::fromUtf8(kRestore);
     case CliCommand::None:
         break;
     }

@@ -6,6 +6,7 @@
 #include "cli/portsetup.h"
 #include "cli/reportcommand.h"
 #include "exchange/session.h"
+#include "files/backupstore.h"
 #include "files/changelog.h"
 #include "sim/simulatedrack.h"
 #include "v9version.h"
@@ -71,6 +72,8 @@ int main(int argc, char **argv)
     session.state.ComPortNo = PortNumber(options.port);
     ChangeLog changeLog(options.changeLog.isEmpty() ? ChangeLog::defaultPath() : options.changeLog);
     session.changeLog = &changeLog;
+    // Every download first keeps the rack as found; --no-backup drops it.
+    session.backupRoot = DefaultBackupRoot();
     const int code = Commands(session, console).run(options);
     // Said once, after the command: the writes themselves went on.
     if (const QString failure = changeLog.takeFailure(); !failure.isEmpty())

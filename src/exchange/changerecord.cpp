@@ -15,6 +15,7 @@ void append(Session &s, ChangeEntry entry)
         return;
     entry.port = PortText(*s.ports, s.state.ComPortNo);
     entry.commCard = (s.commCardModel + QLatin1Char(' ') + s.commCardVersion).trimmed();
+    entry.backup = s.downloadBackup;
     s.changeLog->append(std::move(entry));
 }
 
@@ -76,6 +77,10 @@ void RecordCardWrite(Session &session, int cardNo, int parSlot, const QString &i
                      LastKnownValue(session, cardNo, parSlot),
                      value,
                      result});
+    // The card may have taken a write whose reply was lost: what the rack
+    // holds is not known until it is read again.
+    if (result == ChangeResult::NoAnswer)
+        session.lastReadLink = 0;
     if (result != ChangeResult::Written || !knownRecord(session, cardNo))
         return;
     CardRecord &known = session.lastRead[cardNo];

@@ -3,6 +3,8 @@
 #include "exchange/cardtransfer.h"
 #include "exchange/changerecord.h"
 #include "exchange/session.h"
+#include "exchange/upload.h"
+#include "files/backupstore.h"
 #include "link/transactions.h"
 #include "model/encodings.h"
 #include "model/parametercaptions.h"
@@ -310,7 +312,113 @@ QString FailedWritesDetail(const CardTable &cards, const QList<FailedWrite> &wri
     return lines.join(QLatin1Char('\n'));
 }
 
+namespace {
+
+const QString kNotStarted = QStringLiteral("Download not started");
+
+// The read before a download as its own progress: the rows it reads are
+// not the table's, so the window's rows hear nothing of them, and its
+// failure is the download's.
+class AsFoundRead final : public RackObserver
+{
+public:
+    explicit AsFoundRead(RackObserver &o) : m_o(o) {}
+
+    void progressStarted(int steps, const QString &) override
+    {
+        m_o.progressStarted(steps, QStringLiteral("Reading the rack before writing "
+                                                  "(as-found backup)"));
+    }
+    void progressAdvanced() override { m_o.progressAdvanced(); }
+    void progressFinished() override { m_o.progressFinished(); }
+    void progressDetail(const QString &text) override { m_o.progressDetail(text); }
+    void transactionRetrying(int attempt, int attempts) override
+    {
+        m_o.transactionRetrying(attempt, attempts);
+    }
+    void operationFailed(const QString &, const QString &, const QString &detail) override
+    {
+        m_o.operationFailed(QStringLiteral("Downloading"),
+                            kNotStarted + QStringLiteral(": the rack could not be read for "
+                                                         "its as-found backup."),
+                            detail);
+        m_place = detail;
+    }
+    void operationWarning(const QString &, const QString &, const QString &) override
+    {
+        // Only a cancel warns during the read.
+        m_o.operationWarning(QStringLiteral("Downloading"),
+                             kNotStarted + QStringLiteral(": the read for the as-found backup "
+                                                          "was cancelled. Nothing was written."));
+    }
+    bool stopRequested() const override { return m_o.stopRequested(); }
+    void cancelOffered(const CancelToken &token) override { m_o.cancelOffered(token); }
+    void cancelWithdrawn() override { m_o.cancelWithdrawn(); }
+
+    QString m_place;
+
+private:
+    RackObserver &m_o;
+};
+
+} // namespace
+
+QString BackupRackName(const Session &session)
+{
+    return RackFolderName(session.rackName.isEmpty()
+                              ? session.ports->describe(session.state.ComPortNo)
+                              : session.rackName);
+}
+
+AsFoundResult AsFoundBackup(Session &session, RackObserver &observer)
+{
+    AsFoundResult out;
+    if (session.link == 0 || session.lastReadLink != session.link) {
+        AsFoundRead relay(observer);
+        // Reset as an Upload's table is, so the backup reads as its file would.
+        CardTable rack;
+        ResetCardTable(rack);
+        out.result = ReadRackInto(session, rack, relay);
+        if (out.result != OperationResult::Completed) {
+            out.error = out.result == OperationResult::Cancelled
+                            ? QStringLiteral("the read for the as-found backup was cancelled")
+                            : QStringLiteral("the rack could not be read for its as-found backup");
+            if (!relay.m_place.isEmpty())
+                out.error += QStringLiteral(" (%1)").arg(relay.m_place);
+            return out;
+        }
+    }
+    out.path = WriteBackup(session.backupRoot, BackupRackName(session), session.lastRead,
+                           QDateTime::currentDateTime(), true, &out.error);
+    if (out.path.isEmpty()) {
+        out.result = OperationResult::Failed;
+        out.unwritten = true;
+        out.error = QStringLiteral("the as-found backup could not be written: ") + out.error;
+        observer.operationWarning(QStringLiteral("Downloading"),
+                                  kNotStarted + QStringLiteral(": the as-found backup could not "
+                                                               "be written."),
+                                  out.error);
+    }
+    return out;
+}
+
 DownloadOutcome DownloadAllCards(Session &session, RackObserver &observer)
 {
-    return Download(session, observer).run();
+    QString backup;
+    if (!session.backupRoot.isEmpty()) {
+        const AsFoundResult found = AsFoundBackup(session, observer);
+        if (found.path.isEmpty()) {
+            DownloadOutcome out;
+            out.result = found.result;
+            out.notStarted = found.error;
+            out.backupUnwritten = found.unwritten;
+            return out;
+        }
+        backup = found.path;
+    }
+    session.downloadBackup = backup;
+    DownloadOutcome outcome = Download(session, observer).run();
+    session.downloadBackup.clear();
+    outcome.backup = backup;
+    return outcome;
 }

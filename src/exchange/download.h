@@ -33,6 +33,13 @@ struct DownloadOutcome
     QList<SkippedCard> skipped;
     // Slots 1..lastSlotDone went through (written, skipped, or nothing to write).
     int lastSlotDone = 0;
+    // The as-found backup taken first; empty when none was asked for.
+    QString backup;
+    // Why nothing was written: the as-found backup could not be made (the
+    // read failed or was cancelled, or the file could not be written).
+    QString notStarted;
+    // The rack was read, but its backup could not be written (a full disk).
+    bool backupUnwritten = false;
     bool allWritten() const { return failedWrites.isEmpty() && skipped.isEmpty(); }
 };
 
@@ -46,7 +53,29 @@ struct DownloadOutcome
 // operationFailed("Downloading", "Downloading incomplete"); refused writes
 // and cards not written are listed at the end in one warning and the link
 // stays.
+//
+// With a backup root in the session, the rack's parameters as found go to
+// an as-found backup first (AsFoundBackup); when that cannot be made,
+// nothing is written and the observer hears why.
 DownloadOutcome DownloadAllCards(Session &session, RackObserver &observer);
+
+struct AsFoundResult
+{
+    OperationResult result = OperationResult::Completed;
+    QString path;           // the backup written
+    QString error;          // why there is none
+    bool unwritten = false; // the rack was read, the file not written
+};
+// Writes the rack's parameters as they are now to a new as-found backup of
+// the session's rack (BackupRackName) under session.backupRoot. The values
+// read on this link serve when the whole rack was read on it (lastRead,
+// with the writes since); otherwise the rack is read first into a table of
+// its own, the session's table left as it is ("Reading the rack before
+// writing (as-found backup)").
+AsFoundResult AsFoundBackup(Session &session, RackObserver &observer);
+// The folder name of the session's rack in the backup store: its name, or
+// its port's designation.
+QString BackupRackName(const Session &session);
 
 // The warning's first line: "Download finished: 2 writes refused, 1 slot
 // not written."

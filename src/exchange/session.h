@@ -48,6 +48,19 @@ struct Session
     // by item as read or written; its model and version. A new link starts
     // them afresh.
     CardTable lastRead;
+    // The link on which lastRead holds the whole rack (an upload or a
+    // download's read went through); a write met with silence makes it
+    // unsure again. 0: not on this link.
+    quint64 lastReadLink = 0;
+    // Where a download of all cards first puts the rack's as-found
+    // parameters (see AsFoundBackup); empty: no backup (--no-backup, tests
+    // that do not ask).
+    QString backupRoot;
+    // The rack's name for its backups' folder; empty: the port's designation.
+    QString rackName;
+    // The as-found backup of the download under way, named in its change log
+    // lines.
+    QString downloadBackup;
     QMap<QString, QString> commCardRead;
     QString commCardModel;
     QString commCardVersion;

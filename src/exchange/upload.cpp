@@ -22,7 +22,12 @@ std::optional<quint32> parseMask(const QString &text)
 class Upload
 {
 public:
-    Upload(Session &s, RackObserver &o) : m_session(s), m_observer(o) {}
+    // `cards` is the session's table for an Upload, another for a read that
+    // leaves the table alone.
+    Upload(Session &s, CardTable &cards, RackObserver &o)
+        : m_session(s), m_cards(cards), m_observer(o), m_ownTable(&cards == &s.cards)
+    {
+    }
 
     OperationResult run();
 
@@ -60,7 +65,9 @@ private:
     OperationResult cancelled();
 
     Session &m_session;
+    CardTable &m_cards;
     RackObserver &m_observer;
+    const bool m_ownTable;
     RetryRelay m_retries{m_session.line, m_observer};
     bool m_progressOpen = false;
     OperationCancel m_cancel{m_session.line, m_observer};
@@ -75,8 +82,9 @@ void Upload::stopped(const QString &how)
     const int done = m_slot - 1;
     const QString reason = done > 0 ? QStringLiteral("upload %1 after slot %2").arg(how).arg(done)
                                     : QStringLiteral("upload %1 before slot 1").arg(how);
-    const bool partial = m_slot > 0 && m_session.cards[m_slot].ModelKind != kNoCard;
-    m_session.table.uploadStopped(reason, partial ? m_slot : 0);
+    const bool partial = m_slot > 0 && m_cards[m_slot].ModelKind != kNoCard;
+    if (m_ownTable)
+        m_session.table.uploadStopped(reason, partial ? m_slot : 0);
 }
 
 OperationResult Upload::cancelled()
@@ -105,7 +113,7 @@ OperationResult Upload::fail()
     if (!refused)
         m_observer.operationFailed(
             QStringLiteral("Uploading"), QStringLiteral("Uploading incomplete"),
-            FailurePlace(m_session.cards, m_slot, m_item, m_session.line.lastSilent()));
+            FailurePlace(m_cards, m_slot, m_item, m_session.line.lastSilent()));
     if (m_progressOpen)
         m_observer.progressFinished();
     return refused ? OperationResult::Refused : OperationResult::Failed;
@@ -113,8 +121,9 @@ OperationResult Upload::fail()
 
 OperationResult Upload::run()
 {
-    m_session.table.uploadStarted(PortText(*m_session.ports, m_session.state.ComPortNo),
-                                  m_session.link);
+    if (m_ownTable)
+        m_session.table.uploadStarted(PortText(*m_session.ports, m_session.state.ComPortNo),
+                                      m_session.link);
     const QString model = transact(QStringLiteral("4"), [&] {
         return ReadItem(m_session.line, kRetries, kComm, QStringLiteral("4"));
     });
@@ -160,27 +169,31 @@ OperationResult Upload::run()
                 return fail();
             modelText = *m;
         }
-        ClassifyCard(m_session.cards, i, modelText);
+        ClassifyCard(m_cards, i, modelText);
         m_observer.cardIdentified(i);
-        if (m_session.cards[i].ModelKind != kNoCard)
-            m_observer.progressDetail(SlotProgressText(i, m_session.cards[i].ModelName));
-        if (m_session.cards[i].ModelKind != kNoCard) {
+        if (m_cards[i].ModelKind != kNoCard)
+            m_observer.progressDetail(SlotProgressText(i, m_cards[i].ModelName));
+        if (m_cards[i].ModelKind != kNoCard) {
             if (!readCard(i))
                 return fail();
             m_observer.cardRead(i);
         }
         // What the change log gives as a parameter's value before a write.
-        m_session.lastRead[i] = m_session.cards[i];
+        m_session.lastRead[i] = m_cards[i];
         m_observer.progressAdvanced();
     }
-    m_session.table.uploadCompleted();
+    if (m_ownTable)
+        m_session.table.uploadCompleted();
+    // The whole rack is known on this link: a download's as-found backup
+    // needs no read of its own.
+    m_session.lastReadLink = m_session.link;
     m_observer.progressFinished();
     return OperationResult::Completed;
 }
 
 bool Upload::readCard(int i)
 {
-    CardRecord &r = m_session.cards[i];
+    CardRecord &r = m_cards[i];
     const QString card = QString::number(i);
     const auto version = read(card, QStringLiteral("40"));
     if (!version)
@@ -251,7 +264,7 @@ bool Upload::readAux(const QString &card, const QString &item, int &target)
 
 bool Upload::readSensor(const QString &card, int i)
 {
-    CardRecord &r = m_session.cards[i];
+    CardRecord &r = m_cards[i];
     const QString burnout0 = write(card, QStringLiteral("9"), QStringLiteral("0"));
     if (burnout0.isEmpty())
         return false;
@@ -299,5 +312,10 @@ bool Upload::readSensor(const QString &card, int i)
 
 OperationResult UploadAllCards(Session &session, RackObserver &observer)
 {
-    return Upload(session, observer).run();
+    return Upload(session, session.cards, observer).run();
+}
+
+OperationResult ReadRackInto(Session &session, CardTable &cards, RackObserver &observer)
+{
+    return Upload(session, cards, observer).run();
 }

@@ -114,6 +114,10 @@ QByteArray ChangeLogLine(const ChangeEntry &e)
     QByteArray line = "{";
     for (const auto &[key, value] : fields)
         line += '"' + QByteArray(key) + "\":" + json(value) + ',';
+    // Last and only when there is one, so lines of writes without a backup
+    // stay as they were.
+    if (!e.backup.isEmpty())
+        line += "\"backup\":" + json(e.backup) + ',';
     line.back() = '}';
     return line;
 }
@@ -144,11 +148,15 @@ std::optional<ChangeEntry> ParseChangeLogLine(const QByteArray &line)
     const QJsonValue old = o.value(QLatin1String("old"));
     if (old.isString())
         e.old = old.toString();
+    // Lines of older releases have no backup.
+    const QJsonValue backup = o.value(QLatin1String("backup"));
+    e.backup = backup.toString();
     // Not a double with a fraction, nor a number out of range.
     const qint64 slot = o.value(QLatin1String("slot")).toInteger(-1);
     const auto *found = std::find_if(std::begin(kResultTexts), std::end(kResultTexts),
                                      [&](const char *t) { return result == QLatin1String(t); });
-    if (!whole || !e.time.isValid() || !(old.isString() || old.isNull()) || slot < 0 || slot > 16 ||
+    if (!whole || !e.time.isValid() || !(old.isString() || old.isNull()) ||
+        !(backup.isString() || backup.isUndefined()) || slot < 0 || slot > 16 ||
         found == std::end(kResultTexts))
         return std::nullopt;
     e.slot = static_cast<int>(slot);

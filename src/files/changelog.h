@@ -32,6 +32,9 @@ struct ChangeEntry
     std::optional<QString> old; // the rack's value as the program last knew it
     QString value;              // the value written
     ChangeResult result = ChangeResult::Written;
+    // The as-found backup taken before the download that wrote this; empty
+    // for other writes and in logs of older releases.
+    QString backup = {};
 };
 
 // The line for one entry: a JSON object with a fixed key order, no line end.

@@ -78,6 +78,7 @@ void CommandLock::refresh()
     setMain("mnuFilesSave", c.save);
     setMain("mnuFilesReport", c.report);
     setMain("mnuFilesCompare", c.files);
+    setMain("mnuFilesRestore", c.restore);
 
     for (const Editor &e : std::as_const(m_editors))
         if (e.formType == in.formType)

@@ -7,6 +7,7 @@ CommandStates CommandStatesFor(const CommandInputs &in)
     // A modal settings window owns the link while it is open.
     const bool onLink = in.connected && in.portOpen && idle && !in.dialogOpen;
     out.upload = onLink;
+    out.restore = onLink;
     out.ether = onLink;
     out.download = onLink && in.downloadable;
     out.start = onLink && in.uploaded;

@@ -25,6 +25,9 @@ struct CommandInputs
 struct CommandStates
 {
     bool upload = false;
+    // File > Restore...: a backup of the connected rack goes to it, whatever
+    // the table holds.
+    bool restore = false;
     bool download = false;
     bool start = false;
     bool stop = false;
