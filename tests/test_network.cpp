@@ -22,11 +22,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <QUrl>
-#include <arpa/inet.h>
 #include <functional>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -85,30 +81,18 @@ private:
 };
 
 // A listener whose queue is full: a further connection is never taken.
-class FullListener
+struct FullListener
 {
-public:
     FullListener()
     {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof a;
-        ::bind(m_fd, reinterpret_cast<sockaddr *>(&a), size);
-        ::listen(m_fd, 0);
-        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&a), &size);
-        port = ntohs(a.sin_port);
-        for (auto &s : m_queued) {
-            s.connectToHost(QHostAddress::LocalHost, port);
-            s.waitForConnected(200);
-        }
+        server.setListenBacklogSize(0);
+        server.listen(QHostAddress::LocalHost);
+        server.pauseAccepting();
+        queued.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        queued.waitForConnected(1000);
     }
-    ~FullListener() { ::close(m_fd); }
-    quint16 port = 0;
-
-private:
-    int m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    QTcpSocket m_queued[3];
+    QTcpServer server;
+    QTcpSocket queued;
 };
 
 } // namespace
@@ -267,39 +251,29 @@ private slots:
     // Where: a URL, or "full:", "silent:" or "bridge:" with the scheme for
     // a port made by the row: a listener that takes no more connections, a
     // server in the test that never answers, or ser2net, killed mid-upload.
-    // %1 in the texts is the URL.
+    // %1 in the message is the URL.
     void faults_data()
     {
         QTest::addColumn<QString>("where");
         QTest::addColumn<QString>("error");
-        QTest::addColumn<QString>("detail");
-
         QTest::newRow("refused port") << QStringLiteral("tcp://127.0.0.1:%1").arg(freePort())
-                                      << "cannot open %1: Connection refused"
-                                      << "";
+                                      << "cannot open %1: Connection refused";
         QTest::newRow("connection never taken")
             << "full:tcp"
-            << "cannot open %1: Connection timed out (no answer within 1 s)"
-            << "";
+            << "cannot open %1: Connection timed out (no answer within 1 s)";
         QTest::newRow("name that does not resolve") << "rfc2217://rack.invalid:4001"
-                                                    << "cannot open %1: Host not found"
-                                                    << "";
-        for (const char *scheme : {"tcp", "rfc2217"}) {
-            const QString s = QLatin1String(scheme);
+                                                    << "cannot open %1: Host not found";
+        for (const QString &s : {QStringLiteral("tcp"), QStringLiteral("rfc2217")}) {
             QTest::newRow(qPrintable(s + " server never answers"))
-                << "silent:" + s << "cannot connect: the rack did not answer on %1"
-                << "";
-            // The upload says where, and its file stays unwritten.
+                << "silent:" + s << "cannot connect: the rack did not answer on %1";
             QTest::newRow(qPrintable(s + " server killed mid-upload"))
-                << "bridge:" + s << "upload incomplete: the port failed on %1"
-                << "Port: COM1 (%1)";
+                << "bridge:" + s << "upload incomplete: the port failed on %1";
         }
     }
     void faults()
     {
         QFETCH(QString, where);
         QFETCH(QString, error);
-        QFETCH(QString, detail);
         FakeServer silent;
         FullListener full;
         QString port = where;
@@ -308,7 +282,8 @@ private slots:
             where.startsWith(QLatin1String("full:"))) {
             port = QStringLiteral("%1://127.0.0.1:%2")
                        .arg(where.section(QLatin1Char(':'), 1))
-                       .arg(where.startsWith(QLatin1String("full")) ? full.port : silent.port());
+                       .arg(where.startsWith(QLatin1String("full")) ? full.server.serverPort()
+                                                                    : silent.port());
         } else if (where.startsWith(QLatin1String("bridge:"))) {
             port = where.endsWith(QLatin1String("tcp")) ? m_raw : m_2217;
             prepare = [this](Session &s) {
@@ -325,12 +300,12 @@ private slots:
             m_bridge.waitForFinished(5000);
             startBridge();
         }
+        // The message says what and where, and the file stays unwritten.
         QCOMPARE(run.code, int(kExitRack));
         const QStringList lines = run.err.split(QLatin1Char('\n'));
-        QVERIFY2(lines.contains(QStringLiteral("v9con-cli: ") + error.arg(port)),
+        QVERIFY2(lines.contains(QStringLiteral("v9con-cli: ") + error.arg(port)) &&
+                     lines.contains(QStringLiteral("  Port: COM1 (%1)").arg(port)),
                  qPrintable(run.err));
-        if (!detail.isEmpty())
-            QVERIFY2(run.err.contains(detail.arg(port)), qPrintable(run.err));
         QVERIFY(!QFile::exists(file));
         // The set-up left unanswered, the commands went out all the same.
         if (where == QLatin1String("silent:rfc2217"))
@@ -342,7 +317,7 @@ private slots:
     void closedWhileConnecting()
     {
         FullListener full;
-        const QString url = QStringLiteral("tcp://127.0.0.1:%1").arg(full.port);
+        const QString url = QStringLiteral("tcp://127.0.0.1:%1").arg(full.server.serverPort());
         for (const bool dropped : {false, true}) {
             SerialLine line;
             line.attachPort(MakeLinkPort(url, {5000, 300}));
@@ -359,33 +334,13 @@ private slots:
         }
     }
 
-    // Telnet in the replies: 0xFF of line noise doubled, a state
-    // notification in the middle of a reply, both split across reads; 0xFF
-    // in a command doubled on its way out. The server answers none of the
-    // set-up, so the link works after its time bound.
-    void telnetInTheReplies()
-    {
-        FakeServer server;
-        server.script = {
-            {"G01\r", {bytes({255}), bytes({255, 0xfe}) + "COK\r"}},
-            {"I02\r", {"0MD:X", bytes({255, 250, 44, 106, 0x60, 255}), bytes({240}) + "A1\r"}},
-            {bytes({'D', 255, 255, '\r'}), {"CNG\r"}},
-        };
-        SerialLine line;
-        line.attachPort(
-            MakeLinkPort(QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port()), {2000, 200}));
-        QCOMPARE(line.port()->open(QStringLiteral("1200,n,8,1")), QString());
-        line.setTiming({2000, 1, 50});
-        QCOMPARE(line.SendCommand(QStringLiteral("G01\r")), QString::fromLatin1("\xff\xfe"
-                                                                                "COK"));
-        QCOMPARE(line.SendCommand(QStringLiteral("I02\r")), QStringLiteral("0MD:XA1"));
-        QCOMPARE(line.SendCommand(QString::fromLatin1("D\xff\r")), QStringLiteral("CNG"));
-    }
-
-    // The line set through the server, 1200,n,8,1 as COM-PORT-OPTION wants
-    // it, and never a modem-line request (a server on a pty would not
-    // answer it); a server that sets another value is reported, not used.
-    void lineSettingsThroughTheServer_data()
+    // An RFC 2217 server: the line set through it, 1200,n,8,1 as
+    // COM-PORT-OPTION wants it, and never a modem-line request (a server on
+    // a pty would not answer it); a server that sets another value is
+    // reported, not used. Then Telnet in the replies: 0xFF of line noise
+    // doubled, a state notification inside a reply, both split across
+    // reads; and 0xFF in a command doubled on its way out.
+    void telnetServer_data()
     {
         QTest::addColumn<QByteArray>("baud");
         QTest::addColumn<QString>("error");
@@ -394,7 +349,7 @@ private slots:
             << bytes({0, 0, 0x25, 0x80})
             << ": the server did not set the line to 1200 baud (it answered 9600)";
     }
-    void lineSettingsThroughTheServer()
+    void telnetServer()
     {
         QFETCH(QByteArray, baud);
         QFETCH(QString, error);
@@ -410,17 +365,23 @@ private slots:
              {bytes({255, 251, 0, 255, 251, 3, 255, 253, 0, 255, 253, 3, 255, 253, 44})}},
             {settings,
              {sb(102, bytes({8})) + sb(101, baud) + sb(103, bytes({1})) + sb(104, bytes({1}))}},
-            {"G00\r", {"COK\r"}}};
+            {"G01\r", {bytes({255}), bytes({255, 0xfe}) + "COK\r"}},
+            {"I02\r", {"0MD:X", bytes({255, 250, 44, 106, 0x60, 255}), bytes({240}) + "A1\r"}},
+            {bytes({'D', 255, 255, '\r'}), {"CNG\r"}}};
         const QString url = QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.port());
         SerialLine line;
         line.attachPort(MakeLinkPort(url, {2000, 5000}));
         line.setTiming({2000, 1, 50});
         QCOMPARE(line.port()->open(QStringLiteral("1200,n,8,1")),
                  error.isEmpty() ? QString() : url + error);
-        QCOMPARE(line.SendCommand(QStringLiteral("G00\r")),
-                 error.isEmpty() ? QStringLiteral("COK") : QString());
         QVERIFY2(server.received.contains(settings), server.received.toHex(' ').constData());
         QVERIFY(!server.received.contains(bytes({255, 250, 44, 5})));
+        if (!error.isEmpty())
+            return;
+        QCOMPARE(line.SendCommand(QStringLiteral("G01\r")), QString::fromLatin1("\xff\xfe"
+                                                                                "COK"));
+        QCOMPARE(line.SendCommand(QStringLiteral("I02\r")), QStringLiteral("0MD:XA1"));
+        QCOMPARE(line.SendCommand(QString::fromLatin1("D\xff\r")), QStringLiteral("CNG"));
     }
 
     // The decoder on its own: every sequence split at every byte gives the
@@ -473,9 +434,8 @@ private slots:
     {
         for (const auto &[text, why] : {
                  std::pair{"tcp://10.1.2.3", "\"tcp://10.1.2.3\": no port; use tcp://HOST:PORT"},
-                 {"rfc2217://:4001", "\"rfc2217://:4001\": no host; use rfc2217://HOST:PORT"},
-                 {"tcp://h:65536", "\"tcp://h:65536\": the port must be a number from 1 to "
-                                   "65535; use tcp://HOST:PORT"},
+                 {"rfc2217://h:0", "\"rfc2217://h:0\": the port must be a number from 1 to "
+                                   "65535; use rfc2217://HOST:PORT"},
                  {"telnet://h:23", "\"telnet://h:23\": unknown kind of port \"telnet://\"; use a "
                                    "device, tcp://HOST:PORT or rfc2217://HOST:PORT"},
              }) {
@@ -487,12 +447,9 @@ private slots:
                      QStringLiteral("v9con-cli: --port %1 (see v9con-cli --help)\n")
                          .arg(QLatin1String(why)));
         }
-        QString error;
-        const auto v6 = ParsePortDesignation(QStringLiteral("RFC2217://[::1]:4001"), &error);
-        QVERIFY(v6);
-        QCOMPARE(v6->kind, PortDesignation::Kind::Rfc2217);
-        QCOMPARE(v6->host, QStringLiteral("::1"));
-        QCOMPARE(v6->port, quint16(4001));
+        const auto v6 = ParsePortDesignation(QStringLiteral("RFC2217://[::1]:4001"), nullptr);
+        QVERIFY(v6 && v6->kind == PortDesignation::Kind::Rfc2217 && v6->host == "::1" &&
+                v6->port == 4001);
     }
 
     // v9rack-sim on its own TCP port: one client at a time, the fault
