@@ -174,6 +174,24 @@ private slots:
         QVERIFY(plant->racks[1].tags.isEmpty() && plant->racks[1].file.isEmpty());
     }
 
+    // The sign-off block closes every report: names given, or lines to sign.
+    void reportSignOff()
+    {
+        const QString path = dir.filePath(QStringLiteral("signed.html"));
+        const Run run =
+            cli({QStringLiteral("--simulate"), QStringLiteral("report"), QStringLiteral("-o"), path,
+                 QStringLiteral("--witnessed-by"), QStringLiteral("K. <Jones>")});
+        QCOMPARE(run.code, 0);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(f.readAll());
+        const qsizetype block = html.indexOf(QStringLiteral("<h2>Sign-off</h2>"));
+        QVERIFY(block > html.lastIndexOf(QStringLiteral("<h2 id=\"slot-")));
+        for (const char *expected : {"Performed by</td><td>____",
+                                     "Witnessed by</td><td>K. &lt;Jones&gt;", "Date</td><td>____"})
+            QVERIFY2(html.indexOf(QString::fromUtf8(expected), block) > 0, expected);
+    }
+
     // Two racks answer, one is silent, one refuses the connection, one falls
     // silent part-way: the answering ones are saved with upload -o's bytes,
     // the table and the exit code name the others; a second run compares.

@@ -75,6 +75,8 @@ struct CommandParser
     explicit CommandParser(CliCommand c)
     {
         parser.addOptions({help, json});
+        if (c == CliCommand::Report)
+            parser.addOptions({performedBy, witnessedBy});
         if (c == CliCommand::Upload || c == CliCommand::Report)
             parser.addOption(output);
         else if (c == CliCommand::Monitor)
@@ -91,6 +93,10 @@ struct CommandParser
     const QCommandLineOption passes{QStringLiteral("passes"), QString(), QStringLiteral("N")};
     const QCommandLineOption interval{QStringLiteral("interval"), QString(), QStringLiteral("MS")};
     const QCommandLineOption csv{QStringLiteral("csv"), QString(), QStringLiteral("FILE")};
+    const QCommandLineOption performedBy{QStringLiteral("performed-by"), QString(),
+                                         QStringLiteral("NAME")};
+    const QCommandLineOption witnessedBy{QStringLiteral("witnessed-by"), QString(),
+                                         QStringLiteral("NAME")};
     const QCommandLineOption noBackup{QStringLiteral("no-backup")};
     const QCommandLineOption rackName{QStringLiteral("rack-name"), QString(),
                                       QStringLiteral("NAME")};
@@ -216,6 +222,8 @@ bool Reader::command(const QStringList &arguments)
         m_observer.csvPath = p.value(cp.csv);
     } else if (m_observer.command == CliCommand::Report) {
         m_observer.output = p.value(cp.output);
+        m_observer.performedBy = p.value(cp.performedBy);
+        m_observer.witnessedBy = p.value(cp.witnessedBy);
     } else if (m_observer.command == CliCommand::Download ||
                m_observer.command == CliCommand::Restore) {
         m_observer.noBackup = p.isSet(cp.noBackup);

@@ -111,7 +111,7 @@ int Commands::run(const CliOptions &o)
     case CliCommand::Monitor:
         return RunMonitor(m_session, m_c, {o.passes, o.intervalMs, o.csvPath});
     case CliCommand::Report:
-        return report(o.output, o.file);
+        return report(o.output, o.file, o.performedBy, o.witnessedBy);
     case CliCommand::None:
         break;
     }

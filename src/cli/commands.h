@@ -25,7 +25,9 @@ public:
     // An empty path shows the rack after an upload.
     int show(const QString &path, bool json);
     // An empty path reports the rack after an upload (reportcommand.cpp).
-    int report(const QString &output, const QString &path);
+    // The names go in its sign-off block; empty ones are lines to sign.
+    int report(const QString &output, const QString &path, const QString &performedBy = {},
+               const QString &witnessedBy = {});
 
 private:
     int fail(int code, const QString &message);

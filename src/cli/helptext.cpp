@@ -143,6 +143,8 @@ value and range. The extension chooses the format: .pdf, or .html/.htm.
 Nothing is written when the upload does not complete.
 
   -o, --output REPORT     the report to write
+  --performed-by NAME     printed in the sign-off block at the end
+  --witnessed-by NAME     the same; without them the block has lines to sign
 )";
 
 } // namespace

@@ -32,7 +32,8 @@ std::unique_ptr<QCoreApplication> MakeCliApplication(int &argc, char **argv)
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-int Commands::report(const QString &output, const QString &path)
+int Commands::report(const QString &output, const QString &path, const QString &performedBy,
+                     const QString &witnessedBy)
 {
     // Both checked before an upload, so a typo does not cost one.
     QString problem = RackReport::formatProblem(output);
@@ -54,6 +55,8 @@ int Commands::report(const QString &output, const QString &path)
         header = SessionReportHeader(m_session);
     else
         header.file = source.file;
+    header.performedBy = performedBy;
+    header.witnessedBy = witnessedBy;
     const QString error = RackReport(cards, header).save(output);
     if (!error.isEmpty())
         return fail(kExitUsage, error);
