@@ -138,6 +138,31 @@ private slots:
         QCOMPARE(fileText(backups().first().path), ParameterFileText(held));
     }
 
+    // A write the card took but never answered: what the rack holds is not
+    // known any more, so the next Download reads it for its backup.
+    void unansweredWriteMakesTheNextBackupRead()
+    {
+        AppFixture f;
+        ChangeLog log(logPath());
+        prepare(f, log);
+        f.connectAndUpload();
+        const CardTable found = f.session.cards;
+        f.quickTimeOuts();
+        f.session.cards = edited(found);
+        // Card B answers its select and the span's item, then no more; the
+        // span is taken all the same.
+        f.rack->setCardFaults(kSlotB, {.silentAfter = 5});
+        f.window.cmdDownload_Click();
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY(f.messages[0].text.contains(QStringLiteral("1 slot not written")));
+        f.rack->clearFaults();
+        f.session.cards = found;
+        f.window.cmdDownload_Click();
+        CardTable backup = *OpenParameterFile(backups().first().path).cards;
+        QCOMPARE(backup[kSlotB].par(2).Value, kValueB);
+        QCOMPARE(backup[kSlotA].par(2).Value, kValueA);
+    }
+
     // A file with no upload on this link: the rack is read into a table of
     // its own first, as the progress window says; the table stays the
     // file's. The same after a Download that lost the link.
