@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 namespace {
@@ -252,6 +253,14 @@ private slots:
         QCOMPARE(listed.size(), 1);
         QVERIFY(listed[0].file.asFound);
         QCOMPARE(listed[0].differences, 2);
+        {
+            frmRestore dialog(listed, &f.window);
+            auto *list = dialog.findChild<QTableWidget *>(QStringLiteral("lstBackups"));
+            QCOMPARE(list->rowCount(), 1);
+            QCOMPARE(list->item(0, 1)->text(), QStringLiteral("as found"));
+            QCOMPARE(list->item(0, 2)->text(), QStringLiteral("2"));
+            QCOMPARE(dialog.chosen(), asFound);
+        }
         QVERIFY(f.messages.isEmpty());
         QCOMPARE(f.session.table.origin(), TableOrigin::File);
         QCOMPARE(backups().size(), 2);
@@ -342,6 +351,15 @@ private slots:
         QVERIFY(q.err.contains(QStringLiteral("download not started: the as-found backup could "
                                               "not be written")));
         QVERIFY(!q.wire().contains(QStringLiteral("D") + kValueA));
+
+        // A rack that cannot be read whole is not written either.
+        InProcess silent;
+        silent.session.backupRoot = root();
+        silent.rack->setCardFaults(3, {.silent = true});
+        QCOMPARE(silent.run({"download", file}), int(kExitRack));
+        QVERIFY(silent.err.contains(QStringLiteral("download not started: the rack could not be "
+                                                   "read for its as-found backup")));
+        QVERIFY(!silent.wire().contains(QStringLiteral("D") + kValueA));
     }
 };
 
