@@ -22,7 +22,9 @@
 #include <QTextStream>
 #include <QTimer>
 #include <QUrl>
+#include <csignal>
 #include <functional>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -38,6 +40,12 @@ QByteArray bytes(std::initializer_list<int> list)
     for (const int b : list)
         out += static_cast<char>(b);
     return out;
+}
+
+// The simulators and ser2net end with this test, even when it crashes.
+void endWithTest(QProcess &p)
+{
+    p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
 quint16 freePort()
@@ -121,6 +129,7 @@ class TestNetwork : public QObject
     // The first line a program prints: the simulator's pty or address.
     static QString startAndRead(QProcess &p, const QString &program, const QStringList &args)
     {
+        endWithTest(p);
         p.start(program, args);
         while (p.waitForReadyRead(5000) && !p.canReadLine()) {
         }
@@ -146,6 +155,7 @@ class TestNetwork : public QObject
         config.close();
         m_raw = QStringLiteral("tcp://127.0.0.1:%1").arg(raw);
         m_2217 = QStringLiteral("rfc2217://127.0.0.1:%1").arg(telnet);
+        endWithTest(m_bridge);
         m_bridge.start(m_ser2net, {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"),
                                    config.fileName(), QStringLiteral("-P"),
                                    path(QStringLiteral("ser2net.pid"))});
