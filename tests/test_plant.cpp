@@ -271,6 +271,10 @@ private slots:
         for (const QString &rack : {QStringLiteral("A"), QStringLiteral("B")})
             QCOMPARE(tableRow(run.out, rack).mid(0, 4), QStringList({rack, "saved", "14", "0"}));
         QCOMPARE(QDir(QDir(out).filePath(QStringLiteral("B"))).entryList({"*.uJx"}).size(), 2);
+        // A newer as-found backup (the rack before some download) is not
+        // what the rack should hold: verify passes it by.
+        QVERIFY(
+            QFile::copy(ref, QDir(out).filePath(QStringLiteral("A/29991231-235959-as-found.uJx"))));
         run = cli({QStringLiteral("plant"), QStringLiteral("verify"), plant});
         QCOMPARE(run.code, 0);
         QCOMPARE(tableRow(run.out, QStringLiteral("A")).mid(0, 4),

@@ -291,7 +291,10 @@ int PlantRun::verify()
         RackLine &l = lines[i];
         l = {rack.name, rack.port, kExitUsage, {}, -1, -1, 0, rack.file, {}};
         if (l.file.isEmpty()) {
-            const QList<BackupFile> backups = ListBackups(m_root, rack.name);
+            // An as-found backup is the rack before a download changed it on
+            // purpose: not what it should hold now.
+            QList<BackupFile> backups = ListBackups(m_root, rack.name);
+            backups.removeIf([](const BackupFile &b) { return b.asFound; });
             if (backups.isEmpty()) {
                 l.result = QStringLiteral("no backup under %1 and no \"file\" in the plant")
                                .arg(QDir::toNativeSeparators(m_root));
