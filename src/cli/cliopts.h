@@ -37,7 +37,8 @@ struct CliOptions
     CliCommand command = CliCommand::None;
     QString file;   // upload's -o, or the FILE of download, verify, show and report
     QString output; // report's -o
-    QString performedBy; // report: names in the sign-off block
+    // report: the names in the sign-off block
+    QString performedBy;
     QString witnessedBy;
     bool json = false;
     int passes = 0;        // monitor: 0 runs until Ctrl-C

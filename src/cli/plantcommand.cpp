@@ -9,7 +9,6 @@
 #include "exchange/commcardsettings.h"
 #include "files/backupstore.h"
 #include "files/parameterfile.h"
-#include "link/portdesignation.h"
 #include "model/catalogue.h"
 #include "model/comparison.h"
 #include "plant/plantfile.h"
@@ -393,8 +392,6 @@ int RunPlant(const QStringList &arguments, Console &console)
         console.error(error);
         return kExitUsage;
     }
-    // Made once here: the racks' threads then only read it.
-    ParsePortDesignation(plant->racks.first().port, nullptr);
     PlantRun run(o, *plant, console);
     if (o.action == QLatin1String("backup"))
         return run.backup();

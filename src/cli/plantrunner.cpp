@@ -48,7 +48,9 @@ private:
     std::shared_ptr<std::atomic<bool>> m_stop;
 };
 
-// One rack's upload, run on its own thread: everything it touches is made here.
+// One rack's upload, run on its own thread: everything it touches is made
+// here. What the core shares is const data built on first use (thread-safe
+// in C++) and the port parser's pattern, which reading the plant file built.
 RackUpload uploadOne(const PlantRack &rack, RackObserver &observer, bool stopped)
 {
     QElapsedTimer clock;
