@@ -531,6 +531,10 @@ private slots:
         row("com=", {"--com=3=/dev/ttyUSB0", "--simulate"}, true, true, "", "/dev/ttyUSB0");
         row("com 9", {"--com", "9=/dev/x"}, false, false, "", "");
         row("com no device", {"--com", "3="}, false, false, "", "");
+        row("com network", {"--com", "3=rfc2217://[fe80::1]:2217"}, true, false, "",
+            "rfc2217://[fe80::1]:2217");
+        row("com network without port", {"--com", "3=tcp://10.1.2.3"}, false, false, "", "");
+        row("com unknown scheme", {"--com", "3=telnet://h:23"}, false, false, "", "");
         row("unknown", {"--fast"}, false, false, "", "");
     }
     void options()

@@ -73,10 +73,13 @@ private slots:
             window.cmdUpload_Click();
 
         int exchanges = 0;
+        int retriesAfter = 0; // further attempts announced once the port has failed
         connect(&session.traffic, &TrafficLog::appended, &window, [&](const TrafficEntry &) {
             if (++exchanges == 30 && sim.state() != QProcess::NotRunning)
                 sim.kill();
         });
+        connect(&session.line, &SerialLine::retrying, &window,
+                [&] { retriesAfter += session.line.isOpen() ? 0 : 1; });
         if (monitoring)
             window.cmdStart_Click();
         else
@@ -85,6 +88,7 @@ private slots:
                                                   : QStringLiteral("Uploading")});
         QVERIFY(!session.state.IsMonitoring);
         QVERIFY(!session.state.IsConnected);
+        QCOMPARE(retriesAfter, 0);
         QCOMPARE(window.findChild<QLabel *>(QStringLiteral("lblConStatus"))->text(),
                  QStringLiteral("Disconnected"));
 

@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include "link/portdesignation.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -56,6 +58,12 @@ AppOptions parseOptions(const QStringList &arguments)
                           .arg(mapping);
             return o;
         }
+        // A network port that is not one is refused here, not at Connect.
+        QString why;
+        if (!ParsePortDesignation(mapping.mid(eq + 1), &why)) {
+            o.error = QStringLiteral("--com %1: %2").arg(mapping, why);
+            return o;
+        }
         o.comDevices.insert(n, mapping.mid(eq + 1));
     }
     return o;
@@ -69,7 +77,9 @@ QString usageText()
         "  --simulate [RACK.json]  every COM port reaches a simulated rack: the built-in\n"
         "                          demo rack, or the rack described in RACK.json\n"
         "  --com N=DEVICE          COM port N (1..8) opens DEVICE, for example\n"
-        "                          --com 1=/dev/ttyUSB0 or a pseudo-terminal of v9rack-sim\n"
+        "                          --com 1=/dev/ttyUSB0 or a pseudo-terminal of v9rack-sim,\n"
+        "                          or a serial device server: tcp://HOST:PORT (raw) or\n"
+        "                          rfc2217://HOST:PORT\n"
         "  --change-log FILE       record every write to the rack in FILE instead of\n"
         "                          V9CON/change-log.jsonl in the data folder\n"
         "  --version               the program's version\n"

@@ -22,8 +22,9 @@ template <typename Attempt> QString withRetries(SerialLine &line, int retries, A
 {
     QString result;
     for (int n = 0; n <= retries; ++n) {
-        // The operator's Cancel does not wait for the remaining attempts.
-        if (n > 0 && line.cancelRequested())
+        // The operator's Cancel does not wait for the remaining attempts,
+        // and a port that has failed would only fail them all at once.
+        if (n > 0 && (line.cancelRequested() || !line.isOpen()))
             break;
         line.beginAttempt(n, retries + 1);
         result = trimBlanks(attempt());
