@@ -238,6 +238,15 @@ private slots:
                      qPrintable(run.err));
         }
         QVERIFY2(run.err.contains(QStringLiteral("Refused: cannot open")), qPrintable(run.err));
+        // The rack that fell silent says where, as upload does.
+        const QString where = racks.at(4).toObject().value(QStringLiteral("where")).toString();
+        QVERIFY2(where.startsWith(QLatin1String("Slot ")) &&
+                     where.endsWith(QLatin1String("no answer")),
+                 qPrintable(where));
+        QVERIFY2(run.err.contains(
+                     QStringLiteral("upload incomplete: the rack did not answer on %1\n  %2")
+                         .arg(cut, where)),
+                 qPrintable(run.err));
 
         // What upload -o of the same rack saves, in the writer's own bytes
         // (the pulse counts move between the two uploads: live values).

@@ -124,6 +124,7 @@ struct RackLine
     qint64 ms = 0;
     QString file; // the backup written, or the file compared with
     QList<Difference> differences;
+    QString place; // where a failed upload stopped
 };
 
 QString table(const QList<RackLine> &lines, const QString &changedHeading)
@@ -166,6 +167,8 @@ QByteArray json(const QList<RackLine> &lines, const QString &changedKey)
             o.insert(changedKey, l.changed);
         if (!l.file.isEmpty())
             o.insert(QStringLiteral("file"), QDir::toNativeSeparators(l.file));
+        if (!l.place.isEmpty())
+            o.insert(QStringLiteral("where"), l.place);
         if (changedKey == QLatin1String("differences") && l.changed >= 0)
             o.insert(QStringLiteral("list"),
                      QJsonDocument::fromJson(DifferencesJson(l.differences, l.file))
@@ -229,8 +232,10 @@ int PlantRun::finish(const QList<RackLine> &lines, const QString &heading, const
     int code = kExitDone;
     for (const RackLine &l : lines) {
         code = qMax(code, l.code);
-        if (l.code != kExitDone && l.code != kExitDifferences)
+        if (l.code != kExitDone && l.code != kExitDifferences) {
             m_c.error(QStringLiteral("%1: %2").arg(l.name, l.result));
+            m_c.detail(l.place);
+        }
     }
     if (m_o.json)
         m_c.out << json(lines, key);
@@ -242,7 +247,7 @@ int PlantRun::finish(const QList<RackLine> &lines, const QString &heading, const
 
 RackLine failedLine(const PlantRack &rack, const RackUpload &r)
 {
-    RackLine l{rack.name, rack.port, r.code, r.error, -1, -1, r.ms, {}, {}};
+    RackLine l{rack.name, rack.port, r.code, r.error, -1, -1, r.ms, {}, {}, r.place};
     return l;
 }
 
@@ -261,8 +266,9 @@ int PlantRun::backup()
             return;
         }
         RackLine &l = lines[i];
-        l = {rack.name, rack.port, kExitDone, QStringLiteral("saved"), knownCards(r.cards), -1,
-             r.ms,      {},        {}};
+        l = {
+            rack.name, rack.port, kExitDone, QStringLiteral("saved"), knownCards(r.cards), -1, r.ms,
+            {},        {},        {}};
         QString error;
         l.file =
             WriteBackup(m_root, rack.name, r.cards, QDateTime::currentDateTime(), false, &error);
@@ -288,7 +294,7 @@ int PlantRun::verify()
     for (qsizetype i = 0; i < m_plant.racks.size(); ++i) {
         const PlantRack &rack = m_plant.racks.at(i);
         RackLine &l = lines[i];
-        l = {rack.name, rack.port, kExitUsage, {}, -1, -1, 0, rack.file, {}};
+        l = {rack.name, rack.port, kExitUsage, {}, -1, -1, 0, rack.file, {}, {}};
         if (l.file.isEmpty()) {
             // An as-found backup is the rack before a download changed it on
             // purpose: not what it should hold now.
@@ -316,6 +322,7 @@ int PlantRun::verify()
         l.code = r.code;
         if (r.code != kExitDone) {
             l.result = r.error;
+            l.place = r.place;
             return;
         }
         l.cards = knownCards(r.cards);
@@ -356,6 +363,7 @@ int PlantRun::report()
              -1,
              r.ms,
              QDir(m_o.out).filePath(rack.name + suffix),
+             {},
              {}};
         ReportHeader header;
         header.port = r.portText;
