@@ -172,6 +172,12 @@ private slots:
         QCOMPARE(plant->racks[0].tag(3, 2), QStringLiteral("TT-102"));
         QCOMPARE(plant->racks[1].port, QStringLiteral("rfc2217://10.1.2.3:4001"));
         QVERIFY(plant->racks[1].tags.isEmpty() && plant->racks[1].file.isEmpty());
+        // The ports are the file's: a port option before "plant" is refused.
+        const Run run = cli({QStringLiteral("--port"), QStringLiteral("/dev/ttyUSB0"),
+                             QStringLiteral("plant"), QStringLiteral("backup"), path});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(QStringLiteral("plant takes no options before it")),
+                 qPrintable(run.err));
     }
 
     // The sign-off block closes every report: names given, or lines to sign.

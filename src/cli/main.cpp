@@ -48,6 +48,11 @@ int main(int argc, char **argv)
         return RunPlant(args.mid(1), console);
 
     const CliOptions options = ParseCliOptions(QCoreApplication::arguments().mid(1));
+    if (options.error == QLatin1String("unknown command \"plant\"")) {
+        console.error(QStringLiteral(
+            "plant takes no options before it: each rack's port is in the plant file"));
+        return kExitUsage;
+    }
     if (!options.error.isEmpty()) {
         console.error(options.error + QStringLiteral(" (see v9con-cli --help)"));
         return kExitUsage;
