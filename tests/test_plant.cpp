@@ -309,6 +309,10 @@ private slots:
                    reports, QStringLiteral("--html"), QStringLiteral("--performed-by"),
                    QStringLiteral("J. Smith")});
         QCOMPARE(run.code, 0);
+        QCOMPARE(tableRow(run.out, QStringLiteral("Rack")),
+                 QStringList({"Rack", "Result", "Cards", "Time"}));
+        QCOMPARE(tableRow(run.out, QStringLiteral("A")).mid(0, 3),
+                 QStringList({"A", "written", "14"}));
         QFile html(QDir(reports).filePath(QStringLiteral("A.html")));
         QVERIFY(html.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(html.readAll());

@@ -137,7 +137,11 @@ QString table(const QList<RackLine> &lines, const QString &changedHeading)
                             l.cards < 0 ? QStringLiteral("-") : QString::number(l.cards),
                             l.changed < 0 ? QStringLiteral("-") : QString::number(l.changed),
                             QStringLiteral("%1 s").arg(double(l.ms) / 1000.0, 0, 'f', 1)};
-    QList<qsizetype> width(heads.size(), 0);
+    // A report has nothing to count there.
+    if (changedHeading.isEmpty())
+        for (QStringList &r : rows)
+            r.removeAt(3);
+    QList<qsizetype> width(rows.first().size(), 0);
     for (const QStringList &r : rows)
         for (qsizetype c = 0; c < r.size(); ++c)
             width[c] = qMax(width[c], qMin<qsizetype>(r.at(c).size(), 60));
@@ -378,7 +382,7 @@ int PlantRun::report()
             l.result = QStringLiteral("not written: ") + error;
         }
     });
-    return finish(lines, QStringLiteral("-"), QStringLiteral("-"));
+    return finish(lines, {}, {});
 }
 
 } // namespace
