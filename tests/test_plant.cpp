@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,6 +14,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -196,6 +198,35 @@ private slots:
         for (const char *expected : {"Performed by</td><td>____",
                                      "Witnessed by</td><td>K. &lt;Jones&gt;", "Date</td><td>____"})
             QVERIFY2(html.indexOf(QString::fromUtf8(expected), block) > 0, expected);
+    }
+
+    // Ctrl-C: the rack being read stops after its slot and is not saved;
+    // the rack waiting for its turn does not start.
+    void interrupted()
+    {
+        const QString p1 = startSim({QStringLiteral("--pacing")});
+        const QString p2 = startSim({QStringLiteral("--pacing")});
+        const QString plant =
+            writePlant(racksJson({{QStringLiteral("P1"), p1}, {QStringLiteral("P2"), p2}}));
+        const QString out = dir.filePath(QStringLiteral("interrupted"));
+        QProcess p;
+        p.start(QStringLiteral(V9CON_CLI),
+                {QStringLiteral("plant"), QStringLiteral("backup"), plant, QStringLiteral("--jobs"),
+                 QStringLiteral("1"), QStringLiteral("--out"), out});
+        p.setReadChannel(QProcess::StandardError);
+        QByteArray err;
+        while (!err.contains("P1: connecting") && p.waitForReadyRead(20000))
+            err += p.readAllStandardError();
+        QVERIFY2(err.contains("P1: connecting"), err.constData());
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 130);
+        const QByteArray table = p.readAllStandardOutput();
+        QCOMPARE(tableRow(table, QStringLiteral("P1")).mid(0, 3),
+                 QStringList({"P1", "upload", "stopped"}));
+        QCOMPARE(tableRow(table, QStringLiteral("P2")).mid(0, 3),
+                 QStringList({"P2", "not", "started:"}));
+        QVERIFY(!QFileInfo::exists(out));
     }
 
     // Two racks answer, one is silent, one refuses the connection, one falls

@@ -4,14 +4,16 @@
 #include "cli/fileaccess.h"
 #include "cli/interruptwatch.h"
 #include "cli/plantprogress.h"
-#include "cli/plantrunner.h"
+#include "cli/rackconnection.h"
 #include "cli/reports.h"
 #include "exchange/commcardsettings.h"
+#include "exchange/session.h"
 #include "files/backupstore.h"
 #include "files/parameterfile.h"
 #include "model/catalogue.h"
 #include "model/comparison.h"
 #include "plant/plantfile.h"
+#include "plant/plantrunner.h"
 #include "report/rackreport.h"
 
 #include <QCommandLineParser>
@@ -183,6 +185,23 @@ QByteArray json(const QList<RackLine> &lines, const QString &changedKey)
     return QJsonDocument(QJsonObject{{QStringLiteral("racks"), list}}).toJson();
 }
 
+// A rack's upload as `upload` makes it, on the rack's own thread.
+RackOutcome uploadWork(Session &session, RackObserver &observer)
+{
+    RackOutcome r;
+    OperationResult result = OperationResult::Failed;
+    r.error = UploadRack(session, observer, &result);
+    r.code = result == OperationResult::Completed   ? kExitDone
+             : result == OperationResult::Cancelled ? kExitInterrupted
+                                                    : kExitRack;
+    if (r.code == kExitDone) {
+        r.cards = session.cards;
+        r.commModel = session.commCardModel;
+        r.commVersion = session.commCardVersion;
+    }
+    return r;
+}
+
 class PlantRun
 {
 public:
@@ -201,7 +220,7 @@ public:
 private:
     // Uploads the racks with `take` true, each rack's outcome to `done`.
     void uploadAll(const QList<bool> &take,
-                   const std::function<void(int, const RackUpload &)> &done);
+                   const std::function<void(int, const RackOutcome &)> &done);
     int finish(const QList<RackLine> &lines, const QString &heading, const QString &key);
 
     const PlantOptions &m_o;
@@ -211,7 +230,7 @@ private:
 };
 
 void PlantRun::uploadAll(const QList<bool> &take,
-                         const std::function<void(int, const RackUpload &)> &done)
+                         const std::function<void(int, const RackOutcome &)> &done)
 {
     QList<PlantRack> racks;
     QList<int> index;
@@ -222,13 +241,19 @@ void PlantRun::uploadAll(const QList<bool> &take,
             index << int(i);
             names << m_plant.racks.at(i).name;
         }
-    PlantRunner runner(m_o.jobs);
+    PlantRunner runner(m_o.jobs, uploadWork);
     PlantProgress progress(m_c, names, runner);
     // Ctrl-C: every rack stops after its slot in progress; a second ends the program.
     const InterruptWatch watch([&runner] { runner.requestStop(); });
-    const QList<RackUpload> results = runner.uploadAll(racks);
-    for (qsizetype k = 0; k < results.size(); ++k)
-        done(index.at(k), results.at(k));
+    const QList<RackOutcome> results = runner.runAll(racks);
+    for (qsizetype k = 0; k < results.size(); ++k) {
+        RackOutcome r = results.at(k);
+        if (!r.started) {
+            r.code = kExitInterrupted;
+            r.error = QStringLiteral("not started: interrupted");
+        }
+        done(index.at(k), r);
+    }
 }
 
 int PlantRun::finish(const QList<RackLine> &lines, const QString &heading, const QString &key)
@@ -249,7 +274,7 @@ int PlantRun::finish(const QList<RackLine> &lines, const QString &heading, const
     return code;
 }
 
-RackLine failedLine(const PlantRack &rack, const RackUpload &r)
+RackLine failedLine(const PlantRack &rack, const RackOutcome &r)
 {
     RackLine l{rack.name, rack.port, r.code, r.error, -1, -1, r.ms, {}, {}, r.place};
     return l;
@@ -263,7 +288,7 @@ int PlantRun::backup()
         const QList<BackupFile> earlier = ListBackups(m_root, rack.name);
         previous << (earlier.isEmpty() ? QString() : earlier.first().path);
     }
-    uploadAll(QList<bool>(m_plant.racks.size(), true), [&](int i, const RackUpload &r) {
+    uploadAll(QList<bool>(m_plant.racks.size(), true), [&](int i, const RackOutcome &r) {
         const PlantRack &rack = m_plant.racks.at(i);
         if (r.code != kExitDone) {
             lines[i] = failedLine(rack, r);
@@ -320,7 +345,7 @@ int PlantRun::verify()
         reference[i] = std::move(read.cards);
         take[i] = true;
     }
-    uploadAll(take, [&](int i, const RackUpload &r) {
+    uploadAll(take, [&](int i, const RackOutcome &r) {
         RackLine &l = lines[i];
         l.ms = r.ms;
         l.code = r.code;
@@ -352,7 +377,7 @@ int PlantRun::report()
     }
     QList<RackLine> lines(m_plant.racks.size());
     const QString suffix = m_o.html ? QStringLiteral(".html") : QStringLiteral(".pdf");
-    uploadAll(QList<bool>(m_plant.racks.size(), true), [&](int i, const RackUpload &r) {
+    uploadAll(QList<bool>(m_plant.racks.size(), true), [&](int i, const RackOutcome &r) {
         const PlantRack &rack = m_plant.racks.at(i);
         if (r.code != kExitDone) {
             lines[i] = failedLine(rack, r);

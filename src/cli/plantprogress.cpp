@@ -1,7 +1,7 @@
 #include "cli/plantprogress.h"
 
 #include "cli/console.h"
-#include "cli/plantrunner.h"
+#include "plant/plantrunner.h"
 
 #include <QTextStream>
 
@@ -18,8 +18,11 @@ PlantProgress::PlantProgress(Console &console, const QStringList &names, PlantRu
         // Slot by slot is for the eye; a log keeps the retries.
         set(i, text, text.startsWith(QLatin1String("no answer")));
     });
-    connect(&runner, &PlantRunner::rackFinished, this, [this](int i, const RackUpload &r) {
-        set(i, r.code == kExitDone ? QStringLiteral("done") : QStringLiteral("failed: ") + r.error,
+    connect(&runner, &PlantRunner::rackFinished, this, [this](int i, const RackOutcome &r) {
+        set(i,
+            !r.started            ? QStringLiteral("not started")
+            : r.code == kExitDone ? QStringLiteral("done")
+                                  : QStringLiteral("failed: ") + r.error,
             true);
     });
 }

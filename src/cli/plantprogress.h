@@ -5,7 +5,7 @@
 
 struct Console;
 class PlantRunner;
-struct RackUpload;
+struct RackOutcome;
 
 // A plant run's progress on standard error. On a terminal every rack has a
 // line of its own, redrawn in place; in a log each rack's start, retries

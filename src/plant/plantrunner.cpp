@@ -1,10 +1,10 @@
-#include "cli/plantrunner.h"
+#include "plant/plantrunner.h"
 
-#include "cli/console.h"
-#include "cli/rackconnection.h"
 #include "exchange/portsetup.h"
+#include "exchange/rackobserver.h"
 #include "exchange/session.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
 
@@ -48,10 +48,11 @@ private:
     std::shared_ptr<std::atomic<bool>> m_stop;
 };
 
-// One rack's upload, run on its own thread: everything it touches is made
-// here. What the core shares is const data built on first use (thread-safe
-// in C++) and the port parser's pattern, which reading the plant file built.
-RackUpload uploadOne(const PlantRack &rack, RackObserver &observer, bool stopped)
+// One rack's work on its own thread: everything it touches is made here.
+// What the core shares is const data built on first use (thread-safe in
+// C++) and the port parser's pattern, which reading the plant file built.
+RackOutcome runOne(const PlantRack &rack, const RackWork &work, RackObserver &observer,
+                   bool stopped)
 {
     QElapsedTimer clock;
     clock.start();
@@ -59,31 +60,24 @@ RackUpload uploadOne(const PlantRack &rack, RackObserver &observer, bool stopped
     ports->map(1, rack.port);
     Session session(std::move(ports));
     session.state.ComPortNo = 1;
-    RackUpload r;
-    r.portText = PortText(*session.ports, 1);
-    if (stopped) {
-        r.code = kExitInterrupted;
-        r.error = QStringLiteral("not started");
-        return r;
+    const QString portText = PortText(*session.ports, 1);
+    RackOutcome r;
+    if (!stopped) {
+        r = work(session, observer);
+        r.started = true;
+        session.line.close();
     }
-    OperationResult result = OperationResult::Failed;
-    r.error = UploadRack(session, observer, &result);
-    session.line.close();
-    r.code = result == OperationResult::Completed   ? kExitDone
-             : result == OperationResult::Cancelled ? kExitInterrupted
-                                                    : kExitRack;
-    if (r.code == kExitDone) {
-        r.cards = session.cards;
-        r.commModel = session.commCardModel;
-        r.commVersion = session.commCardVersion;
-    }
+    r.portText = portText;
     r.ms = clock.elapsed();
     return r;
 }
 
 } // namespace
 
-PlantRunner::PlantRunner(int jobs, QObject *parent) : QObject(parent), m_jobs(qMax(1, jobs)) {}
+PlantRunner::PlantRunner(int jobs, RackWork work, QObject *parent)
+    : QObject(parent), m_jobs(qMax(1, jobs)), m_work(std::move(work))
+{
+}
 
 PlantRunner::~PlantRunner()
 {
@@ -93,10 +87,10 @@ PlantRunner::~PlantRunner()
             t->wait();
 }
 
-QList<RackUpload> PlantRunner::uploadAll(const QList<PlantRack> &racks)
+QList<RackOutcome> PlantRunner::runAll(const QList<PlantRack> &racks)
 {
     m_racks = racks;
-    m_results = QList<RackUpload>(racks.size());
+    m_outcomes = QList<RackOutcome>(racks.size());
     m_threads.clear();
     m_threads.resize(racks.size());
     m_next = 0;
@@ -108,20 +102,21 @@ QList<RackUpload> PlantRunner::uploadAll(const QList<PlantRack> &racks)
     if (m_running > 0)
         loop.exec();
     m_loop = nullptr;
-    return m_results;
+    return m_outcomes;
 }
 
 void PlantRunner::startNext()
 {
     const int index = m_next++;
     ++m_running;
-    emit rackStarted(index);
+    if (!m_stop->load())
+        emit rackStarted(index);
     PlantRunner *self = this;
     const PlantRack rack = m_racks.at(index);
     const auto stop = m_stop;
-    m_threads[index].reset(QThread::create([self, rack, stop, index] {
+    m_threads[index].reset(QThread::create([self, rack, stop, index, work = m_work] {
         RelayObserver observer(self, index, stop);
-        RackUpload result = uploadOne(rack, observer, stop->load());
+        RackOutcome result = runOne(rack, work, observer, stop->load());
         if (result.place.isEmpty())
             result.place = observer.place;
         QMetaObject::invokeMethod(
@@ -130,12 +125,12 @@ void PlantRunner::startNext()
     m_threads[index]->start();
 }
 
-void PlantRunner::finished(int index, const RackUpload &result)
+void PlantRunner::finished(int index, const RackOutcome &result)
 {
     // The thread posted this as its last act: joining it is at most a moment.
     m_threads[index]->wait();
     m_threads[index].reset();
-    m_results[index] = result;
+    m_outcomes[index] = result;
     --m_running;
     emit rackFinished(index, result);
     if (m_next < m_racks.size())
