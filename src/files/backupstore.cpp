@@ -51,7 +51,8 @@ QString RackFolderName(const QString &name)
     if (RackNameProblem(name).isEmpty())
         return name;
     QString out;
-    for (const QChar c : name.trimmed())
+    const QString trimmed = name.trimmed();
+    for (const QChar c : trimmed)
         out += unfit(c) ? QLatin1Char('_') : c;
     while (out.endsWith(QLatin1Char('.')) || out.endsWith(QLatin1Char(' ')))
         out.chop(1);
