@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
@@ -65,8 +66,14 @@ private slots:
         session.line.setTiming({1000, 2, 170});
         frmV9Con window(session);
         QStringList messages;
-        Messages::setHandler([&](Messages::Icon, const QString &title, const QString &,
-                                 const QString &) { messages << title; });
+        // Under the message nothing may still offer to stop what has ended.
+        bool stopLit = false;
+        Messages::setHandler(
+            [&](Messages::Icon, const QString &title, const QString &, const QString &) {
+                messages << title;
+                stopLit = stopLit ||
+                          window.findChild<QPushButton *>(QStringLiteral("cmdStop"))->isEnabled();
+            });
         window.connection().openAndConnect();
         QVERIFY(session.state.IsConnected);
         if (monitoring)
@@ -89,6 +96,7 @@ private slots:
         QVERIFY(!session.state.IsMonitoring);
         QVERIFY(!session.state.IsConnected);
         QCOMPARE(retriesAfter, 0);
+        QVERIFY(!stopLit);
         QCOMPARE(window.findChild<QLabel *>(QStringLiteral("lblConStatus"))->text(),
                  QStringLiteral("Disconnected"));
 

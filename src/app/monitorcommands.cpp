@@ -27,6 +27,10 @@ void MonitorCommands::cmdStart_Click()
                   m_wiring.cards.showLiveRead(read);
               });
     m_cycleRunning = false;
+    // Over before the gate opens: a lost link is told as soon as it does,
+    // and Stop must not stay lit under that message.
+    if (end == MonitorEnd::LinkLost)
+        st.IsMonitoring = false;
     ticket.release();
     if (end == MonitorEnd::Quitting)
         return;
