@@ -398,6 +398,15 @@ private:
         const SimCard *card = rackNo ? rack(rackNo).card(slot) : nullptr;
         return card ? card->model() : QString();
     }
+    // Typed into the editor of the card shown and not yet written: what an
+    // Upload must ask about. A hidden editor's marks are another card's.
+    bool unsentEdits(int shown)
+    {
+        const FormType form = shown > 0 ? f.session.cards[shown].form() : FormType::None;
+        return (form == FormType::Analog && f.window.cardWindows().setModel()->hasUnsentEdits()) ||
+               (form == FormType::Pulse &&
+                f.window.cardWindows().setPalseModel()->hasUnsentEdits());
+    }
     QList<int> liveSlots() const
     {
         QList<int> out;
@@ -564,7 +573,7 @@ QString Walk::run()
                           m_link,
                           f.session.state.ComPortNo,
                           shown,
-                          shown > 0 && f.window.cardWindows().setModel()->hasUnsentEdits()};
+                          unsentEdits(shown)};
         m_wire.clear();
         m_questions.clear();
         m_ctx = std::make_unique<QObject>();
