@@ -1,23 +1,13 @@
 // Prints (a) the mean cost of one exchange beyond the 10 ms pause against a
 // far end that answers at once, and (b) the CPU time spent in one 3 s
 // time-out wait.
+#include "cpuclock.h"
 #include "link/memoryport.h"
 #include "link/serialline.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
-#include <sys/resource.h>
-
-namespace {
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-} // namespace
 
 int main(int argc, char **argv)
 {

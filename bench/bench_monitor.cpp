@@ -7,6 +7,7 @@
 // windows open.
 #include "app/frmv9con.h"
 #include "app/viewwindows.h"
+#include "cpuclock.h"
 #include "exchange/monitoring.h"
 #include "exchange/session.h"
 #include "sim/demorack.h"
@@ -17,19 +18,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <cstdio>
-#include <sys/resource.h>
-
-namespace {
-
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {

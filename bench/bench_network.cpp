@@ -4,6 +4,7 @@
 // ratio to the direct one and to the line-time floor, and the CPU time this
 // process used meanwhile. ser2net runs with chardelay off, as V9CON's
 // documentation advises, and once more with its defaults for comparison.
+#include "cpuclock.h"
 #include "exchange/connect.h"
 #include "exchange/session.h"
 #include "exchange/upload.h"
@@ -19,17 +20,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 quint16 freePort()
 {
