@@ -280,6 +280,13 @@ RackLine failedLine(const PlantRack &rack, const RackOutcome &r)
     return l;
 }
 
+// A rack whose upload went through, with what became of its file.
+RackLine doneLine(const PlantRack &rack, const RackOutcome &r, const QString &result,
+                  const QString &file)
+{
+    return {rack.name, rack.port, kExitDone, result, knownCards(r.cards), -1, r.ms, file, {}, {}};
+}
+
 int PlantRun::backup()
 {
     QList<RackLine> lines(m_plant.racks.size());
@@ -295,9 +302,7 @@ int PlantRun::backup()
             return;
         }
         RackLine &l = lines[i];
-        l = {
-            rack.name, rack.port, kExitDone, QStringLiteral("saved"), knownCards(r.cards), -1, r.ms,
-            {},        {},        {}};
+        l = doneLine(rack, r, QStringLiteral("saved"), {});
         QString error;
         l.file =
             WriteBackup(m_root, rack.name, r.cards, QDateTime::currentDateTime(), false, &error);
@@ -384,16 +389,8 @@ int PlantRun::report()
             return;
         }
         RackLine &l = lines[i];
-        l = {rack.name,
-             rack.port,
-             kExitDone,
-             QStringLiteral("written"),
-             knownCards(r.cards),
-             -1,
-             r.ms,
-             QDir(m_o.out).filePath(rack.name + suffix),
-             {},
-             {}};
+        l = doneLine(rack, r, QStringLiteral("written"),
+                     QDir(m_o.out).filePath(rack.name + suffix));
         ReportHeader header;
         header.port = r.portText;
         header.commModel = r.commModel;
