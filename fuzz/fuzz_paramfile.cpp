@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             same("parameter value", slot, a[slot].par(k).Value, b[slot].par(k).Value);
         for (std::size_t c = 0; c < a[slot].ChData.size(); ++c)
             same("channel data", slot, a[slot].ChData[c], b[slot].ChData[c]);
-        same("limit state", slot, QString::number(a[slot].LimitState),
-             QString::number(b[slot].LimitState));
+        same("limit state", slot, QString::number(static_cast<int>(a[slot].Limit)),
+             QString::number(static_cast<int>(b[slot].Limit)));
         same("input type", slot, QString::number(a[slot].InputType),
              QString::number(b[slot].InputType));
     }

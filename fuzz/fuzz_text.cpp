@@ -73,12 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const CardRecord &r = table[cardNo];
     if (r.ModelKind != kind || r.ModelName != s)
         fault("classified kind", s, QString::number(r.ModelKind));
-    static const QStringList counts{QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
-                                    QStringLiteral("4"), QStringLiteral("16")};
-    if (!counts.contains(r.ChCount) || r.FormType < 0 || r.FormType > 3 || r.InputClass < 0 ||
-        r.InputClass > 6)
+    const CardKind &k = r.kind();
+    static const QList<int> counts{0, 1, 2, 4, 16};
+    if (!counts.contains(r.ChCount) || r.ChCount != k.channels || r.Form != k.form ||
+        r.Class != k.inputClass || r.Status != k.status)
         fault("classified fields", s,
-              r.ChCount + u'/' + QString::number(r.FormType) + u'/' +
-                  QString::number(r.InputClass));
+              QString::number(r.ChCount) + u'/' + QString::number(static_cast<int>(r.Form)) + u'/' +
+                  QString::number(static_cast<int>(r.Class)));
     return 0;
 }

@@ -133,13 +133,13 @@ private slots:
                "disconnect files save report fields";
         QTest::newRow("analog card shown")
             << state([uploaded](CommandInputs &in) {
-                   uploaded(in), in.selectedCardNo = 3, in.formType = 1;
+                   uploaded(in), in.selectedCardNo = 3, in.formType = FormType::Analog;
                })
             << "upload restore download start ether comSet overView cardUp cardDown connectMenu "
                "disconnect files save report fields";
         QTest::newRow("pulse card shown")
             << state([uploaded](CommandInputs &in) {
-                   uploaded(in), in.selectedCardNo = 10, in.formType = 2;
+                   uploaded(in), in.selectedCardNo = 10, in.formType = FormType::Pulse;
                })
             << "upload restore download start ether comSet overView cardUp cardDown connectMenu "
                "disconnect files save report fields";
@@ -148,12 +148,12 @@ private slots:
         QTest::newRow("card of an earlier link's table")
             << state([link](CommandInputs &in) {
                    link(in), in.tableComplete = in.tableLoaded = true, in.selectedCardNo = 3,
-                             in.formType = 1;
+                             in.formType = FormType::Analog;
                })
             << "upload restore ether overView cardUp connectMenu disconnect files save report "
                "fields";
         QTest::newRow("discrete card shown") << state([uploaded](CommandInputs &in) {
-            uploaded(in), in.selectedCardNo = 11, in.formType = 3;
+            uploaded(in), in.selectedCardNo = 11, in.formType = FormType::Discrete;
         })
                                              << "upload restore download start ether comSet "
                                                 "overView connectMenu disconnect files save "
@@ -164,10 +164,11 @@ private slots:
         }) << "connectMenu disconnect";
         QTest::newRow("transfer running") << state([uploaded](CommandInputs &in) {
             uploaded(in), in.running = QStringLiteral("Upload card"), in.selectedCardNo = 3,
-                          in.formType = 1;
+                          in.formType = FormType::Analog;
         }) << "connectMenu disconnect";
         QTest::newRow("live read of the card shown") << state([uploaded](CommandInputs &in) {
-            uploaded(in), in.running = kLiveReadOperation, in.selectedCardNo = 3, in.formType = 1;
+            uploaded(in), in.running = kLiveReadOperation, in.selectedCardNo = 3,
+                          in.formType = FormType::Analog;
         }) << "connectMenu disconnect fields";
         QTest::newRow("monitoring") << state([uploaded](CommandInputs &in) {
             uploaded(in), in.monitoring = true, in.running = QStringLiteral("Monitoring");
@@ -179,7 +180,7 @@ private slots:
             << state([uploaded](CommandInputs &in) { uploaded(in), in.portOpen = false; })
             << "overView connectMenu disconnect files save report fields";
         QTest::newRow("disconnected") << state([](CommandInputs &in) {
-            in.afterDisconnect = true, in.selectedCardNo = 3, in.formType = 1;
+            in.afterDisconnect = true, in.selectedCardNo = 3, in.formType = FormType::Analog;
         }) << "connectMenu connect files";
         QTest::newRow("settings window open")
             << state([uploaded](CommandInputs &in) { uploaded(in), in.dialogOpen = true; })
@@ -485,7 +486,7 @@ private slots:
         CardTable t;
         ResetCardTable(t);
         ClassifyCard(t, 1, QStringLiteral("XD1-K"));
-        QVERIFY(t[1].FormType == 1);
+        QVERIFY(t[1].Form == FormType::Analog);
         t[1].par(1).Value = QStringLiteral("10");
         const QString first = dir.filePath(QStringLiteral("first.uJx"));
         QCOMPARE(WriteParameterFile(t, first), QString());

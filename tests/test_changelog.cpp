@@ -80,7 +80,7 @@ private slots:
         f.connectAndUpload();
         const QString uploaded = f.session.cards[1].par(1).Value;
         f.session.cards[1].par(1).Value = QStringLiteral("5");
-        f.session.cards[1].setLimit(LimitState::Off);
+        f.session.cards[1].Limit = LimitState::Off;
         f.window.cmdDownload_Click();
 
         const QList<ChangeEntry> e = ReadChangeLog(logPath()).entries;

@@ -117,7 +117,7 @@ private slots:
         if (card == 2 && limit >= 0)
             f.rack->insertCard(2, QStringLiteral("XD2-K"), QStringLiteral("1.10"));
         if (limit >= 0)
-            f.session.cards[card].LimitState = limit;
+            f.session.cards[card].Limit = static_cast<LimitState>(limit);
         f.find<QPushButton>(QStringLiteral("cmdDownload"))->click();
         const QStringList wire = f.wire();
         QCOMPARE(wire.mid(0, 2), (QStringList{"G00", "I40"}));

@@ -141,7 +141,7 @@ private slots:
         QTEST(c.par(par).Value, "parValue");
         QFETCH(int, ch);
         QTEST(c.ChData[static_cast<std::size_t>(ch - 1)], "chValue");
-        QTEST(c.LimitState, "limit");
+        QTEST(static_cast<int>(c.Limit), "limit");
     }
 
     void roundTrip_data()
@@ -163,11 +163,13 @@ private slots:
         for (int s = 1; s <= 7; ++s) {
             ClassifyCard(t, s, QString::fromLatin1(models[s - 1]));
             CardRecord &r = t[s];
-            r.InputType = r.InputClass == 0 ? 12 : r.InputClass == 1 ? 8 : 0;
+            r.InputType = r.Class == InputClass::Thermocouple ? 12
+                          : r.Class == InputClass::Rtd        ? 8
+                                                              : 0;
             r.VerNo = QStringLiteral("1,0%1 \u00b5").arg(s);
             r.Burnout = {QString::number(s % 2), QStringLiteral("1")};
-            r.TempUnit = 2;
-            r.LimitState = s % 3;
+            r.Unit = TempUnit::Kelvin;
+            r.Limit = static_cast<LimitState>(s % 3);
             for (int k = 1; k <= 12; ++k)
                 r.par(k).Value = QStringLiteral("%1.%2").arg(s).arg(k);
             for (int ch = 0; ch < 16; ++ch)
@@ -182,12 +184,12 @@ private slots:
             const CardRecord &a = t[s], &b = back[s];
             QCOMPARE(b.ModelName, a.ModelName);
             QCOMPARE(b.VerNo, a.VerNo);
-            QCOMPARE(b.InputClass, a.InputClass);
+            QCOMPARE(b.Class, a.Class);
             QCOMPARE(b.InputType, a.InputType);
             QCOMPARE(b.Burnout[0], a.Burnout[0]);
             QCOMPARE(b.Burnout[1], QStringLiteral("0"));
-            QCOMPARE(b.TempUnit, 0);
-            QCOMPARE(b.LimitState, a.LimitState);
+            QCOMPARE(b.Unit, TempUnit::Celsius);
+            QCOMPARE(b.Limit, a.Limit);
             for (int k = 1; k <= 12; ++k)
                 QCOMPARE(b.par(k).Value, a.par(k).Value);
             QCOMPARE(b.ChData, a.ChData);
@@ -209,7 +211,7 @@ private slots:
         QFETCH(int, limit);
         const CardTable t = read(file);
         for (int s = 1; s <= 16; ++s)
-            QCOMPARE(t[s].LimitState, limit);
+            QCOMPARE(static_cast<int>(t[s].Limit), limit);
     }
 
     void quotedTexts_data()
@@ -242,7 +244,7 @@ private slots:
         QCOMPARE(c.ModelName, QString::fromLatin1(model));
         QCOMPARE(c.VerNo, QStringLiteral("1,5"));
         QCOMPARE(c.ChData[15], QStringLiteral("0"));
-        QCOMPARE(c.LimitState, older ? 0 : 1);
+        QCOMPARE(c.Limit, older ? LimitState::Off : LimitState::On);
         QTEST(c.InputType, "inputType");
     }
 

@@ -70,17 +70,17 @@ private slots:
         // Rule order and the codes no rule knows.
         row("XG16", 13, 2, "1", "16", 3, NO); // 4th "6" before 3rd "1"
         row("XH26", 15, 3, "2", "16", 3, NO); // 4th "6" before 3rd "2"
-        row("XPA3", 99, 6, "", "0", 0, "");   // three letters need 4th "1"/"2"
-        row("XDA", 99, 6, "", "0", 0, "");    // too short for the 4th-character rules
+        row("XPA3", 99, 6, "4", "0", 0, "");  // three letters need 4th "1"/"2"
+        row("XDA", 99, 6, "4", "0", 0, "");   // too short for the 4th-character rules
         row("XE1", 37, 1, "1", "1", 1, N1);   // short text, 3rd-character rules
         row("XPA1X", 30, 6, "1", "1", 1, N1);
-        row("XQ1-0", 99, 6, "", "0", 0, ""); // 3rd "1" but unknown letters
-        row("XZ1A", 99, 6, "", "0", 0, "");  // 4th "A" but unknown letters
-        row("XG1-0", 99, 6, "", "0", 0, ""); // discrete letters are no 1-channel kind
-        row("xa1-0", 99, 6, "", "0", 0, ""); // codes are upper case
-        row("", 99, 6, "", "0", 0, "");
-        row("X", 99, 6, "", "0", 0, "");
-        row("NONE", 99, 6, "", "0", 0, "");
+        row("XQ1-0", 99, 6, "4", "0", 0, ""); // 3rd "1" but unknown letters
+        row("XZ1A", 99, 6, "4", "0", 0, "");  // 4th "A" but unknown letters
+        row("XG1-0", 99, 6, "4", "0", 0, ""); // discrete letters are no 1-channel kind
+        row("xa1-0", 99, 6, "4", "0", 0, ""); // codes are upper case
+        row("", 99, 6, "4", "0", 0, "");
+        row("X", 99, 6, "4", "0", 0, "");
+        row("NONE", 99, 6, "4", "0", 0, "");
     }
     void classify()
     {
@@ -91,10 +91,10 @@ private slots:
         const CardRecord &r = table[7];
         QTEST(r.ModelKind, "kind");
         QTEST(KindOfModel(model), "kind");
-        QTEST(r.InputClass, "inputClass");
-        QTEST(r.CardStatus, "status");
-        QTEST(r.ChCount, "chCount");
-        QTEST(r.FormType, "formType");
+        QTEST(static_cast<int>(r.Class), "inputClass");
+        QTEST(QString::number(static_cast<int>(r.Status)), "status"); // 4: none
+        QTEST(QString::number(r.ChCount), "chCount");
+        QTEST(static_cast<int>(r.Form), "formType");
         QStringList got;
         for (const ParSlot &p : r.Par)
             got << p.ItemNo;

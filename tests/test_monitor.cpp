@@ -111,7 +111,7 @@ private slots:
         if (onlyCard)
             for (int i = 1; i <= kCardCount; ++i)
                 if (i != 5)
-                    f.session.cards[i].ChCount = QStringLiteral("0");
+                    f.session.cards[i].ChCount = 0;
         f.quickTimeOuts();
         f.rack->setCardFaults(5, {.silent = true});
         monitorFor(f, before + 7);
@@ -129,7 +129,7 @@ private slots:
         AppFixture f;
         f.connectAndUpload();
         for (int i = 2; i <= kCardCount; ++i)
-            f.session.cards[i].ChCount = QStringLiteral("0");
+            f.session.cards[i].ChCount = 0;
         QElapsedTimer clock;
         clock.start();
         QTimer::singleShot(300, &f.window, [&f] { f.window.cmdStop_Click(); });
@@ -294,7 +294,7 @@ private slots:
         f.connectAndUpload();
         select(f, qPrintable(card));
         if (items.isEmpty())
-            f.session.cards[1].ChCount = QStringLiteral("0");
+            f.session.cards[1].ChCount = 0;
         f.session.traffic.clear();
         auto *up = f.window.cardWindows().setModel()->findChild<QPushButton *>("cmdUp");
         const bool upBefore = up->isEnabled();

@@ -58,7 +58,7 @@ private slots:
         QFETCH(int, inputType);
         CardRecord c = card(model);
         QTEST(c.ModelKind, "kind");
-        c.TempUnit = tempUnit;
+        c.Unit = static_cast<TempUnit>(tempUnit);
         c.InputType = inputType;
         const ScaleLimits s = ScaleLimitsFor(c).value();
         QTEST(s.inputType.value(), "name");

@@ -62,7 +62,7 @@ class TestSim : public QObject
         port = p.get();
         AttachRack(*rack, port);
         line->attachPort(std::move(p));
-        QVERIFY(port->open(QStringLiteral("1200,n,8,1")).isEmpty());
+        QVERIFY(port->open(LineSettings{}).isEmpty());
         line->setTiming({kTimeout, 2, kTimeout / 6});
     }
 
@@ -94,7 +94,7 @@ private slots:
                 continue;
             const int kind = KindOfModel(read(slot, 2));
             for (int k = 1; k <= 12; ++k) {
-                const QByteArray item = QByteArray::number(KindItemNo(k, kind));
+                const QByteArray item = QByteArray::number(KindOf(kind).itemNo(k));
                 const QByteArray reply = ask("I" + item);
                 QVERIFY2(item == "-1" ? reply == "CNU\r"
                                       : reply.startsWith('0') && reply.contains(':'),
@@ -464,7 +464,7 @@ private slots:
         line->setTiming({40, 2, 7});
         QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
         port->close();
-        QVERIFY(port->open(QStringLiteral("1200,n,8,1")).isEmpty());
+        QVERIFY(port->open(LineSettings{}).isEmpty());
         QTest::qWait(160);
         QCOMPARE(port->pendingInput(), QByteArray());
 

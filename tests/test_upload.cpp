@@ -112,11 +112,11 @@ private slots:
         const CardTable &t = f.session.cards;
         QCOMPARE(t[1].par(2).Value, QStringLiteral("12000"));
         QCOMPARE(t[1].InputType, 1); // K(CA)
-        QCOMPARE(t[1].LimitState, 1);
-        QCOMPARE(t[2].LimitState, 2); // firmware 0.95
+        QCOMPARE(t[1].Limit, LimitState::On);
+        QCOMPARE(t[2].Limit, LimitState::NotAvailable); // firmware 0.95
         QCOMPARE(t[2].Burnout, (std::array<QString, 2>{QStringLiteral("1"), QStringLiteral("0")}));
-        QCOMPARE(t[3].LimitState, 0);
-        QCOMPARE(t[4].TempUnit, 1); // F
+        QCOMPARE(t[3].Limit, LimitState::Off);
+        QCOMPARE(t[4].Unit, TempUnit::Fahrenheit);
         QCOMPARE(t[8].AuxSetting, (std::array<int, 2>{1, 2}));
         QCOMPARE(t[10].par(8).Value, QStringLiteral("2500"));
         QCOMPARE(t[10].par(3).Value, QStringLiteral("NEEDLESS")); // item -1 is stored as answered

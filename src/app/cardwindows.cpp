@@ -40,8 +40,8 @@ CardWindows::CardWindows(Session &session, const Wiring &wiring)
         sub->setWindowTitle(w->windowTitle());
         sub->hide();
     }
-    m_wiring.lock.addEditor(m_setModel, 1);
-    m_wiring.lock.addEditor(m_setPalseModel, 2);
+    m_wiring.lock.addEditor(m_setModel, FormType::Analog);
+    m_wiring.lock.addEditor(m_setPalseModel, FormType::Pulse);
 
     QObject::connect(m_setModel, &frmSetModel::uploadClicked, m_setModel,
                      [this] { analogUpload(); });
@@ -86,11 +86,10 @@ void CardWindows::StoreEditorFields()
         for (int k = 1; k <= (twoChannels ? 12 : 6); ++k)
             store(k, m_setModel->parText(k));
     } else if (r.form() == FormType::Pulse) {
-        store(1, m_setPalseModel->countText(1));
-        store(2, m_setPalseModel->spanText(1));
-        if (twoChannels) {
-            store(7, m_setPalseModel->countText(2));
-            store(8, m_setPalseModel->spanText(2));
+        for (int ch = 1; ch <= std::min(r.channels(), 2); ++ch) {
+            const auto n = static_cast<std::size_t>(ch - 1);
+            store(kPulseCountSlots.at(n), m_setPalseModel->countText(ch));
+            store(kPulseSpanSlots.at(n), m_setPalseModel->spanText(ch));
         }
     }
     if (changed)
@@ -125,12 +124,12 @@ void CardWindows::cboCardNo_Click()
     QWidget *shown = nullptr;
     if (r.form() == FormType::Analog) {
         m_setModel->FillCardWindow();
-        m_setModel->SetScaleMinMax(r.ModelName);
+        m_setModel->SetScaleMinMax();
         m_setModel->ShowCardWindow();
         shown = m_setModel;
     } else if (r.form() == FormType::Pulse) {
         m_setPalseModel->FillCardWindow();
-        m_setPalseModel->SetScaleMinMax(r.ModelName);
+        m_setPalseModel->SetScaleMinMax();
         m_setPalseModel->ShowCardWindow();
         shown = m_setPalseModel;
     } else {
@@ -230,7 +229,7 @@ void CardWindows::applyAnalogReads()
             m_setModel->setParText(k, *v);
     if (reads.limitOn) {
         m_setModel->setLimitTicked(*reads.limitOn);
-        m_session.cards[sel].setLimit(*reads.limitOn ? LimitState::On : LimitState::Off);
+        m_session.cards[sel].Limit = *reads.limitOn ? LimitState::On : LimitState::Off;
         m_session.table.changed();
     }
     StoreEditorFields();
@@ -313,8 +312,8 @@ void CardWindows::pulseDownload()
 void CardWindows::limitClicked(bool ticked)
 {
     if (actsOn(FormType::Analog)) {
-        m_session.cards[m_session.state.SelectedCardNo].setLimit(ticked ? LimitState::On
-                                                                        : LimitState::Off);
+        m_session.cards[m_session.state.SelectedCardNo].Limit =
+            ticked ? LimitState::On : LimitState::Off;
         m_session.table.changed();
     }
 }

@@ -22,7 +22,7 @@ int knownCards(const CardTable &cards)
 {
     int n = 0;
     for (int i = 1; i <= kCardCount; ++i)
-        n += cards[i].ModelKind != kNoCard;
+        n += cards[i].holdsCard();
     return n;
 }
 

@@ -37,7 +37,7 @@ SlotProgress DownloadProgress(const CardTable &cards, int lastSlotDone, bool cut
     SlotProgress p;
     for (int slot = 1; slot <= kCardCount; ++slot) {
         // Slots without a known card take no writes either way.
-        if (cards[slot].ModelKind == kNoCard)
+        if (!cards[slot].holdsCard())
             continue;
         if (slot <= lastSlotDone)
             p.done << slot;

@@ -35,7 +35,7 @@ QStringList MonitorLog::header()
 
 void MonitorLog::liveValue(int cardNo, int channel, const QString &text)
 {
-    if (m_cards[cardNo].ChCount == QLatin1String("2") && channel == 1) {
+    if (m_cards[cardNo].isTwoChannel() && channel == 1) {
         m_ch1 = text;
         return;
     }

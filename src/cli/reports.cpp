@@ -9,14 +9,12 @@
 
 namespace {
 
-bool known(const CardRecord &r)
-{
-    return r.ModelKind != kNoCard;
-}
-
+// An unknown model has no status; an empty slot is "NONE".
 QString statusOf(const CardRecord &r)
 {
-    return StatusName(r.CardStatus.toInt());
+    if (!r.holdsCard() && r.namesModel())
+        return {};
+    return StatusName(r.Status);
 }
 
 // The parameters the card's kind has, one line each under the slot's row:
@@ -25,7 +23,7 @@ QStringList parameterLines(const CardRecord &r)
 {
     QStringList out;
     for (int k = 1; k <= 12; ++k)
-        if (r.par(k).ItemNo != QLatin1String("-1") && !r.par(k).ItemNo.isEmpty())
+        if (r.kind().itemNo(k) >= 0)
             out << QStringLiteral("      %1: %2").arg(ParameterName(r, k), r.par(k).Value);
     return out;
 }
@@ -52,17 +50,15 @@ QStringList slotLines(int slot, const CardRecord &r)
     QString line = QStringLiteral("%1  %2 %3 %4 ")
                        .arg(slot, 4)
                        .arg(r.ModelName, -9)
-                       .arg(known(r) ? r.VerNo : QString(), -8)
+                       .arg(r.holdsCard() ? r.VerNo : QString(), -8)
                        .arg(statusOf(r), -7);
-    if (!known(r))
+    if (!r.holdsCard())
         return {withoutTrailingBlanks(line)};
     const bool sensor = r.hasSensor();
     line += QStringLiteral("%1 %2 %3 ")
                 .arg(InputTypeName(r), -12)
                 .arg(sensor ? r.Burnout[0] : QString(), -7)
-                .arg(r.inputClass() == InputClass::Thermocouple ? LimitStateName(r.LimitState)
-                                                                : QString(),
-                     -13);
+                .arg(r.kind().limitFunction ? LimitStateName(r.Limit) : QString(), -13);
     if (r.isDiscrete())
         return {withoutTrailingBlanks(line + statesText(r))};
     return QStringList(withoutTrailingBlanks(line)) + parameterLines(r);
@@ -82,13 +78,13 @@ QJsonObject slotJson(int slot, const CardRecord &r)
     return QJsonObject{
         {QStringLiteral("slot"), slot},
         {QStringLiteral("model"), r.ModelName},
-        {QStringLiteral("known"), known(r)},
+        {QStringLiteral("known"), r.holdsCard()},
         {QStringLiteral("version"), r.VerNo},
         {QStringLiteral("status"), statusOf(r)},
         {QStringLiteral("channels"), r.channels()},
         {QStringLiteral("inputType"), InputTypeName(r)},
         {QStringLiteral("burnout"), r.Burnout[0]},
-        {QStringLiteral("limitState"), LimitStateName(r.LimitState)},
+        {QStringLiteral("limitState"), LimitStateName(r.Limit)},
         {QStringLiteral("parameters"), texts(parameters)},
         {QStringLiteral("channelData"), texts(channelData)},
     };

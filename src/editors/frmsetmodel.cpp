@@ -60,11 +60,6 @@ enum Column
 constexpr int kParWidth = 80;
 constexpr int kInfoWidth = 90;
 
-bool hasSensor(const CardRecord &card)
-{
-    return card.hasSensor();
-}
-
 } // namespace
 
 frmSetModel::frmSetModel(const CardTable &cards, const GlobalState &state, QWidget *parent)
@@ -207,7 +202,7 @@ void frmSetModel::FillCardWindow()
     const int lastSlot = card->isTwoChannel() ? 12 : 6;
     for (int k = 1; k <= lastSlot; ++k)
         setParText(k, card->par(k).Value);
-    if (!hasSensor(*card))
+    if (!card->hasSensor())
         return;
     m_ch[0].burnout->setText(card->Burnout[0]);
     m_ch[1].burnout->setText(card->Burnout[1]);
@@ -227,7 +222,7 @@ void frmSetModel::ShowCardWindow()
         m_ch[0].frame->show();
         m_ch[1].frame->setVisible(channels == 2);
     }
-    const bool sensor = hasSensor(*card);
+    const bool sensor = card->hasSensor();
     using Widgets = std::initializer_list<QWidget *>;
     for (QWidget *w : Widgets{m_label4, m_txtInputType, m_ch[0].burnoutLabel, m_ch[1].burnoutLabel,
                               m_ch[0].burnout, m_ch[1].burnout})
@@ -242,7 +237,7 @@ void frmSetModel::ShowCardWindow()
     m_txtCardNo->setText(QString::number(m_state.SelectedCardNo));
 }
 
-void frmSetModel::SetScaleMinMax(const QString & /*model*/)
+void frmSetModel::SetScaleMinMax()
 {
     const CardRecord *card = selectedCard(m_cards, m_state);
     if (!card)
@@ -340,7 +335,7 @@ void frmSetModel::Unlocked_txtBase()
             setBoxLocked(ch.par[r], false);
     // Only sensor and transformer cards let the operator change the base rows.
     const CardRecord *card = selectedCard(m_cards, m_state);
-    if (card && (hasSensor(*card) || KindHasEditableBase(card->ModelKind)))
+    if (card && (card->hasSensor() || card->kind().editableBase))
         for (Channel &ch : m_ch)
             for (std::size_t r : {kZBase, kFBase})
                 setBoxLocked(ch.par[r], false);

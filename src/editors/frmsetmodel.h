@@ -35,9 +35,8 @@ public:
     // rows, chkLimit, the frame caption, card type and card number.
     void ShowCardWindow();
     // Ranges, units, base rows and sensor name for the selected card;
-    // a slot without a known card leaves the window as it is. `model` is
-    // accepted for the callers' sake and not used.
-    void SetScaleMinMax(const QString &model);
+    // a slot without a known card leaves the window as it is.
+    void SetScaleMinMax();
 
     // Parameter box of slot 1..12 (1..6 channel 1, 7..12 channel 2).
     QString parText(int slot) const;

@@ -146,10 +146,10 @@ void frmSetPalseModel::ShowCardWindow()
     m_txtCardNo->setText(QString::number(m_state.SelectedCardNo));
 }
 
-void frmSetPalseModel::SetScaleMinMax(const QString &model)
+void frmSetPalseModel::SetScaleMinMax()
 {
     const CardRecord *r = selectedCard(m_cards, m_state);
-    if (!r || model == QLatin1String("NONE") || !r->isPulse())
+    if (!r || !r->isPulse())
         return;
     for (std::size_t i = 0; i < 2; ++i) {
         m_low.at(i)->setText(QString::number(SpanLLmt));

@@ -27,9 +27,9 @@ public:
     void FillCardWindow();
     // Frame caption, card type and card number of the selected card.
     void ShowCardWindow();
-    // Span limits 100 and 60000, counts read-only; nothing for "NONE" or a
-    // card that is no pulse card. `model` is the card's model name.
-    void SetScaleMinMax(const QString &model);
+    // Span limits 100 and 60000, counts read-only; nothing for a slot that
+    // holds no pulse card.
+    void SetScaleMinMax();
 
     // Channel 1 or 2.
     QString countText(int ch) const;

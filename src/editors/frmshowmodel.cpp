@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -89,8 +90,7 @@ void frmShowModel::FillCardWindow()
     if (!r)
         return;
     m_txtVerNo->setText(QLatin1Char('V') + r->VerNo);
-    const int last = r->channels() == 16 ? 16 : 4;
-    for (int i = 1; i <= last; ++i)
+    for (int i = 1; i <= std::min(r->channels(), 16); ++i)
         showChannel(i, r->ChData.at(chIdx(i)).toInt() == 1);
 }
 
@@ -99,10 +99,11 @@ void frmShowModel::Form_Activate()
     const CardRecord *r = selectedCard(m_cards, m_state);
     if (!r)
         return;
-    const bool all = r->channels() == 16;
+    // Four channels at least: a four-channel card's layout.
+    const int shown = std::max(r->channels(), 4);
     for (int i = 1; i <= 16; ++i) {
-        m_lblChNo.at(chIdx(i))->setVisible(i <= 4 || all);
-        m_txtChData.at(chIdx(i))->setVisible(i <= 4 || all);
+        m_lblChNo.at(chIdx(i))->setVisible(i <= shown);
+        m_txtChData.at(chIdx(i))->setVisible(i <= shown);
     }
 }
 

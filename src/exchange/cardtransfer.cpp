@@ -111,7 +111,7 @@ AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &obs
         out.values.at(static_cast<std::size_t>(k - 1)) = readValue(session, card, r.par(k).ItemNo);
         observer.progressAdvanced();
     }
-    if (KindHasLimitFunction(r.ModelKind) && r.limit() != LimitState::NotAvailable) {
+    if (r.kind().limitFunction && r.limit() != LimitState::NotAvailable) {
         if (const auto limit = readValue(session, card, QStringLiteral("37")))
             out.limitOn = *limit != QLatin1String("DIS");
     }
@@ -140,7 +140,7 @@ QList<CardWrite> DownloadAnalogCard(Session &session, int cardNo,
         observer.progressAdvanced();
     }
     // A card without the function would get a limit it cannot show.
-    if (KindHasLimitFunction(r.ModelKind) && r.limit() != LimitState::NotAvailable)
+    if (r.kind().limitFunction && r.limit() != LimitState::NotAvailable)
         out << writeParameter(session, cardNo, 0, QStringLiteral("37"),
                               limitTicked ? QStringLiteral("1") : QStringLiteral("0"));
     observer.progressFinished();
@@ -149,13 +149,16 @@ QList<CardWrite> DownloadAnalogCard(Session &session, int cardNo,
 
 PulseCardReads UploadPulseCard(Session &session, int cardNo, RackObserver &observer)
 {
+    const CardKind &kind = session.cards[cardNo].kind();
     const QString card = QString::number(cardNo);
     PulseCardReads out;
-    const char *const items[] = {"10", "14", "11", "15"};
+    // Count and span of channel 1, then of channel 2.
+    const int order[] = {kPulseCountSlots[0], kPulseSpanSlots[0], kPulseCountSlots[1],
+                         kPulseSpanSlots[1]};
     observer.progressStarted(4, QStringLiteral("Uploading"));
     out.notRead = otherModelNotRead(session, cardNo, observer);
     for (std::size_t i = 0; i < out.values.size() && out.notRead.isEmpty(); ++i) {
-        out.values.at(i) = readValue(session, card, QLatin1String(items[i]));
+        out.values.at(i) = readValue(session, card, QString::number(kind.itemNo(order[i])));
         observer.progressAdvanced();
     }
     observer.progressFinished();
@@ -172,41 +175,27 @@ QList<CardWrite> DownloadPulseCard(Session &session, int cardNo, const QString &
         observer.progressFinished();
         return refused;
     }
-    // The spans are parameter slots 2 and 8.
-    out << writeParameter(session, cardNo, 2, QStringLiteral("14"), span1);
-    observer.progressAdvanced();
-    out << writeParameter(session, cardNo, 8, QStringLiteral("15"), span2);
-    observer.progressAdvanced();
+    const CardKind &kind = session.cards[cardNo].kind();
+    const QString spans[] = {span1, span2};
+    for (std::size_t ch = 0; ch < 2; ++ch) {
+        const int slot = kPulseSpanSlots.at(ch);
+        out << writeParameter(session, cardNo, slot, QString::number(kind.itemNo(slot)), spans[ch]);
+        observer.progressAdvanced();
+    }
     observer.progressFinished();
     return out;
 }
 
-std::optional<LiveValues> ReadAnalogLive(Session &session, int cardNo)
+std::optional<LiveValues> ReadLiveValues(Session &session, int cardNo)
 {
     const CardRecord &r = session.cards[cardNo];
-    // These output kinds report their value on item 22, and an empty one shows empty.
-    if (KindReadsValueOn22(r.ModelKind)) {
-        const QString reply =
-            ReadItem(session.line, kRetries, QString::number(cardNo), QStringLiteral("22"));
-        if (reply.isEmpty())
-            return std::nullopt;
-        const QString sent = TextAfterColon(reply);
-        return LiveValues{RemoveFirstPoint(sent), QString(), sent, QString()};
-    }
-    return ReadPulseLive(session, cardNo);
-}
-
-// Pulse counts and the values of the other analog cards: item 10, and 11
-// for the second channel.
-std::optional<LiveValues> ReadPulseLive(Session &session, int cardNo)
-{
     const QString card = QString::number(cardNo);
-    const auto ch1 = readValue(session, card, QStringLiteral("10"));
+    const auto ch1 = readValue(session, card, QString::number(r.kind().liveItemOf(1)));
     if (!ch1)
         return std::nullopt;
     LiveValues out{RemoveFirstPoint(*ch1), QString(), *ch1, QString()};
-    if (session.cards[cardNo].isTwoChannel()) {
-        const auto ch2 = readValue(session, card, QStringLiteral("11"));
+    if (r.isTwoChannel()) {
+        const auto ch2 = readValue(session, card, QString::number(r.kind().liveItemOf(2)));
         if (!ch2)
             return std::nullopt;
         out.ch2 = RemoveFirstPoint(*ch2);
@@ -223,12 +212,11 @@ QList<bool> ReadDiscreteStates(Session &session, int cardNo)
     if (count == 0 || r.ModelName == QLatin1String("NONE"))
         return states;
     const QString card = QString::number(cardNo);
-    const int channels = count == 4 ? 4 : 16;
-    for (int ch = 1; ch <= channels; ++ch) {
+    for (int ch = 1; ch <= count; ++ch) {
         // Monitoring's Stop does not wait for sixteen reads.
         if (ch > 1 && session.line.cancelRequested())
             break;
-        const auto state = readValue(session, card, QString::number(ch + 9));
+        const auto state = readValue(session, card, QString::number(r.kind().liveItemOf(ch)));
         if (!state)
             break;
         states << (*state == QLatin1String("1"));
@@ -254,14 +242,12 @@ CardLiveRead ReadCardLive(Session &session, int cardNo)
             return out;
         }
     }
-    if (r.form() == FormType::Analog) {
-        out.values = ReadAnalogLive(session, cardNo);
-    } else if (r.form() == FormType::Pulse) {
-        out.values = ReadPulseLive(session, cardNo);
+    if (r.form() != FormType::Discrete) {
+        out.values = ReadLiveValues(session, cardNo);
     } else {
         out.states = ReadDiscreteStates(session, cardNo);
-        out.silent = r.channels() > 0 && out.states.size() < (r.channels() == 4 ? 4 : 16) &&
-                     session.line.lastSilent();
+        out.silent =
+            r.channels() > 0 && out.states.size() < r.channels() && session.line.lastSilent();
         return out;
     }
     out.silent = !out.values;

@@ -98,15 +98,15 @@ struct LiveValues
     QString sent1;
     QString sent2;
 };
-std::optional<LiveValues> ReadAnalogLive(Session &session, int cardNo);
-std::optional<LiveValues> ReadPulseLive(Session &session, int cardNo);
+// An analog or pulse card's values, each channel on its kind's live item.
+std::optional<LiveValues> ReadLiveValues(Session &session, int cardNo);
 // Channel states of a discrete card from channel 1 on, up to the first read
 // that got no answer or the line's Cancel. Nothing for a card without
 // channels.
 QList<bool> ReadDiscreteStates(Session &session, int cardNo);
 
-// One live read of a card, by its FormType: the values of an analog (1) or
-// pulse (2) card, or the channel states of a discrete card (3).
+// One live read of a card, by its FormType: the values of an analog or
+// pulse card, or the channel states of a discrete card.
 struct CardLiveRead
 {
     int cardNo = 0;

@@ -25,7 +25,7 @@ const CardRecord *knownRecord(const Session &s, int cardNo)
 {
     const CardRecord &known = s.lastRead[cardNo];
     const CardRecord &now = s.cards[cardNo];
-    if (known.ModelKind == kNoCard || known.ModelName != now.ModelName)
+    if (!known.holdsCard() || known.ModelName != now.ModelName)
         return nullptr;
     return &known;
 }
@@ -87,7 +87,7 @@ void RecordCardWrite(Session &session, int cardNo, int parSlot, const QString &i
     if (parSlot > 0)
         known.par(parSlot).Value = value;
     else if (item == kLimitItem)
-        known.setLimit(value == QLatin1String("1") ? LimitState::On : LimitState::Off);
+        known.Limit = value == QLatin1String("1") ? LimitState::On : LimitState::Off;
 }
 
 void RecordSlotNotWritten(Session &session, int cardNo, const QString &why)

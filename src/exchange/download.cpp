@@ -62,7 +62,7 @@ DownloadOutcome Download::cancelled()
                             : QStringLiteral("Downloading cancelled before slot 1.");
     text += done > 0 ? QStringLiteral("\nWritten: slots 1 to %1.").arg(done)
                      : QStringLiteral("\nNothing was written.");
-    if (m_slot > done && m_session.cards[m_slot].ModelKind != kNoCard)
+    if (m_slot > done && m_session.cards[m_slot].holdsCard())
         text += QStringLiteral("\nSlot %1 may be partly written.").arg(m_slot);
     m_observer.operationWarning(QStringLiteral("Downloading"), text);
     m_outcome.result = OperationResult::Cancelled;
@@ -178,11 +178,16 @@ Download::Step Download::writeParameters(int cardNo)
 {
     const CardRecord &r = m_session.cards[cardNo];
     if (r.isPulse()) {
-        const Step first = write(cardNo, QStringLiteral("14"), r.par(2).Value, 2);
-        return first != Step::Done ? first : write(cardNo, QStringLiteral("15"), r.par(8).Value, 8);
+        // The spans only: the counts run on by themselves.
+        for (const int slot : kPulseSpanSlots)
+            if (const Step step =
+                    write(cardNo, QString::number(r.kind().itemNo(slot)), r.par(slot).Value, slot);
+                step != Step::Done)
+                return step;
+        return Step::Done;
     }
     const bool sensor = r.hasSensor();
-    const bool limit = KindHasLimitFunction(r.ModelKind);
+    const bool limit = r.kind().limitFunction;
     // Channel 1, then channel 2 of a two-channel card; thermocouple cards
     // take the limit function once per channel.
     const bool two = r.isTwoChannel();
@@ -217,7 +222,7 @@ DownloadOutcome Download::run()
         }
         // Empty slots and codes no rule knows have nothing to take the values.
         m_slot = i;
-        if (m_session.cards[i].ModelKind != kNoCard) {
+        if (m_session.cards[i].holdsCard()) {
             m_observer.progressDetail(SlotProgressText(i, m_session.cards[i].ModelName));
             Step step = selectCard(i);
             if (step == Step::Done)
@@ -274,7 +279,7 @@ QString DownloadSummary(const CardTable &cards, const DownloadOutcome &outcome)
 {
     int written = 0;
     for (int i = 1; i <= outcome.lastSlotDone; ++i)
-        if (cards[i].ModelKind != kNoCard)
+        if (cards[i].holdsCard())
             ++written;
     written -= static_cast<int>(outcome.skipped.size());
     QString text = QStringLiteral("Download complete: %1 card%2")

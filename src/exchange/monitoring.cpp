@@ -79,17 +79,15 @@ public:
             if (count == 0)
                 continue;
             const QString card = QString::number(i);
-            if (r.ChCount == QLatin1String("1")) {
-                const bool output = KindReadsValueOn22(r.ModelKind);
-                analog(card, i, 1, output ? QStringLiteral("22") : QStringLiteral("10"));
-            } else if (r.ChCount == QLatin1String("2")) {
-                analog(card, i, 1, QStringLiteral("10"));
-                analog(card, i, 2, QStringLiteral("11"));
-            } else if (r.ChCount == QLatin1String("4") || r.ChCount == QLatin1String("16")) {
-                const QString reply = read(card, QStringLiteral("26"));
+            const CardKind &kind = r.kind();
+            if (kind.isDiscrete()) {
+                const QString reply = read(card, QString::number(kind.statesItem));
                 m_observer.discreteBits(i, count, reply.isEmpty() ? QString() : DiscreteBits(reply),
                                         !reply.isEmpty());
+                continue;
             }
+            for (int ch = 1; ch <= count; ++ch)
+                analog(card, i, ch, QString::number(kind.liveItemOf(ch)));
         }
         return !m_rackLost;
     }

@@ -22,7 +22,7 @@ QString FailurePlace(const CardTable &cards, int slot, const QString &item, bool
     QString place =
         slot == 0 ? QStringLiteral("Communication card") : QStringLiteral("Slot %1").arg(slot);
     // A model is named once the upload has read it.
-    if (slot > 0 && cards[slot].ModelKind != kNoCard)
+    if (slot > 0 && cards[slot].holdsCard())
         place += QStringLiteral(": ") + cards[slot].ModelName;
     if (!item.isEmpty())
         place += QStringLiteral(", item ") + item;

@@ -82,7 +82,7 @@ void Upload::stopped(const QString &how)
     const int done = m_slot - 1;
     const QString reason = done > 0 ? QStringLiteral("upload %1 after slot %2").arg(how).arg(done)
                                     : QStringLiteral("upload %1 before slot 1").arg(how);
-    const bool partial = m_slot > 0 && m_cards[m_slot].ModelKind != kNoCard;
+    const bool partial = m_slot > 0 && m_cards[m_slot].holdsCard();
     if (m_ownTable)
         m_session.table.uploadStopped(reason, partial ? m_slot : 0);
 }
@@ -171,9 +171,9 @@ OperationResult Upload::run()
         }
         ClassifyCard(m_cards, i, modelText);
         m_observer.cardIdentified(i);
-        if (m_cards[i].ModelKind != kNoCard)
+        if (m_cards[i].holdsCard())
             m_observer.progressDetail(SlotProgressText(i, m_cards[i].ModelName));
-        if (m_cards[i].ModelKind != kNoCard) {
+        if (m_cards[i].holdsCard()) {
             if (!readCard(i))
                 return fail();
             m_observer.cardRead(i);
@@ -200,37 +200,22 @@ bool Upload::readCard(int i)
         return false;
     r.VerNo = *version;
 
-    const int kind = r.ModelKind;
-    const bool rangeOne = KindHasOneRangeSetting(kind);
-    const bool rangeTwo = KindHasTwoRangeSettings(kind);
-    switch (r.channels()) {
-    case 1:
-        if (!readSlots(card, r, 1, 6))
-            return false;
-        if (rangeOne && !readAux(card, QStringLiteral("24"), r.AuxSetting[0]))
-            return false;
-        break;
-    case 2:
-        if (!readSlots(card, r, 1, 6))
-            return false;
-        if (rangeTwo && !readAux(card, QStringLiteral("37"), r.AuxSetting[0]))
-            return false;
-        if (!readSlots(card, r, 7, 12))
-            return false;
-        if (rangeTwo && !readAux(card, QStringLiteral("38"), r.AuxSetting[1]))
-            return false;
-        break;
-    case 4:
-    case 16:
-        for (int j = 1; j <= r.channels(); ++j) {
-            const auto v = read(card, QString::number(j + 9));
+    const CardKind &kind = r.kind();
+    for (int ch = 1; ch <= r.channels(); ++ch) {
+        if (kind.isDiscrete()) {
+            const auto v = read(card, QString::number(kind.liveItemOf(ch)));
             if (!v)
                 return false;
-            r.ChData.at(static_cast<std::size_t>(j - 1)) = *v;
+            r.ChData.at(static_cast<std::size_t>(ch - 1)) = *v;
+            continue;
         }
-        break;
-    default:
-        break;
+        // Channel n's six slots, then its range setting where the kind has one.
+        if (!readSlots(card, r, 6 * ch - 5, 6 * ch))
+            return false;
+        const auto n = static_cast<std::size_t>(ch - 1);
+        if (ch <= 2 && kind.rangeItems.at(n) >= 0 &&
+            !readAux(card, QString::number(kind.rangeItems.at(n)), r.AuxSetting.at(n)))
+            return false;
     }
     if (r.hasSensor())
         return readSensor(card, i);
@@ -279,19 +264,19 @@ bool Upload::readSensor(const QString &card, int i)
     if (!unit)
         return false;
     if (*unit == QLatin1String("C"))
-        r.setUnit(TempUnit::Celsius);
+        r.Unit = TempUnit::Celsius;
     else if (*unit == QLatin1String("F"))
-        r.setUnit(TempUnit::Fahrenheit);
+        r.Unit = TempUnit::Fahrenheit;
     else if (*unit == QLatin1String("K"))
-        r.setUnit(TempUnit::Kelvin);
+        r.Unit = TempUnit::Kelvin;
     const auto name = read(card, QStringLiteral("8"));
     if (!name)
         return false;
-    const SensorTable &table = r.inputClass() == InputClass::Rtd ? RTDTable() : TCTable();
-    const qsizetype type = table[0].Names.indexOf(*name);
+    const QStringList *names = r.kind().sensorNames();
+    const qsizetype type = names ? names->indexOf(*name) : -1;
     if (type >= 0)
         r.InputType = static_cast<int>(type);
-    if (KindHasLimitFunction(r.ModelKind)) {
+    if (r.kind().limitFunction) {
         if (r.VerNo.left(1) != QLatin1String("0")) {
             // No answer here does not end the upload: the card may lack the function.
             const QString limit = transact(QStringLiteral("37"), [&] {
@@ -299,10 +284,10 @@ bool Upload::readSensor(const QString &card, int i)
             });
             if (m_cancel.seen())
                 return false;
-            r.setLimit(TextAfterColon(limit) == QLatin1String("DIS") ? LimitState::Off
-                                                                     : LimitState::On);
+            r.Limit =
+                TextAfterColon(limit) == QLatin1String("DIS") ? LimitState::Off : LimitState::On;
         } else {
-            r.setLimit(LimitState::NotAvailable);
+            r.Limit = LimitState::NotAvailable;
         }
     }
     return true;

@@ -199,7 +199,9 @@ ParameterFileResult ReadParameterFile(const QByteArray &bytes)
                 return failure(
                     slot, QStringLiteral("bad integer \"%1\" in field 33 (output limit state).")
                               .arg(f.at(kTextFields).left(40)));
-            r.LimitState = limit == 0 || limit == 1 ? limit : 2;
+            r.Limit = limit == 0   ? LimitState::Off
+                      : limit == 1 ? LimitState::On
+                                   : LimitState::NotAvailable;
         }
 
         if (r.ModelName.isEmpty())
@@ -208,7 +210,7 @@ ParameterFileResult ReadParameterFile(const QByteArray &bytes)
         // The current form may carry a prefix before a colon; the older one
         // wrote the bare name.
         const QString name = fieldCount == kFieldCount ? TextAfterColon(f.at(2)) : f.at(2);
-        const QStringList *names = InputTypeNames(r.InputClass);
+        const QStringList *names = r.kind().sensorNames();
         const qsizetype type = names ? names->indexOf(name) : -1;
         r.InputType = type < 0 ? 0 : static_cast<int>(type);
     }
@@ -282,7 +284,7 @@ QByteArray ParameterFileText(const CardTable &cards)
         // Nothing is escaped: CheckWritable keeps quotes and line breaks out.
         for (const QString &field : textFields(cards[slot]))
             text += QLatin1Char('"') + field + QLatin1String("\",");
-        text += QString::number(cards[slot].LimitState) + QLatin1String("\r\n");
+        text += QString::number(static_cast<int>(cards[slot].Limit)) + QLatin1String("\r\n");
     }
     return text.toLatin1();
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-// The codes of a card record, named. The record keeps them as the numbers
-// the parameter files and the kind tables use; code reads them through
-// CardRecord's accessors (form(), inputClass(), limit(), unit()).
+// The codes of a card record, named. The numbers are those of the kind
+// table and, for the limit state, of the parameter file's last field.
 
 // The window that serves the card.
 enum class FormType
@@ -22,6 +21,15 @@ enum class InputClass
     PulseIn = 4,
     PulseOut = 5,
     Other = 6,
+};
+
+// Which way the card's signals go, as the overview's status column names it.
+enum class CardStatus
+{
+    In = 1,
+    Out = 2,
+    InOut = 3,
+    None = 4, // no card
 };
 
 // The limit function of a thermocouple card (item 37).

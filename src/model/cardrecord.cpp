@@ -83,17 +83,9 @@ void ResetCardTable(CardTable &table, const std::function<void(int)> &clearRow)
         const auto aux = r.AuxSetting;
         r = CardRecord{};
         r.ModelName = QStringLiteral("NONE");
-        r.ModelKind = kNoCard;
-        r.FormType = static_cast<int>(FormType::None);
         r.VerNo = QStringLiteral("0.00");
-        r.CardStatus = QStringLiteral("4");
-        r.ChCount = QStringLiteral("0");
-        r.InputClass = static_cast<int>(InputClass::Other);
-        r.InputType = 0;
         r.Spare = QStringLiteral("2");
         r.Burnout = {QStringLiteral("0"), QStringLiteral("0")};
-        r.setUnit(TempUnit::Celsius);
-        r.setLimit(LimitState::Off);
         r.AuxSetting = aux;
         r.ChData.fill(QStringLiteral("0"));
     }
@@ -111,19 +103,15 @@ void ClassifyCard(CardTable &table, int cardNo, const QString &modelText)
 {
     CardRecord &r = table[cardNo];
     r.ModelName = modelText;
-    r.InputClass = static_cast<int>(InputClass::Other);
     r.AuxSetting = {-1, -1};
     r.ModelKind = kindOf(modelText);
-    if (r.ModelKind != kNoCard) {
-        r.InputClass = KindInputClass(r.ModelKind);
-        r.CardStatus = QString::number(KindStatus(r.ModelKind));
-        r.ChCount = QString::number(KindChCount(r.ModelKind));
-        r.FormType = KindFormType(r.ModelKind);
+    const CardKind &kind = r.kind();
+    r.Class = kind.inputClass;
+    r.Status = kind.status;
+    r.ChCount = kind.channels;
+    r.Form = kind.form;
+    // An unknown model keeps the item numbers the slot had.
+    if (kind.known())
         for (int k = 1; k <= 12; ++k)
-            r.par(k).ItemNo = QString::number(KindItemNo(k, r.ModelKind));
-    } else {
-        r.CardStatus.clear();
-        r.ChCount = QStringLiteral("0");
-        r.FormType = static_cast<int>(FormType::None);
-    }
+            r.par(k).ItemNo = QString::number(kind.itemNo(k));
 }

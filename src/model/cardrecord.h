@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/cardcodes.h"
+#include "model/catalogue.h"
 
 #include <QString>
 #include <array>
@@ -15,47 +16,50 @@ struct ParSlot
 };
 
 // What the program knows of one I/O card slot. Until the first upload or
-// file open every record holds empty texts and zeros.
+// file open every record holds empty texts and no card. The kind's fields
+// (form, status, channels, class) are filled from its descriptor when the
+// model is classified; a parameter file keeps none of them.
 struct CardRecord
 {
     QString ModelName;
-    int ModelKind = 0;
-    int FormType = 0; // 0 none, 1 analog editor, 2 pulse editor, 3 discrete view
+    int ModelKind = kNoCard;
+    ::FormType Form = ::FormType::None;
     QString VerNo;
-    QString CardStatus; // "1".."4": IN, OUT, IN/OUT, NONE
-    QString ChCount;    // "0", "1", "2", "4" or "16"
-    int InputClass = 0; // 0 TC, 1 RTD, 2 DI, 3 DO, 4/5 pulse, 6 other
-    int InputType = 0;
-    QString Spare; // kept for the reset value only; never read or saved
+    ::CardStatus Status = ::CardStatus::None;
+    int ChCount = 0; // 0 for no card, 1, 2, 4 or 16
+    ::InputClass Class = ::InputClass::Other;
+    int InputType = 0; // code of the sensor type (CardKind::sensorNames)
+    QString Spare;     // kept for the reset value only; never read or saved
     std::array<QString, 2> Burnout;
-    int TempUnit = 0;   // 0 deg C, 1 deg F, 2 K
-    int LimitState = 0; // 0 off, 1 on, 2 not available
+    ::TempUnit Unit = ::TempUnit::Celsius;
+    ::LimitState Limit = ::LimitState::Off;
     std::array<int, 2> AuxSetting{};
     std::array<ParSlot, 12> Par;
     std::array<QString, 16> ChData;
 
-    ::FormType form() const { return static_cast<::FormType>(FormType); }
-    ::InputClass inputClass() const { return static_cast<::InputClass>(InputClass); }
-    ::LimitState limit() const { return static_cast<::LimitState>(LimitState); }
-    ::TempUnit unit() const { return static_cast<::TempUnit>(TempUnit); }
-    void setLimit(::LimitState state) { LimitState = static_cast<int>(state); }
-    void setUnit(::TempUnit unit) { TempUnit = static_cast<int>(unit); }
-    // ChCount as a number: 0 for no card, 1, 2, 4 or 16.
-    int channels() const { return ChCount.toInt(); }
-    bool isTwoChannel() const { return channels() == 2; }
+    const CardKind &kind() const { return KindOf(ModelKind); }
+    // The slot holds a card of a kind the program knows.
+    bool holdsCard() const { return ModelKind != kNoCard; }
+    // The slot named a model, known or not ("NONE" is an empty slot).
+    bool namesModel() const { return !ModelName.isEmpty() && ModelName != QLatin1String("NONE"); }
+    ::FormType form() const { return Form; }
+    ::InputClass inputClass() const { return Class; }
+    ::LimitState limit() const { return Limit; }
+    ::TempUnit unit() const { return Unit; }
+    int channels() const { return ChCount; }
+    bool isTwoChannel() const { return ChCount == 2; }
     // Thermocouple and RTD cards: sensor type, unit and burnout.
     bool hasSensor() const
     {
-        return inputClass() == ::InputClass::Thermocouple || inputClass() == ::InputClass::Rtd;
+        return Class == ::InputClass::Thermocouple || Class == ::InputClass::Rtd;
     }
     bool isPulse() const
     {
-        return inputClass() == ::InputClass::PulseIn || inputClass() == ::InputClass::PulseOut;
+        return Class == ::InputClass::PulseIn || Class == ::InputClass::PulseOut;
     }
     bool isDiscrete() const
     {
-        return inputClass() == ::InputClass::DiscreteIn ||
-               inputClass() == ::InputClass::DiscreteOut;
+        return Class == ::InputClass::DiscreteIn || Class == ::InputClass::DiscreteOut;
     }
 
     // 1-based like the card's own numbering: par(1) is channel 1 zero scale.
@@ -83,7 +87,7 @@ private:
 // 1..16 (the overview blanks its rows there). AuxSetting survives.
 void ResetCardTable(CardTable &table, const std::function<void(int)> &clearRow = {});
 
-// Stores the model text and fills the kind-dependent fields.
+// Stores the model text and fills the kind's fields from its descriptor.
 void ClassifyCard(CardTable &table, int cardNo, const QString &modelText);
 // The kind alone, 99 when no rule matches; for previews and tests.
 int KindOfModel(const QString &modelText);

@@ -77,13 +77,6 @@ constexpr std::array<KindRow, kKindCount> kKinds{{
     {1, 3, 1, 1, kA1},    // 40 XE.A
 }};
 
-const KindRow *row(int kind)
-{
-    if (kind < 0 || kind >= kKindCount)
-        return nullptr;
-    return &kKinds[static_cast<std::size_t>(kind)];
-}
-
 struct NominalRange
 {
     int firstKind;
@@ -106,12 +99,60 @@ constexpr std::array<NominalRange, 10> kRanges{{
     {32, 33, 0, 600, "A"},
 }};
 
-const NominalRange *range(int kind)
+// The transformer kinds whose range setting chooses the base rows' high
+// end, by setting 0, 1, ...; the one-channel kind reads its setting on item
+// 24, the two-channel one on 37 and 38.
+struct RangeSetting
 {
-    for (const auto &r : kRanges)
-        if (kind >= r.firstKind && kind <= r.lastKind)
-            return &r;
-    return nullptr;
+    int oneChannelKind;
+    std::array<double, 5> highs;
+    int count;
+};
+
+constexpr std::array<RangeSetting, 3> kRangeSettings{{
+    {18, {300, 150}, 2},
+    {30, {500, 300, 120, 80}, 4},
+    {32, {600, 400, 200, 100, 50}, 5},
+}};
+
+CardKind describe(int kind)
+{
+    const KindRow &row = kKinds[static_cast<std::size_t>(kind)];
+    CardKind d;
+    d.kind = kind;
+    d.inputClass = static_cast<InputClass>(row.inputClass);
+    d.status = static_cast<CardStatus>(row.status);
+    d.channels = row.chCount;
+    d.form = static_cast<FormType>(row.formType);
+    d.items = row.items;
+    if (d.form == FormType::Discrete)
+        d.statesItem = 26;
+    if (kind == 39 || kind == 40)
+        d.liveItem = 22;
+    for (const RangeSetting &r : kRangeSettings) {
+        if (kind != r.oneChannelKind && kind != r.oneChannelKind + 1)
+            continue;
+        d.rangeItems =
+            kind == r.oneChannelKind ? std::array<int, 2>{24, -1} : std::array<int, 2>{37, 38};
+        d.rangeHighs = r.highs;
+        d.rangeHighCount = r.count;
+    }
+    d.limitFunction = d.inputClass == InputClass::Thermocouple;
+    d.editableBase = kind >= 18 && kind <= 21;
+    d.baseLimitsShown = !(kind <= 11 || kind == 25);
+    d.baseRowsShown = !(kind == 10 || kind == 11 || kind == 25);
+    for (const NominalRange &r : kRanges)
+        if (kind >= r.firstKind && kind <= r.lastKind) {
+            d.rangeLow = r.low;
+            d.rangeHigh = r.high;
+            d.rangeUnit = r.unit;
+        }
+    if (d.inputClass == InputClass::Thermocouple)
+        d.sensors = CardKind::Sensors::Thermocouple;
+    else if (d.inputClass == InputClass::Rtd)
+        d.sensors =
+            kind == 28 || kind == 29 ? CardKind::Sensors::NarrowRtd : CardKind::Sensors::Rtd;
+    return d;
 }
 
 struct SensorSpec
@@ -143,102 +184,100 @@ SensorTable buildTable(const std::vector<SensorSpec> &specs)
 
 } // namespace
 
-int KindStatus(int kind)
+const CardKind &KindOf(int kind)
 {
-    const KindRow *r = row(kind);
-    return r ? r->status : 0;
+    static const std::array<CardKind, kKindCount> kinds = [] {
+        std::array<CardKind, kKindCount> all;
+        for (int k = 0; k < kKindCount; ++k)
+            all[static_cast<std::size_t>(k)] = describe(k);
+        return all;
+    }();
+    static const CardKind none;
+    if (kind < 0 || kind >= kKindCount)
+        return none;
+    return kinds[static_cast<std::size_t>(kind)];
 }
 
-int KindChCount(int kind)
+int CardKind::itemNo(int slot) const
 {
-    const KindRow *r = row(kind);
-    return r ? r->chCount : 0;
-}
-
-int KindFormType(int kind)
-{
-    const KindRow *r = row(kind);
-    return r ? r->formType : 0;
-}
-
-int KindInputClass(int kind)
-{
-    const KindRow *r = row(kind);
-    return r ? r->inputClass : 6;
-}
-
-bool KindHasLimitFunction(int kind)
-{
-    return row(kind) && KindInputClass(kind) == static_cast<int>(InputClass::Thermocouple);
-}
-
-bool KindReadsValueOn22(int kind)
-{
-    return kind == 39 || kind == 40;
-}
-
-bool KindHasEditableBase(int kind)
-{
-    return kind >= 18 && kind <= 21;
-}
-
-bool KindHasNarrowRtdRange(int kind)
-{
-    return kind == 28 || kind == 29;
-}
-
-bool KindHasOneRangeSetting(int kind)
-{
-    return kind == 18 || kind == 30 || kind == 32;
-}
-
-bool KindHasTwoRangeSettings(int kind)
-{
-    return kind == 19 || kind == 31 || kind == 33;
-}
-
-int KindItemNo(int slot, int kind)
-{
-    const KindRow *r = row(kind);
-    if (!r || slot < 1 || slot > 12)
+    if (slot < 1 || slot > 12)
         return -1;
-    return r->items[static_cast<std::size_t>(slot - 1)];
+    return items[static_cast<std::size_t>(slot - 1)];
 }
 
-std::optional<double> KindRangeLow(int kind)
+int CardKind::liveItemOf(int channel) const
 {
-    const NominalRange *r = range(kind);
-    return r ? r->low : std::nullopt;
+    if (channel < 1 || channel > channels)
+        return -1;
+    return liveItem + channel - 1;
 }
 
-std::optional<double> KindRangeHigh(int kind)
+const QStringList *CardKind::sensorNames() const
 {
-    const NominalRange *r = range(kind);
-    return r ? r->high : std::nullopt;
+    switch (sensors) {
+    case Sensors::None:
+        return nullptr;
+    case Sensors::Thermocouple:
+        return &TCTable()[0].Names;
+    case Sensors::Rtd:
+    case Sensors::NarrowRtd:
+        // The narrow kinds name their types as the others do.
+        return &RTDTable()[0].Names;
+    }
+    return nullptr;
 }
 
-std::optional<QString> KindRangeUnit(int kind)
+const SensorTable *CardKind::sensorTable() const
 {
-    const NominalRange *r = range(kind);
-    if (!r)
-        return std::nullopt;
-    return QString::fromLatin1(r->unit);
+    switch (sensors) {
+    case Sensors::None:
+        return nullptr;
+    case Sensors::Thermocouple:
+        return &TCTable();
+    case Sensors::Rtd:
+        return &RTDTable();
+    case Sensors::NarrowRtd:
+        return &RTD2Table();
+    }
+    return nullptr;
 }
 
-QString StatusName(int status)
+std::optional<double> CardKind::baseHigh(int aux) const
 {
-    static const char *names[4] = {"IN", "OUT", "IN/OUT", "NONE"};
-    if (status < 1 || status > 4)
-        return {};
-    return QString::fromLatin1(names[status - 1]);
+    if (rangeHighCount == 0)
+        return rangeHigh;
+    if (aux < 1 || aux >= rangeHighCount)
+        return rangeHighs[0];
+    return rangeHighs[static_cast<std::size_t>(aux)];
 }
 
-quint32 StatusColor(int status)
+QString StatusName(CardStatus status)
 {
-    static const quint32 colours[4] = {0xC00000, 0x0000C0, 0x80000012, 0xC00000};
-    if (status < 1 || status > 4)
-        return 0x80000012;
-    return colours[status - 1];
+    switch (status) {
+    case CardStatus::In:
+        return QStringLiteral("IN");
+    case CardStatus::Out:
+        return QStringLiteral("OUT");
+    case CardStatus::InOut:
+        return QStringLiteral("IN/OUT");
+    case CardStatus::None:
+        break;
+    }
+    return QStringLiteral("NONE");
+}
+
+quint32 StatusColor(CardStatus status)
+{
+    switch (status) {
+    case CardStatus::In:
+    case CardStatus::None:
+        return 0xC00000;
+    case CardStatus::Out:
+        return 0x0000C0;
+    case CardStatus::InOut:
+        break;
+    }
+    return 0x80000012;
 }
 
 const SensorTable &TCTable()

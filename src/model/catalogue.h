@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/cardcodes.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -8,38 +10,90 @@
 inline constexpr int kKindCount = 41; // kinds 0..40
 inline constexpr int kNoCard = 99;
 
-// Per-kind card tables, indexed by ModelKind 0..40.
-int KindStatus(int kind);
-int KindChCount(int kind);
-int KindFormType(int kind);
-int KindInputClass(int kind);
-// Thermocouple kinds carry the limit function (item 37) when their firmware
-// has it: upload, download and the editor all read and write it by this rule.
-bool KindHasLimitFunction(int kind);
-// The output kinds 39 and 40 show their live value on item 22, the others
-// on 10 (and 11 for channel 2).
-bool KindReadsValueOn22(int kind);
-// Transformer kinds 18..21: their base rows are set by the operator.
-bool KindHasEditableBase(int kind);
-// RTD kinds 28 and 29 use the narrow ranges of RTD2Table.
-bool KindHasNarrowRtdRange(int kind);
-// Range-setting kinds: one-channel 18, 30, 32 read item 24; two-channel 19,
-// 31, 33 read items 37 and 38 (AuxSetting).
-bool KindHasOneRangeSetting(int kind);
-bool KindHasTwoRangeSettings(int kind);
-// Item number of parameter slot 1..12, -1 where the kind has none.
-int KindItemNo(int slot, int kind);
+struct SensorRangeRecord;
+using SensorTable = std::array<SensorRangeRecord, 3>;
 
-// Nominal input range of a kind; nullopt where the kind has none, which is
-// not the same as a range starting at 0.
-std::optional<double> KindRangeLow(int kind);
-std::optional<double> KindRangeHigh(int kind);
-std::optional<QString> KindRangeUnit(int kind);
+// Everything the program knows of one kind of card. Every place that
+// treats kinds differently asks this, never the kind's number.
+struct CardKind
+{
+    int kind = kNoCard;
+    InputClass inputClass = InputClass::Other;
+    CardStatus status = CardStatus::None;
+    int channels = 0; // 0 for no card, 1, 2, 4 or 16
+    FormType form = FormType::None;
+    // Item of parameter slot 1..12, -1 where the kind has none. Slots 1..6
+    // are channel 1's (zero scale, full scale, bias, gain, zero base, full
+    // base), 7..12 channel 2's; a pulse card has count and span in 1 and 2.
+    std::array<int, 12> items{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    // Item of channel 1's live value; channel n's follows at liveItem + n - 1
+    // (discrete channels 1..16 at 10..25). The output kinds read on 22.
+    int liveItem = 10;
+    // Item of a discrete card's 16 states as four hex digits, -1 for others.
+    int statesItem = -1;
+    // Range-setting items of channel 1 and 2 (transformer kinds), -1 none.
+    std::array<int, 2> rangeItems{-1, -1};
+    // Thermocouple kinds: item 37 switches the limit function on firmware
+    // that has it.
+    bool limitFunction = false;
+    // Transformer kinds 18..21: their base rows are set by the operator.
+    bool editableBase = false;
+    // The base rows' limits beside the editor: hidden for the early
+    // voltage/current kinds, which have no fixed input range.
+    bool baseLimitsShown = true;
+    // The zero and full base rows themselves.
+    bool baseRowsShown = true;
+    // Nominal input range; nullopt where the kind has none, which is not
+    // the same as a range starting at 0.
+    std::optional<double> rangeLow;
+    std::optional<double> rangeHigh;
+    const char *rangeUnit = nullptr;
+    // The high ends a range setting chooses, by setting 0, 1, ...; a
+    // setting past the list takes its first entry.
+    std::array<double, 5> rangeHighs{};
+    int rangeHighCount = 0;
+    // Sensor table: the names the card reports its input type by, and the
+    // limits of each (narrow for RTD kinds 28 and 29).
+    enum class Sensors
+    {
+        None,
+        Thermocouple,
+        Rtd,
+        NarrowRtd,
+    } sensors = Sensors::None;
 
-// Status names and colours, indexed by CardStatus 1..4. Colours are BGR
-// values as the rest of the program uses them; &H800000xx are system colours.
-QString StatusName(int status);
-quint32 StatusColor(int status);
+    bool known() const { return kind != kNoCard; }
+    bool hasSensor() const { return sensors != Sensors::None; }
+    bool isPulse() const { return form == FormType::Pulse; }
+    bool isDiscrete() const { return form == FormType::Discrete; }
+    bool hasScale() const { return form == FormType::Analog; }
+    bool hasOneRangeSetting() const { return rangeItems[0] >= 0 && rangeItems[1] < 0; }
+    bool hasTwoRangeSettings() const { return rangeItems[1] >= 0; }
+    // Item of parameter slot 1..12, -1 where there is none.
+    int itemNo(int slot) const;
+    // Item of the live value of channel 1.., -1 past the card's channels.
+    int liveItemOf(int channel) const;
+    // The names of the input types by code; null without a sensor.
+    const QStringList *sensorNames() const;
+    // The limits of each input type by unit; null without a sensor.
+    const SensorTable *sensorTable() const;
+    // High end of the base rows with range setting `aux` (the nominal
+    // range's high end for kinds without a setting).
+    std::optional<double> baseHigh(int aux) const;
+};
+
+// The descriptor of a kind 0..40; any other number, kNoCard among them, is
+// the empty slot's.
+const CardKind &KindOf(int kind);
+
+// A pulse card's parameter slots: count and span of channel 1 and 2.
+inline constexpr std::array<int, 2> kPulseCountSlots{1, 7};
+inline constexpr std::array<int, 2> kPulseSpanSlots{2, 8};
+
+// Status names and colours. Colours are BGR values as the rest of the
+// program uses them; &H800000xx are system colours.
+QString StatusName(CardStatus status);
+quint32 StatusColor(CardStatus status);
 
 // One unit row of a sensor table.
 struct SensorRangeRecord
@@ -50,8 +104,7 @@ struct SensorRangeRecord
     QString Unit;
 };
 
-// Each indexed by TempUnit: 0 deg C, 1 deg F, 2 K.
-using SensorTable = std::array<SensorRangeRecord, 3>;
+// A SensorTable is indexed by TempUnit: 0 deg C, 1 deg F, 2 K.
 const SensorTable &TCTable();
 const SensorTable &RTDTable();
 const SensorTable &RTD2Table(); // the narrow ranges of kinds 28 and 29

@@ -15,69 +15,19 @@ QString fixed2(std::optional<double> v)
     return v ? fixed2(*v) : QString();
 }
 
-bool inRange(int v, int low, int high)
-{
-    return v >= low && v <= high;
-}
-
-// Kinds 20 and 21 get the same scale labels as every other analog kind;
-// leaving them as they were showed whatever the previous card had set.
-bool hasScale(int kind)
-{
-    return inRange(kind, 0, 11) || inRange(kind, 18, 33) || inRange(kind, 35, 40);
-}
-
-// High end of a base row for the transformer kinds, whose range the card's
-// range setting chooses; the other kinds have one nominal range.
-std::optional<double> baseHigh(int kind, int aux)
-{
-    if (kind == 18 || kind == 19)
-        return aux == 1 ? 150 : 300;
-    if (kind == 30 || kind == 31) {
-        switch (aux) {
-        case 3:
-            return 80;
-        case 2:
-            return 120;
-        case 1:
-            return 300;
-        default:
-            return 500;
-        }
-    }
-    if (kind == 32 || kind == 33) {
-        switch (aux) {
-        case 4:
-            return 50;
-        case 3:
-            return 100;
-        case 2:
-            return 200;
-        case 1:
-            return 400;
-        default:
-            return 600;
-        }
-    }
-    return KindRangeHigh(kind);
-}
-
 // The limit labels stay shown here even after a card that hid them.
 void setSensorLimits(ScaleLimits &out, const CardRecord &card)
 {
     // A unit outside the table says nothing about the sensor: clear the name
     // and unit rather than guess a row, and keep the limits as they were.
     out.inputType = QString();
-    if (!inRange(card.TempUnit, 0, 2))
+    const int unit = static_cast<int>(card.Unit);
+    const SensorTable *table = card.kind().sensorTable();
+    if (!table || unit < 0 || unit > 2)
         return;
-    const bool narrow =
-        card.inputClass() == InputClass::Rtd && KindHasNarrowRtdRange(card.ModelKind);
-    const SensorTable &table = card.inputClass() == InputClass::Thermocouple ? TCTable()
-                               : narrow                                      ? RTD2Table()
-                                                                             : RTDTable();
-    const SensorRangeRecord &row = table[static_cast<std::size_t>(card.TempUnit)];
+    const SensorRangeRecord &row = (*table)[static_cast<std::size_t>(unit)];
     out.unit = row.Unit;
-    if (!inRange(card.InputType, 0, static_cast<int>(row.Names.size()) - 1))
+    if (card.InputType < 0 || card.InputType >= row.Names.size())
         return;
     const auto type = static_cast<std::size_t>(card.InputType);
     out.inputType = row.Names.at(card.InputType);
@@ -87,25 +37,26 @@ void setSensorLimits(ScaleLimits &out, const CardRecord &card)
 
 void setNominalLimits(ScaleLimits &out, const CardRecord &card)
 {
-    const int kind = card.ModelKind;
-    // The early voltage/current cards have no fixed input range to show.
-    out.baseLimitsShown = !(inRange(kind, 0, 11) || kind == 25);
-    const QString low = out.baseLimitsShown ? fixed2(KindRangeLow(kind)) : QString();
+    const CardKind &kind = card.kind();
+    out.baseLimitsShown = kind.baseLimitsShown;
+    const QString low = out.baseLimitsShown ? fixed2(kind.rangeLow) : QString();
     for (std::size_t n = 0; n < 2; ++n)
-        out.base[n] = LimitPair{low, fixed2(baseHigh(kind, card.AuxSetting[n]))};
-    out.unit = KindRangeUnit(kind).value_or(QString());
+        out.base[n] = LimitPair{low, fixed2(kind.baseHigh(card.AuxSetting[n]))};
+    out.unit = kind.rangeUnit ? QString::fromLatin1(kind.rangeUnit) : QString();
 }
 
 } // namespace
 
 std::optional<ScaleLimits> ScaleLimitsFor(const CardRecord &card)
 {
-    const int kind = card.ModelKind;
-    if (!inRange(kind, 0, kKindCount - 1))
+    const CardKind &kind = card.kind();
+    if (!kind.known())
         return std::nullopt;
 
     ScaleLimits out;
-    if (hasScale(kind))
+    // Kinds 20 and 21 get the same scale labels as every other analog kind;
+    // leaving them as they were showed whatever the previous card had set.
+    if (kind.hasScale())
         out.scale = std::array<LimitPair, 4>{{
             {QString::number(ZScaleLLmt), QString::number(ZScaleHLmt)},
             {QString::number(FScaleLLmt), QString::number(FScaleHLmt)},
@@ -118,6 +69,6 @@ std::optional<ScaleLimits> ScaleLimitsFor(const CardRecord &card)
     else
         setNominalLimits(out, card);
 
-    out.baseRowsShown = !(kind == 10 || kind == 11 || kind == 25);
+    out.baseRowsShown = kind.baseRowsShown;
     return out;
 }

@@ -3,31 +3,25 @@
 #include "model/catalogue.h"
 #include "model/parametercaptions.h"
 
-const QStringList *InputTypeNames(int inputClass)
-{
-    if (inputClass == static_cast<int>(InputClass::Thermocouple))
-        return &TCTable()[0].Names;
-    if (inputClass == static_cast<int>(InputClass::Rtd))
-        return &RTDTable()[0].Names;
-    return nullptr;
-}
+#include <algorithm>
 
 QString InputTypeName(const CardRecord &r)
 {
-    const QStringList *names = InputTypeNames(r.InputClass);
+    const QStringList *names = r.kind().sensorNames();
     return names ? names->value(r.InputType) : QString();
 }
 
-QString LimitStateName(int state)
+QString LimitStateName(LimitState state)
 {
     switch (state) {
-    case 0:
+    case LimitState::Off:
         return QStringLiteral("off");
-    case 1:
+    case LimitState::On:
         return QStringLiteral("on");
-    default:
-        return QStringLiteral("not available");
+    case LimitState::NotAvailable:
+        break;
     }
+    return QStringLiteral("not available");
 }
 
 QString ParameterName(const CardRecord &r, int k)
@@ -54,10 +48,11 @@ QList<SlotField> SlotFields(const CardRecord &r)
     // A pulse card's slots 1 and 7 hold its counts, which run on by themselves.
     const bool pulse = r.isPulse();
     for (int k = 1; k <= 12; ++k)
-        f.append({ParameterName(r, k), r.par(k).Value, pulse && (k == 1 || k == 7)});
+        f.append({ParameterName(r, k), r.par(k).Value,
+                  pulse && std::ranges::find(kPulseCountSlots, k) != kPulseCountSlots.end()});
     for (int c = 1; c <= 16; ++c)
         f.append({QStringLiteral("channel data %1").arg(c),
                   r.ChData.at(static_cast<std::size_t>(c - 1)), true});
-    f.append({QStringLiteral("limit state"), LimitStateName(r.LimitState)});
+    f.append({QStringLiteral("limit state"), LimitStateName(r.Limit)});
     return f;
 }

@@ -16,12 +16,9 @@ struct SlotField
     bool informational = false;
 };
 
-// The input types of a thermocouple or RTD card (class 0 or 1) by code;
-// null for the other classes, which have none.
-const QStringList *InputTypeNames(int inputClass);
 // The input type's name for thermocouple and RTD cards, else empty.
 QString InputTypeName(const CardRecord &r);
-QString LimitStateName(int state);
+QString LimitStateName(LimitState state);
 // Parameter k (1..12) as the card's editor captions it, with the raw slot
 // and item beside it: "Full scale, Ch. 1 (parameter 2, item 12)". A slot
 // the editor does not show is "parameter 7 (item 17)"; the item is left

@@ -1,5 +1,7 @@
 #include "monitor/frmoverview.h"
 
+#include "model/slotfields.h"
+
 #include "model/cardrecord.h"
 #include "model/catalogue.h"
 #include "ui/namedwidgets.h"
@@ -143,18 +145,12 @@ void frmOverView::Form_Activate()
         Row &row = m_rows.at(idx(i));
         // As the Upload showed it: an unknown model reads "NONE" here too.
         ShowCardIdentity(i);
-        QString inputType;
-        if (!r.ChCount.isEmpty() && r.hasSensor()) {
-            const SensorTable &t =
-                r.inputClass() == InputClass::Thermocouple ? TCTable() : RTDTable();
-            inputType = t[0].Names.value(r.InputType);
-        }
-        row.inputType->setText(inputType);
-        ShowChData(r.CardStatus, i);
+        row.inputType->setText(InputTypeName(r));
+        ShowChData(i);
     }
 }
 
-void frmOverView::ShowChData(const QString & /*model*/, int i)
+void frmOverView::ShowChData(int i)
 {
     Row &row = m_rows.at(idx(i));
     const bool discrete = m_cards[i].isDiscrete();
@@ -185,17 +181,16 @@ void frmOverView::ShowCardIdentity(int i)
 {
     const CardRecord &r = m_cards[i];
     Row &row = m_rows.at(idx(i));
-    if (r.ModelKind == kNoCard) {
+    if (!r.holdsCard()) {
         row.cardType->setText(QStringLiteral("NONE"));
         VbColor::setForeColor(row.cardStatus, VbColor::MenuBackground);
         row.cardStatus->clear();
         row.cardType->setEnabled(false);
         return;
     }
-    const int status = KindStatus(r.ModelKind);
     row.cardType->setText(r.ModelName);
-    VbColor::setForeColor(row.cardStatus, StatusColor(status));
-    row.cardStatus->setText(StatusName(status));
+    VbColor::setForeColor(row.cardStatus, StatusColor(r.Status));
+    row.cardStatus->setText(StatusName(r.Status));
     row.cardType->setEnabled(true);
 }
 
@@ -204,11 +199,9 @@ void frmOverView::ShowCardDetails(int i)
     const CardRecord &r = m_cards[i];
     Row &row = m_rows.at(idx(i));
     row.verNo->setText(QLatin1Char('V') + r.VerNo);
-    if (r.hasSensor()) {
-        const SensorTable &t = r.inputClass() == InputClass::Thermocouple ? TCTable() : RTDTable();
-        row.inputType->setText(t[0].Names.value(r.InputType));
-    }
-    ShowChData(r.ModelName, i);
+    if (r.hasSensor())
+        row.inputType->setText(InputTypeName(r));
+    ShowChData(i);
     showLive(i);
 }
 
@@ -216,7 +209,7 @@ void frmOverView::ShowDiscreteBits(int i, int channels, const QString &bits)
 {
     Row &row = m_rows.at(idx(i));
     // After an error the cells come back in place of its text.
-    ShowChData(QString(), i);
+    ShowChData(i);
     for (int ch = 1; ch <= 16; ++ch) {
         quint32 colour = VbColor::MenuBackground;
         if (bits.size() == 16 && ch <= channels)

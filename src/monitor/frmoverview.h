@@ -25,7 +25,7 @@ public:
     void markDifferentSlots(const QSet<int> &differing, const QString &fileName = {});
     // Shows row i's channel cells for discrete cards, else its two value
     // labels. `model` is accepted for the callers' sake and not used.
-    void ShowChData(const QString &model, int i);
+    void ShowChData(int i);
     // Blanks row i.
     void ClearOverviewRow(int i);
     // Row i from its record: model and status, or "NONE" greyed out when

@@ -43,23 +43,15 @@ QString stamp(const QDateTime &t)
     return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-bool occupied(const CardRecord &r)
-{
-    return !r.ModelName.isEmpty() && r.ModelName != QLatin1String("NONE");
-}
-
 QString className(const CardRecord &r)
 {
-    if (r.ModelKind == kNoCard)
+    if (!r.holdsCard())
         return QStringLiteral("unknown model");
     static const char *names[] = {"Thermocouple",    "RTD",         "Discrete input",
                                   "Discrete output", "Pulse input", "Pulse output",
                                   "Analog"};
-    const QString name = r.InputClass >= 0 && r.InputClass <= 6
-                             ? QString::fromLatin1(names[r.InputClass])
-                             : QString();
-    const QString status = StatusName(r.CardStatus.toInt());
-    return status.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, status);
+    const QString name = QString::fromLatin1(names[static_cast<int>(r.inputClass())]);
+    return QStringLiteral("%1 (%2)").arg(name, StatusName(r.Status));
 }
 
 // The sensor name for thermocouple and RTD cards, the nominal range's unit
@@ -86,9 +78,9 @@ QString burnoutText(const CardRecord &r)
 
 QString limitText(const CardRecord &r)
 {
-    if (r.inputClass() != InputClass::Thermocouple || r.ModelKind == kNoCard)
+    if (!r.kind().limitFunction)
         return QStringLiteral("-");
-    return LimitStateName(r.LimitState);
+    return LimitStateName(r.Limit);
 }
 
 // The transformer kinds' range settings choose the high end of the base
@@ -101,9 +93,9 @@ QString rangeSettingText(int aux)
 
 QString rangeSettingRows(const CardRecord &r)
 {
-    if (KindHasOneRangeSetting(r.ModelKind))
+    if (r.kind().hasOneRangeSetting())
         return row(QStringLiteral("Range setting"), rangeSettingText(r.AuxSetting[0]));
-    if (!KindHasTwoRangeSettings(r.ModelKind))
+    if (!r.kind().hasTwoRangeSettings())
         return {};
     QString out;
     for (std::size_t n = 0; n < 2; ++n)
@@ -448,7 +440,7 @@ QStringList RackReport::partsHtml() const
                               : QStringLiteral("%1: %2").arg(kTitle, m_header.rackName);
     QStringList parts{QStringLiteral("<h1>%1</h1>\n").arg(esc(title)) + headerHtml()};
     for (int slot = 1; slot <= kCardCount; ++slot)
-        if (occupied(m_cards[slot]))
+        if (m_cards[slot].namesModel())
             parts << slotHtml(slot);
     // Without a comparison nothing is said about one.
     if (m_differences)

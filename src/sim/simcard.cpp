@@ -24,9 +24,7 @@ double numberOr(const QString &text, double fallback)
 } // namespace
 
 SimCard::SimCard(QString model, QString version)
-    : m_model(std::move(model)), m_version(std::move(version)), m_kind(KindOfModel(m_model)),
-      m_inputClass(m_kind == kNoCard ? 6 : KindInputClass(m_kind)),
-      m_channels(m_kind == kNoCard ? 0 : KindChCount(m_kind))
+    : m_model(std::move(model)), m_version(std::move(version)), m_kind(KindOf(KindOfModel(m_model)))
 {
     addItems();
 }
@@ -41,12 +39,12 @@ void SimCard::addItems()
     add(1, Role::Selector, "SL", QStringLiteral("0"));
     add(2, Role::Model, "MD");
     add(40, Role::Version, "VR");
-    if (m_kind == kNoCard)
+    if (!m_kind.known())
         return;
 
-    const bool pulse = m_inputClass == 4 || m_inputClass == 5;
+    const bool pulse = m_kind.isPulse();
     for (int slot = 1; slot <= 12; ++slot) {
-        const int item = KindItemNo(slot, m_kind);
+        const int item = m_kind.itemNo(slot);
         if (item < 0)
             continue;
         const int ch = (slot - 1) / 6;
@@ -79,37 +77,29 @@ void SimCard::addItems()
     }
 
     if (isDiscrete()) {
-        const char *prefix = m_inputClass == 2 ? "DI" : "DO";
-        for (int j = 0; j < m_channels; ++j)
-            add(10 + j, Role::Channel, prefix, {}, j);
-        add(26, Role::Packed, "DX");
+        const char *prefix = m_kind.inputClass == InputClass::DiscreteIn ? "DI" : "DO";
+        for (int j = 0; j < channels(); ++j)
+            add(m_kind.liveItemOf(j + 1), Role::Channel, prefix, {}, j);
+        add(m_kind.statesItem, Role::Packed, "DX");
     } else if (!pulse) {
-        // Kinds 39 and 40 give their reading on item 22; on one-channel
-        // cards item 11 is the bias, not a reading.
-        if (m_kind == 39 || m_kind == 40) {
-            add(22, Role::Live, "PV");
-        } else {
-            add(10, Role::Live, "PV");
-            if (m_channels == 2)
-                add(11, Role::Live, "PV", {}, 1);
-        }
+        // On one-channel cards item 11 is the bias, not a reading.
+        for (int j = 0; j < channels(); ++j)
+            add(m_kind.liveItemOf(j + 1), Role::Live, "PV", {}, j);
     }
 
     if (isTemperatureCard()) {
         add(6, Role::Unit, "UN", QStringLiteral("C"));
         add(8, Role::Sensor, "TY",
-            m_inputClass == 0 ? QStringLiteral("K(CA)") : QStringLiteral("Pt100JIS'97"));
+            m_kind.inputClass == InputClass::Thermocouple ? QStringLiteral("K(CA)")
+                                                          : QStringLiteral("Pt100JIS'97"));
         add(9, Role::Burnout, "BO");
         // Thermocouple firmware before 1.0 has no limit function.
-        if (m_inputClass == 1 || !m_version.startsWith(QLatin1Char('0')))
+        if (m_kind.inputClass == InputClass::Rtd || !m_version.startsWith(QLatin1Char('0')))
             add(37, Role::Limit, "LM", QStringLiteral("DIS"));
     }
-    if (m_kind == 18 || m_kind == 30 || m_kind == 32) {
-        add(24, Role::Range, "RG", QStringLiteral("1"));
-    } else if (m_kind == 19 || m_kind == 31 || m_kind == 33) {
-        add(37, Role::Range, "RG", QStringLiteral("1"));
-        add(38, Role::Range, "RG", QStringLiteral("1"), 1);
-    }
+    for (int ch = 0; ch < 2; ++ch)
+        if (const int item = m_kind.rangeItems.at(static_cast<std::size_t>(ch)); item >= 0)
+            add(item, Role::Range, "RG", QStringLiteral("1"), ch);
 }
 
 QByteArray SimCard::read(int item, qint64 nowMs) const
@@ -194,11 +184,11 @@ bool SimCard::accepts(const Item &item, const QString &data) const
     case Role::Span:
         return isNumberIn(data, SpanLLmt, SpanHLmt);
     case Role::Channel:
-        return m_inputClass == 3 && oneOf(data, {"0", "1"});
+        return m_kind.inputClass == InputClass::DiscreteOut && oneOf(data, {"0", "1"});
     case Role::Packed:
-        return m_inputClass == 3 && parseHex4(data).has_value();
+        return m_kind.inputClass == InputClass::DiscreteOut && parseHex4(data).has_value();
     case Role::Burnout:
-        return wholeNumber(data, 0, m_channels - 1).has_value();
+        return wholeNumber(data, 0, channels() - 1).has_value();
     case Role::Unit:
         return oneOf(data, {"C", "F", "K"});
     case Role::Limit:
@@ -206,12 +196,10 @@ bool SimCard::accepts(const Item &item, const QString &data) const
     case Role::Range:
         return wholeNumber(data, 0, 9).has_value();
     case Role::Sensor: {
-        if (m_inputClass == 0)
-            return TCTable()[0].Names.contains(data);
-        // The narrow-range RTD cards take only the platinum types.
-        if (m_kind == 28 || m_kind == 29)
-            return data != QLatin1String("-") && RTD2Table()[0].Names.contains(data);
-        return RTDTable()[0].Names.contains(data);
+        // The narrow-range RTD cards take only the types their table has
+        // a range for ("-" marks the others).
+        const SensorTable *table = m_kind.sensorTable();
+        return table && data != QLatin1String("-") && (*table)[0].Names.contains(data);
     }
     default:
         return false; // model, version and readings are the card's own
@@ -252,7 +240,7 @@ bool SimCard::setValue(int item, const QString &text)
 
 bool SimCard::setBurnout(int channel, const QString &text)
 {
-    if (!isTemperatureCard() || channel < 0 || channel >= m_channels)
+    if (!isTemperatureCard() || channel < 0 || channel >= channels())
         return false;
     m_burnout[static_cast<std::size_t>(channel)] = text;
     return true;
@@ -271,7 +259,7 @@ QString SimCard::liveText(const Item &item, qint64 nowMs) const
     if (isTemperatureCard()) {
         // A process a little above room temperature where the sensor reaches
         // it, else the bottom of the sensor's range; shown in the card's unit.
-        const SensorTable &table = m_inputClass == 0 ? TCTable() : RTDTable();
+        const SensorTable &table = *m_kind.sensorTable();
         const auto type = static_cast<std::size_t>(
             std::max<qsizetype>(0, table[0].Names.indexOf(m_items.at(8).value)));
         const double lowC = table[0].LowLimit[type];
@@ -284,8 +272,8 @@ QString SimCard::liveText(const Item &item, qint64 nowMs) const
                                                       : c;
         return QString::number(v, 'f', 1);
     }
-    double lo = valueOf(KindItemNo(1 + 6 * item.channel, m_kind), 0);
-    double hi = valueOf(KindItemNo(2 + 6 * item.channel, m_kind), 100);
+    double lo = valueOf(m_kind.itemNo(1 + 6 * item.channel), 0);
+    double hi = valueOf(m_kind.itemNo(2 + 6 * item.channel), 100);
     if (lo == hi)
         hi = lo + 100;
     return QString::number(driftingValue(lo, hi, item.channel, nowMs), 'f', 2);
@@ -293,12 +281,12 @@ QString SimCard::liveText(const Item &item, qint64 nowMs) const
 
 quint16 SimCard::statesAt(qint64 nowMs) const
 {
-    if (m_inputClass == 2)
-        return toggledInputs(m_states, m_channels, nowMs) & channelMask();
+    if (m_kind.inputClass == InputClass::DiscreteIn)
+        return toggledInputs(m_states, channels(), nowMs) & channelMask();
     return m_states;
 }
 
 quint16 SimCard::channelMask() const
 {
-    return m_channels >= 16 ? 0xFFFF : static_cast<quint16>((1u << m_channels) - 1);
+    return channels() >= 16 ? 0xFFFF : static_cast<quint16>((1u << channels()) - 1);
 }

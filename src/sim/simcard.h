@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/catalogue.h"
 #include "sim/simslot.h"
 
 #include <array>
@@ -16,10 +17,10 @@ public:
 
     QString model() const { return m_model; }
     QString version() const { return m_version; }
-    int kind() const { return m_kind; }
-    int channels() const { return m_channels; }
-    bool isTemperatureCard() const { return m_inputClass == 0 || m_inputClass == 1; }
-    bool isDiscrete() const { return m_inputClass == 2 || m_inputClass == 3; }
+    int kind() const { return m_kind.kind; }
+    int channels() const { return m_kind.channels; }
+    bool isTemperatureCard() const { return m_kind.hasSensor(); }
+    bool isDiscrete() const { return m_kind.isDiscrete(); }
 
     bool hasItem(int item) const override { return m_items.count(item) != 0; }
     QByteArray read(int item, qint64 nowMs) const override;
@@ -71,9 +72,7 @@ private:
 
     QString m_model;
     QString m_version;
-    int m_kind;
-    int m_inputClass;
-    int m_channels;
+    const CardKind &m_kind;
     std::map<int, Item> m_items;
     std::array<QString, 2> m_burnout{QStringLiteral("1"), QStringLiteral("1")};
     int m_burnoutChannel = 0;

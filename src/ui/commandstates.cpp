@@ -16,7 +16,8 @@ CommandStates CommandStatesFor(const CommandInputs &in)
     // A disconnect locks the selector until the next link or file.
     out.overView = idle && !in.afterDisconnect;
     const bool cardShown = in.selectedCardNo >= 1 && in.selectedCardNo <= 16;
-    out.cardUpload = onLink && cardShown && (in.formType == 1 || in.formType == 2);
+    out.cardUpload =
+        onLink && cardShown && (in.formType == FormType::Analog || in.formType == FormType::Pulse);
     out.cardDownload = out.cardUpload && in.cardDownloadable;
     // Typing during the short live read is harmless: it writes no box.
     out.fieldsEditable = !in.monitoring && !in.afterDisconnect &&

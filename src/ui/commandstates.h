@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/cardcodes.h"
+
 #include <QString>
 
 // What the enabled state of every command depends on.
@@ -18,7 +20,7 @@ struct CommandInputs
     QString running;               // the operation holding the gate; empty when idle
     bool dialogOpen = false;       // the COM port or a settings window is open
     int selectedCardNo = 0;
-    int formType = 0; // of the selected card; 0 with the overview selected
+    FormType formType = FormType::None; // of the selected card; None with the overview selected
 };
 
 // Which commands can be used, as one function of CommandInputs.
