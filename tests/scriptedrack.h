@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/memoryport.h"
+#include "link/transactions.h"
 
 #include <QByteArray>
 #include <QList>
@@ -30,3 +31,26 @@ private:
     MemoryPort *m_port;
     Responder m_responder;
 };
+
+// A reply as the link tests' tables write it: the value, or what happened
+// instead.
+inline QString describe(const Reply &r)
+{
+    if (r.ok())
+        return *r;
+    switch (r.why()) {
+    case Failure::Busy:
+        return QStringLiteral("busy");
+    case Failure::Silent:
+        return QStringLiteral("silent");
+    case Failure::Unusable:
+        return QStringLiteral("unusable");
+    case Failure::Refused:
+        return QStringLiteral("refused");
+    case Failure::NotUsed:
+        return QStringLiteral("not used");
+    case Failure::Error:
+        break;
+    }
+    return QStringLiteral("error: ") + r.reason();
+}

@@ -525,10 +525,10 @@ private slots:
                 return {};
             return {{0, replies.value(cmd) + '\r'}};
         });
-        QCOMPARE(ReadDiscreteStates(session, 3), (QList<bool>{true, true, false, true}));
+        QCOMPARE(ReadDiscreteStates(session, 3).states, (QList<bool>{true, true, false, true}));
         rack.commands.clear();
         session.cards[3].ChCount = 0;
-        QVERIFY(ReadDiscreteStates(session, 3).isEmpty());
+        QVERIFY(ReadDiscreteStates(session, 3).states.isEmpty());
         QVERIFY(rack.commands.isEmpty());
     }
 

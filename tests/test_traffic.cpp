@@ -74,12 +74,13 @@ private slots:
         const int n0 = model.rowCount();
         QVERIFY(n0 > 0); // the connect's own reads
 
-        const QString read = ReadItem(f.session.line, 0, QStringLiteral("5"), QStringLiteral("13"));
-        const QString written = WriteItem(f.session.line, 0, QStringLiteral("5"),
-                                          QStringLiteral("13"), QStringLiteral("0"));
-        QVERIFY(!read.isEmpty() && !written.isEmpty());
+        const Reply read = ReadItem(f.session.line, 0, QStringLiteral("5"), QStringLiteral("13"));
+        const Reply written = WriteItem(f.session.line, 0, QStringLiteral("5"),
+                                        QStringLiteral("13"), QStringLiteral("0"));
+        QVERIFY(read.ok() && written.ok());
         f.rack->setCardFaults(5, {.silent = true});
-        QCOMPARE(ReadItem(f.session.line, 1, QStringLiteral("5"), QStringLiteral("13")), QString());
+        QVERIFY(ReadItem(f.session.line, 1, QStringLiteral("5"), QStringLiteral("13"))
+                    .is(Failure::Silent));
         QTRY_COMPARE(model.rowCount(), n0 + 7);
 
         const QStringList commands{"G5", "I13", "G5", "I13", "D0", "G5", "G5"};
@@ -97,8 +98,8 @@ private slots:
             QVERIFY(time.match(cell(model, row, TrafficModel::Time)).hasMatch());
         }
         // The status character stays in front of the value.
-        QCOMPARE(cell(model, n0 + 1, TrafficModel::Reply).mid(1), read);
-        QCOMPARE(cell(model, n0 + 4, TrafficModel::Reply).mid(1), written);
+        QCOMPARE(cell(model, n0 + 1, TrafficModel::Reply).mid(1), *read);
+        QCOMPARE(cell(model, n0 + 4, TrafficModel::Reply).mid(1), *written);
         QCOMPARE(cell(model, n0 + 5, TrafficModel::Reply), QString());
         QCOMPARE(cell(model, n0 - 1, TrafficModel::Card), QStringLiteral("00"));
 
@@ -114,11 +115,11 @@ private slots:
         // "CNU" is final, so reading it again is no retry; a refused write is.
         f.rack->clearFaults();
         for (int n = 0; n < 2; ++n)
-            QCOMPARE(ReadItem(f.session.line, kRetries, QStringLiteral("5"), QStringLiteral("-1")),
-                     QStringLiteral("NEEDLESS"));
-        QCOMPARE(WriteItem(f.session.line, kRetries, QStringLiteral("5"), QStringLiteral("-1"),
-                           QStringLiteral("0")),
-                 QString());
+            QVERIFY(ReadItem(f.session.line, kRetries, QStringLiteral("5"), QStringLiteral("-1"))
+                        .is(Failure::NotUsed));
+        QVERIFY(WriteItem(f.session.line, kRetries, QStringLiteral("5"), QStringLiteral("-1"),
+                          QStringLiteral("0"))
+                    .is(Failure::NotUsed));
         QStringList retries(6);
         for (int n = 0; n < 3; ++n)
             retries << QStringLiteral("retry") << QString();

@@ -78,8 +78,8 @@ void CommCardDialog::setButtonsEnabled(bool enabled)
 
 void CommCardDialog::fail(const QString &title, const QString &text)
 {
-    // Shut-down and a refused nested exchange are not the card's fault.
-    if (m_session.quitting || m_session.line.lastRefused())
+    // Shut-down is not the card's fault.
+    if (m_session.quitting)
         return;
     Messages::show(this, Messages::Icon::Critical, title, text);
     m_disconnect();

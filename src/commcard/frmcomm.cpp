@@ -69,6 +69,8 @@ void frmComm::cmdUp_Click()
     case CommTimeoutUpload::Result::NoAnswer:
         fail(QStringLiteral("Uploading"), QStringLiteral("Uploading incomplete"));
         break;
+    case CommTimeoutUpload::Result::Busy: // not the card's fault: nothing was sent
+        break;
     }
 }
 
@@ -98,6 +100,8 @@ void frmComm::cmdDown_Click()
     case SettingsDownload::NoAnswer:
     case SettingsDownload::WriteFailed:
         fail(QStringLiteral("Downloading"), QStringLiteral("Downloading incomplete"));
+        break;
+    case SettingsDownload::Busy: // not the card's fault: nothing was sent
         break;
     }
 }

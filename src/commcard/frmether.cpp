@@ -165,7 +165,8 @@ void frmEther::cmdUp_Click()
         if (read.linger[i])
             m_txtTimeout[i]->setText(*read.linger[i]);
     }
-    if (!read.complete)
+    // A read the line would not send is not the card's fault.
+    if (!read.complete && !read.busy)
         fail(QStringLiteral("Uploading"), QStringLiteral("Uploading incomplete"));
 }
 
@@ -194,6 +195,8 @@ void frmEther::cmdDown_Click()
     case SettingsDownload::NoAnswer:
     case SettingsDownload::WriteFailed:
         fail(QStringLiteral("Downloading"), QStringLiteral("Downloading incomplete"));
+        break;
+    case SettingsDownload::Busy: // not the card's fault: nothing was sent
         break;
     }
 }

@@ -6,14 +6,24 @@
 #include "model/encodings.h"
 #include "model/parametercaptions.h"
 
+#include <tuple>
+
 namespace {
 
+// The value read, a refusal as its text ("CNG", "NEEDLESS"), or nullopt
+// when the card gave no answer.
 std::optional<QString> readValue(Session &s, const QString &card, const QString &item)
 {
-    const QString r = ReadItem(s.line, kRetries, card, item);
-    if (r.isEmpty())
+    const Reply r = ReadItem(s.line, kRetries, card, item);
+    if (!Answered(r))
         return std::nullopt;
-    return TextAfterColon(r);
+    return TextAfterColon(ReplyText(r));
+}
+
+// Item "1" picks the card's page of items; its reply says nothing.
+void selectChannelPage(Session &s, const QString &card)
+{
+    std::ignore = WriteItem(s.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
 }
 
 int slotCount(const CardRecord &r)
@@ -25,7 +35,7 @@ int slotCount(const CardRecord &r)
 CardWrite writeParameter(Session &s, int cardNo, int slot, const QString &item,
                          const QString &value)
 {
-    const QString reply = WriteItem(s.line, kRetries, QString::number(cardNo), item, value);
+    const Reply reply = WriteItem(s.line, kRetries, QString::number(cardNo), item, value);
     const CardWrite out{slot, item, value, WriteResult(s.line, reply)};
     // "-1": an item the card's kind lacks, no parameter of it.
     if (item != QLatin1String("-1"))
@@ -72,17 +82,18 @@ bool NeedsModelCheck(const Session &session)
 ModelCheck CheckCardModel(Session &session, int cardNo, ModelCheckFor purpose)
 {
     const bool write = purpose == ModelCheckFor::Write;
-    const QString reply =
+    const Reply reply =
         ReadItem(session.line, kRetries, QString::number(cardNo), QStringLiteral("2"));
     ModelCheck out;
-    if (reply.isEmpty()) {
+    if (!Answered(reply)) {
         out.ok = false;
         out.silent = WriteResult(session.line, reply) == ChangeResult::NoAnswer;
+        out.busy = reply.is(Failure::Busy);
         out.reason = write ? QStringLiteral("no answer to the model read, nothing written")
                            : QStringLiteral("no answer to the model read, nothing read");
         return out;
     }
-    const QString rackModel = TextAfterColon(reply);
+    const QString rackModel = TextAfterColon(ReplyText(reply));
     const QString &tableModel = session.cards[cardNo].ModelName;
     if (rackModel != tableModel) {
         out.ok = false;
@@ -101,7 +112,7 @@ AnalogCardReads UploadAnalogCard(Session &session, int cardNo, RackObserver &obs
     const int count = slotCount(r);
     AnalogCardReads out;
     observer.progressStarted(count, QStringLiteral("Uploading"));
-    WriteItem(session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
+    selectChannelPage(session, card);
     out.notRead = otherModelNotRead(session, cardNo, observer);
     if (!out.notRead.isEmpty()) {
         observer.progressFinished();
@@ -128,7 +139,7 @@ QList<CardWrite> DownloadAnalogCard(Session &session, int cardNo,
     const int count = slotCount(r);
     QList<CardWrite> out;
     observer.progressStarted(count, QStringLiteral("Downloading"));
-    WriteItem(session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
+    selectChannelPage(session, card);
     if (const QList<CardWrite> refused = refuseOtherModel(session, cardNo, observer);
         !refused.isEmpty()) {
         observer.progressFinished();
@@ -186,42 +197,44 @@ QList<CardWrite> DownloadPulseCard(Session &session, int cardNo, const QString &
     return out;
 }
 
-std::optional<LiveValues> ReadLiveValues(Session &session, int cardNo)
+Result<LiveValues> ReadLiveValues(Session &session, int cardNo)
 {
     const CardRecord &r = session.cards[cardNo];
     const QString card = QString::number(cardNo);
-    const auto ch1 = readValue(session, card, QString::number(r.kind().liveItemOf(1)));
-    if (!ch1)
-        return std::nullopt;
-    LiveValues out{RemoveFirstPoint(*ch1), QString(), *ch1, QString()};
-    if (r.isTwoChannel()) {
-        const auto ch2 = readValue(session, card, QString::number(r.kind().liveItemOf(2)));
-        if (!ch2)
-            return std::nullopt;
-        out.ch2 = RemoveFirstPoint(*ch2);
-        out.sent2 = *ch2;
+    LiveValues out;
+    for (int ch = 1; ch <= (r.isTwoChannel() ? 2 : 1); ++ch) {
+        const Reply reply =
+            ReadItem(session.line, kRetries, card, QString::number(r.kind().liveItemOf(ch)));
+        if (!Answered(reply))
+            return Result<LiveValues>::failedAs(reply);
+        const QString sent = TextAfterColon(ReplyText(reply));
+        (ch == 1 ? out.ch1 : out.ch2) = RemoveFirstPoint(sent);
+        (ch == 1 ? out.sent1 : out.sent2) = sent;
     }
     return out;
 }
 
-QList<bool> ReadDiscreteStates(Session &session, int cardNo)
+DiscreteStates ReadDiscreteStates(Session &session, int cardNo)
 {
     const CardRecord &r = session.cards[cardNo];
-    QList<bool> states;
+    DiscreteStates out;
     const int count = r.channels();
     if (count == 0 || r.ModelName == QLatin1String("NONE"))
-        return states;
+        return out;
     const QString card = QString::number(cardNo);
     for (int ch = 1; ch <= count; ++ch) {
         // Monitoring's Stop does not wait for sixteen reads.
         if (ch > 1 && session.line.cancelRequested())
             break;
-        const auto state = readValue(session, card, QString::number(r.kind().liveItemOf(ch)));
-        if (!state)
+        const Reply reply =
+            ReadItem(session.line, kRetries, card, QString::number(r.kind().liveItemOf(ch)));
+        if (!Answered(reply)) {
+            out.silent = reply.is(Failure::Silent);
             break;
-        states << (*state == QLatin1String("1"));
+        }
+        out.states << (TextAfterColon(ReplyText(reply)) == QLatin1String("1"));
     }
-    return states;
+    return out;
 }
 
 CardLiveRead ReadCardLive(Session &session, int cardNo)
@@ -237,17 +250,25 @@ CardLiveRead ReadCardLive(Session &session, int cardNo)
     if (NeedsModelCheck(session)) {
         const ModelCheck check = CheckCardModel(session, cardNo, ModelCheckFor::Read);
         out.silent = check.silent;
+        if (check.silent)
+            out.stoppedBy = check.busy ? Failure::Busy : Failure::Silent;
         if (!check.ok) {
             out.notRead = check.reason;
             return out;
         }
     }
     if (r.form() != FormType::Discrete) {
-        out.values = ReadLiveValues(session, cardNo);
+        const Result<LiveValues> values = ReadLiveValues(session, cardNo);
+        if (values)
+            out.values = *values;
+        else
+            out.stoppedBy = values.why();
     } else {
-        out.states = ReadDiscreteStates(session, cardNo);
-        out.silent =
-            r.channels() > 0 && out.states.size() < r.channels() && session.line.lastSilent();
+        const DiscreteStates read = ReadDiscreteStates(session, cardNo);
+        out.states = read.states;
+        out.silent = read.silent;
+        if (read.silent)
+            out.stoppedBy = Failure::Silent;
         return out;
     }
     out.silent = !out.values;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/result.h"
+
 #include "exchange/rackobserver.h"
 
 #include "files/changelog.h"
@@ -74,7 +76,10 @@ QList<CardWrite> DownloadPulseCard(Session &session, int cardNo, const QString &
 struct ModelCheck
 {
     bool ok = true;
-    bool silent = false; // the card did not answer
+    // The card did not answer: the model read met silence, or the line
+    // would not send it (busy).
+    bool silent = false;
+    bool busy = false;
     // For a write: "the rack has XL2-00, the file XE1-2: not written"; for
     // a read: "the rack has XL2-00, the table XE1-2: not read".
     QString reason;
@@ -98,12 +103,18 @@ struct LiveValues
     QString sent1;
     QString sent2;
 };
-// An analog or pulse card's values, each channel on its kind's live item.
-std::optional<LiveValues> ReadLiveValues(Session &session, int cardNo);
+// An analog or pulse card's values, each channel on its kind's live item;
+// a read the card did not answer gives no values at all.
+Result<LiveValues> ReadLiveValues(Session &session, int cardNo);
 // Channel states of a discrete card from channel 1 on, up to the first read
 // that got no answer or the line's Cancel. Nothing for a card without
 // channels.
-QList<bool> ReadDiscreteStates(Session &session, int cardNo);
+struct DiscreteStates
+{
+    QList<bool> states;
+    bool silent = false; // the read that ended them met silence
+};
+DiscreteStates ReadDiscreteStates(Session &session, int cardNo);
 
 // One live read of a card, by its FormType: the values of an analog or
 // pulse card, or the channel states of a discrete card.
@@ -113,9 +124,11 @@ struct CardLiveRead
     FormType formType = FormType::None;
     std::optional<LiveValues> values;
     QList<bool> states;
-    // A read met silence: the values, or the states from states.size() + 1
+    // A read got no answer: the values, or the states from states.size() + 1
     // on, are not the card's now.
     bool silent = false;
+    // What the read that failed met; Silent may mean the whole rack is gone.
+    std::optional<Failure> stoppedBy;
     // The card in the slot is not the record's model: nothing was read.
     QString notRead;
 };

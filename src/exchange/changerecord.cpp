@@ -32,12 +32,12 @@ const CardRecord *knownRecord(const Session &s, int cardNo)
 
 } // namespace
 
-ChangeResult WriteResult(const SerialLine &line, const QString &reply)
+ChangeResult WriteResult(const SerialLine &line, const Reply &reply)
 {
-    if (!reply.isEmpty())
+    if (reply.ok())
         return ChangeResult::Written;
     // A command the line would not send reached no card either.
-    if (line.lastSilent() || line.lastRefused() || !line.isOpen())
+    if (reply.is(Failure::Silent) || reply.is(Failure::Busy) || !line.isOpen())
         return ChangeResult::NoAnswer;
     return ChangeResult::Refused;
 }

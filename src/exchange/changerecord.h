@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/transactions.h"
+
 #include "files/changelog.h"
 
 #include <QString>
@@ -10,7 +12,7 @@ struct Session;
 
 // What the write the line just finished came to; `reply` is what WriteItem
 // returned.
-ChangeResult WriteResult(const SerialLine &line, const QString &reply);
+ChangeResult WriteResult(const SerialLine &line, const Reply &reply);
 
 // The value the program last knew parameter slot `parSlot` (or, for 0, the
 // limit function's "1"/"0") of card `cardNo` to hold; nullopt when it never

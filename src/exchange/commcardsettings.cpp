@@ -6,31 +6,29 @@
 #include "model/encodings.h"
 
 #include <QStringList>
+#include <tuple>
 
 namespace {
 
 const QString kCommCard = QStringLiteral("00");
 
-std::optional<QString> read(Session &s, const QString &item)
+Reply read(Session &s, const QString &item)
 {
-    const QString reply = ReadItem(s.line, kRetries, kCommCard, item);
-    if (reply.isEmpty())
-        return std::nullopt;
-    return reply;
+    return ReadItem(s.line, kRetries, kCommCard, item);
 }
 
 // A setting's write, recorded in the change log before the caller reports it.
-bool write(Session &s, const QString &item, const QString &data, const QString &parameter)
+Reply write(Session &s, const QString &item, const QString &data, const QString &parameter)
 {
-    const QString reply = WriteItem(s.line, kRetries, kCommCard, item, data);
+    const Reply reply = WriteItem(s.line, kRetries, kCommCard, item, data);
     RecordCommCardWrite(s, parameter, item, data, WriteResult(s.line, reply));
-    return !reply.isEmpty();
+    return reply;
 }
 
 // Item "1" picks which page of items the card answers; its reply says nothing.
 void selectPage(Session &s, const QString &page)
 {
-    WriteItem(s.line, kRetries, kCommCard, QStringLiteral("1"), page);
+    std::ignore = WriteItem(s.line, kRetries, kCommCard, QStringLiteral("1"), page);
 }
 
 QString item(int n)
@@ -68,17 +66,27 @@ bool inRange(const QString &digits, qsizetype maxLength, int min, int max)
 
 // A read the card answered without a value: refused, or an item this
 // firmware does not have.
-bool isRefusal(const QString &reply)
+bool isRefusal(const Reply &reply)
 {
-    return reply == QLatin1String("CNG") || reply == QLatin1String("NEEDLESS");
+    return reply.is(Failure::Refused) || reply.is(Failure::NotUsed);
 }
 
-// After a write that gave "": a refusal is the card's answer and the link is
-// fine; silence, or a command refused because another exchange was waiting,
-// takes the failure path.
-bool cardRefused(const Session &s)
+// A write that failed: a refusal is the card's answer and the link is fine;
+// silence, or a command the line would not send because another exchange
+// was waiting, takes the failure path.
+SettingsDownload failedWrite(const Reply &reply)
 {
-    return !s.line.lastSilent() && !s.line.lastRefused();
+    if (reply.is(Failure::Busy))
+        return SettingsDownload::Busy;
+    if (reply.is(Failure::Silent))
+        return SettingsDownload::WriteFailed;
+    return SettingsDownload::Refused;
+}
+
+// A link check that got no answer: Busy when nothing was sent.
+SettingsDownload noAnswer(const Reply &reply)
+{
+    return reply.is(Failure::Busy) ? SettingsDownload::Busy : SettingsDownload::NoAnswer;
 }
 
 EntryProblem refusal(const QString &box, const QString &setting, const QStringList &written)
@@ -112,45 +120,55 @@ struct OctetGroup
 EthernetUpload UploadEthernetSettings(Session &session)
 {
     EthernetUpload out;
-    if (!read(session, QStringLiteral("40")))
+    // The reply's text, or nullopt when the card gave none: the upload
+    // stops there, and says whether anything was sent.
+    const auto get = [&](const QString &item) -> std::optional<QString> {
+        const Reply r = read(session, item);
+        out.busy = r.is(Failure::Busy);
+        if (!Answered(r))
+            return std::nullopt;
+        return ReplyText(r);
+    };
+    if (!get(QStringLiteral("40")))
         return out;
     selectPage(session, QStringLiteral("1"));
-    const auto ip = read(session, QStringLiteral("59"));
+    const auto ip = get(QStringLiteral("59"));
     if (!ip)
         return out;
     out.ip = octetBoxes(*ip);
     session.commCardRead.insert(QStringLiteral("59"), dotted(*out.ip));
-    const auto mask = read(session, QStringLiteral("60"));
+    const auto mask = get(QStringLiteral("60"));
     if (!mask)
         return out;
     out.mask = octetBoxes(*mask);
     session.commCardRead.insert(QStringLiteral("60"), dotted(*out.mask));
-    const auto macFirst = read(session, QStringLiteral("57"));
+    const auto macFirst = get(QStringLiteral("57"));
     if (!macFirst)
         return out;
     out.macFirst = TextAfterColon(*macFirst);
     // The second half of the MAC address sits on page "F".
     selectPage(session, QStringLiteral("F"));
-    const auto macSecond = read(session, QStringLiteral("58"));
+    const auto macSecond = get(QStringLiteral("58"));
     if (!macSecond)
         return out;
     out.macSecond = TextAfterColon(*macSecond);
     selectPage(session, QStringLiteral("1"));
     for (std::size_t i = 0; i < out.port.size(); ++i) {
-        const auto port = read(session, item(61 + static_cast<int>(i)));
+        const auto port = get(item(61 + static_cast<int>(i)));
         if (!port)
             return out;
         out.port[i] = TextAfterColon(*port);
         session.commCardRead.insert(item(61 + static_cast<int>(i)), *out.port[i]);
     }
     for (std::size_t i = 0; i < out.linger.size(); ++i) {
-        const auto linger = read(session, item(71 + static_cast<int>(i)));
-        if (!linger)
+        const Reply linger = read(session, item(71 + static_cast<int>(i)));
+        out.busy = linger.is(Failure::Busy);
+        if (!Answered(linger))
             return out;
         // The reply names the socket before the time: "LG:1:5". Firmware
         // before 0.04 has no linger times: an empty box, which Download skips.
-        out.linger[i] = isRefusal(*linger) ? QString() : TextAfterColon(TextAfterColon(*linger));
-        if (!isRefusal(*linger))
+        out.linger[i] = isRefusal(linger) ? QString() : TextAfterColon(TextAfterColon(*linger));
+        if (!isRefusal(linger))
             session.commCardRead.insert(item(71 + static_cast<int>(i)), *out.linger[i]);
     }
     out.complete = true;
@@ -196,8 +214,8 @@ std::optional<EntryProblem> CheckEthernetEntries(const EthernetSettings &boxes)
 
 EthernetDownload DownloadEthernetSettings(Session &session, const EthernetSettings &boxes)
 {
-    if (!read(session, QStringLiteral("40")))
-        return {SettingsDownload::NoAnswer, {}};
+    if (const Reply check = read(session, QStringLiteral("40")); !Answered(check))
+        return {noAnswer(check), {}};
     if (const auto problem = CheckEthernetEntries(boxes))
         return {SettingsDownload::BadEntry, *problem};
     QList<Setting> settings = {
@@ -220,12 +238,14 @@ EthernetDownload DownloadEthernetSettings(Session &session, const EthernetSettin
     selectPage(session, QStringLiteral("1"));
     QStringList written;
     for (const Setting &s : settings) {
-        if (write(session, s.item, s.data, s.name)) {
+        const Reply reply = write(session, s.item, s.data, s.name);
+        if (reply) {
             written << s.name;
             continue;
         }
-        if (!cardRefused(session))
-            return {SettingsDownload::WriteFailed, {}};
+        const SettingsDownload result = failedWrite(reply);
+        if (result != SettingsDownload::Refused)
+            return {result, {}};
         // The card is there; the operator must know how far the change got.
         return {SettingsDownload::Refused, refusal(s.box, s.name, written)};
     }
@@ -257,19 +277,22 @@ QString LingerTypingMessage(const QString &text)
 
 CommTimeoutUpload UploadCommTimeout(Session &session)
 {
-    using Result = CommTimeoutUpload::Result;
-    if (!read(session, QStringLiteral("40")))
-        return {Result::NoAnswer, {}};
+    using Outcome = CommTimeoutUpload::Result;
+    const auto unanswered = [](const Reply &r) {
+        return CommTimeoutUpload{r.is(Failure::Busy) ? Outcome::Busy : Outcome::NoAnswer, {}};
+    };
+    if (const Reply check = read(session, QStringLiteral("40")); !Answered(check))
+        return unanswered(check);
     selectPage(session, QStringLiteral("1"));
-    const auto reply = read(session, QStringLiteral("09"));
-    if (!reply)
-        return {Result::NoAnswer, {}};
+    const Reply reply = read(session, QStringLiteral("09"));
+    if (!Answered(reply))
+        return unanswered(reply);
     // A card that does not use the item cannot take a value either; writing
     // its refusal back would send "0".
-    if (isRefusal(*reply))
-        return {Result::CannotSet, {}};
+    if (isRefusal(reply))
+        return {Outcome::CannotSet, {}};
     session.commCardRead.insert(QStringLiteral("09"), TextAfterColon(*reply));
-    return {Result::Read, TextAfterColon(*reply)};
+    return {Outcome::Read, TextAfterColon(*reply)};
 }
 
 std::optional<QString> ClampCommTimeout(const QString &box)
@@ -290,16 +313,17 @@ std::optional<QString> ClampCommTimeout(const QString &box)
 
 CommTimeoutDownload DownloadCommTimeout(Session &session, const QString &box)
 {
-    if (!read(session, QStringLiteral("40")))
-        return {SettingsDownload::NoAnswer, {}, {}};
+    if (const Reply check = read(session, QStringLiteral("40")); !Answered(check))
+        return {noAnswer(check), {}, {}};
     const auto sent = ClampCommTimeout(box);
     if (!sent)
         return {SettingsDownload::BadEntry, {}, {}};
     selectPage(session, QStringLiteral("1"));
-    if (write(session, QStringLiteral("09"), *sent, QStringLiteral("Time-out")))
+    const Reply reply = write(session, QStringLiteral("09"), *sent, QStringLiteral("Time-out"));
+    if (reply)
         return {SettingsDownload::Written, *sent, {}};
-    if (!cardRefused(session))
-        return {SettingsDownload::WriteFailed, *sent, {}};
+    if (const SettingsDownload result = failedWrite(reply); result != SettingsDownload::Refused)
+        return {result, *sent, {}};
     return {SettingsDownload::Refused, *sent,
             refusal(QStringLiteral("txtTimeout"), QStringLiteral("TimeOut"), {})};
 }

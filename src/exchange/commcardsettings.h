@@ -33,6 +33,7 @@ struct EthernetUpload
     std::array<std::optional<QString>, 4> port;
     std::array<std::optional<QString>, 4> linger;
     bool complete = false;
+    bool busy = false; // stopped because another exchange was waiting: nothing was sent
 };
 EthernetUpload UploadEthernetSettings(Session &session);
 
@@ -53,6 +54,7 @@ enum class SettingsDownload
     BadEntry,    // a box failed the check: nothing written
     WriteFailed, // a write got no answer; the ones after it were not sent
     Refused,     // the card refused a write; the ones after it were not sent
+    Busy,        // another exchange was waiting on the line: the card was not asked
 };
 struct EthernetDownload
 {
@@ -76,6 +78,7 @@ struct CommTimeoutUpload
         Read,
         CannotSet,
         NoAnswer,
+        Busy, // another exchange was waiting on the line: the card was not asked
     };
     Result result = Result::NoAnswer;
     QString value;

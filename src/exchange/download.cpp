@@ -51,6 +51,9 @@ private:
     const bool m_checkModels = NeedsModelCheck(m_session);
     int m_slot = 0;
     QString m_item;
+    // What became of the last transaction: a failure tells the rack's
+    // silence from a line busy with another exchange.
+    Reply m_last = QString();
 };
 
 DownloadOutcome Download::cancelled()
@@ -75,12 +78,12 @@ DownloadOutcome Download::fail()
     // stop, not a dead link.
     if (m_cancel())
         return cancelled();
-    const bool refused = m_session.line.lastRefused();
+    const bool refused = m_last.is(Failure::Busy);
     if (!refused)
         m_observer.operationFailed(
             QStringLiteral("Downloading"), QStringLiteral("Downloading incomplete"),
             FailurePlace(m_session.cards, m_slot, m_item,
-                         m_session.line.lastSilent() || !m_session.line.isOpen()));
+                         m_last.is(Failure::Silent) || !m_session.line.isOpen()));
     if (m_progressOpen)
         m_observer.progressFinished();
     m_outcome.result = refused ? OperationResult::Refused : OperationResult::Failed;
@@ -96,11 +99,12 @@ Download::Step Download::skip(int cardNo, const QString &reason)
 
 Download::Step Download::silence(int cardNo, const QString &reason)
 {
-    if (m_cancel() || !m_session.line.isOpen() || m_session.line.lastRefused())
+    if (m_cancel() || !m_session.line.isOpen() || m_last.is(Failure::Busy))
         return Step::Stop;
     // Silence, unlike a refusal, may be the whole rack gone: ask the
     // communication card before spending minutes on writes nobody hears.
-    if (!CommCardAnswers(m_session.line)) {
+    m_last = AskCommCard(m_session.line);
+    if (!Answered(m_last)) {
         m_item = QStringLiteral("40");
         m_slot = 0;
         return Step::Stop;
@@ -116,8 +120,8 @@ Download::Step Download::write(int cardNo, const QString &item, const QString &d
     if (m_cancel())
         return Step::Stop;
     m_item = item;
-    const QString result = WriteItem(m_session.line, kRetries, QString::number(cardNo), item, data);
-    const ChangeResult outcome = WriteResult(m_session.line, result);
+    m_last = WriteItem(m_session.line, kRetries, QString::number(cardNo), item, data);
+    const ChangeResult outcome = WriteResult(m_session.line, m_last);
     // An item the kind lacks ("-1") is sent as it stands and refused by the
     // card: no parameter of it changes.
     const bool parameter = item != kNoItem;
@@ -137,10 +141,9 @@ Download::Step Download::selectCard(int cardNo)
     if (m_cancel())
         return Step::Stop;
     m_item = QStringLiteral("1");
-    const QString selected =
-        WriteItem(m_session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
-    if (selected.isEmpty()) {
-        if (WriteResult(m_session.line, selected) == ChangeResult::NoAnswer)
+    m_last = WriteItem(m_session.line, kRetries, card, QStringLiteral("1"), QStringLiteral("1"));
+    if (!m_last) {
+        if (WriteResult(m_session.line, m_last) == ChangeResult::NoAnswer)
             return silence(cardNo, QStringLiteral("no answer, nothing written"));
         return skip(cardNo,
                     QStringLiteral("the select was refused (no card there?), nothing written"));
@@ -153,6 +156,8 @@ Download::Step Download::selectCard(int cardNo)
     const ModelCheck check = CheckCardModel(m_session, cardNo);
     if (check.ok)
         return Step::Done;
+    if (check.silent)
+        m_last = Reply::failed(check.busy ? Failure::Busy : Failure::Silent);
     return check.silent ? silence(cardNo, check.reason) : skip(cardNo, check.reason);
 }
 
@@ -209,7 +214,8 @@ DownloadOutcome Download::run()
     // Nothing is written to a rack that does not answer: a silent line would
     // otherwise hold the program for minutes and then look successful.
     m_item = QStringLiteral("40");
-    if (!CommCardAnswers(m_session.line))
+    m_last = AskCommCard(m_session.line);
+    if (!Answered(m_last))
         return fail();
 
     m_observer.progressStarted(kCardCount, QStringLiteral("Downloading"));

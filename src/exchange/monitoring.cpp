@@ -51,15 +51,14 @@ MonitorEnd ended(const Session &s)
 
 // After a read that got nothing: true when the rack as a whole is gone. A
 // card that fell silent is told apart by asking the communication card,
-// unless the read was refused, the card answered with a refusal, or Stop
-// came meanwhile.
-bool RackGone(Session &s)
+// unless the read was not sent, the card answered, or Stop came meanwhile.
+bool RackGone(Session &s, std::optional<Failure> readFailed)
 {
     if (!s.line.isOpen())
         return true;
-    if (!s.line.lastSilent() || s.line.lastRefused() || !s.state.IsMonitoring || s.quitting)
+    if (readFailed != Failure::Silent || !s.state.IsMonitoring || s.quitting)
         return false;
-    return !CommCardAnswers(s.line);
+    return !Answered(AskCommCard(s.line));
 }
 
 class Pass
@@ -94,14 +93,15 @@ public:
     bool rackLost() const { return m_rackLost; }
 
 private:
+    // The reply as text ("CNG" for a refusal), "" for no answer.
     QString read(const QString &card, const QString &item)
     {
         if (m_rackLost)
             return {};
-        const QString r = ReadItem(m_session.line, kRetries, card, item);
-        if (r.isEmpty() && RackGone(m_session))
+        const Reply r = ReadItem(m_session.line, kRetries, card, item);
+        if (!Answered(r) && RackGone(m_session, r.why()))
             m_rackLost = true;
-        return r;
+        return ReplyText(r);
     }
     void analog(const QString &card, int i, int channel, const QString &item)
     {
@@ -161,8 +161,9 @@ MonitorEnd MonitorSelectedCard(Session &session, int cardNo,
         const FormType form = session.cards[cardNo].form();
         if (form == FormType::None || form > FormType::Discrete)
             break;
-        show(ReadCardLive(session, cardNo));
-        if (session.line.lastSilent() && RackGone(session))
+        const CardLiveRead read = ReadCardLive(session, cardNo);
+        show(read);
+        if (RackGone(session, read.stoppedBy))
             return session.quitting ? MonitorEnd::Quitting : MonitorEnd::LinkLost;
         if (!pause(session, kMonitorPauseMs))
             break;

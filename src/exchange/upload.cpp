@@ -5,6 +5,8 @@
 #include "link/transactions.h"
 #include "model/encodings.h"
 
+#include <tuple>
+
 namespace {
 
 const QString kComm = QStringLiteral("00");
@@ -32,28 +34,30 @@ public:
     OperationResult run();
 
 private:
-    // The reply's value, or nullopt when the read got no answer.
+    // The reply's value (a refusal as its text, "CNG"), or nullopt when the
+    // read got no answer.
     std::optional<QString> read(const QString &card, const QString &item)
     {
-        const QString r =
+        const Reply r =
             transact(item, [&] { return ReadItem(m_session.line, kRetries, card, item); });
-        if (r.isEmpty())
+        if (!Answered(r))
             return std::nullopt;
-        return TextAfterColon(r);
+        return TextAfterColon(ReplyText(r));
     }
-    QString write(const QString &card, const QString &item, const QString &data)
+    Reply write(const QString &card, const QString &item, const QString &data)
     {
         return transact(item,
                         [&] { return WriteItem(m_session.line, kRetries, card, item, data); });
     }
     // One transaction, unless the operator asked to cancel: then nothing is
     // sent and the operation ends as Cancelled where it stands.
-    template <typename Transaction> QString transact(const QString &item, Transaction t)
+    template <typename Transaction> Reply transact(const QString &item, Transaction t)
     {
         if (m_cancel())
-            return {};
+            return Reply::failed(Failure::Error, QStringLiteral("cancelled"));
         m_item = item;
-        return t();
+        m_last = t();
+        return m_last;
     }
     bool readSlots(const QString &card, CardRecord &r, int first, int last);
     bool readAux(const QString &card, const QString &item, int &target);
@@ -74,6 +78,9 @@ private:
     // Where the operation is: slot (0 = communication card) and item.
     int m_slot = 0;
     QString m_item;
+    // What became of the last transaction: a failure tells the rack's
+    // silence from a line busy with another exchange.
+    Reply m_last = QString();
 };
 
 void Upload::stopped(const QString &how)
@@ -109,11 +116,11 @@ OperationResult Upload::fail()
     stopped(QStringLiteral("failed"));
     // Refused because another exchange was waiting: not the rack's fault, and
     // that other operation still owns the link.
-    const bool refused = m_session.line.lastRefused();
+    const bool refused = m_last.is(Failure::Busy);
     if (!refused)
         m_observer.operationFailed(
             QStringLiteral("Uploading"), QStringLiteral("Uploading incomplete"),
-            FailurePlace(m_cards, m_slot, m_item, m_session.line.lastSilent()));
+            FailurePlace(m_cards, m_slot, m_item, m_last.is(Failure::Silent)));
     if (m_progressOpen)
         m_observer.progressFinished();
     return refused ? OperationResult::Refused : OperationResult::Failed;
@@ -124,11 +131,12 @@ OperationResult Upload::run()
     if (m_ownTable)
         m_session.table.uploadStarted(PortText(*m_session.ports, m_session.state.ComPortNo),
                                       m_session.link);
-    const QString model = transact(QStringLiteral("4"), [&] {
+    const Reply reply = transact(QStringLiteral("4"), [&] {
         return ReadItem(m_session.line, kRetries, kComm, QStringLiteral("4"));
     });
-    if (model.isEmpty())
+    if (!Answered(reply))
         return fail();
+    const QString model = ReplyText(reply);
     m_observer.commCardModel(TextBeforeColon(model));
     m_session.commCardModel = TextBeforeColon(model);
     const auto version = read(kComm, QStringLiteral("40"));
@@ -140,9 +148,8 @@ OperationResult Upload::run()
     m_observer.progressStarted(kCardCount, QStringLiteral("Uploading"));
     m_progressOpen = true;
     // Set-up writes whose replies the rack gives no meaning to.
-    write(kComm, QStringLiteral("1"), QStringLiteral("F"));
-    write(kComm, QStringLiteral("41"), QStringLiteral("847"));
-    write(kComm, QStringLiteral("1"), QStringLiteral("0"));
+    for (const auto &[item, data] : {std::pair{"1", "F"}, {"41", "847"}, {"1", "0"}})
+        std::ignore = write(kComm, QLatin1String(item), QLatin1String(data));
 
     const auto maskText = read(kComm, QStringLiteral("6"));
     // A garbled mask would mark arbitrary slots present: treat it as no answer.
@@ -163,7 +170,8 @@ OperationResult Upload::run()
         QString modelText = QStringLiteral("NONE");
         const QString card = QString::number(i);
         if (*mask & (1u << (i - 1))) {
-            write(card, QStringLiteral("1"), QStringLiteral("1"));
+            // Item "1" picks the card's page of items; its reply says nothing.
+            std::ignore = write(card, QStringLiteral("1"), QStringLiteral("1"));
             const auto m = read(card, QStringLiteral("2"));
             if (!m)
                 return fail();
@@ -250,15 +258,15 @@ bool Upload::readAux(const QString &card, const QString &item, int &target)
 bool Upload::readSensor(const QString &card, int i)
 {
     CardRecord &r = m_cards[i];
-    const QString burnout0 = write(card, QStringLiteral("9"), QStringLiteral("0"));
-    if (burnout0.isEmpty())
+    const Reply burnout0 = write(card, QStringLiteral("9"), QStringLiteral("0"));
+    if (!burnout0)
         return false;
-    r.Burnout[0] = TextAfterColon(burnout0);
+    r.Burnout[0] = TextAfterColon(*burnout0);
     if (r.isTwoChannel()) {
-        const QString burnout1 = write(card, QStringLiteral("9"), QStringLiteral("1"));
-        if (burnout1.isEmpty())
+        const Reply burnout1 = write(card, QStringLiteral("9"), QStringLiteral("1"));
+        if (!burnout1)
             return false;
-        r.Burnout[1] = TextAfterColon(burnout1);
+        r.Burnout[1] = TextAfterColon(*burnout1);
     }
     const auto unit = read(card, QStringLiteral("6"));
     if (!unit)
@@ -279,13 +287,13 @@ bool Upload::readSensor(const QString &card, int i)
     if (r.kind().limitFunction) {
         if (r.VerNo.left(1) != QLatin1String("0")) {
             // No answer here does not end the upload: the card may lack the function.
-            const QString limit = transact(QStringLiteral("37"), [&] {
+            const Reply limit = transact(QStringLiteral("37"), [&] {
                 return ReadItem(m_session.line, kRetries, card, QStringLiteral("37"));
             });
             if (m_cancel.seen())
                 return false;
-            r.Limit =
-                TextAfterColon(limit) == QLatin1String("DIS") ? LimitState::Off : LimitState::On;
+            r.Limit = TextAfterColon(ReplyText(limit)) == QLatin1String("DIS") ? LimitState::Off
+                                                                               : LimitState::On;
         } else {
             r.Limit = LimitState::NotAvailable;
         }

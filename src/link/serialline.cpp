@@ -124,24 +124,23 @@ bool SerialLine::resynchronise(QByteArray &discarded)
     return (result == Reply || result == TimedOut) && isOpen();
 }
 
-QString SerialLine::SendCommand(const QString &line)
+Result<QString> SerialLine::SendCommand(const QString &line)
 {
     // A command issued from an event handled inside another exchange's wait
     // would share the reply timer and steal its reply: refuse it.
-    m_lastRefused = m_exchanging;
     if (m_exchanging)
-        return {};
-    m_lastSilent = true;
+        return Result<QString>::failed(Failure::Busy);
     if (!isOpen())
-        return {};
+        return Result<QString>::failed(Failure::Silent);
     m_exchanging = true;
     QString buffer;
+    bool answered = false;
     const bool ready = !m_needsResync || m_timing.guardMs <= 0 || resynchronise(m_stale);
     if (ready && pause())
-        m_lastSilent = !ExchangeLine(line, buffer);
+        answered = ExchangeLine(line, buffer);
     m_exchanging = false;
-    // A command refused inside this one's wait is older news now.
-    m_lastRefused = false;
+    if (!answered)
+        return Result<QString>::failed(Failure::Silent);
     return trimBlanks(buffer);
 }
 

@@ -2,6 +2,7 @@
 
 #include "link/canceltoken.h"
 #include "link/linkport.h"
+#include "link/result.h"
 
 #include <QObject>
 #include <QTimer>
@@ -48,24 +49,18 @@ public:
     LinkTiming timing() const { return m_timing; }
     void setTrafficLog(TrafficLog *log) { m_log = log; }
     bool isExchanging() const { return m_exchanging; }
-    // True when the last SendCommand was refused because another exchange
-    // was waiting: nothing was sent, and the rack is not to blame.
-    bool lastRefused() const { return m_lastRefused; }
     // A time-out happened and the line has not been quiet since.
     bool needsResync() const { return m_needsResync; }
-    // True when the last SendCommand met silence: no reply within the
-    // time-out, or no port to send on. A refusal ("CNG") is an answer.
-    bool lastSilent() const { return m_lastSilent; }
     // The attempt of a transaction that the next exchanges belong to (0 for
     // the first, of `attempts`); the traffic log keeps it, so a retry is
     // known, not guessed, and a further attempt after silence is announced.
     // A transaction nested inside another's wait leaves it alone.
-    void beginAttempt(int attempt, int attempts)
+    void beginAttempt(int attempt, int attempts, bool afterSilence)
     {
         if (m_exchanging)
             return;
         m_attempt = attempt;
-        if (attempt > 0 && m_lastSilent)
+        if (attempt > 0 && afterSilence)
             emit retrying(attempt + 1, attempts);
     }
 
@@ -75,12 +70,10 @@ public:
     void setCancelToken(std::optional<CancelToken> token) { m_cancel = std::move(token); }
     bool cancelRequested() const { return m_cancel && m_cancel->requested(); }
 
-    // The pause, then one exchange; the reply without CR and outer blanks,
-    // or "" on time-out or port failure.
-    QString SendCommand(const QString &line);
-    // The raw exchange: the reply goes into buffer. False when no complete
-    // reply came (time-out, port failure).
-    bool ExchangeLine(const QString &line, QString &buffer);
+    // The pause, then one exchange: the reply without CR and outer blanks;
+    // Silent on time-out, port failure or no port; Busy, with nothing sent,
+    // inside another exchange's wait.
+    Result<QString> SendCommand(const QString &line);
 
     void IntervalTimerOn(int tick);
     void IntervalTimerOff();
@@ -95,15 +88,16 @@ signals:
 
 private:
     bool pause();
+    // The raw exchange: the reply goes into buffer. False when no complete
+    // reply came (time-out, port failure).
+    bool ExchangeLine(const QString &line, QString &buffer);
     bool resynchronise(QByteArray &discarded);
 
     std::unique_ptr<LinkPort> m_port;
     QTimer m_intervalTimer;
     bool m_intervalElapsed = false;
     bool m_exchanging = false;
-    bool m_lastRefused = false;
     bool m_needsResync = false;
-    bool m_lastSilent = false;
     int m_attempt = 0;
     bool m_closing = false;
     QByteArray m_stale; // discarded since the last exchange, for the log
