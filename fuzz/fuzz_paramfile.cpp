@@ -2,6 +2,8 @@
 // that can be written must read back the same.
 #include "files/parameterfile.h"
 
+#include <QRegularExpression>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -26,23 +28,26 @@ void same(const char *what, int slot, const QString &a, const QString &b)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    const ParameterFileResult first = ReadParameterFile(bytes);
+    const Result<CardTable> first = ReadParameterFile(bytes);
     if (!first.ok()) {
         // The operator is always told why, and where when there is a line
         // (line 17 when the file runs on past the last card).
-        if (first.error.isEmpty() || first.errorLine < 0 || first.errorLine > kCardCount + 1)
-            fault("bad error report", first.errorLine, first.error, QString());
+        static const QRegularExpression where(QStringLiteral("^Line (\\d+): "));
+        const QRegularExpressionMatch line = where.match(first.reason());
+        const int n = line.hasMatch() ? line.captured(1).toInt() : 0;
+        if (first.reason().isEmpty() || n > kCardCount + 1)
+            fault("bad error report", n, first.reason(), QString());
         return 0;
     }
-    const CardTable &a = *first.cards;
-    if (!CheckWritable(a).isEmpty())
+    const CardTable &a = *first;
+    if (!CheckWritable(a))
         return 0;
 
     const QByteArray text = ParameterFileText(a);
-    const ParameterFileResult second = ReadParameterFile(text);
+    const Result<CardTable> second = ReadParameterFile(text);
     if (!second.ok())
-        fault("written file not readable", second.errorLine, second.error, QString());
-    const CardTable &b = *second.cards;
+        fault("written file not readable", 0, second.reason(), QString());
+    const CardTable &b = *second;
     for (int slot = 1; slot <= kCardCount; ++slot) {
         same("model name", slot, a[slot].ModelName, b[slot].ModelName);
         same("version", slot, a[slot].VerNo, b[slot].VerNo);

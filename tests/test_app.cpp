@@ -489,10 +489,10 @@ private slots:
         QVERIFY(t[1].Form == FormType::Analog);
         t[1].par(1).Value = QStringLiteral("10");
         const QString first = dir.filePath(QStringLiteral("first.uJx"));
-        QCOMPARE(WriteParameterFile(t, first), QString());
+        QCOMPARE(WriteParameterFile(t, first).reason(), QString());
         t[1].par(1).Value = QStringLiteral("-50");
         const QString second = dir.filePath(QStringLiteral("second.uJx"));
-        QCOMPARE(WriteParameterFile(t, second), QString());
+        QCOMPARE(WriteParameterFile(t, second).reason(), QString());
         QString chosen = first;
         FileDialogs::setHandler([&](FileDialogs::Mode) { return chosen; });
 

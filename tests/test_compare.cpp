@@ -77,7 +77,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("rack.uJx"));
         if (change) {
             change(file);
-            QCOMPARE(WriteParameterFile(file, path), QString());
+            QCOMPARE(WriteParameterFile(file, path).reason(), QString());
         } else {
             QFile damaged(path);
             QVERIFY(damaged.open(QIODevice::WriteOnly));
@@ -89,7 +89,7 @@ private slots:
         frmCompare *w = f.window.compareCommands().window();
         if (!change) {
             QCOMPARE(f.messages.size(), 1);
-            QCOMPARE(f.messages[0].text, OpenParameterFile(path).error);
+            QCOMPARE(f.messages[0].text, OpenParameterFile(path).reason());
             QVERIFY(!w);
             return;
         }

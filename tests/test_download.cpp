@@ -241,7 +241,7 @@ private slots:
         {
             AppFixture demo;
             demo.connectAndUpload();
-            QCOMPARE(WriteParameterFile(demo.session.cards, file), QString());
+            QCOMPARE(WriteParameterFile(demo.session.cards, file).reason(), QString());
         }
         QString error;
         AppFixture f(LoadRack(R"({"slots": {
@@ -275,7 +275,7 @@ private slots:
         QVERIFY(lines.contains(
             QStringLiteral("Slot 2: the select was refused (no card there?), nothing written")));
         QStringList notWritten;
-        for (const ChangeEntry &e : ReadChangeLog(log.path()).entries)
+        for (const ChangeEntry &e : ReadChangeLog(log.path()).valueOr({}).entries)
             if (e.result == ChangeResult::NotWritten)
                 notWritten << QString::number(e.slot);
             else

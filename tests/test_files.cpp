@@ -44,10 +44,10 @@ QByteArray rack(int at = 0, const QByteArray &line = {}, bool older = false)
 
 CardTable read(const QByteArray &bytes)
 {
-    const ParameterFileResult r = ReadParameterFile(bytes);
+    const Result<CardTable> r = ReadParameterFile(bytes);
     if (!r.ok())
-        qWarning() << r.error;
-    return r.cards.value_or(CardTable{});
+        qWarning() << r.reason();
+    return r.valueOr(CardTable{});
 }
 
 QByteArray contents(const QString &path)
@@ -101,17 +101,17 @@ private slots:
         QCOMPARE(RackFolderName(QStringLiteral("COM1")), QStringLiteral("_COM1"));
 
         QTemporaryDir root;
-        CardTable cards = *OpenParameterFile(QStringLiteral(V9_TEST_DATA "/rack33.uJx")).cards;
-        QString error;
+        CardTable cards = *OpenParameterFile(QStringLiteral(V9_TEST_DATA "/rack33.uJx"));
         const QDateTime t(QDate(2026, 12, 7), QTime(15, 30, 0));
         const QString first =
-            WriteBackup(root.path(), QStringLiteral("N1"), cards, t, false, &error);
+            WriteBackup(root.path(), QStringLiteral("N1"), cards, t, false).valueOr(QString());
         cards[1].par(1).Value = QStringLiteral("123");
         const QString second =
-            WriteBackup(root.path(), QStringLiteral("N1"), cards, t, true, &error);
+            WriteBackup(root.path(), QStringLiteral("N1"), cards, t, true).valueOr(QString());
         const QString older =
-            WriteBackup(root.path(), QStringLiteral("N1"), cards, t.addDays(-1), false, &error);
-        QVERIFY2(!first.isEmpty() && !second.isEmpty() && !older.isEmpty(), qPrintable(error));
+            WriteBackup(root.path(), QStringLiteral("N1"), cards, t.addDays(-1), false)
+                .valueOr(QString());
+        QVERIFY(!first.isEmpty() && !second.isEmpty() && !older.isEmpty());
         QVERIFY(second.endsWith(QLatin1String("/N1/20261207-153000-2-as-found.uJx")));
         QFile(QDir(root.path()).filePath(QStringLiteral("N1/notes.uJx")))
             .open(QIODevice::WriteOnly);
@@ -121,18 +121,19 @@ private slots:
         QVERIFY(list[0].asFound && !list[1].asFound);
         QCOMPARE(list[1].path, first);
         QCOMPARE(list[2].taken, t.addDays(-1));
-        QCOMPARE(ParameterFileText(*OpenParameterFile(second).cards), ParameterFileText(cards));
-        QVERIFY(WriteBackup(root.path(), QStringLiteral("a/b"), cards, t, false, &error).isEmpty());
-        QVERIFY(error.contains(QLatin1String("a/b")));
+        QCOMPARE(ParameterFileText(*OpenParameterFile(second)), ParameterFileText(cards));
+        const Result<QString> refused =
+            WriteBackup(root.path(), QStringLiteral("a/b"), cards, t, false);
+        QVERIFY(!refused && refused.reason().contains(QLatin1String("a/b")));
     }
 
     void samples()
     {
         QFETCH(QString, file);
         QFETCH(int, slot);
-        const ParameterFileResult r = OpenParameterFile(QStringLiteral(V9_TEST_DATA "/") + file);
-        QVERIFY2(r.ok(), qPrintable(r.error));
-        const CardRecord &c = (*r.cards)[slot];
+        const Result<CardTable> r = OpenParameterFile(QStringLiteral(V9_TEST_DATA "/") + file);
+        QVERIFY2(r.ok(), qPrintable(r.reason()));
+        const CardRecord &c = (*r)[slot];
         QTEST(c.ModelName, "model");
         QTEST(c.VerNo, "version");
         QTEST(c.InputType, "inputType");
@@ -175,7 +176,7 @@ private slots:
             for (int ch = 0; ch < 16; ++ch)
                 r.ChData[static_cast<std::size_t>(ch)] = QString::number(ch * s % 2);
         }
-        QCOMPARE(CheckWritable(t), QString());
+        QCOMPARE(CheckWritable(t).reason(), QString());
         QByteArray text = ParameterFileText(t).replace("\r\n", lineEnd) + lineEnd + lineEnd;
         if (bom)
             text = "\xEF\xBB\xBF" + QString::fromLatin1(text).toUtf8();
@@ -288,13 +289,14 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
         f.close();
-        const ParameterFileResult r = OpenParameterFile(path);
+        const Result<CardTable> r = OpenParameterFile(path);
         QVERIFY(!r.ok());
-        QTEST(r.errorLine, "line");
+        QFETCH(int, line);
         // The window shows the message on its own: it names the file, once.
-        QVERIFY2(r.error.startsWith(QStringLiteral("rack.uJx, line %1: ").arg(r.errorLine)) &&
-                     r.error.contains(words) && r.error.count(QStringLiteral("rack.uJx")) == 1,
-                 qPrintable(r.error));
+        const QString &error = r.reason();
+        QVERIFY2(error.startsWith(QStringLiteral("rack.uJx, line %1: ").arg(line)) &&
+                     error.contains(words) && error.count(QStringLiteral("rack.uJx")) == 1,
+                 qPrintable(error));
     }
 
     void checkWritable_data()
@@ -326,7 +328,7 @@ private slots:
                           : field <= 16 ? r.par(field - 4).Value
                                         : r.ChData[static_cast<std::size_t>(field - 17)];
         target = text;
-        const QString why = CheckWritable(t);
+        const QString why = CheckWritable(t).reason();
         QFETCH(QString, words);
         QCOMPARE(why.isEmpty(), words.isEmpty());
         QVERIFY2(why.contains(words), qPrintable(why));
@@ -368,12 +370,12 @@ private slots:
         CardTable t;
         ResetCardTable(t);
         if (existing)
-            QCOMPARE(WriteParameterFile(t, path), QString());
+            QCOMPARE(WriteParameterFile(t, path).reason(), QString());
         ClassifyCard(t, 2, QStringLiteral("XEA2"));
         if (quote)
             t[3].ModelName = QStringLiteral("XD\"1");
         SaveFileFault::set(step, QStringLiteral("No space left on device"));
-        const QString why = WriteParameterFile(t, path);
+        const QString why = WriteParameterFile(t, path).reason();
         SaveFileFault::set(SaveFileFault::Step::None);
         if (error.isEmpty()) {
             QCOMPARE(why, QString());
@@ -387,7 +389,7 @@ private slots:
         if (existing)
             QCOMPARE(contents(path), rack());
         else
-            QVERIFY(OpenParameterFile(path).error.contains(QDir::toNativeSeparators(path)));
+            QVERIFY(OpenParameterFile(path).reason().contains(QDir::toNativeSeparators(path)));
     }
 
     // A FIFO or a device would block in open() or never end.
@@ -407,7 +409,7 @@ private slots:
         });
         QStringList errors;
         for (const QString &path : {fifo, QStringLiteral("/dev/zero")})
-            errors << OpenParameterFile(path).error;
+            errors << OpenParameterFile(path).reason();
         const int release = ::open(name.constData(), O_RDONLY | O_NONBLOCK);
         writer.join();
         ::close(release);
@@ -437,7 +439,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("rack.uJx"));
         CardTable t;
         ResetCardTable(t);
-        QCOMPARE(WriteParameterFile(t, path), QString());
+        QCOMPARE(WriteParameterFile(t, path).reason(), QString());
 
         QFile filler(dir.filePath(QStringLiteral("filler")));
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
@@ -447,7 +449,7 @@ private slots:
         filler.close();
 
         ClassifyCard(t, 2, QStringLiteral("XEA2"));
-        const QString error = WriteParameterFile(t, path);
+        const QString error = WriteParameterFile(t, path).reason();
         QVERIFY2(error.startsWith(
                      QStringLiteral("Could not save %1: ").arg(QDir::toNativeSeparators(path))),
                  qPrintable(error));

@@ -295,20 +295,19 @@ private slots:
         const QString backupA = racks.at(0).toObject().value(QStringLiteral("file")).toString();
         QFile fa(backupA);
         QVERIFY(fa.open(QIODevice::ReadOnly));
-        const ParameterFileResult saved = ReadParameterFile(fa.readAll());
-        QVERIFY2(saved.ok(), qPrintable(saved.error));
+        const Result<CardTable> saved = ReadParameterFile(fa.readAll());
+        QVERIFY2(saved.ok(), qPrintable(saved.reason()));
         fa.seek(0);
-        QCOMPARE(fa.readAll(), ParameterFileText(*saved.cards));
-        const QList<Difference> apart =
-            CompareTables(*OpenParameterFile(single).cards, *saved.cards);
+        QCOMPARE(fa.readAll(), ParameterFileText(*saved));
+        const QList<Difference> apart = CompareTables(*OpenParameterFile(single), *saved);
         QVERIFY(!SettingsDiffer(apart));
 
         // Only the answering racks now: a second backup finds nothing changed
         // and verify finds them matching their backups, then a file that differs.
-        CardTable changed = *OpenParameterFile(backupA).cards;
+        CardTable changed = *OpenParameterFile(backupA);
         changed[1].par(2).Value = QStringLiteral("123");
         const QString ref = dir.filePath(QStringLiteral("ref.uJx"));
-        QCOMPARE(WriteParameterFile(changed, ref), QString());
+        QCOMPARE(WriteParameterFile(changed, ref).reason(), QString());
         writePlant(racksJson({{QStringLiteral("A"), a}, {QStringLiteral("B"), b}}));
         run = cli({QStringLiteral("plant"), QStringLiteral("backup"), plant});
         QCOMPARE(run.code, 0);

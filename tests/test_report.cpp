@@ -284,7 +284,7 @@ void TestReport::pdfPagesKeepSlotsWholeAndNameTheRack()
         differences.append({1 + i % 16, QStringLiteral("row %1").arg(i, 3, 10, QLatin1Char('0')),
                             QStringLiteral("a"), QStringLiteral("b")});
     const QString path = m_dir.filePath(QStringLiteral("pages.pdf"));
-    QCOMPARE(RackReport(r.session.cards, header, differences).save(path), QString());
+    QCOMPARE(RackReport(r.session.cards, header, differences).save(path).reason(), QString());
     const QStringList pages = pdfPages(path);
     if (pages.isEmpty())
         QSKIP("pdftotext (poppler-utils) is not installed: the PDF's text cannot be read");
@@ -420,7 +420,7 @@ void TestReport::refusedFileLeavesNothing()
     ResetCardTable(cards);
     ClassifyCard(cards, 1, QStringLiteral("XA1-00"));
     SaveFileFault::set(fullDisk ? SaveFileFault::Step::Write : SaveFileFault::Step::None);
-    const QString error = RackReport(cards, {}).save(path);
+    const QString error = RackReport(cards, {}).save(path).reason();
     SaveFileFault::set(SaveFileFault::Step::None);
     QVERIFY2(error.contains(says), qPrintable(error));
     QCOMPARE(readAll(path), QByteArray("old report"));

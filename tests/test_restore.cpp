@@ -23,8 +23,8 @@ namespace {
 
 QByteArray fileText(const QString &path)
 {
-    const ParameterFileResult read = OpenParameterFile(path);
-    return read.ok() ? ParameterFileText(*read.cards) : QByteArray("unreadable");
+    const Result<CardTable> read = OpenParameterFile(path);
+    return read.ok() ? ParameterFileText(*read) : QByteArray("unreadable");
 }
 
 // Full scale of slot 1 (thermocouple) and span 1 of slot 10 (pulse).
@@ -104,7 +104,7 @@ private slots:
         QVERIFY(first.asFound);
         QCOMPARE(fileText(first.path), ParameterFileText(found));
 
-        const QList<ChangeEntry> entries = ReadChangeLog(logPath()).entries;
+        const QList<ChangeEntry> entries = ReadChangeLog(logPath())->entries;
         QVERIFY(!entries.isEmpty());
         int changedA = 0;
         for (const ChangeEntry &e : entries) {
@@ -159,7 +159,7 @@ private slots:
         f.rack->clearFaults();
         f.session.cards = found;
         f.window.cmdDownload_Click();
-        CardTable backup = *OpenParameterFile(backups().first().path).cards;
+        CardTable backup = *OpenParameterFile(backups().first().path);
         QCOMPARE(backup[kSlotB].par(2).Value, kValueB);
         QCOMPARE(backup[kSlotA].par(2).Value, kValueA);
     }
@@ -175,7 +175,7 @@ private slots:
         f.connectAndUpload();
         const CardTable found = f.session.cards;
         const QString file = m_home.filePath(QStringLiteral("edited.uJx"));
-        QCOMPARE(WriteParameterFile(edited(found), file), QString());
+        QCOMPARE(WriteParameterFile(edited(found), file).reason(), QString());
         f.window.mnuConnectDisconnect_Click();
         f.connectOn(1);
         FileDialogs::setHandler([file](FileDialogs::Mode) { return file; });
@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(ParameterFileText(f.session.cards), fileText(file));
         QCOMPARE(f.session.table.file(), file);
         // Old values from the read.
-        for (const ChangeEntry &e : ReadChangeLog(logPath()).entries)
+        for (const ChangeEntry &e : ReadChangeLog(logPath()).valueOr({}).entries)
             QVERIFY(e.old.has_value());
 
         // The link lost in slot 5 of a Download of the rack as found: the
@@ -222,7 +222,7 @@ private slots:
         CardTable held = found;
         held[kSlotB].par(2).Value = kValueB;
         // The pulse card's count follows its span: a live value, left out.
-        CardTable backup = *OpenParameterFile(backups().first().path).cards;
+        CardTable backup = *OpenParameterFile(backups().first().path);
         backup[kSlotB].par(1).Value = held[kSlotB].par(1).Value = QString();
         QCOMPARE(ParameterFileText(backup), ParameterFileText(held));
     }
@@ -315,14 +315,14 @@ private slots:
         const QString file = m_home.filePath(QStringLiteral("cli-edited.uJx"));
         const QString after = m_home.filePath(QStringLiteral("after.uJx"));
         QCOMPARE(p.run({"upload", "-o", before}), 0);
-        QCOMPARE(WriteParameterFile(edited(*OpenParameterFile(before).cards), file), QString());
+        QCOMPARE(WriteParameterFile(edited(*OpenParameterFile(before)), file).reason(), QString());
 
         QCOMPARE(p.run({"download", "--rack-name", "line 3", file}), 0);
         const QList<BackupFile> taken = ListBackups(root(), QStringLiteral("line 3"));
         QCOMPARE(taken.size(), 1);
         QVERIFY(p.out.contains(taken[0].path));
         QCOMPARE(fileText(taken[0].path), fileText(before));
-        const QList<ChangeEntry> entries = ReadChangeLog(logPath()).entries;
+        const QList<ChangeEntry> entries = ReadChangeLog(logPath())->entries;
         QVERIFY(!entries.isEmpty());
         for (const ChangeEntry &e : entries) {
             QCOMPARE(e.backup, taken[0].path);
@@ -342,7 +342,7 @@ private slots:
         QCOMPARE(p.run({"download", "--no-backup", file}), 0);
         QCOMPARE(ListBackups(root(), QStringLiteral("line 3")).size(), 2);
         QVERIFY(!p.wire().contains(QStringLiteral("I6"))); // no mask read: no upload
-        for (const ChangeEntry &e : ReadChangeLog(logPath()).entries)
+        for (const ChangeEntry &e : ReadChangeLog(logPath()).valueOr({}).entries)
             QVERIFY(!e.old.has_value() && e.backup.isEmpty());
 
         InProcess q;

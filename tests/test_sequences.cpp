@@ -244,7 +244,7 @@ private:
         if (m_variant == 2) {
             if (f.messages.size() == m_before.messages || table() != m_before.table)
                 fail("the damaged file changed the table or went unmentioned");
-        } else if (table() != ParameterFileText(*OpenParameterFile(m_path).cards)) {
+        } else if (table() != ParameterFileText(*OpenParameterFile(m_path))) {
             fail("I5: after the Open the table is not %1's", QFileInfo(m_path).fileName());
         } else {
             m_source = 2;
@@ -270,11 +270,11 @@ private:
     void save() { trigger("mnuFilesSave", m_dir.filePath(format("s%1.uJx", stepsTaken()))); }
     void expectSave()
     {
-        const ParameterFileResult back = OpenParameterFile(m_path);
+        const Result<CardTable> back = OpenParameterFile(m_path);
         if (m_fit == Fit::Refuse && back.ok())
             fail("I3: an incomplete table was saved");
         else if (m_fit == Fit::Run &&
-                 (!m_wasEnabled || !back.ok() || ParameterFileText(*back.cards) != table()))
+                 (!m_wasEnabled || !back.ok() || ParameterFileText(*back) != table()))
             fail("Save of a complete table is off or did not write the table");
         else if (m_fit == Fit::Run)
             m_titleFile = m_path;
@@ -569,7 +569,7 @@ QString Walk::run()
         const int shown = f.session.state.SelectedCardNo;
         m_before = Before{table(),
                           f.messages.size(),
-                          ReadChangeLog(m_logPath).entries.size(),
+                          ReadChangeLog(m_logPath)->entries.size(),
                           m_link,
                           f.session.state.ComPortNo,
                           shown,
@@ -959,8 +959,9 @@ void Walk::checkChangeLog()
 {
     QFile raw(m_logPath);
     const QByteArray bytes = raw.open(QIODevice::ReadOnly) ? raw.readAll() : QByteArray();
-    const ChangeLogRead read = ReadChangeLog(m_logPath);
-    if (read.skipped || !read.error.isEmpty() || (!bytes.isEmpty() && !bytes.endsWith('\n')))
+    const Result<ChangeLogRead> log = ReadChangeLog(m_logPath);
+    const ChangeLogRead read = log.valueOr({});
+    if (!log || read.skipped || (!bytes.isEmpty() && !bytes.endsWith('\n')))
         return fail("I4: the change log is not whole JSON lines");
     const QList<ChangeEntry> added = read.entries.mid(m_before.log);
     qsizetype e = 0;

@@ -94,7 +94,7 @@ private slots:
         CardTable file = f.session.cards;
         file[1].par(1).Value = QStringLiteral("100");
         const QString path = dir.filePath(QStringLiteral("rack.uJx"));
-        QCOMPARE(WriteParameterFile(file, path), QString());
+        QCOMPARE(WriteParameterFile(file, path).reason(), QString());
         chooseFile(path);
         f.window.mnuFilesCompare_Click();
         QVERIFY(!f.find<QLabel>(QStringLiteral("UnitNo_1"))->toolTip().isEmpty());

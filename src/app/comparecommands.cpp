@@ -48,12 +48,12 @@ void CompareCommands::mnuFilesCompare_Click()
 void CompareCommands::compareWith(const QString &path)
 {
     // Refused as Open refuses it: a damaged file has nothing to compare.
-    const ParameterFileResult loaded = OpenParameterFile(path);
-    if (!loaded.ok()) {
-        Messages::show(m_main, Messages::Icon::None, QStringLiteral("V9CON"), loaded.error);
+    const Result<CardTable> loaded = OpenParameterFile(path);
+    if (!loaded) {
+        Messages::show(m_main, Messages::Icon::None, QStringLiteral("V9CON"), loaded.reason());
         return;
     }
-    const QList<Difference> differences = CompareTables(*loaded.cards, m_session.cards);
+    const QList<Difference> differences = CompareTables(*loaded, m_session.cards);
     // Live values move by themselves; only settings mark a slot.
     QSet<int> differing;
     for (const Difference &d : differences)

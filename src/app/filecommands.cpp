@@ -27,13 +27,14 @@ bool FileCommands::load(const QString &path)
 {
     // The whole file is read into fresh records first: a file that fails
     // half way leaves the table as it was.
-    ParameterFileResult loaded = OpenParameterFile(path);
-    if (!loaded.ok()) {
-        Messages::show(m_hooks.parent, Messages::Icon::None, QStringLiteral("V9CON"), loaded.error);
+    Result<CardTable> loaded = OpenParameterFile(path);
+    if (!loaded) {
+        Messages::show(m_hooks.parent, Messages::Icon::None, QStringLiteral("V9CON"),
+                       loaded.reason());
         return false;
     }
     m_hooks.selectOverview();
-    m_session.cards = std::move(*loaded.cards);
+    m_session.cards = std::move(*loaded);
     m_session.table.opened(path);
     m_hooks.tableReplaced();
     FileDialogs::remember(path);
@@ -48,7 +49,7 @@ void FileCommands::mnuFilesSave_Click()
     // Refused before the dialog: nothing to choose a file for. A table that
     // is not the whole rack would come back from the file looking whole.
     const TableProvenance &table = m_session.table;
-    QString refusal = CheckWritable(m_session.cards);
+    QString refusal = CheckWritable(m_session.cards).reason();
     if (table.origin() == TableOrigin::None)
         refusal = QStringLiteral("There is nothing to save: upload the rack or open a file first.");
     else if (!table.complete())
@@ -62,9 +63,9 @@ void FileCommands::mnuFilesSave_Click()
     const QString path = FileDialogs::choose(m_hooks.parent, FileDialogs::Mode::Save);
     if (path.isEmpty())
         return;
-    const QString error = WriteParameterFile(m_session.cards, path);
-    if (!error.isEmpty()) {
-        Messages::show(m_hooks.parent, Messages::Icon::None, QStringLiteral("Save Error"), error);
+    if (const Status saved = WriteParameterFile(m_session.cards, path); !saved) {
+        Messages::show(m_hooks.parent, Messages::Icon::None, QStringLiteral("Save Error"),
+                       saved.reason());
         return;
     }
     m_session.table.savedAs(path);

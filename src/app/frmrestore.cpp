@@ -30,9 +30,9 @@ QList<RestoreRow> RestoreRows(const Session &session)
         return rows;
     for (const BackupFile &b : ListBackups(session.backupRoot, BackupRackName(session))) {
         RestoreRow row{b};
-        if (const ParameterFileResult read = OpenParameterFile(b.path); read.ok()) {
+        if (const Result<CardTable> read = OpenParameterFile(b.path)) {
             row.differences = 0;
-            for (const Difference &d : CompareTables(*read.cards, session.cards))
+            for (const Difference &d : CompareTables(*read, session.cards))
                 row.differences += !d.informational;
         }
         rows << row;

@@ -129,9 +129,8 @@ int Commands::upload(const QString &path)
                    QStringLiteral("; %1 not written").arg(QDir::toNativeSeparators(path)));
     if (uploaded != kExitDone)
         return uploaded;
-    const QString writeError = WriteParameterFile(m_session.cards, path);
-    if (!writeError.isEmpty())
-        return fail(kExitUsage, writeError);
+    if (const Status written = WriteParameterFile(m_session.cards, path); !written)
+        return fail(kExitUsage, written.reason());
     m_c.out << QStringLiteral("%1: %2 cards saved\n")
                    .arg(QDir::toNativeSeparators(path))
                    .arg(knownCards(m_session.cards))
@@ -141,10 +140,9 @@ int Commands::upload(const QString &path)
 
 int Commands::download(const QString &path, const QString &command)
 {
-    QString error;
-    auto cards = LoadParameterFile(path, &error);
+    auto cards = LoadParameterFile(path);
     if (!cards)
-        return fail(kExitUsage, error);
+        return fail(kExitUsage, cards.reason());
     ProgressPrinter progress(m_c);
     const CtrlC ctrlC(m_session, progress);
     const QString written = QStringLiteral("written");
@@ -217,10 +215,9 @@ int Commands::download(const QString &path, const QString &command)
 
 int Commands::verify(const QString &path, bool json)
 {
-    QString error;
-    const auto file = LoadParameterFile(path, &error);
+    const auto file = LoadParameterFile(path);
     if (!file)
-        return fail(kExitUsage, error);
+        return fail(kExitUsage, file.reason());
     ProgressPrinter progress(m_c);
     const int uploaded = uploadRack(progress, QStringLiteral("verify"), {});
     if (uploaded != kExitDone)
@@ -239,10 +236,9 @@ int Commands::readTable(const QString &path, const QString &command, const QStri
                         CardTable &cards, TableSource &source)
 {
     if (!path.isEmpty()) {
-        QString error;
-        auto loaded = LoadParameterFile(path, &error);
+        auto loaded = LoadParameterFile(path);
         if (!loaded)
-            return fail(kExitUsage, error);
+            return fail(kExitUsage, loaded.reason());
         cards = std::move(*loaded);
         source.file = QDir::toNativeSeparators(path);
         return kExitDone;

@@ -6,23 +6,15 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-std::optional<CardTable> LoadParameterFile(const QString &path, QString *error)
+Result<CardTable> LoadParameterFile(const QString &path)
 {
-    ParameterFileResult loaded = OpenParameterFile(path);
-    if (loaded.ok())
-        return std::move(*loaded.cards);
-    if (!error)
-        return std::nullopt;
-    // Open errors name the file as given; a fault of a line names it by its
-    // name alone, which the path given replaces; other faults name none.
+    // Open errors and faults of a line name the file as given; the faults
+    // of the whole file name none.
     const QString shown = QDir::toNativeSeparators(path);
-    const QString name = QFileInfo(path).fileName();
-    if (loaded.errorLine > 0 && loaded.error.startsWith(name))
-        *error = shown + loaded.error.mid(name.size());
-    else
-        *error = loaded.error.contains(shown) ? loaded.error
-                                              : QStringLiteral("%1: %2").arg(shown, loaded.error);
-    return std::nullopt;
+    Result<CardTable> loaded = OpenParameterFile(path, shown);
+    if (loaded || loaded.reason().contains(shown))
+        return loaded;
+    return Result<CardTable>::failed(QStringLiteral("%1: %2").arg(shown, loaded.reason()));
 }
 
 QString OutputPathProblem(const QString &path)

@@ -303,19 +303,18 @@ int PlantRun::backup()
         }
         RackLine &l = lines[i];
         l = doneLine(rack, r, QStringLiteral("saved"), {});
-        QString error;
-        l.file =
-            WriteBackup(m_root, rack.name, r.cards, QDateTime::currentDateTime(), false, &error);
-        if (l.file.isEmpty()) {
+        const Result<QString> written =
+            WriteBackup(m_root, rack.name, r.cards, QDateTime::currentDateTime(), false);
+        if (!written) {
             l.code = kExitUsage;
-            l.result = QStringLiteral("not saved: ") + error;
+            l.result = QStringLiteral("not saved: ") + written.reason();
             return;
         }
+        l.file = *written;
         if (previous.at(i).isEmpty())
             return;
-        const ParameterFileResult before = OpenParameterFile(previous.at(i));
-        if (before.ok())
-            l.changed = settingsDiffering(CompareTables(*before.cards, r.cards));
+        if (const Result<CardTable> before = OpenParameterFile(previous.at(i)))
+            l.changed = settingsDiffering(CompareTables(*before, r.cards));
     });
     return finish(lines, QStringLiteral("Changed"), QStringLiteral("changed"));
 }
@@ -342,12 +341,12 @@ int PlantRun::verify()
             l.file = backups.first().path;
         }
         // Read before the upload, so that a bad file does not cost one.
-        ParameterFileResult read = OpenParameterFile(l.file);
-        if (!read.ok()) {
-            l.result = read.error;
+        Result<CardTable> read = OpenParameterFile(l.file);
+        if (!read) {
+            l.result = read.reason();
             continue;
         }
-        reference[i] = std::move(read.cards);
+        reference[i] = std::move(*read);
         take[i] = true;
     }
     uploadAll(take, [&](int i, const RackOutcome &r) {
@@ -399,9 +398,9 @@ int PlantRun::report()
         header.tags = rack.tags;
         header.performedBy = m_o.performedBy;
         header.witnessedBy = m_o.witnessedBy;
-        if (const QString error = RackReport(r.cards, header).save(l.file); !error.isEmpty()) {
+        if (const Status saved = RackReport(r.cards, header).save(l.file); !saved) {
             l.code = kExitUsage;
-            l.result = QStringLiteral("not written: ") + error;
+            l.result = QStringLiteral("not written: ") + saved.reason();
         }
     });
     return finish(lines, {}, {});

@@ -57,9 +57,8 @@ int Commands::report(const QString &output, const QString &path, const QString &
         header.file = source.file;
     header.performedBy = performedBy;
     header.witnessedBy = witnessedBy;
-    const QString error = RackReport(cards, header).save(output);
-    if (!error.isEmpty())
-        return fail(kExitUsage, error);
+    if (const Status saved = RackReport(cards, header).save(output); !saved)
+        return fail(kExitUsage, saved.reason());
     m_c.out << QStringLiteral("%1: report written\n").arg(QDir::toNativeSeparators(output))
             << Qt::flush;
     return kExitDone;

@@ -1,5 +1,7 @@
 #include "exchange/changerecord.h"
 
+#include <tuple>
+
 #include "exchange/portsetup.h"
 #include "exchange/session.h"
 #include "link/serialline.h"
@@ -16,7 +18,9 @@ void append(Session &s, ChangeEntry entry)
     entry.port = PortText(*s.ports, s.state.ComPortNo);
     entry.commCard = (s.commCardModel + QLatin1Char(' ') + s.commCardVersion).trimmed();
     entry.backup = s.downloadBackup;
-    s.changeLog->append(std::move(entry));
+    // A write to the rack never waits on its log: a failure is kept by the
+    // log, to be shown once the window or the tool is free.
+    std::ignore = s.changeLog->append(std::move(entry));
 }
 
 // The last upload's record of the card now in the slot; another model there

@@ -399,12 +399,14 @@ AsFoundResult AsFoundBackup(Session &session, RackObserver &observer)
             return out;
         }
     }
-    out.path = WriteBackup(session.backupRoot, BackupRackName(session), session.lastRead,
-                           QDateTime::currentDateTime(), true, &out.error);
-    if (out.path.isEmpty()) {
+    const Result<QString> written =
+        WriteBackup(session.backupRoot, BackupRackName(session), session.lastRead,
+                    QDateTime::currentDateTime(), true);
+    out.path = written.valueOr(QString());
+    if (!written) {
         out.result = OperationResult::Failed;
         out.unwritten = true;
-        out.error = QStringLiteral("the as-found backup could not be written: ") + out.error;
+        out.error = QStringLiteral("the as-found backup could not be written: ") + written.reason();
         observer.operationWarning(QStringLiteral("Downloading"),
                                   kNotStarted + QStringLiteral(": the as-found backup could not "
                                                                "be written."),

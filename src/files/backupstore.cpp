@@ -96,20 +96,15 @@ QList<BackupFile> ListBackups(const QString &root, const QString &rack)
     return out;
 }
 
-QString WriteBackup(const QString &root, const QString &rack, const CardTable &cards,
-                    const QDateTime &when, bool asFound, QString *error)
+Result<QString> WriteBackup(const QString &root, const QString &rack, const CardTable &cards,
+                            const QDateTime &when, bool asFound)
 {
-    const QString problem = RackNameProblem(rack);
-    if (!problem.isEmpty()) {
-        *error = QStringLiteral("rack \"%1\": %2").arg(rack, problem);
-        return {};
-    }
+    if (const QString problem = RackNameProblem(rack); !problem.isEmpty())
+        return Result<QString>::failed(QStringLiteral("rack \"%1\": %2").arg(rack, problem));
     const QDir dir(QDir(root).filePath(rack));
-    if (!QDir().mkpath(dir.path())) {
-        *error = QStringLiteral("Could not make the folder %1")
-                     .arg(QDir::toNativeSeparators(dir.path()));
-        return {};
-    }
+    if (!QDir().mkpath(dir.path()))
+        return Result<QString>::failed(QStringLiteral("Could not make the folder %1")
+                                           .arg(QDir::toNativeSeparators(dir.path())));
     // Numbered across both kinds, so that the names alone keep the order.
     QString stamp = when.toString(kStamp);
     const auto taken = [&dir](const QString &s) {
@@ -119,10 +114,7 @@ QString WriteBackup(const QString &root, const QString &rack, const CardTable &c
     for (int n = 2; taken(stamp); ++n)
         stamp = when.toString(kStamp) + QStringLiteral("-%1").arg(n);
     const QString path = dir.filePath(stamp + (asFound ? kAsFound : QString()) + kSuffix);
-    const QString failed = WriteParameterFile(cards, path);
-    if (!failed.isEmpty()) {
-        *error = failed;
-        return {};
-    }
+    if (const Status written = WriteParameterFile(cards, path); !written)
+        return Result<QString>::failedAs(written);
     return path;
 }

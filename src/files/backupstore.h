@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/result.h"
 #include "model/cardrecord.h"
 
 #include <QDateTime>
@@ -40,6 +41,6 @@ QList<BackupFile> ListBackups(const QString &root, const QString &rack);
 
 // Writes `cards` as a new backup of `rack` taken at `when`: the folder is
 // made when missing, and a second backup in the same second gets "-2",
-// "-3"... Returns the path written, or "" and the reason in `error`.
-QString WriteBackup(const QString &root, const QString &rack, const CardTable &cards,
-                    const QDateTime &when, bool asFound, QString *error);
+// "-3"... Gives the path written.
+Result<QString> WriteBackup(const QString &root, const QString &rack, const CardTable &cards,
+                            const QDateTime &when, bool asFound);

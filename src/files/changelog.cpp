@@ -179,7 +179,7 @@ void ChangeLog::setPath(const QString &path)
     m_reported = false;
 }
 
-bool ChangeLog::append(ChangeEntry entry)
+Status ChangeLog::append(ChangeEntry entry)
 {
     if (!entry.time.isValid())
         entry.time = QDateTime::currentDateTime();
@@ -214,12 +214,13 @@ bool ChangeLog::append(ChangeEntry entry)
         }
     }
     if (why.isEmpty())
-        return true;
+        return Done{};
+    const QString message = QStringLiteral("The change log could not be written: %1: %2\n"
+                                           "The writes to the rack went on without it.")
+                                .arg(QDir::toNativeSeparators(m_path), why);
     if (m_failure.isEmpty() && !m_reported)
-        m_failure = QStringLiteral("The change log could not be written: %1: %2\n"
-                                   "The writes to the rack went on without it.")
-                        .arg(QDir::toNativeSeparators(m_path), why);
-    return false;
+        m_failure = message;
+    return Status::failed(message);
 }
 
 QString ChangeLog::takeFailure()
@@ -230,7 +231,8 @@ QString ChangeLog::takeFailure()
     return m_failure;
 }
 
-ChangeLogRead ReadChangeLog(const QString &path, qsizetype newest, const std::atomic_bool *stop)
+Result<ChangeLogRead> ReadChangeLog(const QString &path, qsizetype newest,
+                                    const std::atomic_bool *stop)
 {
     ChangeLogRead out;
     QFile file(path);
@@ -250,10 +252,10 @@ ChangeLogRead ReadChangeLog(const QString &path, qsizetype newest, const std::at
             }
             return true;
         });
-    std::rotate(out.entries.begin(), out.entries.begin() + oldest, out.entries.end());
     if (!why.isEmpty())
-        out.error =
-            QStringLiteral("Could not read %1: %2").arg(QDir::toNativeSeparators(path), why);
+        return Result<ChangeLogRead>::failed(
+            QStringLiteral("Could not read %1: %2").arg(QDir::toNativeSeparators(path), why));
+    std::rotate(out.entries.begin(), out.entries.begin() + oldest, out.entries.end());
     return out;
 }
 
@@ -265,20 +267,22 @@ QString ChangeLogCsv(const QList<ChangeEntry> &entries)
     return out;
 }
 
-QString SaveChangeLogCsv(const QString &logPath, const QString &csvPath, int slot)
+Status SaveChangeLogCsv(const QString &logPath, const QString &csvPath, int slot)
 {
     QFile file(logPath);
     if (const QString why = openLog(file); !why.isEmpty())
-        return QStringLiteral("Could not read %1: %2").arg(QDir::toNativeSeparators(logPath), why);
+        return Status::failed(
+            QStringLiteral("Could not read %1: %2").arg(QDir::toNativeSeparators(logPath), why));
     return SaveFileFrom(csvPath, [&](const SavePut &put) {
         if (!put(kCsvHeader))
-            return QString();
+            return Status(Done{});
         int skipped = 0;
         const QString why = forEachEntry(file, skipped, nullptr, [&](ChangeEntry &&e) {
             return (slot >= 0 && e.slot != slot) || put(csvLine(e).toUtf8());
         });
-        return why.isEmpty() ? QString()
-                             : QStringLiteral("could not read %1: %2")
-                                   .arg(QDir::toNativeSeparators(logPath), why);
+        if (why.isEmpty())
+            return Status(Done{});
+        return Status::failed(
+            QStringLiteral("could not read %1: %2").arg(QDir::toNativeSeparators(logPath), why));
     });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/result.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -59,11 +61,12 @@ public:
     // Another file; its failures are reported afresh.
     void setPath(const QString &path);
 
-    // False when the line did not reach the file. The line reaches it
-    // whole or not at all.
-    bool append(ChangeEntry entry);
+    // Fails when the line did not reach the file, with the message for the
+    // operator. The line reaches it whole or not at all.
+    Status append(ChangeEntry entry);
     // The message about the first failed append, the first time it is asked
-    // for; empty otherwise.
+    // for; empty otherwise. A write to the rack is never held up by its log:
+    // the failure waits here until the window or the tool is free to show it.
     QString takeFailure();
 
 private:
@@ -77,17 +80,17 @@ struct ChangeLogRead
     QList<ChangeEntry> entries; // in file order, oldest first
     qsizetype older = 0;        // entries before those, read but not kept
     int skipped = 0;            // lines that were no entry (a cut-off last line)
-    QString error;              // the file exists but could not be read
 };
-// No file yet is an empty log, not an error. Keeps the `newest` entries
-// only, when given, so a log of any size is read in bounded memory. Ends
-// early, with what it read so far, once `stop` is set.
-ChangeLogRead ReadChangeLog(const QString &path, qsizetype newest = -1,
-                            const std::atomic_bool *stop = nullptr);
+// No file yet is an empty log, not an error; a file that exists but cannot
+// be read is. Keeps the `newest` entries only, when given, so a log of any
+// size is read in bounded memory. Ends early, with what it read so far, once
+// `stop` is set.
+Result<ChangeLogRead> ReadChangeLog(const QString &path, qsizetype newest = -1,
+                                    const std::atomic_bool *stop = nullptr);
 
 // The entries as CSV (RFC 4180 quoting, CRLF line ends) with a header line.
 QString ChangeLogCsv(const QList<ChangeEntry> &entries);
 // Saves every entry of the log at `logPath` (of one slot, when `slot` is
-// 0..16) as that CSV to `csvPath`, read and written piece by piece. Empty
-// on success, else the message of SaveWholeFile or of the read.
-QString SaveChangeLogCsv(const QString &logPath, const QString &csvPath, int slot = -1);
+// 0..16) as that CSV to `csvPath`, read and written piece by piece; a
+// failure's reason is the message of SaveWholeFile or of the read.
+Status SaveChangeLogCsv(const QString &logPath, const QString &csvPath, int slot = -1);

@@ -20,17 +20,16 @@ constexpr int kFieldCount = 33;
 // reading it whole would only cost memory.
 constexpr qsizetype kMaxFileBytes = 1024 * 1024;
 
-QString linePrefix(int line)
+// A fault of one line ("Line 7: ...", or "rack.uJx, line 7: ..." for a file
+// shown by name), or of the whole file for line 0.
+Result<CardTable> failure(const QString &shownAs, int line, const QString &why)
 {
-    return QStringLiteral("Line %1: ").arg(line);
-}
-
-ParameterFileResult failure(int line, const QString &why)
-{
-    ParameterFileResult r;
-    r.errorLine = line;
-    r.error = line > 0 ? linePrefix(line) + why : why;
-    return r;
+    if (line <= 0)
+        return Result<CardTable>::failed(why);
+    if (shownAs.isEmpty())
+        return Result<CardTable>::failed(QStringLiteral("Line %1: %2").arg(line).arg(why));
+    return Result<CardTable>::failed(
+        QStringLiteral("%1, line %2: %3").arg(shownAs).arg(line).arg(why));
 }
 
 // One line's fields, or why the line cannot be split. A field is either
@@ -133,15 +132,12 @@ QString unwritable(const QString &text)
     return {};
 }
 
-} // namespace
-
-QString StripQuotes(const QString &s)
+// The table in `bytes`; faults of a line name the file as `shownAs`.
+Result<CardTable> parse(const QByteArray &bytes, const QString &shownAs)
 {
-    return s.size() > 2 ? s.mid(1, s.size() - 2) : QString();
-}
-
-ParameterFileResult ReadParameterFile(const QByteArray &bytes)
-{
+    const auto failure = [&shownAs](int line, const QString &why) {
+        return ::failure(shownAs, line, why);
+    };
     if (bytes.size() > kMaxFileBytes)
         return failure(0,
                        QStringLiteral("The file is larger than any parameter file (over 1 MB)."));
@@ -219,62 +215,85 @@ ParameterFileResult ReadParameterFile(const QByteArray &bytes)
             kCardCount + 1,
             QStringLiteral("a parameter file has %1 lines; this one has more.").arg(kCardCount));
 
-    ParameterFileResult result;
-    result.cards = table;
-    return result;
+    return table;
 }
 
-ParameterFileResult ReadParameterFile(QIODevice &device)
+// The device's bytes, up to just past the largest parameter file.
+Result<QByteArray> readAll(QIODevice &device)
 {
     if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
-        return failure(0, QStringLiteral("Could not open the file: %1").arg(device.errorString()));
+        return Result<QByteArray>::failed(
+            QStringLiteral("Could not open the file: %1").arg(device.errorString()));
     QByteArray bytes;
     char buffer[16384];
     while (bytes.size() <= kMaxFileBytes) {
         const qint64 n = device.read(buffer, sizeof buffer);
         if (n < 0)
-            return failure(0,
-                           QStringLiteral("Could not read the file: %1").arg(device.errorString()));
+            return Result<QByteArray>::failed(
+                QStringLiteral("Could not read the file: %1").arg(device.errorString()));
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<qsizetype>(n));
     }
-    return ReadParameterFile(bytes);
+    return bytes;
 }
 
-ParameterFileResult OpenParameterFile(const QString &path)
+Result<CardTable> readDevice(QIODevice &device, const QString &shownAs)
+{
+    const Result<QByteArray> bytes = readAll(device);
+    if (!bytes)
+        return Result<CardTable>::failedAs(bytes);
+    return parse(*bytes, shownAs);
+}
+
+} // namespace
+
+QString StripQuotes(const QString &s)
+{
+    return s.size() > 2 ? s.mid(1, s.size() - 2) : QString();
+}
+
+Result<CardTable> ReadParameterFile(const QByteArray &bytes)
+{
+    return parse(bytes, {});
+}
+
+Result<CardTable> ReadParameterFile(QIODevice &device)
+{
+    return readDevice(device, {});
+}
+
+Result<CardTable> OpenParameterFile(const QString &path, const QString &shownAs)
 {
     // Opening a FIFO or a device would wait in open() or read without end.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return failure(0, QStringLiteral("Could not open %1: it is not a regular file.")
-                              .arg(QDir::toNativeSeparators(path)));
+        return Result<CardTable>::failed(
+            QStringLiteral("Could not open %1: it is not a regular file.")
+                .arg(QDir::toNativeSeparators(path)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return failure(0, QStringLiteral("Could not open %1: %2")
-                              .arg(QDir::toNativeSeparators(path), file.errorString()));
-    ParameterFileResult r = ReadParameterFile(file);
+        return Result<CardTable>::failed(
+            QStringLiteral("Could not open %1: %2")
+                .arg(QDir::toNativeSeparators(path), file.errorString()));
     // The window shows the message on its own: it says which file.
-    if (r.errorLine > 0)
-        r.error = QStringLiteral("%1, line %2: %3")
-                      .arg(info.fileName(), QString::number(r.errorLine),
-                           r.error.mid(linePrefix(r.errorLine).size()));
-    return r;
+    return readDevice(file, shownAs.isEmpty() ? info.fileName() : shownAs);
 }
 
-QString CheckWritable(const CardTable &cards)
+Status CheckWritable(const CardTable &cards)
 {
     for (int slot = 1; slot <= kCardCount; ++slot) {
         const QStringList f = textFields(cards[slot]);
         for (int i = 0; i < f.size(); ++i) {
             const QString why = unwritable(f.at(i));
             if (!why.isEmpty())
-                return QStringLiteral("Card %1: the %2 %3, which a parameter file cannot store.")
-                    .arg(slot)
-                    .arg(fieldLabel(i), why);
+                return Status::failed(
+                    QStringLiteral("Card %1: the %2 %3, which a parameter file cannot store.")
+                        .arg(slot)
+                        .arg(fieldLabel(i), why));
         }
     }
-    return {};
+    return Done{};
 }
 
 QByteArray ParameterFileText(const CardTable &cards)
@@ -289,11 +308,10 @@ QByteArray ParameterFileText(const CardTable &cards)
     return text.toLatin1();
 }
 
-QString WriteParameterFile(const CardTable &cards, const QString &path)
+Status WriteParameterFile(const CardTable &cards, const QString &path)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    const QString problem = CheckWritable(cards);
-    if (!problem.isEmpty())
-        return QStringLiteral("%1 was not saved. %2").arg(shown, problem);
+    if (const Status writable = CheckWritable(cards); !writable)
+        return Status::failed(QStringLiteral("%1 was not saved. %2").arg(shown, writable.reason()));
     return SaveWholeFile(path, ParameterFileText(cards));
 }

@@ -47,16 +47,14 @@ bool WriteAll(QFileDevice &file, QByteArrayView bytes)
     return true;
 }
 
-QString SaveFileFrom(const QString &path, const std::function<QString(const SavePut &)> &fill,
-                     QString *reason)
+Status SaveFileFrom(const QString &path, const std::function<Status(const SavePut &)> &fill)
 {
     QSaveFile file(path);
     auto failed = [&](const QString &why) {
         // Discards the temporary copy; the file that was there stays.
         file.cancelWriting();
-        if (reason)
-            *reason = why;
-        return QStringLiteral("Could not save %1: %2").arg(QDir::toNativeSeparators(path), why);
+        return Status::failed(
+            QStringLiteral("Could not save %1: %2").arg(QDir::toNativeSeparators(path), why));
     };
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
@@ -82,9 +80,9 @@ QString SaveFileFrom(const QString &path, const std::function<QString(const Save
         pending.append(bytes);
         return pending.size() < kBlock || push();
     };
-    const QString incomplete = fill(put);
-    if (writeError.isEmpty() && !incomplete.isEmpty())
-        return failed(incomplete);
+    const Status filled = fill(put);
+    if (writeError.isEmpty() && !filled)
+        return failed(filled.reason());
     if (!writeError.isEmpty() || !push())
         return failed(writeError);
     // commit() of Qt 6.4 does not notice data that never reached a full
@@ -94,16 +92,13 @@ QString SaveFileFrom(const QString &path, const std::function<QString(const Save
         return failed(injected(Step::Flush) ? fault().reason : file.errorString());
     if (!file.commit())
         return failed(file.errorString());
-    return {};
+    return Done{};
 }
 
-QString SaveWholeFile(const QString &path, const QByteArray &bytes, QString *reason)
+Status SaveWholeFile(const QString &path, const QByteArray &bytes)
 {
-    return SaveFileFrom(
-        path,
-        [&bytes](const SavePut &put) {
-            put(bytes);
-            return QString();
-        },
-        reason);
+    return SaveFileFrom(path, [&bytes](const SavePut &put) {
+        put(bytes);
+        return Status(Done{});
+    });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/result.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -11,16 +13,14 @@ class QFileDevice;
 // reached the disk, so a full disk or a failing write leaves any old file
 // as it was.
 //
-// Empty on success, else "Could not save <file>: <reason>". `reason`, when
-// given, receives the reason alone for callers with their own wording.
-QString SaveWholeFile(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
+// A failure's reason is "Could not save <file>: <the system's reason>".
+Status SaveWholeFile(const QString &path, const QByteArray &bytes);
 
 // The same for content made piece by piece, too large to hold at once:
 // `fill` hands its pieces to `put`, stops when `put` returns false, and
-// returns the reason it could not make the whole content, or "".
+// fails with the reason it could not make the whole content.
 using SavePut = std::function<bool(QByteArrayView bytes)>;
-QString SaveFileFrom(const QString &path, const std::function<QString(const SavePut &put)> &fill,
-                     QString *reason = nullptr);
+Status SaveFileFrom(const QString &path, const std::function<Status(const SavePut &put)> &fill);
 
 // Writes all of `bytes` to a file opened Unbuffered; false when the system
 // refused some, and the file's errorString() then says why ("No space left

@@ -26,7 +26,7 @@ QString TrafficCsv(const TrafficLog &log)
     return out;
 }
 
-QString SaveTrafficCsv(const TrafficLog &log, const QString &path)
+Status SaveTrafficCsv(const TrafficLog &log, const QString &path)
 {
     return SaveWholeFile(path, TrafficCsv(log).toUtf8());
 }

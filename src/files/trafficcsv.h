@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/result.h"
+
 #include <QString>
 
 class TrafficLog;
@@ -8,5 +10,5 @@ class TrafficLog;
 // "time,card,command,reply,ms,mark", then one line per entry as the table
 // shows it.
 QString TrafficCsv(const TrafficLog &log);
-// Writes TrafficCsv to path; "" on success, else a message naming the file.
-QString SaveTrafficCsv(const TrafficLog &log, const QString &path);
+// Writes TrafficCsv to path; a failure's reason names the file.
+Status SaveTrafficCsv(const TrafficLog &log, const QString &path);

@@ -519,11 +519,10 @@ QString RackReport::formatProblem(const QString &path)
         .arg(QDir::toNativeSeparators(path));
 }
 
-QString RackReport::save(const QString &path) const
+Status RackReport::save(const QString &path) const
 {
-    const QString problem = formatProblem(path);
-    if (!problem.isEmpty())
-        return problem;
+    if (const QString problem = formatProblem(path); !problem.isEmpty())
+        return Status::failed(problem);
     const bool isPdf =
         QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
     return SaveWholeFile(path, isPdf ? pdf() : html().toUtf8());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/commcardsettings.h"
+#include "link/result.h"
 #include "model/cardrecord.h"
 #include "model/comparison.h"
 
@@ -70,9 +71,9 @@ public:
     std::unique_ptr<QTextDocument> document() const;
     QByteArray pdf() const;
 
-    // Writes HTML or PDF by the file's extension. Empty on success, else why,
-    // naming the file; nothing is left behind on failure.
-    QString save(const QString &path) const;
+    // Writes HTML or PDF by the file's extension; a failure names the file,
+    // and nothing is left behind.
+    Status save(const QString &path) const;
 
     // Why `path` cannot take a report because of its extension, or empty.
     // Checked before an upload, so a typo does not cost one.

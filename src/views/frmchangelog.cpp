@@ -160,7 +160,7 @@ void frmChangeLog::reload()
     m_lblFile->setText(QStringLiteral("Loading %1...").arg(QDir::toNativeSeparators(m_file)));
     const int generation = ++m_generation;
     auto stop = std::make_shared<std::atomic_bool>(false);
-    auto read = std::make_shared<ChangeLogRead>();
+    auto read = std::make_shared<Result<ChangeLogRead>>(ChangeLogRead{});
     m_stop = stop;
     m_loader.reset(QThread::create([path = m_file, newest = m_newest, stop, read] {
         *read = ReadChangeLog(path, newest, stop.get());
@@ -177,9 +177,17 @@ void frmChangeLog::reload()
     m_loader->start();
 }
 
-void frmChangeLog::showRead(const ChangeLogRead &read)
+void frmChangeLog::showRead(const Result<ChangeLogRead> &result)
 {
     QString file = QDir::toNativeSeparators(m_file);
+    if (!result) {
+        m_lblFile->setText(file);
+        m_model->set({}, m_cboSlot->currentIndex() - 1);
+        Messages::show(this, Messages::Icon::Critical, kTitle, result.reason());
+        emit loaded();
+        return;
+    }
+    const ChangeLogRead &read = *result;
     // Neither the older entries nor a damaged line are shown, but the
     // operator must know that the table is not the whole record.
     if (read.older > 0)
@@ -196,8 +204,6 @@ void frmChangeLog::showRead(const ChangeLogRead &read)
     m_model->set(read.entries, m_cboSlot->currentIndex() - 1);
     m_table->resizeColumnsToContents();
     m_table->scrollToBottom();
-    if (!read.error.isEmpty())
-        Messages::show(this, Messages::Icon::Critical, kTitle, read.error);
     emit loaded();
 }
 
@@ -217,8 +223,8 @@ void frmChangeLog::cmdSaveAs_Click()
     // Every entry of the file is read again, which takes seconds for a log
     // of many megabytes.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString error = SaveChangeLogCsv(m_file, path, m_cboSlot->currentIndex() - 1);
+    const Status saved = SaveChangeLogCsv(m_file, path, m_cboSlot->currentIndex() - 1);
     QGuiApplication::restoreOverrideCursor();
-    if (!error.isEmpty())
-        Messages::show(this, Messages::Icon::Critical, kTitle, error);
+    if (!saved)
+        Messages::show(this, Messages::Icon::Critical, kTitle, saved.reason());
 }

@@ -46,7 +46,7 @@ signals:
 
 private:
     void stopLoading();
-    void showRead(const ChangeLogRead &read);
+    void showRead(const Result<ChangeLogRead> &result);
 
     std::function<QString()> m_path;
     QString m_file; // the one shown

@@ -219,7 +219,6 @@ void frmTraffic::cmdSaveAs_Click()
         CsvSaveDialog::choose(this, QStringLiteral("Save As"), QStringLiteral("traffic.csv"));
     if (path.isEmpty())
         return;
-    const QString error = SaveTrafficCsv(m_log, path);
-    if (!error.isEmpty())
-        Messages::show(this, Messages::Icon::Critical, QStringLiteral("Traffic"), error);
+    if (const Status saved = SaveTrafficCsv(m_log, path); !saved)
+        Messages::show(this, Messages::Icon::Critical, QStringLiteral("Traffic"), saved.reason());
 }

@@ -195,12 +195,8 @@ void frmTrend::cmdSaveAs_Click()
     const QString path = askFileName(this, QStringLiteral("trend-card%1.csv").arg(m_cardNo));
     if (!alive || path.isEmpty())
         return;
-    QString reason;
-    if (SaveWholeFile(path, bytes, &reason).isEmpty())
-        return;
-    Messages::show(
-        this, Messages::Icon::Critical, QStringLiteral("Save As"),
-        QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason));
+    if (const Status saved = SaveWholeFile(path, bytes); !saved)
+        Messages::show(this, Messages::Icon::Critical, QStringLiteral("Save As"), saved.reason());
 }
 
 void frmTrend::redraw()
