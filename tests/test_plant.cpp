@@ -149,8 +149,9 @@ private slots:
         QFETCH(QByteArray, json);
         QFETCH(QString, why);
         const QString path = writePlant(json);
-        QString error;
-        QVERIFY(!LoadPlantFile(path, &error));
+        const Result<Plant> plant = LoadPlantFile(path);
+        const QString &error = plant.reason();
+        QVERIFY(!plant);
         QVERIFY2(error.startsWith(QDir::toNativeSeparators(path) + QStringLiteral(": ")),
                  qPrintable(error));
         QVERIFY2(error.contains(why), qPrintable(error));
@@ -166,9 +167,8 @@ private slots:
             "{\"racks\": [{\"name\": \"North-1\", \"port\": \"/dev/ttyUSB0\", \"notes\": \"n\","
             " \"file\": \"ref/n1.uJx\", \"tags\": {\"3\": {\"1\": \"TT-101\", \"2\": \"TT-102\"}}},"
             " {\"name\": \"North-2\", \"port\": \"rfc2217://10.1.2.3:4001\"}]}");
-        QString error;
-        const auto plant = LoadPlantFile(path, &error);
-        QVERIFY2(plant, qPrintable(error));
+        const auto plant = LoadPlantFile(path);
+        QVERIFY2(plant, qPrintable(plant.reason()));
         QCOMPARE(plant->racks.size(), 2);
         QCOMPARE(plant->racks[0].file, dir.filePath(QStringLiteral("ref/n1.uJx")));
         QCOMPARE(plant->racks[0].tag(3, 2), QStringLiteral("TT-102"));

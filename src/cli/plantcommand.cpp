@@ -419,10 +419,9 @@ int RunPlant(const QStringList &arguments, Console &console)
         console.out << PlantHelpText() << Qt::flush;
         return kExitDone;
     }
-    QString error;
-    const std::optional<Plant> plant = LoadPlantFile(o.plantFile, &error);
+    const Result<Plant> plant = LoadPlantFile(o.plantFile);
     if (!plant) {
-        console.error(error);
+        console.error(plant.reason());
         return kExitUsage;
     }
     PlantRun run(o, *plant, console);

@@ -99,12 +99,11 @@ QString readRack(const QJsonObject &o, const QString &folder, PlantRack &rack)
 
 } // namespace
 
-std::optional<Plant> ParsePlant(const QByteArray &json, const QString &path, QString *error)
+Result<Plant> ParsePlant(const QByteArray &json, const QString &path)
 {
-    const auto refuse = [&](const QString &why) -> std::optional<Plant> {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why);
-        return std::nullopt;
+    const auto refuse = [&](const QString &why) {
+        return Result<Plant>::failed(
+            QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why));
     };
     QJsonParseError parse;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parse);
@@ -158,14 +157,12 @@ std::optional<Plant> ParsePlant(const QByteArray &json, const QString &path, QSt
     return plant;
 }
 
-std::optional<Plant> LoadPlantFile(const QString &path, QString *error)
+Result<Plant> LoadPlantFile(const QString &path)
 {
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
-    const auto refuse = [&](const QString &why) -> std::optional<Plant> {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(shown, why);
-        return std::nullopt;
+    const auto refuse = [&](const QString &why) {
+        return Result<Plant>::failed(QStringLiteral("%1: %2").arg(shown, why));
     };
     if (!info.exists())
         return refuse(QStringLiteral("no such file"));
@@ -177,5 +174,5 @@ std::optional<Plant> LoadPlantFile(const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return refuse(file.errorString());
-    return ParsePlant(file.readAll(), path, error);
+    return ParsePlant(file.readAll(), path);
 }

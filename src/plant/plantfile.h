@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/result.h"
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -32,8 +33,8 @@ struct Plant
 //   {"racks": [{"name": "North-1", "port": "/dev/ttyUSB0",
 //               "notes": "...", "file": "north-1.uJx",
 //               "tags": {"3": {"1": "TT-101"}}}]}
-// Nothing when the file cannot be read or is not a plant; `error` then says
-// why, naming the file, the rack (its index from 1 and its name) and the field.
-std::optional<Plant> LoadPlantFile(const QString &path, QString *error);
+// When the file cannot be read or is not a plant, the reason names the file,
+// the rack (its index from 1 and its name) and the field.
+Result<Plant> LoadPlantFile(const QString &path);
 // The same from text; `path` only names the file in errors and resolves `file`.
-std::optional<Plant> ParsePlant(const QByteArray &json, const QString &path, QString *error);
+Result<Plant> ParsePlant(const QByteArray &json, const QString &path);
