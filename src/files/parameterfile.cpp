@@ -36,45 +36,34 @@ Result<CardTable> failure(const QString &shownAs, int line, const QString &why)
 // quoted (a comma inside belongs to the text, the closing quote ends the
 // field) or bare without any quote. A quote anywhere else means one went
 // missing, and guessing where would move values to the wrong parameters.
-struct SplitLine
+Result<QStringList> splitFields(const QByteArray &line, QString (*decode)(const QByteArray &))
 {
     QStringList fields;
-    QString error;
-};
-
-SplitLine splitFields(const QByteArray &line, QString (*decode)(const QByteArray &))
-{
-    SplitLine out;
     qsizetype i = 0;
     const qsizetype n = line.size();
     for (;;) {
-        const qsizetype number = out.fields.size() + 1;
+        const qsizetype number = fields.size() + 1;
         qsizetype end = 0;
         if (i < n && line.at(i) == '"') {
             const qsizetype close = line.indexOf('"', i + 1);
-            if (close < 0) {
-                out.error =
-                    QStringLiteral("field %1 opens a quote that is never closed.").arg(number);
-                return out;
-            }
+            if (close < 0)
+                return Result<QStringList>::failed(
+                    QStringLiteral("field %1 opens a quote that is never closed.").arg(number));
             end = close + 1;
-            if (end < n && line.at(end) != ',') {
-                out.error =
-                    QStringLiteral("field %1 has text after its closing quote.").arg(number);
-                return out;
-            }
-            out.fields << decode(line.mid(i + 1, close - i - 1));
+            if (end < n && line.at(end) != ',')
+                return Result<QStringList>::failed(
+                    QStringLiteral("field %1 has text after its closing quote.").arg(number));
+            fields << decode(line.mid(i + 1, close - i - 1));
         } else {
             const qsizetype comma = line.indexOf(',', i);
             end = comma < 0 ? n : comma;
-            if (QByteArrayView(line).sliced(i, end - i).contains('"')) {
-                out.error = QStringLiteral("field %1 has a quote inside.").arg(number);
-                return out;
-            }
-            out.fields << decode(line.mid(i, end - i));
+            if (QByteArrayView(line).sliced(i, end - i).contains('"'))
+                return Result<QStringList>::failed(
+                    QStringLiteral("field %1 has a quote inside.").arg(number));
+            fields << decode(line.mid(i, end - i));
         }
         if (end >= n)
-            return out;
+            return fields;
         i = end + 1;
     }
 }
@@ -166,10 +155,10 @@ Result<CardTable> parse(const QByteArray &bytes, const QString &shownAs)
                                                 "has %2 lines.")
                                      .arg(slot)
                                      .arg(kCardCount));
-        const SplitLine split = splitFields(lines.at(slot - 1), decode);
-        if (!split.error.isEmpty())
-            return failure(slot, split.error);
-        const QStringList &f = split.fields;
+        const Result<QStringList> split = splitFields(lines.at(slot - 1), decode);
+        if (!split)
+            return failure(slot, split.reason());
+        const QStringList &f = *split;
         // Older releases wrote no limit state; their lines have 32 fields.
         if (slot == 1 && f.size() == kOlderFieldCount)
             fieldCount = kOlderFieldCount;
