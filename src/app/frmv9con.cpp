@@ -67,7 +67,7 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
 } // namespace
 
 frmV9Con::frmV9Con(Session &session, QWidget *parent)
-    : QMainWindow(parent), m_session(session), m_lock(session, this), m_connection(session, *this),
+    : QMainWindow(parent), m_session(session), m_lock(session), m_connection(session, *this),
       m_files(session, {this, [this] { m_cboCardNo->setCurrentText(QStringLiteral("00")); },
                         [this] { ApplyLoadedCards(); }})
 {
@@ -304,6 +304,24 @@ void frmV9Con::buildMenus()
     QMenu *help = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
     QAction *version = action(help, "mnuHelpVersion", QStringLiteral("&Version"));
     connect(version, &QAction::triggered, this, &frmV9Con::mnuHelpVersion_Click);
+
+    // The menus are built last: every command the lock switches exists now.
+    m_lock.attach({.cmdDownload = m_cmdDownload,
+                   .cmdUpload = m_cmdUpload,
+                   .cmdStart = m_cmdStart,
+                   .cmdStop = m_cmdStop,
+                   .cmdOverView = m_cmdOverView,
+                   .cmdEther = m_cmdEther,
+                   .cboCardNo = m_cboCardNo,
+                   .cmdComSet = m_cmdComSet,
+                   .mnuConnect = m_mnuConnect,
+                   .mnuConnectConnect = m_mnuConnectConnect,
+                   .mnuConnectDisconnect = m_mnuConnectDisconnect,
+                   .mnuFilesOpen = m_mnuFilesOpen,
+                   .mnuFilesSave = m_mnuFilesSave,
+                   .mnuFilesReport = report,
+                   .mnuFilesCompare = compare,
+                   .mnuFilesRestore = restore});
 }
 
 void frmV9Con::startUp()

@@ -41,19 +41,11 @@ CommandInputs CommandLock::inputs() const
     in.dialogOpen = m_dialogOpen;
     in.selectedCardNo = st.SelectedCardNo;
     if (st.SelectedCardNo >= 1 && st.SelectedCardNo <= kCardCount)
-        in.formType = m_session.cards[st.SelectedCardNo].FormType;
+        in.formType = m_session.cards[st.SelectedCardNo].Form;
     // A half-read record would write its defaults into the card.
     in.cardDownloadable = (in.uploaded && st.SelectedCardNo != table.partialSlot()) ||
                           (table.origin() == TableOrigin::File && table.complete());
     return in;
-}
-
-void CommandLock::setMain(const char *name, bool enabled)
-{
-    if (auto *w = m_main->findChild<QWidget *>(QLatin1String(name)))
-        w->setEnabled(enabled);
-    else if (auto *a = m_main->findChild<QAction *>(QLatin1String(name)))
-        a->setEnabled(enabled);
 }
 
 void CommandLock::refresh()
@@ -62,23 +54,23 @@ void CommandLock::refresh()
         return;
     const CommandInputs in = inputs();
     const CommandStates c = CommandStatesFor(in);
-    setMain("cmdDownload", c.download);
-    setMain("cmdUpload", c.upload);
-    setMain("cmdStart", c.start);
-    setMain("cmdStop", c.stop);
-    setMain("cmdOverView", c.overView);
-    setMain("cmdEther", c.ether);
-    setMain("cboCardNo", c.overView);
-    setMain("cmdComSet", c.comSet);
-    if (auto *menu = m_main->findChild<QMenu *>(QStringLiteral("mnuConnect")))
-        menu->setEnabled(c.connectMenu);
-    setMain("mnuConnectConnect", c.connect);
-    setMain("mnuConnectDisconnect", c.disconnect);
-    setMain("mnuFilesOpen", c.files);
-    setMain("mnuFilesSave", c.save);
-    setMain("mnuFilesReport", c.report);
-    setMain("mnuFilesCompare", c.files);
-    setMain("mnuFilesRestore", c.restore);
+    const MainCommands &m = *m_main;
+    m.cmdDownload->setEnabled(c.download);
+    m.cmdUpload->setEnabled(c.upload);
+    m.cmdStart->setEnabled(c.start);
+    m.cmdStop->setEnabled(c.stop);
+    m.cmdOverView->setEnabled(c.overView);
+    m.cmdEther->setEnabled(c.ether);
+    m.cboCardNo->setEnabled(c.overView);
+    m.cmdComSet->setEnabled(c.comSet);
+    m.mnuConnect->setEnabled(c.connectMenu);
+    m.mnuConnectConnect->setEnabled(c.connect);
+    m.mnuConnectDisconnect->setEnabled(c.disconnect);
+    m.mnuFilesOpen->setEnabled(c.files);
+    m.mnuFilesSave->setEnabled(c.save);
+    m.mnuFilesReport->setEnabled(c.report);
+    m.mnuFilesCompare->setEnabled(c.files);
+    m.mnuFilesRestore->setEnabled(c.restore);
 
     for (const Editor &e : std::as_const(m_editors))
         if (e.formType == in.formType)

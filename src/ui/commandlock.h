@@ -3,9 +3,12 @@
 #include "ui/commandstates.h"
 
 #include <QList>
-#include <QPointer>
+
+#include <optional>
 
 struct Session;
+class QAction;
+class QMenu;
 class QWidget;
 
 // A card editor's share of the commands: its transfer buttons and its fields.
@@ -25,12 +28,40 @@ public:
 class CommandLock
 {
 public:
-    // The main window's commands and menu items are found by name under
-    // mainWindow.
-    CommandLock(Session &session, QWidget *mainWindow) : m_session(session), m_main(mainWindow) {}
+    // The main window's commands and menu items. No member has a default, so
+    // a list that leaves one out does not compile (-Wmissing-field-initializers
+    // under -Werror).
+    struct MainCommands
+    {
+        QWidget *cmdDownload;
+        QWidget *cmdUpload;
+        QWidget *cmdStart;
+        QWidget *cmdStop;
+        QWidget *cmdOverView;
+        QWidget *cmdEther;
+        QWidget *cboCardNo;
+        QWidget *cmdComSet;
+        QMenu *mnuConnect;
+        QAction *mnuConnectConnect;
+        QAction *mnuConnectDisconnect;
+        QAction *mnuFilesOpen;
+        QAction *mnuFilesSave;
+        QAction *mnuFilesReport;
+        QAction *mnuFilesCompare;
+        QAction *mnuFilesRestore;
+    };
+
+    explicit CommandLock(Session &session) : m_session(session) {}
+
+    // The main window hands its commands over once it has built them;
+    // until then refresh() switches nothing.
+    void attach(const MainCommands &commands) { m_main = commands; }
 
     // An editor serving cards of this FormType.
-    void addEditor(LockableEditor *editor, int formType) { m_editors.append({editor, formType}); }
+    void addEditor(LockableEditor *editor, FormType formType)
+    {
+        m_editors.append({editor, formType});
+    }
 
     // What the state does not hold itself: whether the link was given up
     // with nothing loaded since.
@@ -62,12 +93,10 @@ private:
     struct Editor
     {
         LockableEditor *editor;
-        int formType;
+        FormType formType;
     };
-    void setMain(const char *name, bool enabled);
-
     Session &m_session;
-    QPointer<QWidget> m_main;
+    std::optional<MainCommands> m_main;
     QList<Editor> m_editors;
     bool m_afterDisconnect = false;
     bool m_dialogOpen = false;
