@@ -1,6 +1,7 @@
 // v9con-cli: its commands in-process on a simulated rack with short
 // time-outs, and the built tool run as a process where only a process
 // tells (exit codes of main, Ctrl-C).
+#include "cli/portsetup.h"
 #include "cli/progressprinter.h"
 #include "exchange/upload.h"
 #include "files/csvfields.h"
@@ -121,13 +122,14 @@ private slots:
         QCOMPARE(small.run({"upload", "-o", m_smallFile}), 0);
     }
 
-    // The rules of the tool's own beyond what the parser checks, and the
-    // rack file of --simulate in each spelling scripts use.
+    // The rules of the tool's own beyond what the parser checks, the rack
+    // file of --simulate in each spelling scripts use, and --com N=DEVICE
+    // meaning what it means to v9con in each of its spellings.
     void options_data()
     {
         QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("error"); // a part of it; empty when accepted
-        QTest::addColumn<QString>("rack");
+        QTest::addColumn<QString>("port");  // COM n opening a device, or the simulated rack
         // clang-format off
         QTest::newRow("com range") << "--com 9 show" << "from 1 to 8" << "";
         QTest::newRow("two ports") << "--port /dev/x --simulate show" << "choose one" << "";
@@ -136,26 +138,42 @@ private slots:
         QTest::newRow("json") << "upload -o f --json" << "show and verify" << "";
         QTest::newRow("passes") << "monitor --passes 0" << "from 1" << "";
         QTest::newRow("extra") << "show a b" << "does not take" << "";
-        QTest::newRow("demo") << "--simulate show" << "" << "";
-        QTest::newRow("=file") << "--simulate=r.json show" << "" << "r.json";
-        QTest::newRow("file") << "--simulate r.json show" << "" << "r.json";
-        QTest::newRow("--rack") << "--simulate --rack r.json show" << "" << "r.json";
+        QTest::newRow("demo") << "--simulate show" << "" << "simulate ";
+        QTest::newRow("=file") << "--simulate=r.json show" << "" << "simulate r.json";
+        QTest::newRow("file") << "--simulate r.json show" << "" << "simulate r.json";
+        QTest::newRow("--rack") << "--simulate --rack r.json show" << "" << "simulate r.json";
+        QTest::newRow("com=device") << "--com 3=/dev/x show" << "" << "COM3 /dev/x";
+        QTest::newRow("com port") << "--com 3 --port /dev/x show" << "" << "COM3 /dev/x";
+        QTest::newRow("port") << "--port /dev/x show" << "" << "COM1 /dev/x";
+        QTest::newRow("com") << "--com 3 show" << "" << "COM3 /dev/ttyS2";
+        QTest::newRow("com no device") << "--com 3= show" << "N=DEVICE with N from 1 to 8" << "";
+        QTest::newRow("com= and port") << "--com 3=/dev/x --port /dev/y show" << "drop --port" << "";
+        QTest::newRow("two coms") << "--com 3 --com 4=/dev/x show" << "choose one" << "";
         // clang-format on
     }
     void options()
     {
         QFETCH(QString, args);
         QFETCH(QString, error);
-        QFETCH(QString, rack);
+        QFETCH(QString, port);
         const CliOptions o = ParseCliOptions(args.split(QLatin1Char(' ')));
         if (!error.isEmpty()) {
             QVERIFY2(o.error.contains(error), qPrintable(o.error));
             return;
         }
         QVERIFY2(o.error.isEmpty(), qPrintable(o.error));
-        QCOMPARE(o.port.kind, PortChoice::Kind::Simulate);
-        QCOMPARE(o.port.rackFile, rack);
         QCOMPARE(o.command, CliCommand::Show);
+        if (o.port.kind == PortChoice::Kind::Simulate) {
+            QCOMPARE(QStringLiteral("simulate ") + o.port.rackFile, port);
+            return;
+        }
+        // The COM number the session opens and the device the ports give it.
+        std::unique_ptr<SimulatedRack> rack;
+        QString why;
+        const auto ports = MakePorts(o.port, rack, &why);
+        QVERIFY2(ports, qPrintable(why));
+        const int comNo = PortNumber(o.port);
+        QCOMPARE(QStringLiteral("COM%1 %2").arg(comNo).arg(ports->describe(comNo)), port);
     }
 
     // A line break inside a field is quoted too (commas and quotes: the

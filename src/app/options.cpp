@@ -49,22 +49,11 @@ AppOptions parseOptions(const QStringList &arguments)
     }
     o.rackFile = rest.value(0);
 
-    for (const QString &mapping : parser.values(com)) {
-        const qsizetype eq = mapping.indexOf(QLatin1Char('='));
-        bool ok = false;
-        const int n = mapping.left(eq).toInt(&ok);
-        if (eq < 0 || !ok || n < 1 || n > 8 || mapping.mid(eq + 1).isEmpty()) {
-            o.error = QStringLiteral("--com expects N=DEVICE with N from 1 to 8, not \"%1\"")
-                          .arg(mapping);
+    for (const QString &value : parser.values(com)) {
+        const auto mapping = ParseComMapping(value, &o.error);
+        if (!mapping)
             return o;
-        }
-        // A network port that is not one is refused here, not at Connect.
-        QString why;
-        if (!ParsePortDesignation(mapping.mid(eq + 1), &why)) {
-            o.error = QStringLiteral("--com %1: %2").arg(mapping, why);
-            return o;
-        }
-        o.comDevices.insert(n, mapping.mid(eq + 1));
+        o.comDevices.insert(mapping->comNo, mapping->device);
     }
     return o;
 }
@@ -76,16 +65,15 @@ QString usageText()
         "\n"
         "  --simulate [RACK.json]  every COM port reaches a simulated rack: the built-in\n"
         "                          demo rack, or the rack described in RACK.json\n"
-        "  --com N=DEVICE          COM port N (1..8) opens DEVICE, for example\n"
-        "                          --com 1=/dev/ttyUSB0 or a pseudo-terminal of v9rack-sim,\n"
-        "                          or a serial device server: tcp://HOST:PORT (raw) or\n"
-        "                          rfc2217://HOST:PORT\n"
+        "  --com N=DEVICE          COM port N (1..8) opens DEVICE: a device such as\n"
+        "                          /dev/ttyUSB0, tcp://HOST:PORT or rfc2217://HOST:PORT\n"
         "  --change-log FILE       record every write to the rack in FILE instead of\n"
         "                          V9CON/change-log.jsonl in the data folder\n"
         "  --version               the program's version\n"
         "  --help                  this text\n"
         "\n"
-        "Without a mapping COMn is /dev/ttyS<n-1> on Linux and COMn on Windows.\n");
+        "Without a mapping COMn is /dev/ttyS<n-1> on Linux and COMn on Windows.\n"
+        "The port options: \"Choosing the port\" in README.md (/usr/share/doc/v9con).\n");
 }
 
 void setUpSettings()

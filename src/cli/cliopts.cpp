@@ -148,7 +148,7 @@ bool Reader::global(const QStringList &arguments, QStringList &rest)
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption json(QStringLiteral("json"));
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("DEVICE"));
-    const QCommandLineOption com(QStringLiteral("com"), QString(), QStringLiteral("N"));
+    const QCommandLineOption com(QStringLiteral("com"), QString(), QStringLiteral("N[=DEVICE]"));
     const QCommandLineOption simulate(QStringLiteral("simulate"));
     const QCommandLineOption rack(QStringLiteral("rack"), QString(), QStringLiteral("RACK.json"));
     const QCommandLineOption changeLog(QStringLiteral("change-log"), QString(),
@@ -168,19 +168,32 @@ bool Reader::global(const QStringList &arguments, QStringList &rest)
     m_observer.changeLog = p.value(changeLog);
     rest = p.positionalArguments();
 
-    const qsizetype ports =
-        p.values(port).size() + p.values(com).size() + (p.isSet(simulate) ? 1 : 0);
-    if (ports > 1) {
+    // --com N --port DEVICE is --com N=DEVICE spelled in two options, and
+    // --port DEVICE alone is --com 1=DEVICE.
+    const QStringList coms = p.values(com);
+    const bool comMaps = coms.size() == 1 && coms.first().contains(QLatin1Char('='));
+    const qsizetype ports = p.values(port).size() + coms.size() + (p.isSet(simulate) ? 1 : 0);
+    const bool comAndPort = coms.size() == 1 && p.values(port).size() == 1 && !p.isSet(simulate);
+    if (ports > 1 && !comAndPort) {
         fail(QStringLiteral("choose one of --port, --com and --simulate"));
+    } else if (comAndPort && comMaps) {
+        fail(QStringLiteral("--com %1 names its device already; drop --port").arg(coms.first()));
     } else if (p.isSet(rack) && !p.isSet(simulate)) {
         fail(QStringLiteral("--rack goes with --simulate"));
+    } else if (comMaps) {
+        QString why;
+        if (const auto m = ParseComMapping(coms.first(), &why))
+            m_observer.port = {PortChoice::Kind::Device, m->comNo, m->device, {}};
+        else
+            fail(why);
     } else if (p.isSet(port)) {
         QString why;
         if (p.value(port).isEmpty())
             fail(QStringLiteral("--port needs a device"));
         else if (!ParsePortDesignation(p.value(port), &why))
             fail(QStringLiteral("--port ") + why);
-        m_observer.port = {PortChoice::Kind::Device, 1, p.value(port), {}};
+        const int comNo = comAndPort ? number(p, com, 1, 8).value_or(1) : 1;
+        m_observer.port = {PortChoice::Kind::Device, comNo, p.value(port), {}};
     } else if (const auto n = number(p, com, 1, 8)) {
         m_observer.port = {PortChoice::Kind::Com, *n, {}, {}};
     } else if (p.isSet(simulate)) {

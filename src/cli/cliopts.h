@@ -15,14 +15,15 @@ enum class CliCommand
     Restore, // a download of a backup
 };
 
-// Where the rack is: a COM number mapped as the window maps it, any serial
-// device, or the simulator (the demo rack or a rack file).
+// Where the rack is: a COM number mapped as the window maps it, a COM
+// number opening a device (--com N=DEVICE, as in v9con), or the simulator
+// (the demo rack or a rack file).
 struct PortChoice
 {
     enum class Kind
     {
         Com,
-        Device,
+        Device, // comNo opens device
         Simulate,
     };
     Kind kind = Kind::Com;

@@ -3,7 +3,7 @@
 namespace {
 
 const char *const kGlobal =
-    R"(Usage: v9con-cli [--port DEVICE | --com N | --simulate[=RACK.json]] COMMAND ...
+    R"(Usage: v9con-cli [--com N[=DEVICE] | --port DEVICE | --simulate[=RACK.json]] COMMAND ...
 
 Commands:
   upload -o FILE.uJx      read the whole rack into a parameter file
@@ -20,12 +20,11 @@ Commands:
                           from the file, so no port option (plant --help)
 
 Options (before the command):
-  --port DEVICE           the serial device the rack is on, e.g. /dev/ttyUSB0, or a
-                          serial device server on the network: tcp://HOST:PORT
-                          (raw bytes) or rfc2217://HOST:PORT (Telnet; the line
-                          is set to 1200,n,8,1 through the server)
-  --com N                 COM port N (1..8): /dev/ttyS<N-1> on Linux, COMN on
-                          Windows; COM1 when no port is given
+  --com N=DEVICE          COM port N (1..8) opens DEVICE, as in v9con: a device
+                          (/dev/ttyUSB0), tcp://HOST:PORT or rfc2217://HOST:PORT
+  --com N                 COM port N without a mapping; COM1 when no port is given
+  --com N --port DEVICE   the same as --com N=DEVICE
+  --port DEVICE           the same as --com 1=DEVICE
   --simulate[=RACK.json]  the built-in simulated demo rack, or the rack in RACK.json
   --simulate --rack RACK.json
                           the same as --simulate=RACK.json
@@ -34,6 +33,8 @@ Options (before the command):
   --json                  machine-readable output of show and verify
   --help                  this text; COMMAND --help describes one command
   --version               the program's version
+
+The port options: "Choosing the port" in README.md (/usr/share/doc/v9con).
 
 Progress goes to standard error, results to standard output. The progress
 names the slot in progress and any retry after silence. An error is one

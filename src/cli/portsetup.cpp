@@ -16,5 +16,5 @@ std::unique_ptr<PortProvider> MakePorts(const PortChoice &choice,
 
 int PortNumber(const PortChoice &choice)
 {
-    return choice.kind == PortChoice::Kind::Com ? choice.comNo : 1;
+    return choice.kind == PortChoice::Kind::Simulate ? 1 : choice.comNo;
 }

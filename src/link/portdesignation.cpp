@@ -63,6 +63,27 @@ std::optional<PortDesignation> ParsePortDesignation(const QString &text, QString
     return d;
 }
 
+std::optional<ComMapping> ParseComMapping(const QString &value, QString *error)
+{
+    auto fail = [&](const QString &why) -> std::optional<ComMapping> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    const qsizetype eq = value.indexOf(QLatin1Char('='));
+    bool ok = false;
+    const int n = value.left(eq).toInt(&ok);
+    const QString device = value.mid(eq + 1);
+    if (eq < 0 || !ok || n < 1 || n > 8 || device.isEmpty())
+        return fail(
+            QStringLiteral("--com expects N=DEVICE with N from 1 to 8, not \"%1\"").arg(value));
+    // A network port that is not one is refused here, not when it opens.
+    QString why;
+    if (!ParsePortDesignation(device, &why))
+        return fail(QStringLiteral("--com %1: %2").arg(value, why));
+    return ComMapping{n, device};
+}
+
 std::unique_ptr<LinkPort> MakeLinkPort(const QString &designation, const NetworkTiming &timing)
 {
     QString error;

@@ -29,6 +29,16 @@ struct PortDesignation
 // understood.
 std::optional<PortDesignation> ParsePortDesignation(const QString &text, QString *error);
 
+// The value of --com, in v9con and v9con-cli alike: "N=DEVICE", COM port N
+// (1 to 8) opens DEVICE, a designation as above. nullopt and the message
+// both programs print for a value that is not one.
+struct ComMapping
+{
+    int comNo = 1;
+    QString device;
+};
+std::optional<ComMapping> ParseComMapping(const QString &value, QString *error);
+
 // "HOST:PORT" or "[IPV6]:PORT" into its parts; the port may be 0 when
 // allowed. Empty, or what is wrong ("no port").
 QString SplitHostPort(const QString &text, QString &host, quint16 &port, bool allowZero = false);
