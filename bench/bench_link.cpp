@@ -18,7 +18,7 @@ int main(int argc, char **argv)
     auto owned = std::make_unique<MemoryPort>();
     MemoryPort *port = owned.get();
     line.attachPort(std::move(owned));
-    port->open(QStringLiteral("1200,n,8,1"));
+    port->open(LineSettings{});
     bool answer = true;
     QObject::connect(port, &MemoryPort::written, port, [&](const QByteArray &) {
         if (answer)

@@ -358,7 +358,7 @@ int main(int argc, char **argv)
     MemoryPort *port = owned.get();
     AttachRack(*rack, port);
     line.attachPort(std::move(owned));
-    if (!port->open(QStringLiteral("1200,n,8,1")).isEmpty()) {
+    if (!port->open(LineSettings{}).isEmpty()) {
         std::fprintf(stderr, "bench_soak: the memory port does not open\n");
         return 1;
     }

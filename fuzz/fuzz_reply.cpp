@@ -319,7 +319,7 @@ void runStream(SerialLine &line, MemoryPort *port, const StreamRack &rack)
 
     // A rack that hung up is plugged in again; the line keeps its state.
     if (!port->isOpen())
-        port->open(QStringLiteral("1200,n,8,1"));
+        port->open(LineSettings{});
     const QString written =
         WriteItem(line, 1, QStringLiteral("5"), QStringLiteral("9"), QStringLiteral("0"));
     checkFromStream("WriteItem", written, rack.stream());
@@ -372,7 +372,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         rack = std::make_unique<SimRack>(port, h, rest);
     else
         rack = std::make_unique<StreamRack>(port, h, rest);
-    port->open(QStringLiteral("1200,n,8,1"));
+    port->open(LineSettings{});
     QObject::connect(port, &MemoryPort::written, port,
                      [&rack](const QByteArray &command) { rack->commandWritten(command); });
 

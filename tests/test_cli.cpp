@@ -347,7 +347,7 @@ private slots:
         InProcess core;
         SerialLine &line = core.session.line;
         QVERIFY(line.attachPort(core.session.ports->create(1)));
-        QVERIFY(line.port()->open(QStringLiteral("1200,n,8,1")).isEmpty());
+        QVERIFY(line.port()->open(LineSettings{}).isEmpty());
         ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("40"));
         ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04"));
         ResetCardTable(core.session.cards);
@@ -441,7 +441,7 @@ private slots:
                 QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
                 device = QString::fromLocal8Bit(ptsname(master));
                 holder = std::make_unique<SerialPortLink>(device);
-                QVERIFY(holder->open(QStringLiteral("1200,n,8,1")).isEmpty());
+                QVERIFY(holder->open(LineSettings{}).isEmpty());
 #else
                 QSKIP("pseudo-terminals are POSIX");
 #endif

@@ -334,7 +334,7 @@ private slots:
         if (unused) {
             // The simulated card uses item 09; this far end says it does not.
             auto port = std::make_unique<MemoryPort>();
-            QVERIFY(port->open(QStringLiteral("9600,n,8,1")).isEmpty());
+            QVERIFY(port->open(LineSettings{.baud = 9600}).isEmpty());
             auto *far = new ScriptedRack(port.get());
             far->setResponder([&f](const QByteArray &cmd) -> QList<Chunk> {
                 return {{0, cmd == "I09\r" ? QByteArray("CNU\r") : f.rack->handle(cmd)}};

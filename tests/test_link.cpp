@@ -38,7 +38,7 @@ private slots:
         auto p = std::make_unique<MemoryPort>();
         port = p.get();
         line->attachPort(std::move(p));
-        QVERIFY(port->open(QStringLiteral("1200,n,8,1")).isEmpty());
+        QVERIFY(port->open(LineSettings{}).isEmpty());
         line->setTiming({kTimeout, 2, kGuard});
         rack = new ScriptedRack(port);
     }

@@ -338,9 +338,8 @@ private slots:
                 else
                     line.close();
             });
-            QCOMPARE(port->open(QStringLiteral("1200,n,8,1")),
-                     dropped ? QStringLiteral("Port closed")
-                             : url + QStringLiteral(": Port closed"));
+            QCOMPARE(port->open(LineSettings{}), dropped ? QStringLiteral("Port closed")
+                                                         : url + QStringLiteral(": Port closed"));
         }
     }
 
@@ -382,8 +381,7 @@ private slots:
         SerialLine line;
         line.attachPort(MakeLinkPort(url, {2000, 5000}));
         line.setTiming({2000, 1, 50});
-        QCOMPARE(line.port()->open(QStringLiteral("1200,n,8,1")),
-                 error.isEmpty() ? QString() : url + error);
+        QCOMPARE(line.port()->open(LineSettings{}), error.isEmpty() ? QString() : url + error);
         QVERIFY2(server.received.contains(settings), server.received.toHex(' ').constData());
         QVERIFY(!server.received.contains(bytes({255, 250, 44, 5})));
         if (!error.isEmpty())
@@ -472,7 +470,7 @@ private slots:
         QVERIFY2(url.startsWith(QLatin1String("tcp://127.0.0.1:")), qPrintable(url));
         const auto first = std::make_unique<SerialLine>();
         first->attachPort(MakeLinkPort(url));
-        QCOMPARE(first->port()->open(QStringLiteral("1200,n,8,1")), QString());
+        QCOMPARE(first->port()->open(LineSettings{}), QString());
         first->setTiming({300, 1, 50});
         QCOMPARE(ReadItem(*first, 0, QStringLiteral("3"), QStringLiteral("2")), QString());
         QCOMPARE(ReadItem(*first, 0, QStringLiteral("4"), QStringLiteral("2")),
@@ -492,7 +490,7 @@ private slots:
             next = std::make_unique<SerialLine>();
             next->setTiming({300, 1, 50});
             next->attachPort(MakeLinkPort(url));
-            QCOMPARE(next->port()->open(QStringLiteral("1200,n,8,1")), QString());
+            QCOMPARE(next->port()->open(LineSettings{}), QString());
             model = ReadItem(*next, 0, QStringLiteral("4"), QStringLiteral("2"));
         }
         QCOMPARE(model, QStringLiteral("MD:XE2-P"));

@@ -52,7 +52,7 @@ private slots:
 
         SerialLine line;
         auto port = std::make_unique<SerialPortLink>(slave);
-        QVERIFY2(port->open(QStringLiteral("1200,n,8,1")).isEmpty(), qPrintable(slave));
+        QVERIFY2(port->open(LineSettings{}).isEmpty(), qPrintable(slave));
         line.attachPort(std::move(port));
         line.setTiming({2000, 10});
         QCOMPARE(ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04")),

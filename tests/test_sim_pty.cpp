@@ -31,7 +31,7 @@ class TestSimPty : public QObject
     {
         auto line = std::make_unique<SerialLine>();
         auto port = std::make_unique<SerialPortLink>(device);
-        if (!port->open(QStringLiteral("1200,n,8,1")).isEmpty())
+        if (!port->open(LineSettings{}).isEmpty())
             return nullptr;
         line->attachPort(std::move(port));
         line->setTiming({2000, 10});

@@ -1,6 +1,7 @@
 #include "exchange/connect.h"
 
 #include "exchange/session.h"
+#include "link/linesettings.h"
 #include "link/transactions.h"
 #include "model/encodings.h"
 
@@ -28,7 +29,9 @@ ConnectOutcome ConnectComCard(Session &session, const std::function<void()> &ans
         out.result = ConnectOutcome::Result::Refused;
         return out;
     }
-    const QString openError = line.port()->open(st.CommBaudRate + QStringLiteral(",n,8,1"));
+    // CommBaudRate is kept as text; the port takes the line as numbers.
+    const QString openError =
+        line.port()->open(LineSettings{st.CommBaudRate.toInt(), LineSettings::Parity::None, 8, 1});
     if (!openError.isEmpty())
         return failed(session, ConnectOutcome::Result::PortError, openError);
     if (!CommCardAnswers(line)) {

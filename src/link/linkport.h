@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/linesettings.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -13,9 +15,9 @@ public:
     using QObject::QObject;
     ~LinkPort() override = default;
 
-    // Opens the line at the given settings text ("1200,n,8,1").
+    // Opens the line at the given settings.
     // Returns an empty string on success, else the reason.
-    virtual QString open(const QString &settings) = 0;
+    virtual QString open(const LineSettings &settings) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     virtual bool write(const QByteArray &bytes) = 0;

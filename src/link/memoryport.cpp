@@ -2,11 +2,11 @@
 
 MemoryPort::MemoryPort(QString name, QObject *parent) : LinkPort(parent), m_name(std::move(name)) {}
 
-QString MemoryPort::open(const QString &settings)
+QString MemoryPort::open(const LineSettings &settings)
 {
     if (!m_openError.isEmpty())
         return m_openError;
-    m_settings = settings;
+    m_settings = LineSettingsText(settings);
     m_rx.clear();
     m_open = true;
     return {};

@@ -10,7 +10,7 @@ class MemoryPort final : public LinkPort
 public:
     explicit MemoryPort(QString name = QStringLiteral("memory"), QObject *parent = nullptr);
 
-    QString open(const QString &settings) override;
+    QString open(const LineSettings &settings) override;
     void close() override;
     bool isOpen() const override { return m_open; }
     bool write(const QByteArray &bytes) override;
@@ -25,6 +25,7 @@ public:
     // Makes the next open() fail with this reason (empty: open succeeds).
     void setOpenError(const QString &reason) { m_openError = reason; }
 
+    // The line it was last opened at, as a message names it ("1200,n,8,1").
     QString settings() const { return m_settings; }
     QByteArray pendingInput() const { return m_rx; }
 

@@ -31,22 +31,23 @@ Rfc2217Link::Rfc2217Link(PortDesignation where, NetworkTiming timing, QObject *p
 {
 }
 
-QString Rfc2217Link::setUpLine(const QString &settings)
+QString Rfc2217Link::setUpLine(const LineSettings &s)
 {
-    const auto s = ParseLineSettings(settings);
-    if (!s)
-        return QStringLiteral("Invalid line settings \"%1\"").arg(settings);
+    if (const QString problem = LineSettingsProblem(s); !problem.isEmpty())
+        return problem;
     QByteArray baud(4, '\0');
-    qToBigEndian(static_cast<quint32>(s->baud), baud.data());
-    const quint8 parity = s->parity == 'o' ? 2 : s->parity == 'e' ? 3 : 1;
+    qToBigEndian(static_cast<quint32>(s.baud), baud.data());
+    const quint8 parity = s.parity == LineSettings::Parity::Odd    ? 2
+                          : s.parity == LineSettings::Parity::Even ? 3
+                                                                   : 1;
     static const char *const parityNames[] = {"", "no parity", "odd parity", "even parity"};
     m_settings = {
-        {SetBaudRate, baud, QStringLiteral("%1 baud").arg(s->baud)},
-        {SetDataSize, byte(static_cast<quint8>(s->dataBits)),
-         QStringLiteral("%1 data bits").arg(s->dataBits)},
+        {SetBaudRate, baud, QStringLiteral("%1 baud").arg(s.baud)},
+        {SetDataSize, byte(static_cast<quint8>(s.dataBits)),
+         QStringLiteral("%1 data bits").arg(s.dataBits)},
         {SetParity, byte(parity), QString::fromLatin1(parityNames[parity])},
-        {SetStopSize, byte(static_cast<quint8>(s->stopBits)),
-         QStringLiteral("%1 stop bit%2").arg(s->stopBits).arg(s->stopBits > 1 ? "s" : "")},
+        {SetStopSize, byte(static_cast<quint8>(s.stopBits)),
+         QStringLiteral("%1 stop bit%2").arg(s.stopBits).arg(s.stopBits > 1 ? "s" : "")},
     };
     m_settingsSent = false;
     m_mismatch.clear();

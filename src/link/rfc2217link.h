@@ -15,7 +15,7 @@ public:
     Rfc2217Link(PortDesignation where, NetworkTiming timing, QObject *parent = nullptr);
 
 protected:
-    QString setUpLine(const QString &settings) override;
+    QString setUpLine(const LineSettings &settings) override;
     QByteArray fromWire(const QByteArray &bytes) override;
     QByteArray toWire(const QByteArray &bytes) const override { return TelnetCodec::escape(bytes); }
 

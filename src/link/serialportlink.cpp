@@ -37,19 +37,18 @@ SerialPortLink::SerialPortLink(QString device, QObject *parent)
 
 SerialPortLink::~SerialPortLink() = default;
 
-QString SerialPortLink::open(const QString &settings)
+QString SerialPortLink::open(const LineSettings &s)
 {
-    const auto s = ParseLineSettings(settings);
-    if (!s)
-        return QStringLiteral("Invalid line settings \"%1\"").arg(settings);
+    if (const QString problem = LineSettingsProblem(s); !problem.isEmpty())
+        return problem;
     if (m_serial->isOpen())
         m_serial->close();
-    m_serial->setBaudRate(s->baud);
-    m_serial->setParity(s->parity == 'e'   ? QSerialPort::EvenParity
-                        : s->parity == 'o' ? QSerialPort::OddParity
-                                           : QSerialPort::NoParity);
-    m_serial->setDataBits(static_cast<QSerialPort::DataBits>(s->dataBits));
-    m_serial->setStopBits(s->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    m_serial->setBaudRate(s.baud);
+    m_serial->setParity(s.parity == LineSettings::Parity::Even  ? QSerialPort::EvenParity
+                        : s.parity == LineSettings::Parity::Odd ? QSerialPort::OddParity
+                                                                : QSerialPort::NoParity);
+    m_serial->setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits));
+    m_serial->setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     m_serial->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_serial->open(QIODevice::ReadWrite)) {
         if (m_serial->error() == QSerialPort::PermissionError && mayOpen(m_device))

@@ -13,7 +13,7 @@ public:
     explicit SerialPortLink(QString device, QObject *parent = nullptr);
     ~SerialPortLink() override;
 
-    QString open(const QString &settings) override;
+    QString open(const LineSettings &settings) override;
     void close() override;
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;

@@ -38,7 +38,7 @@ TcpLink::~TcpLink()
         m_wait->finish(Closed);
 }
 
-QString TcpLink::open(const QString &settings)
+QString TcpLink::open(const LineSettings &settings)
 {
     if (m_wait)
         return m_where.text + QStringLiteral(": already connecting");
@@ -115,7 +115,7 @@ int TcpLink::waitFor(const std::function<bool()> &done, int timeoutMs)
     return result;
 }
 
-QString TcpLink::setUpLine(const QString &)
+QString TcpLink::setUpLine(const LineSettings &)
 {
     return {};
 }

@@ -17,7 +17,7 @@ public:
     TcpLink(PortDesignation where, NetworkTiming timing, QObject *parent = nullptr);
     ~TcpLink() override;
 
-    QString open(const QString &settings) override;
+    QString open(const LineSettings &settings) override;
     void close() override;
     bool isOpen() const override { return m_open; }
     bool write(const QByteArray &bytes) override;
@@ -38,7 +38,7 @@ protected:
     // Anything else ending it (the application quitting) gives 0.
     int waitFor(const std::function<bool()> &done, int timeoutMs);
     // After the connection, before the port counts as open: "" or why not.
-    virtual QString setUpLine(const QString &settings);
+    virtual QString setUpLine(const LineSettings &settings);
     // What the socket brought, as data for the line; the rest is the
     // subclass's to handle.
     virtual QByteArray fromWire(const QByteArray &bytes) { return bytes; }
