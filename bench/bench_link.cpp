@@ -30,7 +30,7 @@ int main(int argc, char **argv)
     clock.start();
     int ok = 0;
     for (int i = 0; i < exchanges; ++i)
-        ok += line.SendCommand(QStringLiteral("G00\r")) == QLatin1String("COK");
+        ok += line.SendCommand(QStringLiteral("G00\r")).valueOr(QString()) == QLatin1String("COK");
     const double meanMs = double(clock.nsecsElapsed()) / 1e6 / exchanges;
     std::printf("exchanges answered: %d of %d\n", ok, exchanges);
     std::printf("(a) mean time per exchange: %.3f ms, overhead beyond the %d ms pause: %.3f ms "
@@ -40,11 +40,11 @@ int main(int argc, char **argv)
     answer = false;
     const double cpu0 = cpuSeconds();
     clock.restart();
-    line.SendCommand(QStringLiteral("G00\r"));
+    const bool silent = line.SendCommand(QStringLiteral("G00\r")).is(Failure::Silent);
     const double wallS = double(clock.nsecsElapsed()) / 1e9;
     const double cpu = cpuSeconds() - cpu0;
     std::printf("(b) time-out wait: %.3f s wall, %.4f s CPU = %.3f %% of the wait "
                 "(target < 1 %%)\n",
                 wallS, cpu, 100.0 * cpu / wallS);
-    return ok == exchanges ? 0 : 1;
+    return ok == exchanges && silent ? 0 : 1;
 }

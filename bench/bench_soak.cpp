@@ -420,8 +420,10 @@ int main(int argc, char **argv)
         startedNs.store(steadyNs());
         QElapsedTimer clock;
         clock.start();
-        const QString result = write ? WriteItem(line, kRetries, slot.address, itemCode, data)
-                                     : ReadItem(line, kRetries, slot.address, itemCode);
+        // The value written; the value read, or a refusal as its text.
+        const QString result =
+            write ? WriteItem(line, kRetries, slot.address, itemCode, data).valueOr(QString())
+                  : ReplyText(ReadItem(line, kRetries, slot.address, itemCode));
         const qint64 ms = clock.elapsed();
 
         ++t.transactions;

@@ -309,7 +309,7 @@ void checkRead(const char *what, const QString &result, SimRack &rack, int slot,
 
 void runStream(SerialLine &line, MemoryPort *port, const StreamRack &rack)
 {
-    const QString read = ReadItem(line, 1, QStringLiteral("5"), QStringLiteral("2"));
+    const QString read = ReplyText(ReadItem(line, 1, QStringLiteral("5"), QStringLiteral("2")));
     if (read == QLatin1String("NEEDLESS")) {
         if (!rack.stream().contains("CNU"))
             fault("NEEDLESS without CNU", read);
@@ -321,7 +321,8 @@ void runStream(SerialLine &line, MemoryPort *port, const StreamRack &rack)
     if (!port->isOpen())
         port->open(LineSettings{});
     const QString written =
-        WriteItem(line, 1, QStringLiteral("5"), QStringLiteral("9"), QStringLiteral("0"));
+        WriteItem(line, 1, QStringLiteral("5"), QStringLiteral("9"), QStringLiteral("0"))
+            .valueOr(QString());
     checkFromStream("WriteItem", written, rack.stream());
 }
 
@@ -332,11 +333,13 @@ void runSimulated(SerialLine &line, SimRack &rack, const uint8_t *h)
     SimulatedRack &sim = rack.sim();
     auto read = [&](const char *what, int slot, int item) {
         const QString address = slot == 0 ? QStringLiteral("00") : QString::number(slot);
-        checkRead(what, ReadItem(line, 1, address, QString::number(item)), rack, slot, item);
+        checkRead(what, ReplyText(ReadItem(line, 1, address, QString::number(item))), rack, slot,
+                  item);
     };
     read("model of 5", 5, 2);
     const QString value = QString::number(int(h[1] | h[2] << 8) % 64001 - 32000);
-    const QString written = WriteItem(line, 1, QStringLiteral("5"), QStringLiteral("14"), value);
+    const QString written =
+        WriteItem(line, 1, QStringLiteral("5"), QStringLiteral("14"), value).valueOr(QString());
     checkShape("write of 5/14", written);
     if (!written.isEmpty() && rack.judged() &&
         (written != QLatin1Char(':') + value || sim.itemValue(5, 14) != value))

@@ -74,8 +74,9 @@ private slots:
                 out << Chunk{t += 5, c};
             return out;
         });
-        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), expected);
-        QVERIFY2(!line->lastSilent(), "a complete reply must not wait for the time-out");
+        const Reply reply = line->SendCommand(QStringLiteral("G00\r"));
+        QVERIFY2(reply.ok(), "a complete reply must not wait for the time-out");
+        QCOMPARE(*reply, expected);
         QCOMPARE(rack->commands, QList<QByteArray>{"G00\r"});
     }
 
@@ -84,7 +85,7 @@ private slots:
         rack->setResponder([](const QByteArray &) {
             return QList<Chunk>{{10, "CO"}, {kTimeout + kGuard / 2, "K\r"}};
         });
-        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
+        QVERIFY(line->SendCommand(QStringLiteral("G00\r")).is(Failure::Silent));
     }
 
     // On a busy machine the time-out and a late reply fall due in one pass
@@ -95,7 +96,7 @@ private slots:
             return QList<Chunk>{{kTimeout + 20, "COK\r"}};
         });
         QTimer::singleShot(10, this, [] { QThread::msleep(3 * kTimeout); });
-        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QString());
+        QVERIFY(line->SendCommand(QStringLiteral("G00\r")).is(Failure::Silent));
     }
 
     // A pause much shorter than the guard, as in the product, and a rack
@@ -118,11 +119,12 @@ private slots:
                 card5 = cmd == "G5\r";
             return {{card5 ? kTimeout + lateBy : 0, echo(cmd)}};
         });
-        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("5"), QStringLiteral("2")), QString());
-        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("40")),
+        QCOMPARE(describe(ReadItem(*line, kRetries, QStringLiteral("5"), QStringLiteral("2"))),
+                 QStringLiteral("silent"));
+        QCOMPARE(describe(ReadItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("40"))),
                  QStringLiteral("V:40"));
-        QCOMPARE(WriteItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("9"),
-                           QStringLiteral("0")),
+        QCOMPARE(describe(WriteItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("9"),
+                                    QStringLiteral("0"))),
                  QStringLiteral("W:0"));
     }
 
@@ -145,8 +147,9 @@ private slots:
         for (int n = 0; n < 80; ++n) {
             const QString item = QString::number(random.bounded(1, 60));
             const bool write = n % 3 == 0;
-            const QString got = write ? WriteItem(*line, 0, QStringLiteral("3"), item, item)
-                                      : ReadItem(*line, 0, QStringLiteral("3"), item);
+            const QString got = (write ? WriteItem(*line, 0, QStringLiteral("3"), item, item)
+                                       : ReadItem(*line, 0, QStringLiteral("3"), item))
+                                    .valueOr(QString());
             const QString own = (write ? QStringLiteral("W:") : QStringLiteral("V:")) + item;
             QVERIFY2(got.isEmpty() || got == own, qPrintable(got + QStringLiteral(" for ") + own));
             answered += !got.isEmpty();
@@ -160,16 +163,15 @@ private slots:
     void silenceTimesOutAndResyncs()
     {
         rack->answerBy("COK", "0A:1");
-        QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QStringLiteral("COK"));
+        QCOMPARE(line->SendCommand(QStringLiteral("G1\r")).valueOr({}), QStringLiteral("COK"));
         QVERIFY(!line->needsResync());
         rack->answerBy("", "");
-        QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QString());
-        QVERIFY(line->lastSilent());
+        QVERIFY(line->SendCommand(QStringLiteral("G1\r")).is(Failure::Silent));
         QVERIFY(line->IntervalTimerCheck());
         QVERIFY(!line->isIntervalTimerActive());
         QVERIFY(line->needsResync());
         rack->answerBy("COK", "");
-        QCOMPARE(line->SendCommand(QStringLiteral("G1\r")), QStringLiteral("COK"));
+        QCOMPARE(line->SendCommand(QStringLiteral("G1\r")).valueOr({}), QStringLiteral("COK"));
         QVERIFY(!line->needsResync());
     }
 
@@ -198,7 +200,8 @@ private slots:
             QTimer::singleShot(pauseMs + failAfterMs, port, [this] {
                 port->fail(QStringLiteral("Device disappeared from the system"));
             });
-        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("00"), QStringLiteral("40")), QString());
+        QCOMPARE(describe(ReadItem(*line, kRetries, QStringLiteral("00"), QStringLiteral("40"))),
+                 QStringLiteral("silent"));
         QCOMPARE(rack->commands.size(), commands);
         QVERIFY(!line->isIntervalTimerActive());
         QVERIFY(!line->isOpen());
@@ -210,19 +213,16 @@ private slots:
     void nestedTransactionIsRefusedNotRetried()
     {
         QString inner = QStringLiteral("unset");
-        bool refused = false;
         rack->setResponder([&](const QByteArray &cmd) -> QList<Chunk> {
             if (cmd == "G00\r")
                 QTimer::singleShot(5, line, [&] {
-                    inner = ReadItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("2"));
-                    refused = line->lastRefused();
+                    inner = describe(
+                        ReadItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("2")));
                 });
             return {{30, "COK\r"}};
         });
-        QCOMPARE(line->SendCommand(QStringLiteral("G00\r")), QStringLiteral("COK"));
-        QCOMPARE(inner, QString());
-        QVERIFY(refused);
-        QVERIFY(!line->lastRefused());
+        QCOMPARE(describe(line->SendCommand(QStringLiteral("G00\r"))), QStringLiteral("COK"));
+        QCOMPARE(inner, QStringLiteral("busy"));
         QCOMPARE(rack->commands, QList<QByteArray>{"G00\r"});
     }
 
@@ -244,18 +244,18 @@ private slots:
         };
         const char *x4 = "G5|I8|G5|I8|G5|I8|G5|I8|";
         row("read ok", false, "COK", "1PA:K(CA)", "", "PA:K(CA)", "G5|I8|");
-        row("read select refused x4", false, "CNG", "1X", "", "", "G5|G5|G5|G5|");
-        row("read CNU is NEEDLESS, one attempt", false, "COK", "CNU", "", "NEEDLESS", "G5|I8|");
-        row("read CNG is final", false, "COK", "CNG", "", "CNG", "G5|I8|");
-        row("read one character is retried", false, "COK", "R", "", "", x4);
-        row("read blank value is retried", false, "COK", "R   ", "", "", x4);
-        row("read silent rack x4", false, "", "", "", "", "G5|G5|G5|G5|");
+        row("read select refused x4", false, "CNG", "1X", "", "unusable", "G5|G5|G5|G5|");
+        row("read CNU is not used, one attempt", false, "COK", "CNU", "", "not used", "G5|I8|");
+        row("read CNG is final", false, "COK", "CNG", "", "refused", "G5|I8|");
+        row("read one character is retried", false, "COK", "R", "", "unusable", x4);
+        row("read blank value is retried", false, "COK", "R   ", "", "unusable", x4);
+        row("read silent rack x4", false, "", "", "", "silent", "G5|G5|G5|G5|");
         row("write COK gives OK", true, "COK", "0A:1", "COK", "OK", "G5|I8|Dx|");
-        row("write item CNU: no data, x4", true, "COK", "CNU", "COK", "", x4);
-        row("write item CNG: no data, x4", true, "COK", "CNG", "COK", "", x4);
+        row("write item CNU: no data, x4", true, "COK", "CNU", "COK", "not used", x4);
+        row("write item CNG: no data, x4", true, "COK", "CNG", "COK", "refused", x4);
         const char *dx4 = "G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|G5|I8|Dx|";
-        row("write data CNG x4", true, "COK", "0A:1", "CNG", "", dx4);
-        row("write data CNU x4", true, "COK", "0A:1", "CNU", "", dx4);
+        row("write data CNG x4", true, "COK", "0A:1", "CNG", "refused", dx4);
+        row("write data CNU x4", true, "COK", "0A:1", "CNU", "not used", dx4);
     }
     void transactions()
     {
@@ -267,9 +267,9 @@ private slots:
         rack->answerBy(g, i, d);
         const QString card = QStringLiteral("5");
         const QString item = QStringLiteral("8");
-        const QString got = write ? WriteItem(*line, kRetries, card, item, QStringLiteral("x"))
-                                  : ReadItem(*line, kRetries, card, item);
-        QTEST(got, "result");
+        const Reply got = write ? WriteItem(*line, kRetries, card, item, QStringLiteral("x"))
+                                : ReadItem(*line, kRetries, card, item);
+        QTEST(describe(got), "result");
         QTEST(rack->commands.join().replace('\r', '|'), "wire");
     }
 };

@@ -189,8 +189,7 @@ class TestNetwork : public QObject
         if (!o.error.isEmpty())
             return {kExitUsage, o.error};
         std::unique_ptr<SimulatedRack> rack;
-        QString error;
-        auto ports = MakePorts(o.port, rack, &error);
+        std::unique_ptr<PortProvider> ports = std::move(*MakePorts(o.port, rack));
         static_cast<SerialPortProvider &>(*ports).setNetworkTiming({1000, 300});
         Session session(std::move(ports));
         session.state.ComPortNo = PortNumber(o.port);
@@ -386,10 +385,13 @@ private slots:
         QVERIFY(!server.received.contains(bytes({255, 250, 44, 5})));
         if (!error.isEmpty())
             return;
-        QCOMPARE(line.SendCommand(QStringLiteral("G01\r")), QString::fromLatin1("\xff\xfe"
-                                                                                "COK"));
-        QCOMPARE(line.SendCommand(QStringLiteral("I02\r")), QStringLiteral("0MD:XA1"));
-        QCOMPARE(line.SendCommand(QString::fromLatin1("D\xff\r")), QStringLiteral("CNG"));
+        QCOMPARE(line.SendCommand(QStringLiteral("G01\r")).valueOr(QString()),
+                 QString::fromLatin1("\xff\xfe"
+                                     "COK"));
+        QCOMPARE(line.SendCommand(QStringLiteral("I02\r")).valueOr(QString()),
+                 QStringLiteral("0MD:XA1"));
+        QCOMPARE(line.SendCommand(QString::fromLatin1("D\xff\r")).valueOr(QString()),
+                 QStringLiteral("CNG"));
     }
 
     // The decoder on its own: every sequence split at every byte gives the
@@ -472,8 +474,9 @@ private slots:
         first->attachPort(MakeLinkPort(url));
         QCOMPARE(first->port()->open(LineSettings{}), QString());
         first->setTiming({300, 1, 50});
-        QCOMPARE(ReadItem(*first, 0, QStringLiteral("3"), QStringLiteral("2")), QString());
-        QCOMPARE(ReadItem(*first, 0, QStringLiteral("4"), QStringLiteral("2")),
+        QCOMPARE(ReadItem(*first, 0, QStringLiteral("3"), QStringLiteral("2")).valueOr(QString()),
+                 QString());
+        QCOMPARE(ReadItem(*first, 0, QStringLiteral("4"), QStringLiteral("2")).valueOr(QString()),
                  QStringLiteral("MD:XE2-P"));
 
         QTcpSocket second;
@@ -491,7 +494,7 @@ private slots:
             next->setTiming({300, 1, 50});
             next->attachPort(MakeLinkPort(url));
             QCOMPARE(next->port()->open(LineSettings{}), QString());
-            model = ReadItem(*next, 0, QStringLiteral("4"), QStringLiteral("2"));
+            model = ReadItem(*next, 0, QStringLiteral("4"), QStringLiteral("2")).valueOr(QString());
         }
         QCOMPARE(model, QStringLiteral("MD:XE2-P"));
 

@@ -55,8 +55,9 @@ private slots:
         QVERIFY2(port->open(LineSettings{}).isEmpty(), qPrintable(slave));
         line.attachPort(std::move(port));
         line.setTiming({2000, 10});
-        QCOMPARE(ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04")),
-                 QStringLiteral("V9-XS1-A:ETH"));
+        QCOMPARE(
+            ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04")).valueOr(QString()),
+            QStringLiteral("V9-XS1-A:ETH"));
         QCOMPARE(seen, QByteArray("G00\rI04\r"));
         line.close();
         ::close(master);

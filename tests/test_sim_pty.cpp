@@ -55,7 +55,8 @@ private slots:
         for (int round = 0; round < 3; ++round) {
             auto line = connectTo(device);
             QVERIFY(line);
-            QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("2")),
+            QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("1"), QStringLiteral("2"))
+                         .valueOr(QString()),
                      QStringLiteral("MD:XD1-K"));
         }
         sim.terminate();
@@ -85,9 +86,12 @@ private slots:
         auto line = connectTo(start(args.split(QLatin1Char(' '))));
         QVERIFY(line);
         line->setTiming({150, pauseMs, guardMs});
-        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("3"), QStringLiteral("2")), QString());
-        QCOMPARE(ReadItem(*line, kRetries, QStringLiteral("4"), QStringLiteral("2")),
-                 QStringLiteral("MD:XE2-P"));
+        QCOMPARE(
+            ReadItem(*line, kRetries, QStringLiteral("3"), QStringLiteral("2")).valueOr(QString()),
+            QString());
+        QCOMPARE(
+            ReadItem(*line, kRetries, QStringLiteral("4"), QStringLiteral("2")).valueOr(QString()),
+            QStringLiteral("MD:XE2-P"));
     }
 
     void badRackFileIsReported()

@@ -476,9 +476,8 @@ void frmV9Con::mnuFilesReport_Click()
         header.comparedFile = compared->file;
         differences = compared->differences;
     }
-    const QString error = RackReport(m_session.cards, header, differences).save(path);
-    if (!error.isEmpty())
-        Messages::show(this, Messages::Icon::Critical, QStringLiteral("Report"), error);
+    if (const Status saved = RackReport(m_session.cards, header, differences).save(path); !saved)
+        Messages::show(this, Messages::Icon::Critical, QStringLiteral("Report"), saved.reason());
 }
 
 void frmV9Con::mnuFilesEnd_Click()
@@ -607,7 +606,7 @@ void frmV9Con::ApplyLoadedCards()
     for (int i = 1; i <= kCardCount; ++i) {
         m_overview->ClearOverviewRow(i);
         m_overview->ShowCardIdentity(i);
-        if (m_session.cards[i].ModelKind != kNoCard)
+        if (m_session.cards[i].holdsCard())
             m_overview->ShowCardDetails(i);
     }
     // The loaded set can go to the rack at once when one is connected.
@@ -637,9 +636,8 @@ void frmV9Con::showSlotModels()
 {
     for (int i = 1; i <= kCardCount; ++i) {
         const CardRecord &r = m_session.cards[i];
-        const bool card = r.ModelKind != kNoCard && !r.ModelName.isEmpty() &&
-                          r.ModelName != QLatin1String("NONE");
-        m_cboCardNo->setItemData(i, card ? r.ModelName : QString(), SlotListDelegate::ModelRole);
+        m_cboCardNo->setItemData(i, r.holdsCard() ? r.ModelName : QString(),
+                                 SlotListDelegate::ModelRole);
     }
     // The open list is as wide as its longest "05  XA1-00", not as the box.
     QAbstractItemView *list = m_cboCardNo->view();

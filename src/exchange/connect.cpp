@@ -34,8 +34,8 @@ ConnectOutcome ConnectComCard(Session &session, const std::function<void()> &ans
         line.port()->open(LineSettings{st.CommBaudRate.toInt(), LineSettings::Parity::None, 8, 1});
     if (!openError.isEmpty())
         return failed(session, ConnectOutcome::Result::PortError, openError);
-    if (!CommCardAnswers(line)) {
-        if (line.lastRefused()) {
+    if (const Reply check = AskCommCard(line); !Answered(check)) {
+        if (check.is(Failure::Busy)) {
             out.result = ConnectOutcome::Result::Refused;
             return out;
         }
@@ -51,15 +51,16 @@ ConnectOutcome ConnectComCard(Session &session, const std::function<void()> &ans
     if (answered)
         answered();
     st.IsConnected = true;
-    out.model = ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04"));
+    const Reply model = ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04"));
+    out.model = ReplyText(model);
     // A card that does not name itself may still be connected; a port that
     // died meanwhile may not.
     if (!line.isOpen())
         return failed(session, ConnectOutcome::Result::LinkLost);
     // This rack's card from now on: the change log and the window name it.
     // A refusal names nothing.
-    if (out.model != QLatin1String("CNG") && out.model != QLatin1String("NEEDLESS"))
-        session.commCardModel = TextBeforeColon(out.model);
+    if (model)
+        session.commCardModel = TextBeforeColon(*model);
     out.result = ConnectOutcome::Result::Connected;
     out.ethernet = out.model.left(6) == QLatin1String("V9-XS1");
     return out;
