@@ -21,13 +21,13 @@ namespace {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray json(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    QString error;
-    const auto rack = LoadRack(json, &error);
-    if (!rack) {
-        if (error.isEmpty())
+    const auto loaded = LoadRack(json);
+    if (!loaded) {
+        if (loaded.reason().isEmpty())
             fault("refused without a reason", json.left(80));
         return 0;
     }
+    const auto &rack = *loaded;
     const bool occupied = rack->isOccupied(1);
     const QByteArray select = rack->handle("G1\r");
     if (select != (occupied ? QByteArrayLiteral("COK\r") : QByteArrayLiteral("CNG\r")))

@@ -33,7 +33,7 @@
 
 namespace {
 
-struct Result
+struct CliRun
 {
     int code = -1;
     QString out;
@@ -94,7 +94,7 @@ class TestCli : public QObject
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    Result cli(const QStringList &args, int timeoutMs = 60000)
+    CliRun cli(const QStringList &args, int timeoutMs = 60000)
     {
         QProcess p;
         p.setWorkingDirectory(m_dir.path());
@@ -117,8 +117,7 @@ private slots:
         m_smallRack = path(QStringLiteral("small.json"));
         writeAll(m_smallRack, kSmallRack);
         m_smallFile = path(QStringLiteral("small.uJx"));
-        QString error;
-        InProcess small(LoadRack(kSmallRack, &error));
+        InProcess small(std::move(*LoadRack(kSmallRack)));
         QCOMPARE(small.run({"upload", "-o", m_smallFile}), 0);
     }
 
@@ -169,11 +168,10 @@ private slots:
         }
         // The COM number the session opens and the device the ports give it.
         std::unique_ptr<SimulatedRack> rack;
-        QString why;
-        const auto ports = MakePorts(o.port, rack, &why);
-        QVERIFY2(ports, qPrintable(why));
+        const auto ports = MakePorts(o.port, rack);
+        QVERIFY2(ports, qPrintable(ports.reason()));
         const int comNo = PortNumber(o.port);
-        QCOMPARE(QStringLiteral("COM%1 %2").arg(comNo).arg(ports->describe(comNo)), port);
+        QCOMPARE(QStringLiteral("COM%1 %2").arg(comNo).arg((*ports)->describe(comNo)), port);
     }
 
     // A line break inside a field is quoted too (commas and quotes: the
@@ -219,10 +217,10 @@ private slots:
     // text, parameters by the editor's caption with the raw slot and item.
     void processSmoke()
     {
-        const Result v = cli({"--version"});
+        const CliRun v = cli({"--version"});
         QCOMPARE(v.code, 0);
         QCOMPARE(v.out, QStringLiteral("v9con-cli " V9_VERSION "\n"));
-        const Result r = cli({"show", "--json", m_demoFile}, 10000);
+        const CliRun r = cli({"show", "--json", m_demoFile}, 10000);
         QCOMPARE(r.code, 0);
         QJsonParseError error{};
         const QJsonDocument doc = QJsonDocument::fromJson(r.out.toUtf8(), &error);
@@ -348,8 +346,8 @@ private slots:
         SerialLine &line = core.session.line;
         QVERIFY(line.attachPort(core.session.ports->create(1)));
         QVERIFY(line.port()->open(LineSettings{}).isEmpty());
-        ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("40"));
-        ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04"));
+        std::ignore = ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("40"));
+        std::ignore = ReadItem(line, kRetries, QStringLiteral("00"), QStringLiteral("04"));
         ResetCardTable(core.session.cards);
         RackObserver quiet;
         QCOMPARE(UploadAllCards(core.session, quiet), OperationResult::Completed);

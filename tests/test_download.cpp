@@ -243,12 +243,10 @@ private slots:
             demo.connectAndUpload();
             QCOMPARE(WriteParameterFile(demo.session.cards, file).reason(), QString());
         }
-        QString error;
-        AppFixture f(LoadRack(R"({"slots": {
+        AppFixture f(std::move(*LoadRack(R"({"slots": {
             "1": {"model": "XA1-00", "version": "1.0", "items": {"13": "0", "14": "10000"}},
             "3": {"model": "XL2-00", "version": "1.0", "items": {"14": "1000", "15": "2500"}},
-            "5": {"model": "XA1-00", "version": "1.02"}}})",
-                              &error));
+            "5": {"model": "XA1-00", "version": "1.02"}}})")));
         ChangeLog log(dir.filePath(QStringLiteral("log.jsonl")));
         f.session.changeLog = &log;
         f.quickTimeOuts();

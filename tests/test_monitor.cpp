@@ -201,11 +201,9 @@ private slots:
     void linkLostDuringMonitoring()
     {
         QFETCH(bool, portDies);
-        QString error;
-        AppFixture f(LoadRack(
+        AppFixture f(std::move(*LoadRack(
             R"({"slots": {"1": {"model": "XA1-00", "version": "1.0"},
-                          "2": {"model": "XG4-0", "version": "1.0"}}})",
-            &error));
+                          "2": {"model": "XG4-0", "version": "1.0"}}})")));
         f.quickTimeOuts();
         f.connectAndUpload();
         int n = 0;

@@ -63,8 +63,7 @@ const QByteArray kRackB = R"json({
 
 std::unique_ptr<SimulatedRack> RackB()
 {
-    QString error;
-    auto rack = LoadRack(kRackB, &error);
+    std::unique_ptr<SimulatedRack> rack = std::move(*LoadRack(kRackB));
     rack->setClock([] { return qint64(0); });
     return rack;
 }

@@ -311,10 +311,9 @@ private slots:
     {
         QFETCH(QByteArray, json);
         QFETCH(QString, error);
-        QString why;
-        const auto loaded = LoadRack(json, &why);
-        QCOMPARE(loaded == nullptr, !error.isEmpty());
-        QVERIFY2(why.contains(error), qPrintable(why));
+        const auto loaded = LoadRack(json);
+        QCOMPARE(!loaded, !error.isEmpty());
+        QVERIFY2(loaded.reason().contains(error), qPrintable(loaded.reason()));
     }
 
     void descriptionFileContents()
@@ -329,9 +328,9 @@ private slots:
                                     "items": {"6": "K", "8": "N", "32": -5},
                                     "burnout": ["0", "1"]}}})");
         f.close();
-        QString why;
-        rack = LoadRackFile(path, &why);
-        QVERIFY2(rack, qPrintable(why));
+        auto loaded = LoadRackFile(path);
+        QVERIFY2(loaded, qPrintable(loaded.reason()));
+        rack = std::move(*loaded);
         rack->setClock([] { return qint64(0); });
         QCOMPARE(read(0, 6), QStringLiteral("8008"));
         QCOMPARE(read(0, 40), QStringLiteral("2.10"));
@@ -344,8 +343,8 @@ private slots:
         QCOMPARE(ask("D1"), QByteArray("0BO:1\r"));
         QCOMPARE(rack->itemValue(16, 26), QStringLiteral("000A"));
 
-        QVERIFY(!LoadRackFile(dir.filePath(QStringLiteral("none.json")), &why));
-        QVERIFY(why.contains(QStringLiteral("none.json")));
+        const auto none = LoadRackFile(dir.filePath(QStringLiteral("none.json")));
+        QVERIFY(!none && none.reason().contains(QStringLiteral("none.json")));
     }
 
     // Only regular files up to the size limit are read: a device or a FIFO
@@ -391,10 +390,9 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             QCOMPARE(f.write(contents), contents.size());
         }
-        QString why;
-        const auto loaded = LoadRackFile(path, &why);
-        QVERIFY2((loaded == nullptr) == !error.isEmpty(), qPrintable(why));
-        QVERIFY2(why.contains(error), qPrintable(why));
+        const auto loaded = LoadRackFile(path);
+        QVERIFY2(!loaded == !error.isEmpty(), qPrintable(loaded.reason()));
+        QVERIFY2(loaded.reason().contains(error), qPrintable(loaded.reason()));
     }
 
     // A refused value is written four times and changes nothing.

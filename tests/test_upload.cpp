@@ -31,14 +31,12 @@ QStringList segment(const QStringList &wire, const QString &card)
 
 std::unique_ptr<SimulatedRack> rackWithSlots(const QByteArray &slotJson)
 {
-    QString error;
     auto rack =
         LoadRack(QByteArray(R"({"comm": {"model": "V9-XC1", "version": "2.00"}, "slots": {)") +
-                     slotJson + "}}",
-                 &error);
+                 slotJson + "}}");
     if (!rack)
-        qFatal("bad test rack: %s", qPrintable(error));
-    return rack;
+        qFatal("bad test rack: %s", qPrintable(rack.reason()));
+    return std::move(*rack);
 }
 
 } // namespace

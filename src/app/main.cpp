@@ -35,15 +35,13 @@ int main(int argc, char **argv)
     setUpSettings();
 
     std::unique_ptr<SimulatedRack> rack;
-    QString error;
-    auto ports =
-        MakePortProvider({options.simulate, options.rackFile, options.comDevices}, rack, &error);
+    auto ports = MakePortProvider({options.simulate, options.rackFile, options.comDevices}, rack);
     if (!ports) {
-        std::fprintf(stderr, "v9con: %s\n", qPrintable(error));
+        std::fprintf(stderr, "v9con: %s\n", qPrintable(ports.reason()));
         return 2;
     }
 
-    Session session(std::move(ports));
+    Session session(std::move(*ports));
     ChangeLog changeLog(options.changeLog.isEmpty() ? ChangeLog::defaultPath() : options.changeLog);
     session.changeLog = &changeLog;
     // Every Download first keeps the rack as found.

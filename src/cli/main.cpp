@@ -67,13 +67,12 @@ int main(int argc, char **argv)
     }
 
     std::unique_ptr<SimulatedRack> rack;
-    QString error;
-    auto ports = MakePorts(options.port, rack, &error);
+    auto ports = MakePorts(options.port, rack);
     if (!ports) {
-        console.error(error);
+        console.error(ports.reason());
         return kExitUsage;
     }
-    Session session(std::move(ports));
+    Session session(std::move(*ports));
     session.state.ComPortNo = PortNumber(options.port);
     ChangeLog changeLog(options.changeLog.isEmpty() ? ChangeLog::defaultPath() : options.changeLog);
     session.changeLog = &changeLog;

@@ -6,19 +6,21 @@
 #include "sim/simulatedports.h"
 #include "sim/simulatedrack.h"
 
-std::unique_ptr<PortProvider> MakePortProvider(const PortSetup &setup,
-                                               std::unique_ptr<SimulatedRack> &rack, QString *error)
+Result<std::unique_ptr<PortProvider>> MakePortProvider(const PortSetup &setup,
+                                                       std::unique_ptr<SimulatedRack> &rack)
 {
     if (setup.simulate) {
-        rack = setup.rackFile.isEmpty() ? DemoRack() : LoadRackFile(setup.rackFile, error);
-        if (!rack)
-            return nullptr;
-        return std::make_unique<SimulatedPortProvider>(*rack);
+        Result<std::unique_ptr<SimulatedRack>> loaded =
+            setup.rackFile.isEmpty() ? DemoRack() : LoadRackFile(setup.rackFile);
+        if (!loaded)
+            return Result<std::unique_ptr<PortProvider>>::failedAs(loaded);
+        rack = std::move(*loaded);
+        return std::unique_ptr<PortProvider>(std::make_unique<SimulatedPortProvider>(*rack));
     }
     auto serial = std::make_unique<SerialPortProvider>();
     for (auto it = setup.comDevices.cbegin(); it != setup.comDevices.cend(); ++it)
         serial->map(it.key(), it.value());
-    return serial;
+    return std::unique_ptr<PortProvider>(std::move(serial));
 }
 
 QString PortText(const PortProvider &ports, int comNo)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/result.h"
 #include <QMap>
 #include <QString>
 #include <memory>
@@ -17,10 +18,10 @@ struct PortSetup
 };
 
 // The ports of `setup`. A simulated rack is made here and kept in `rack`,
-// which must outlive the ports; nullptr and the reason (naming the rack
-// file) when it cannot be.
-std::unique_ptr<PortProvider>
-MakePortProvider(const PortSetup &setup, std::unique_ptr<SimulatedRack> &rack, QString *error);
+// which must outlive the ports; a rack file that cannot be read is the
+// reason, naming the file.
+Result<std::unique_ptr<PortProvider>> MakePortProvider(const PortSetup &setup,
+                                                       std::unique_ptr<SimulatedRack> &rack);
 
 // The port the operator chose, as every display names it:
 // "COM1 (/dev/ttyUSB0)", or "COM1 (simulated rack)".

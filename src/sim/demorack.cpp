@@ -61,8 +61,7 @@ QByteArray demoRackJson()
 
 std::unique_ptr<SimulatedRack> DemoRack()
 {
-    QString error;
-    auto rack = LoadRack(demoRackJson(), &error);
-    Q_ASSERT_X(rack, "DemoRack", qPrintable(error));
-    return rack;
+    auto rack = LoadRack(demoRackJson());
+    Q_ASSERT_X(rack, "DemoRack", qPrintable(rack.reason()));
+    return std::move(*rack);
 }

@@ -86,14 +86,14 @@ int main(int argc, char *argv[])
     p.addOptions(options);
     p.process(app);
 
-    QString error;
-    std::unique_ptr<SimulatedRack> rack =
-        p.isSet(QStringLiteral("rack")) ? LoadRackFile(p.value(QStringLiteral("rack")), &error)
+    Result<std::unique_ptr<SimulatedRack>> loaded =
+        p.isSet(QStringLiteral("rack")) ? LoadRackFile(p.value(QStringLiteral("rack")))
                                         : DemoRack();
-    if (!rack) {
-        std::fprintf(stderr, "v9rack-sim: %s\n", qPrintable(error));
+    if (!loaded) {
+        std::fprintf(stderr, "v9rack-sim: %s\n", qPrintable(loaded.reason()));
         return 2;
     }
+    const std::unique_ptr<SimulatedRack> rack = std::move(*loaded);
 
     SimFaults faults;
     faults.silent = p.isSet(QStringLiteral("silent"));
@@ -136,6 +136,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<PtyServer> pty;
     std::unique_ptr<TcpRackServer> tcp;
     QString where;
+    QString error;
     if (p.isSet(QStringLiteral("tcp"))) {
         tcp = std::make_unique<TcpRackServer>(rack.get());
         tcp->setTrace(trace);

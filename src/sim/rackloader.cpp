@@ -122,14 +122,10 @@ bool RackLoader::fail(const QString &message)
     return false;
 }
 
-bool RackLoader::load(const QByteArray &json, SimulatedRack &rack, QString *error)
+Status RackLoader::load(const QByteArray &json, SimulatedRack &rack)
 {
     RackLoader loader(rack);
-    auto report = [&](bool ok) {
-        if (!ok && error)
-            *error = loader.m_error;
-        return ok;
-    };
+    auto report = [&](bool ok) { return ok ? Status(Done{}) : Status::failed(loader.m_error); };
     QJsonParseError parse{};
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parse);
     if (parse.error != QJsonParseError::NoError)
@@ -176,12 +172,10 @@ bool RackLoader::load(const QByteArray &json, SimulatedRack &rack, QString *erro
     return report(true);
 }
 
-bool RackLoader::loadFile(const QString &path, SimulatedRack &rack, QString *error)
+Status RackLoader::loadFile(const QString &path, SimulatedRack &rack)
 {
     auto refuse = [&](const QString &why) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, why);
-        return false;
+        return Status::failed(QStringLiteral("%1: %2").arg(path, why));
     };
     // A FIFO or a device would block in open() or never end: look before opening.
     const QFileInfo info(path);
@@ -196,10 +190,9 @@ bool RackLoader::loadFile(const QString &path, SimulatedRack &rack, QString *err
         return refuse(file.errorString());
     if (json.size() > kMaxFileSize)
         return refuse(QStringLiteral("too large for a rack description"));
-    QString why;
-    if (!load(json, rack, &why))
-        return refuse(why);
-    return true;
+    if (const Status loaded = load(json, rack); !loaded)
+        return refuse(loaded.reason());
+    return Done{};
 }
 
 bool RackLoader::loadComm(const QJsonObject &comm)
@@ -321,18 +314,18 @@ bool RackLoader::loadCard(int slot, const QJsonObject &obj)
     return true;
 }
 
-std::unique_ptr<SimulatedRack> LoadRack(const QByteArray &json, QString *error)
+Result<std::unique_ptr<SimulatedRack>> LoadRack(const QByteArray &json)
 {
     auto rack = std::make_unique<SimulatedRack>();
-    if (!RackLoader::load(json, *rack, error))
-        return nullptr;
+    if (const Status loaded = RackLoader::load(json, *rack); !loaded)
+        return Result<std::unique_ptr<SimulatedRack>>::failedAs(loaded);
     return rack;
 }
 
-std::unique_ptr<SimulatedRack> LoadRackFile(const QString &path, QString *error)
+Result<std::unique_ptr<SimulatedRack>> LoadRackFile(const QString &path)
 {
     auto rack = std::make_unique<SimulatedRack>();
-    if (!RackLoader::loadFile(path, *rack, error))
-        return nullptr;
+    if (const Status loaded = RackLoader::loadFile(path, *rack); !loaded)
+        return Result<std::unique_ptr<SimulatedRack>>::failedAs(loaded);
     return rack;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/result.h"
 #include "sim/simulatedrack.h"
 
 #include <QByteArray>
@@ -8,10 +9,9 @@
 
 class QJsonObject;
 
-// A rack from its description; nullptr and the reason in *error when it is
-// bad.
-std::unique_ptr<SimulatedRack> LoadRack(const QByteArray &json, QString *error);
-std::unique_ptr<SimulatedRack> LoadRackFile(const QString &path, QString *error);
+// A rack from its description, or the reason it is bad.
+Result<std::unique_ptr<SimulatedRack>> LoadRack(const QByteArray &json);
+Result<std::unique_ptr<SimulatedRack>> LoadRackFile(const QString &path);
 
 // Fills a rack from its JSON description (format in docs/simulator.md).
 // Item values go through the same checks as a data write, so a file cannot
@@ -22,11 +22,11 @@ public:
     // Rack files are a few kilobytes; anything larger is not one.
     static constexpr qint64 kMaxFileSize = 1 << 20;
 
-    // False and the first problem in *error (with where it is) on bad input.
-    static bool load(const QByteArray &json, SimulatedRack &rack, QString *error);
-    // The same from a file; the message starts with the path. Only regular
+    // On bad input the reason is the first problem, with where it is.
+    static Status load(const QByteArray &json, SimulatedRack &rack);
+    // The same from a file; the reason starts with the path. Only regular
     // files of at most kMaxFileSize bytes are read.
-    static bool loadFile(const QString &path, SimulatedRack &rack, QString *error);
+    static Status loadFile(const QString &path, SimulatedRack &rack);
 
 private:
     RackLoader(SimulatedRack &rack) : m_rack(rack) {}
