@@ -457,7 +457,7 @@ private slots:
                      QStringLiteral("v9con-cli: --port %1 (see v9con-cli --help)\n")
                          .arg(QLatin1String(why)));
         }
-        const auto v6 = ParsePortDesignation(QStringLiteral("RFC2217://[::1]:4001"), nullptr);
+        const auto v6 = ParsePortDesignation(QStringLiteral("RFC2217://[::1]:4001"));
         QVERIFY(v6 && v6->kind == PortDesignation::Kind::Rfc2217 && v6->host == "::1" &&
                 v6->port == 4001);
     }

@@ -122,12 +122,11 @@ void frmComPort::rememberNetworkPort(const QString &designation)
 void frmComPort::showDevice(int comNo)
 {
     const QString device = m_ports.describe(comNo);
-    QString ignored;
-    const auto port = ParsePortDesignation(device, &ignored);
+    const auto port = ParsePortDesignation(device);
     const bool network = port && port->kind != PortDesignation::Kind::Device;
     // The network fields show this COM number's server, else the last one
     // connected to, so that it need not be typed again.
-    const auto offered = network ? port : ParsePortDesignation(lastNetworkPort(), &ignored);
+    const auto offered = network ? port : ParsePortDesignation(lastNetworkPort());
     if (offered && offered->kind != PortDesignation::Kind::Device) {
         m_txtHost->setText(offered->host);
         m_txtTcpPort->setValue(offered->port);
@@ -164,9 +163,8 @@ QString frmComPort::designation(QString *error) const
             .arg(m_optRfc2217->isChecked() ? QStringLiteral("rfc2217") : QStringLiteral("tcp"),
                  host)
             .arg(m_txtTcpPort->value());
-    QString reason;
-    if (!ParsePortDesignation(text, &reason)) {
-        *error = reason;
+    if (const auto parsed = ParsePortDesignation(text); !parsed) {
+        *error = parsed.reason();
         return {};
     }
     return text;

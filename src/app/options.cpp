@@ -50,9 +50,11 @@ AppOptions parseOptions(const QStringList &arguments)
     o.rackFile = rest.value(0);
 
     for (const QString &value : parser.values(com)) {
-        const auto mapping = ParseComMapping(value, &o.error);
-        if (!mapping)
+        const auto mapping = ParseComMapping(value);
+        if (!mapping) {
+            o.error = mapping.reason();
             return o;
+        }
         o.comDevices.insert(mapping->comNo, mapping->device);
     }
     return o;

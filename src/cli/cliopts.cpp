@@ -181,17 +181,15 @@ bool Reader::global(const QStringList &arguments, QStringList &rest)
     } else if (p.isSet(rack) && !p.isSet(simulate)) {
         fail(QStringLiteral("--rack goes with --simulate"));
     } else if (comMaps) {
-        QString why;
-        if (const auto m = ParseComMapping(coms.first(), &why))
+        if (const auto m = ParseComMapping(coms.first()))
             m_observer.port = {PortChoice::Kind::Device, m->comNo, m->device, {}};
         else
-            fail(why);
+            fail(m.reason());
     } else if (p.isSet(port)) {
-        QString why;
         if (p.value(port).isEmpty())
             fail(QStringLiteral("--port needs a device"));
-        else if (!ParsePortDesignation(p.value(port), &why))
-            fail(QStringLiteral("--port ") + why);
+        else if (const auto d = ParsePortDesignation(p.value(port)); !d)
+            fail(QStringLiteral("--port ") + d.reason());
         const int comNo = comAndPort ? number(p, com, 1, 8).value_or(1) : 1;
         m_observer.port = {PortChoice::Kind::Device, comNo, p.value(port), {}};
     } else if (const auto n = number(p, com, 1, 8)) {

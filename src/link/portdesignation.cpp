@@ -32,13 +32,9 @@ QString SplitHostPort(const QString &text, QString &host, quint16 &port, bool al
     return {};
 }
 
-std::optional<PortDesignation> ParsePortDesignation(const QString &text, QString *error)
+Result<PortDesignation> ParsePortDesignation(const QString &text)
 {
-    auto fail = [&](const QString &why) -> std::optional<PortDesignation> {
-        if (error)
-            *error = why;
-        return std::nullopt;
-    };
+    auto fail = [](const QString &why) { return Result<PortDesignation>::failed(why); };
     PortDesignation d;
     d.text = text;
     static const QRegularExpression scheme(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*)://"));
@@ -63,13 +59,9 @@ std::optional<PortDesignation> ParsePortDesignation(const QString &text, QString
     return d;
 }
 
-std::optional<ComMapping> ParseComMapping(const QString &value, QString *error)
+Result<ComMapping> ParseComMapping(const QString &value)
 {
-    auto fail = [&](const QString &why) -> std::optional<ComMapping> {
-        if (error)
-            *error = why;
-        return std::nullopt;
-    };
+    auto fail = [](const QString &why) { return Result<ComMapping>::failed(why); };
     const qsizetype eq = value.indexOf(QLatin1Char('='));
     bool ok = false;
     const int n = value.left(eq).toInt(&ok);
@@ -78,19 +70,17 @@ std::optional<ComMapping> ParseComMapping(const QString &value, QString *error)
         return fail(
             QStringLiteral("--com expects N=DEVICE with N from 1 to 8, not \"%1\"").arg(value));
     // A network port that is not one is refused here, not when it opens.
-    QString why;
-    if (!ParsePortDesignation(device, &why))
-        return fail(QStringLiteral("--com %1: %2").arg(value, why));
+    if (const auto d = ParsePortDesignation(device); !d)
+        return fail(QStringLiteral("--com %1: %2").arg(value, d.reason()));
     return ComMapping{n, device};
 }
 
 std::unique_ptr<LinkPort> MakeLinkPort(const QString &designation, const NetworkTiming &timing)
 {
-    QString error;
-    const auto d = ParsePortDesignation(designation, &error);
+    const auto d = ParsePortDesignation(designation);
     if (!d) {
         auto refused = std::make_unique<MemoryPort>(designation);
-        refused->setOpenError(error);
+        refused->setOpenError(d.reason());
         return refused;
     }
     switch (d->kind) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/result.h"
 #include <QString>
 #include <memory>
 #include <optional>
@@ -25,19 +26,19 @@ struct PortDesignation
 
 // Anything with a scheme ("xyz://") is a network designation and must be
 // tcp:// or rfc2217:// with a host and a port from 1 to 65535; anything else
-// is a device path. nullopt and the reason for a designation that is not
-// understood.
-std::optional<PortDesignation> ParsePortDesignation(const QString &text, QString *error);
+// is a device path. A designation that is not understood fails with the
+// reason.
+Result<PortDesignation> ParsePortDesignation(const QString &text);
 
 // The value of --com, in v9con and v9con-cli alike: "N=DEVICE", COM port N
-// (1 to 8) opens DEVICE, a designation as above. nullopt and the message
-// both programs print for a value that is not one.
+// (1 to 8) opens DEVICE, a designation as above. A value that is not one
+// fails with the message both programs print.
 struct ComMapping
 {
     int comNo = 1;
     QString device;
 };
-std::optional<ComMapping> ParseComMapping(const QString &value, QString *error);
+Result<ComMapping> ParseComMapping(const QString &value);
 
 // "HOST:PORT" or "[IPV6]:PORT" into its parts; the port may be 0 when
 // allowed. Empty, or what is wrong ("no port").

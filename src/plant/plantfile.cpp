@@ -28,7 +28,7 @@ std::optional<int> numberKey(const QString &key, int hi)
 // a device by its real path, a server by host and port whatever the scheme.
 QString portKey(const QString &port)
 {
-    const auto d = ParsePortDesignation(port, nullptr);
+    const auto d = ParsePortDesignation(port);
     if (d && d->kind != PortDesignation::Kind::Device)
         return QStringLiteral("%1:%2").arg(d->host.toCaseFolded()).arg(d->port);
     const QString real = QFileInfo(port).canonicalFilePath();
@@ -59,11 +59,10 @@ QString readRack(const QJsonObject &o, const QString &folder, PlantRack &rack)
             return why;
     if (const QString why = RackNameProblem(rack.name); !why.isEmpty())
         return QStringLiteral("\"name\": ") + why;
-    QString portWhy;
     if (rack.port.isEmpty())
         return QStringLiteral("\"port\" is empty");
-    if (!ParsePortDesignation(rack.port, &portWhy))
-        return QStringLiteral("\"port\": ") + portWhy;
+    if (const auto d = ParsePortDesignation(rack.port); !d)
+        return QStringLiteral("\"port\": ") + d.reason();
     if (o.contains(QStringLiteral("file"))) {
         if (rack.file.isEmpty())
             return QStringLiteral("\"file\" is empty");
