@@ -18,14 +18,6 @@
 
 namespace {
 
-int knownCards(const CardTable &cards)
-{
-    int n = 0;
-    for (int i = 1; i <= kCardCount; ++i)
-        n += cards[i].holdsCard();
-    return n;
-}
-
 QString refusedWrites(const QList<FailedWrite> &writes)
 {
     QStringList items;
@@ -133,7 +125,7 @@ int Commands::upload(const QString &path)
         return fail(kExitUsage, written.reason());
     m_c.out << QStringLiteral("%1: %2 cards saved\n")
                    .arg(QDir::toNativeSeparators(path))
-                   .arg(knownCards(m_session.cards))
+                   .arg(CardsHeld(m_session.cards))
             << Qt::flush;
     return kExitDone;
 }
@@ -208,7 +200,7 @@ int Commands::download(const QString &path, const QString &command)
     }
     m_c.out << QStringLiteral("%1: %2 cards written\n")
                    .arg(QDir::toNativeSeparators(path))
-                   .arg(knownCards(m_session.cards))
+                   .arg(CardsHeld(m_session.cards))
             << Qt::flush;
     return kExitDone;
 }

@@ -98,14 +98,6 @@ PlantOptions parse(const QStringList &arguments)
     return o;
 }
 
-int knownCards(const CardTable &cards)
-{
-    int n = 0;
-    for (int i = 1; i <= kCardCount; ++i)
-        n += cards[i].holdsCard();
-    return n;
-}
-
 int settingsDiffering(const QList<Difference> &differences)
 {
     int n = 0;
@@ -284,7 +276,7 @@ RackLine failedLine(const PlantRack &rack, const RackOutcome &r)
 RackLine doneLine(const PlantRack &rack, const RackOutcome &r, const QString &result,
                   const QString &file)
 {
-    return {rack.name, rack.port, kExitDone, result, knownCards(r.cards), -1, r.ms, file, {}, {}};
+    return {rack.name, rack.port, kExitDone, result, CardsHeld(r.cards), -1, r.ms, file, {}, {}};
 }
 
 int PlantRun::backup()
@@ -358,7 +350,7 @@ int PlantRun::verify()
             l.place = r.place;
             return;
         }
-        l.cards = knownCards(r.cards);
+        l.cards = CardsHeld(r.cards);
         l.differences = CompareTables(*reference.at(i), r.cards);
         l.changed = settingsDiffering(l.differences);
         l.code = SettingsDiffer(l.differences) ? kExitDifferences : kExitDone;

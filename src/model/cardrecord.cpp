@@ -76,6 +76,14 @@ int kindOf(const QString &model)
 
 } // namespace
 
+int CardsHeld(const CardTable &table)
+{
+    int n = 0;
+    for (int i = 1; i <= kCardCount; ++i)
+        n += table[i].holdsCard();
+    return n;
+}
+
 void ResetCardTable(CardTable &table, const std::function<void(int)> &clearRow)
 {
     for (int i = 1; i <= kCardCount; ++i) {

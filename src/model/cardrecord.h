@@ -83,6 +83,9 @@ private:
     std::array<CardRecord, kCardCount> m_cards;
 };
 
+// How many slots hold a card of a kind the program knows.
+int CardsHeld(const CardTable &table);
+
 // Resets every record to the empty-slot state, then runs clearRow for cards
 // 1..16 (the overview blanks its rows there). AuxSetting survives.
 void ResetCardTable(CardTable &table, const std::function<void(int)> &clearRow = {});
