@@ -182,11 +182,11 @@ void CardWindows::showLiveRead(const CardLiveRead &read)
         m_setPalseModel->showLive(ch1, ch2);
     for (int i = 0; i < read.states.size(); ++i)
         m_showModel->showChannel(i + 1, read.states.at(i));
-    if (read.formType == FormType::Discrete && (read.silent || !read.notRead.isEmpty()))
+    if (read.formType == FormType::Discrete && (read.silent() || !read.notRead.isEmpty()))
         m_showModel->showNoAnswer(int(read.states.size()) + 1, error);
     if (!read.notRead.isEmpty())
         m_wiring.showStatus(QStringLiteral("Slot %1: %2").arg(read.cardNo).arg(read.notRead));
-    if (read.values || (read.silent && read.formType != FormType::Discrete)) {
+    if (read.values || (read.silent() && read.formType != FormType::Discrete)) {
         m_wiring.overview->showInputData(read.cardNo, 1, ch1);
         m_wiring.overview->showInputData(read.cardNo, 2, ch2);
     }

@@ -87,8 +87,8 @@ ModelCheck CheckCardModel(Session &session, int cardNo, ModelCheckFor purpose)
     ModelCheck out;
     if (!Answered(reply)) {
         out.ok = false;
-        out.silent = WriteResult(session.line, reply) == ChangeResult::NoAnswer;
-        out.busy = reply.is(Failure::Busy);
+        if (WriteResult(session.line, reply) == ChangeResult::NoAnswer)
+            out.unanswered = reply.is(Failure::Busy) ? Failure::Busy : Failure::Silent;
         out.reason = write ? QStringLiteral("no answer to the model read, nothing written")
                            : QStringLiteral("no answer to the model read, nothing read");
         return out;
@@ -249,9 +249,7 @@ CardLiveRead ReadCardLive(Session &session, int cardNo)
         return out;
     if (NeedsModelCheck(session)) {
         const ModelCheck check = CheckCardModel(session, cardNo, ModelCheckFor::Read);
-        out.silent = check.silent;
-        if (check.silent)
-            out.stoppedBy = check.busy ? Failure::Busy : Failure::Silent;
+        out.stoppedBy = check.unanswered;
         if (!check.ok) {
             out.notRead = check.reason;
             return out;
@@ -266,12 +264,10 @@ CardLiveRead ReadCardLive(Session &session, int cardNo)
     } else {
         const DiscreteStates read = ReadDiscreteStates(session, cardNo);
         out.states = read.states;
-        out.silent = read.silent;
         if (read.silent)
             out.stoppedBy = Failure::Silent;
         return out;
     }
-    out.silent = !out.values;
     const QString error = QStringLiteral("ERROR");
     emit session.live.value(cardNo, 1, out.values ? out.values->sent1 : error);
     if (r.isTwoChannel())

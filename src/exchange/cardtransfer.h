@@ -76,10 +76,9 @@ QList<CardWrite> DownloadPulseCard(Session &session, int cardNo, const QString &
 struct ModelCheck
 {
     bool ok = true;
-    // The card did not answer: the model read met silence, or the line
-    // would not send it (busy).
-    bool silent = false;
-    bool busy = false;
+    // The card did not answer: the model read met silence (Silent), or the
+    // line would not send it (Busy).
+    std::optional<Failure> unanswered;
     // For a write: "the rack has XL2-00, the file XE1-2: not written"; for
     // a read: "the rack has XL2-00, the table XE1-2: not read".
     QString reason;
@@ -124,11 +123,11 @@ struct CardLiveRead
     FormType formType = FormType::None;
     std::optional<LiveValues> values;
     QList<bool> states;
-    // A read got no answer: the values, or the states from states.size() + 1
-    // on, are not the card's now.
-    bool silent = false;
-    // What the read that failed met; Silent may mean the whole rack is gone.
+    // What the read that got no answer met (Silent may mean the whole rack
+    // is gone); the values, or the states from states.size() + 1 on, are
+    // then not the card's now.
     std::optional<Failure> stoppedBy;
+    bool silent() const { return stoppedBy.has_value(); }
     // The card in the slot is not the record's model: nothing was read.
     QString notRead;
 };

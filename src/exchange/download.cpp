@@ -156,9 +156,10 @@ Download::Step Download::selectCard(int cardNo)
     const ModelCheck check = CheckCardModel(m_session, cardNo);
     if (check.ok)
         return Step::Done;
-    if (check.silent)
-        m_last = Reply::failed(check.busy ? Failure::Busy : Failure::Silent);
-    return check.silent ? silence(cardNo, check.reason) : skip(cardNo, check.reason);
+    if (!check.unanswered)
+        return skip(cardNo, check.reason);
+    m_last = Reply::failed(*check.unanswered);
+    return silence(cardNo, check.reason);
 }
 
 Download::Step Download::writeSlots(int cardNo, int first, int last)
